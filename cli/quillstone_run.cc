@@ -1,0 +1,36 @@
+// quillstone-run: one backup without a window; the log goes to standard output.
+#include <iostream>
+
+#include "cli/run_args.h"
+#include "engine/backup_job.h"
+#include "settings/settings_file.h"
+
+namespace {
+
+int RunOnce(const std::string& source, const std::string& target, bool time_versioning) {
+  qs::BackupJob job(source, target, nullptr, nullptr, time_versioning);
+  job.RunBackup();
+  const bool any_failed = job.counters.failed > 0 || job.timeVersionFailures > 0;
+  return any_failed ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const qs::RunArgs args = qs::ParseRunArgs(std::vector<std::string>(argv + 1, argv + argc));
+  switch (args.mode) {
+    case qs::RunArgs::Mode::kHelp:
+      std::cout << qs::kRunUsage;
+      return 0;
+    case qs::RunArgs::Mode::kUsageError:
+      std::cerr << "quillstone-run: " << args.error << "\n" << qs::kRunUsage;
+      return 2;
+    case qs::RunArgs::Mode::kBackupFromSettings: {
+      const qs::AppSettings settings = qs::LoadSettings();
+      return RunOnce(settings.sourceDir, settings.targetDir, settings.timeVersioning);
+    }
+    case qs::RunArgs::Mode::kBackup:
+      return RunOnce(args.source, args.target, args.timeVersioning);
+  }
+  return 2;
+}

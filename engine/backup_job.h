@@ -1,0 +1,95 @@
+// BackupJob: the record of one backup run and the carrier of every log line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "log/log_services.h"
+#include "platform/file_system.h"
+#include "platform/log_pane.h"
+
+namespace qs {
+
+struct BackupCounters {
+  int32_t copied = 0;
+  int32_t updated = 0;
+  int32_t skipped = 0;
+  int32_t failed = 0;
+  int32_t timeVersioned = 0;
+
+  /// "Time-based incremental backup completed: 1 copied, ... 0 time-versioned."
+  std::string SummaryText() const;
+};
+
+/// One file found by the scan: its full path and its last-write time as the listing gave it.
+struct ListedFile {
+  std::string path;
+  FileTime lastWrite = 0;
+};
+using FileList = std::vector<ListedFile>;
+
+struct DirectoryIdHash {
+  size_t operator()(const DirectoryId& id) const { return id.node * 31 + id.device; }
+};
+using EnteredDirectories = std::unordered_set<DirectoryId, DirectoryIdHash>;
+
+/// The seams a job works through.
+struct JobServices {
+  FileSystem* fs = nullptr;
+  LogServices log;
+};
+
+/// The real file system and the default log services (real clock, standard output).
+JobServices DefaultJobServices();
+
+class BackupJob {
+ public:
+  /// Both roots get one trailing separator when they are not empty and lack one.
+  BackupJob(const std::string& source, const std::string& target, LogPane* backup_log_pane,
+            LogPane* file_log_pane, bool time_versioning,
+            const JobServices& services = DefaultJobServices());
+  BackupJob(const BackupJob&) = delete;
+  BackupJob& operator=(const BackupJob&) = delete;
+
+  void RunBackup();
+  /// Appends every file below `directory` (which ends with a separator) to `list`,
+  /// depth-first, leaving out "oh_modules" directories and the target root.
+  void ScanSource(const std::string& directory, FileList& list);
+  void LogMessage(const std::string& message);
+  void LogFileOperation(const std::string& category, const std::string& path,
+                        const std::string& detail);
+  /// True when copied; on failure the reason is logged unless `quiet`.
+  bool CopyOneFile(const std::string& source_path, const std::string& target_path, bool quiet);
+  /// True when the directory exists afterwards; makes every missing level above it.
+  bool EnsureDirectory(const std::string& path);
+  bool CreateVersionDirectory(const std::string& dir);
+  bool SaveOldVersion(const std::string& target_path, const std::string& relative_part);
+
+  std::string sourceRoot;
+  std::string targetRoot;
+  BackupCounters counters;
+  LogPane* backupLogPane;
+  LogPane* fileLogPane;
+  bool timeVersioningOn;
+  std::string versionDir;
+  /// Old copies that could not be kept, and version directories that could not be made, in
+  /// the last run: not a file failure, but the caller should hear of it.
+  int32_t timeVersionFailures = 0;
+
+ private:
+  void ScanDirectory(const std::string& directory, FileList& list,
+                     EnteredDirectories& entered);
+  void ProcessFile(const ListedFile& file);
+  void CopyNewFile(const std::string& path, const std::string& target_path);
+  void UpdateFile(const std::string& path, const std::string& target_path,
+                  const std::string& relative_part);
+  void MakeVersionDirectoryIfNeeded();
+  void WriteRunHeader();
+  void WriteRunFooter();
+
+  JobServices services_;
+};
+
+}  // namespace qs

@@ -1,0 +1,16 @@
+// The time texts of the logs and of version directory names.
+#pragma once
+
+#include <string>
+
+#include "platform/clock.h"
+
+namespace qs {
+
+/// Local date and time with milliseconds, exactly 23 characters: 2025-01-31 08:05:09.007.
+std::string CurrentTimeText(Clock& clock);
+
+/// Local date and time, exactly 15 characters: 20250131_080509.
+std::string CompactTimestamp(Clock& clock);
+
+}  // namespace qs

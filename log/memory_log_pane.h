@@ -1,0 +1,39 @@
+// An in-memory log pane with the counting rules of a multi-line text control.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#include "platform/log_pane.h"
+
+namespace qs {
+
+/// Lines are separated by CR LF; an empty pane has 1 line; no wrapping. Safe to use from
+/// several threads: every operation, and every unit, holds the pane's lock.
+class MemoryLogPane : public LogPane {
+ public:
+  int TextLength() override;
+  int LineCount() override;
+  int LineStart(int line) override;
+  void Select(int start, int end) override;
+  void ReplaceSelection(const std::string& text) override;
+  void ScrollBy(int lines) override;
+  void SetText(const std::string& text) override;
+  void RunAsUnit(const std::function<void()>& unit) override;
+
+  std::string Text();
+  /// The first line shown, after the scrolls so far.
+  int FirstVisibleLine();
+
+ private:
+  int CountLines() const;
+  void ClampSelection();
+
+  std::recursive_mutex mutex_;
+  std::string text_;
+  int selection_start_ = 0;
+  int selection_end_ = 0;
+  int first_visible_line_ = 0;
+};
+
+}  // namespace qs

@@ -1,0 +1,16 @@
+// std::system returns a wait status on POSIX.
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "platform/command_runner.h"
+
+namespace qs {
+
+int RunCommandLine(const std::string& command) {
+  const int status = std::system(command.c_str());
+  if (status == -1 || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+}  // namespace qs

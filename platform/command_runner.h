@@ -1,0 +1,12 @@
+// Running a command line and reading its exit status: tests of the runner need it.
+#pragma once
+
+#include <string>
+
+namespace qs {
+
+/// Runs `command` through the system's shell; returns its exit status, or -1 when it did
+/// not exit normally.
+int RunCommandLine(const std::string& command);
+
+}  // namespace qs

@@ -1,0 +1,163 @@
+// The reader follows the rules of a text stream: two marks, end-of-file and failed; once
+// either is set, no later value is read and every later field keeps its default.
+#include "settings/settings_file.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <sstream>
+
+namespace qs {
+
+const char kSettingsFileName[] = "backup_config.dat";
+
+namespace {
+
+// Anything this long is not a settings file; reading stops there.
+constexpr std::streamsize kMaxSettingsBytes = 1 << 20;
+
+class SettingsReader {
+ public:
+  explicit SettingsReader(const std::string& content) : content_(content) {}
+
+  bool Good() const { return !eof_ && !failed_; }
+
+  void ReadLine(std::string* field) {
+    if (!Good()) return Fail();
+    field->clear();
+    const size_t newline = content_.find('\n', at_);
+    if (newline == std::string::npos) {
+      field->assign(content_, at_, std::string::npos);
+      at_ = content_.size();
+      eof_ = true;
+      if (field->empty()) failed_ = true;
+      return;
+    }
+    field->assign(content_, at_, newline - at_);
+    if (!field->empty() && field->back() == '\r') field->pop_back();
+    at_ = newline + 1;
+  }
+
+  void ReadInt(int32_t* field) {
+    const Number number = ReadNumber();
+    if (number.status != NumberStatus::kNotRun) *field = static_cast<int32_t>(number.value);
+  }
+
+  void ReadFlag(bool* field) {
+    const Number number = ReadNumber();
+    if (number.status == NumberStatus::kNotRun) return;
+    *field = number.value != 0;
+    // Only 0 and 1 are flags; any other number counts as true but ends the reading.
+    if (number.value != 0 && number.value != 1) failed_ = true;
+  }
+
+ private:
+  enum class NumberStatus { kNotRun, kNoDigits, kOutOfRange, kOk };
+  struct Number {
+    NumberStatus status;
+    int64_t value;  ///< 0 without digits; the nearest 32-bit limit when out of range
+  };
+
+  void Fail() { failed_ = true; }
+
+  static bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+  }
+
+  static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+  Number ReadNumber() {
+    if (!Good()) {
+      Fail();
+      return {NumberStatus::kNotRun, 0};
+    }
+    while (at_ < content_.size() && IsSpace(content_[at_])) ++at_;
+    if (at_ == content_.size()) {
+      eof_ = failed_ = true;
+      return {NumberStatus::kNotRun, 0};
+    }
+    bool negative = false;
+    if (content_[at_] == '+' || content_[at_] == '-') negative = content_[at_++] == '-';
+    return ReadDigits(negative);
+  }
+
+  Number ReadDigits(bool negative) {
+    constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+    constexpr int64_t kMin = std::numeric_limits<int32_t>::min();
+    const size_t first = at_;
+    int64_t magnitude = 0;
+    for (; at_ < content_.size() && IsDigit(content_[at_]); ++at_)
+      magnitude = std::min<int64_t>(magnitude * 10 + (content_[at_] - '0'), kMax + 2);
+    if (at_ == content_.size()) eof_ = true;
+    if (at_ == first) {
+      failed_ = true;
+      return {NumberStatus::kNoDigits, 0};
+    }
+    const int64_t value = negative ? -magnitude : magnitude;
+    if (value > kMax || value < kMin) {
+      failed_ = true;
+      return {NumberStatus::kOutOfRange, value < 0 ? kMin : kMax};
+    }
+    return {NumberStatus::kOk, value};
+  }
+
+  const std::string& content_;
+  size_t at_ = 0;
+  bool eof_ = false;
+  bool failed_ = false;
+};
+
+}  // namespace
+
+AppSettings ParseSettings(const std::string& content, const AppSettings& defaults) {
+  AppSettings settings = defaults;
+  SettingsReader reader(content);
+  reader.ReadLine(&settings.sourceDir);
+  reader.ReadLine(&settings.targetDir);
+  reader.ReadInt(&settings.intervalMinutes);
+  reader.ReadFlag(&settings.autoBackupEnabled);
+  reader.ReadFlag(&settings.timeVersioning);
+  return settings;
+}
+
+AppSettings LoadSettings(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return DefaultSettings();
+  std::string content(static_cast<size_t>(kMaxSettingsBytes), '\0');
+  file.read(content.data(), kMaxSettingsBytes);
+  content.resize(static_cast<size_t>(file.gcount()));
+  return ParseSettings(content, DefaultSettings());
+}
+
+std::string FormatSettings(const AppSettings& settings) {
+  std::ostringstream out;
+  out << settings.sourceDir << "\r\n"
+      << settings.targetDir << "\r\n"
+      << settings.intervalMinutes << "\r\n"
+      << (settings.autoBackupEnabled ? "1" : "0") << "\r\n"
+      << (settings.timeVersioning ? "1" : "0") << "\r\n";
+  return out.str();
+}
+
+void SaveSettings(const AppSettings& settings, const std::string& path) {
+  const std::string temp = path + ".new";
+  {
+    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
+    if (!file) return;
+    const std::string content = FormatSettings(settings);
+    file.write(content.data(), static_cast<std::streamsize>(content.size()));
+    file.close();
+    if (!file) {
+      std::remove(temp.c_str());
+      return;
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temp, path, error);
+  if (error) std::remove(temp.c_str());
+}
+
+}  // namespace qs

@@ -1,0 +1,24 @@
+// "backup_config.dat": five lines, read leniently, written with CR LF line ends.
+#pragma once
+
+#include <string>
+
+#include "settings/settings.h"
+
+namespace qs {
+
+extern const char kSettingsFileName[];
+
+/// Reads the file; whatever cannot be read keeps its default. Never fails.
+AppSettings LoadSettings(const std::string& path = kSettingsFileName);
+
+/// The reading rules applied to the file's bytes, starting from `defaults`.
+AppSettings ParseSettings(const std::string& content, const AppSettings& defaults);
+
+/// The file's bytes for a record.
+std::string FormatSettings(const AppSettings& settings);
+
+/// Writes the file whole or not at all (a temporary file renamed over it); failures are silent.
+void SaveSettings(const AppSettings& settings, const std::string& path = kSettingsFileName);
+
+}  // namespace qs

@@ -1,0 +1,106 @@
+// The status texts: every countdown case and the label refresh.
+#include "app/status_display.h"
+
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "tests/support/test_support.h"
+
+namespace qs {
+namespace {
+
+constexpr int64_t kSecond = 1000000000;
+
+std::string Rest(int64_t seconds_left, int64_t extra_nanos = 0) {
+  const int64_t now = 5 * kSecond;
+  const std::string text = CountdownText(true, false, now + seconds_left * kSecond + extra_nanos, now);
+  const std::string prefix = "Next backup in: ";
+  return text.rfind(prefix, 0) == 0 ? text.substr(prefix.size()) : "<" + text + ">";
+}
+
+TEST(CountdownTextTest, EveryRowOfTheTable) {
+  EXPECT_EQ("00:59", Rest(59));
+  EXPECT_EQ("59:59", Rest(3599));
+  EXPECT_EQ("01:00:00", Rest(3600));
+  EXPECT_EQ("23:59:59", Rest(86399));
+  EXPECT_EQ("1 day 00:00:00", Rest(86400));
+  EXPECT_EQ("1 day 00:00:01", Rest(86401));
+  EXPECT_EQ("1 day 01:01:01", Rest(90061));
+  EXPECT_EQ("1 day 23:59:59", Rest(172799));
+  EXPECT_EQ("2 days 00:00:00", Rest(172800));
+  EXPECT_EQ("2 days 00:00:05", Rest(172805));
+  EXPECT_EQ("00:59", Rest(59, 900000000));  // 59.9 s left
+  EXPECT_EQ("24855 days 03:14:07", Rest(2147483647));
+}
+
+TEST(CountdownTextTest, TheOtherStates) {
+  EXPECT_EQ("Auto backup not running", CountdownText(false, true, 100 * kSecond, 0));
+  EXPECT_EQ("Backup in progress...", CountdownText(true, true, 100 * kSecond, 0));
+  EXPECT_EQ("Next backup: Any moment...", CountdownText(true, false, 100 * kSecond, 100 * kSecond));
+  EXPECT_EQ("Next backup: Any moment...", CountdownText(true, false, 0, 100 * kSecond));
+  EXPECT_EQ("Next backup: Any moment...", CountdownText(true, false, 600000000, 0));  // 0.6 s
+}
+
+/// A label that remembers what was written to it.
+class RecordingLabel : public Control {
+ public:
+  std::string GetText(int) override { return text; }
+  void SetText(const std::string& t) override {
+    text = t;
+    ++writes;
+  }
+  void Enable(bool) override {}
+  bool IsChecked() override { return false; }
+  void SetChecked(bool) override {}
+  std::string text;
+  int writes = 0;
+};
+
+class RefreshStatusTest : public ::testing::Test {
+ protected:
+  RefreshStatusTest() {
+    ResetAppState();
+    g_clock = &clock_;
+  }
+  ~RefreshStatusTest() override { ResetAppState(); }
+
+  test::FakeClock clock_;
+  RecordingLabel clock_label_, status_label_, countdown_label_;
+};
+
+TEST_F(RefreshStatusTest, NothingIsWrittenBeforeTheLabelsExist) {
+  g_hClockLabel = &clock_label_;
+  g_hStatusLabel = &status_label_;
+  RefreshStatus();
+  EXPECT_EQ(0, clock_label_.writes + status_label_.writes);
+}
+
+TEST_F(RefreshStatusTest, WritesAllThreeLabels) {
+  g_hClockLabel = &clock_label_;
+  g_hStatusLabel = &status_label_;
+  g_hCountdownLabel = &countdown_label_;
+  RefreshStatus();
+  EXPECT_EQ("Auto Backup: INACTIVE", status_label_.text);
+  EXPECT_EQ("2025-01-31 08:00:00.000", clock_label_.text);
+  EXPECT_EQ("Auto backup not running", countdown_label_.text);
+
+  g_backupInProgress = true;  // a manual run while the scheduler is off
+  RefreshStatus();
+  EXPECT_EQ("Auto backup not running", countdown_label_.text);
+
+  g_autoBackupRunning = true;
+  RefreshStatus();
+  EXPECT_EQ("Auto Backup: ACTIVE", status_label_.text);
+  EXPECT_EQ("Backup in progress...", countdown_label_.text);
+
+  g_backupInProgress = false;
+  g_nextBackupTime = clock_.MonotonicNanos() + 3600 * kSecond;
+  clock_.Advance(kSecond);
+  RefreshStatus();
+  EXPECT_EQ("Next backup in: 59:59", countdown_label_.text);
+  EXPECT_EQ("2025-01-31 08:00:01.000", clock_label_.text);
+  EXPECT_EQ(4, countdown_label_.writes);
+}
+
+}  // namespace
+}  // namespace qs

@@ -1,0 +1,84 @@
+// The real quillstone-run on a small tree: its output, exit codes and the settings mode.
+#include <gtest/gtest.h>
+
+#include "platform/command_runner.h"
+#include "platform/file_time_setter.h"
+#include "settings/settings_file.h"
+#include "tests/support/test_support.h"
+
+namespace qs {
+namespace {
+
+using test::Seconds;
+
+class RunnerTest : public ::testing::Test {
+ protected:
+  /// Runs the runner with `args` (already quoted) from `cwd`; output goes to files.
+  int Run(const std::string& args, const std::string& cwd = "") {
+    std::string command = "\"" + std::string(QS_RUNNER_PATH) + "\" " + args + " >\"" +
+                          dir_ / "out.txt" + "\" 2>\"" + dir_ / "err.txt" + "\"";
+    if (!cwd.empty()) command = "cd \"" + cwd + "\" && " + command;
+    return RunCommandLine(command);
+  }
+  std::string Out() { return test::ReadFile(dir_ / "out.txt"); }
+  std::string Err() { return test::ReadFile(dir_ / "err.txt"); }
+  std::string Quoted(const std::string& relative) { return "\"" + dir_ / relative + "\""; }
+
+  test::ScopedTempDir dir_;
+};
+
+TEST_F(RunnerTest, BacksUpATreeAndPrintsTheLog) {
+  test::WriteFile(dir_ / "src/a.txt", "a", Seconds(1000));
+  test::WriteFile(dir_ / "src/sub/b.txt", "b", Seconds(1000));
+  ASSERT_EQ(0, Run(Quoted("src") + " " + Quoted("dst")));
+  const std::string out = Out();
+  EXPECT_EQ(std::string::npos, out.find('\r'));  // standard output gets plain LF lines
+  for (const std::string& expected : std::vector<std::string>{
+           "] Starting backup...\n", "] Source: " + dir_ / "src/" + "\n",
+        "] Target: " + dir_ / "dst/" + "\n", "] Found 2 files.\n", "] [COPIED] a.txt\n",
+        "] [COPIED] " + test::Native("sub/b.txt") + "\n",
+        "] Time-based incremental backup completed: 2 copied, 0 updated, 0 skipped, 0 failed, "
+        "0 time-versioned.\n",
+        "] Backup operation completed.\n"})
+    EXPECT_NE(std::string::npos, out.find(expected)) << expected;
+  EXPECT_EQ("b", test::ReadFile(dir_ / "dst/sub/b.txt"));
+  EXPECT_EQ(Seconds(1000), RealFileSystem().LastWriteTime(dir_ / "dst/sub/b.txt"));
+
+  ASSERT_EQ(0, Run("--time-versioning " + Quoted("src") + " " + Quoted("dst")));
+  EXPECT_NE(std::string::npos, Out().find("0 copied, 0 updated, 2 skipped"));
+}
+
+TEST_F(RunnerTest, AnyFailedFileGivesExitStatusOne) {
+  test::WriteFile(dir_ / "src/a", "new", Seconds(2000));
+  test::MakeDirs(dir_ / "dst/a");  // an older directory where the copy belongs
+  ASSERT_TRUE(SetLastWriteTime(dir_ / "dst/a", Seconds(1000)));
+  test::WriteFile(dir_ / "src/b", "b", Seconds(2000));
+  EXPECT_EQ(1, Run(Quoted("src") + " " + Quoted("dst")));
+  EXPECT_NE(std::string::npos, Out().find("1 copied, 0 updated, 0 skipped, 1 failed"))
+      << Out();
+  EXPECT_EQ("b", test::ReadFile(dir_ / "dst/b"));
+}
+
+TEST_F(RunnerTest, UsageErrorsGiveTwoAndAMessage) {
+  EXPECT_EQ(2, Run(Quoted("src")));
+  EXPECT_NE(std::string::npos, Err().find("expected SOURCE and TARGET"));
+  EXPECT_NE(std::string::npos, Err().find("usage: quillstone-run"));
+  EXPECT_EQ("", Out());
+  EXPECT_EQ(2, Run("--frobnicate a b"));
+  EXPECT_EQ(0, Run("--help"));
+  EXPECT_NE(std::string::npos, Out().find("usage: quillstone-run"));
+}
+
+TEST_F(RunnerTest, WithoutArgumentsTheSettingsFileIsUsedAndNotWritten) {
+  test::WriteFile(dir_ / "src/a", "a", Seconds(1000));
+  const std::string config = dir_ / "backup_config.dat";
+  SaveSettings(AppSettings{dir_ / "src", dir_ / "dst", 5, false, true}, config);
+  const std::string before = test::ReadFile(config);
+  ASSERT_EQ(0, Run("", dir_.path()));
+  EXPECT_NE(std::string::npos, Out().find("Time Versioning: ENABLED"));
+  EXPECT_EQ("a", test::ReadFile(dir_ / "dst/a"));
+  EXPECT_EQ(before, test::ReadFile(config));
+}
+
+}  // namespace
+}  // namespace qs

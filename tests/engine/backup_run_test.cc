@@ -1,0 +1,287 @@
+// Whole runs on real temporary trees: every per-file outcome with its exact log lines.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "engine/backup_job.h"
+#include "engine/backup_run.h"
+#include "log/memory_log_pane.h"
+#include "platform/file_time_setter.h"
+#include "tests/support/test_support.h"
+
+namespace qs {
+namespace {
+
+using test::Native;
+using test::PaneLines;
+using test::Seconds;
+using test::WithoutStamps;
+using Lines = std::vector<std::string>;
+
+class BackupRunTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<BackupJob> Job(bool versioning) {
+    return std::make_unique<BackupJob>(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_,
+                                       versioning,
+                                       test::TestServices(&fs_, &clock_, &console_, &status_));
+  }
+
+  Lines BackupLog() { return WithoutStamps(PaneLines(backup_pane_.Text())); }
+  Lines FileLog() { return PaneLines(file_pane_.Text()); }
+  std::string Src(const std::string& p) { return dir_ / ("src/" + p); }
+  std::string Dst(const std::string& p) { return dir_ / ("dst/" + p); }
+  std::string VersionDir() { return Dst("backup_20250131_080000"); }
+
+  Lines Header(const std::string& versioning, int found) {
+    return {"Starting backup...", "Source: " + dir_ / "src/", "Target: " + dir_ / "dst/",
+            "Time Versioning: " + versioning, "Found " + std::to_string(found) + " files."};
+  }
+
+  static Lines Join(std::initializer_list<Lines> parts) {
+    Lines all;
+    for (const Lines& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+  }
+
+  test::ScopedTempDir dir_;
+  test::FaultyFileSystem fs_;
+  test::FakeClock clock_;
+  test::CountingStatus status_;
+  std::ostringstream console_;
+  MemoryLogPane backup_pane_, file_pane_;
+};
+
+TEST_F(BackupRunTest, NewFileIsCopiedWithItsTimeAndReportedInBothLogs) {
+  test::WriteFile(Src("sub/a.txt"), "alpha", Seconds(1000));
+  auto job = Job(false);
+  job->RunBackup();
+  EXPECT_EQ(Join({Header("DISABLED", 1),
+                  {"[COPIED] " + Native("sub/a.txt"),
+                   "Time-based incremental backup completed: 1 copied, 0 updated, 0 skipped, 0 "
+                   "failed, 0 time-versioned.",
+                   "Backup operation completed."}}),
+            BackupLog());
+  EXPECT_EQ((Lines{"=== File Operation Log ===", "[BACKUP STARTED] Session started",
+                   "[FILE SCAN] 1 files found", "[COPIED] " + Native("sub/a.txt"),
+                   "[BACKUP COMPLETED] Copied: 1 | Updated: 0 | Failed: 0 | Time-versioned: 0"}),
+            FileLog());
+  EXPECT_EQ("alpha", test::ReadFile(Dst("sub/a.txt")));
+  EXPECT_EQ(Seconds(1000), RealFileSystem().LastWriteTime(Dst("sub/a.txt")));
+  EXPECT_EQ(1, job->counters.copied);
+}
+
+TEST_F(BackupRunTest, NewerSourceUpdatesOlderTarget) {
+  test::WriteFile(Src("a.txt"), "new", Seconds(2000));
+  test::WriteFile(Dst("a.txt"), "old", Seconds(1000));
+  auto job = Job(false);
+  job->RunBackup();
+  EXPECT_EQ(Join({Header("DISABLED", 1),
+                  {"[UPDATED] a.txt",
+                   "Time-based incremental backup completed: 0 copied, 1 updated, 0 skipped, 0 "
+                   "failed, 0 time-versioned.",
+                   "Backup operation completed."}}),
+            BackupLog());
+  EXPECT_EQ("new", test::ReadFile(Dst("a.txt")));
+  EXPECT_EQ(Seconds(2000), RealFileSystem().LastWriteTime(Dst("a.txt")));
+}
+
+TEST_F(BackupRunTest, EqualOrNewerTargetsAreSkippedSilentlyWhateverTheirSize) {
+  test::WriteFile(Src("same"), "1", Seconds(1000));
+  test::WriteFile(Dst("same"), "different size", Seconds(1000));
+  test::WriteFile(Src("edited"), "1", Seconds(1000));
+  test::WriteFile(Dst("edited"), "edited in the target", Seconds(3000));
+  auto job = Job(true);
+  job->RunBackup();
+  EXPECT_EQ(Join({Header("ENABLED", 2),
+                  {"Time-based incremental backup completed: 0 copied, 0 updated, 2 skipped, 0 "
+                   "failed, 0 time-versioned.",
+                   "Backup operation completed."}}),
+            BackupLog());
+  EXPECT_EQ("edited in the target", test::ReadFile(Dst("edited")));
+  EXPECT_EQ((Lines{"edited", "same"}), test::ListTree(dir_ / "dst"));  // no version directory
+}
+
+TEST_F(BackupRunTest, FailedCopyShowsThreeEntriesAndCountsAsFailed) {
+  test::WriteFile(Src("a.txt"), "x", Seconds(1000));
+  fs_.failCopyTo = [](const std::string&) { return true; };
+  fs_.code = 5;
+  auto job = Job(false);
+  job->RunBackup();
+  EXPECT_EQ(Join({Header("DISABLED", 1),
+                  {"CopyFile failed: " + Src("a.txt") + " -> " + Dst("a.txt") + " Error: 5",
+                   "[COPY ERROR] " + Src("a.txt"), "[FAILED] " + Src("a.txt"),
+                   "Time-based incremental backup completed: 0 copied, 0 updated, 0 skipped, 1 "
+                   "failed, 0 time-versioned.",
+                   "Backup operation completed."}}),
+            BackupLog());
+  EXPECT_EQ("[BACKUP COMPLETED] Copied: 0 | Updated: 0 | Failed: 1 | Time-versioned: 0",
+            FileLog().back());
+  EXPECT_EQ(4u, FileLog().size());
+}
+
+TEST_F(BackupRunTest, ADirectoryWithTheFilesNameFailsWhenTheSourceIsNewer) {
+  test::WriteFile(Src("a"), "x", Seconds(2000));
+  test::MakeDirs(Dst("a"));
+  ASSERT_TRUE(SetLastWriteTime(Dst("a"), Seconds(1000)));
+  auto job = Job(false);
+  job->RunBackup();
+  EXPECT_EQ(1, job->counters.failed);
+  EXPECT_EQ("[FAILED] " + Src("a"), BackupLog()[7]);
+  EXPECT_TRUE(test::ListTree(dir_ / "dst").empty());
+}
+
+TEST_F(BackupRunTest, VersioningSavesTheOldCopyBeforeTheUpdate) {
+  test::WriteFile(Src("sub/a.txt"), "new", Seconds(2000));
+  test::WriteFile(Dst("sub/a.txt"), "old", Seconds(1000));
+  auto job = Job(true);
+  job->RunBackup();
+  const std::string rel = Native("sub/a.txt");
+  EXPECT_EQ(Join({Header("ENABLED", 1),
+                  {"Time version directory created: " + VersionDir(),
+                   "[TIME VERSION] " + Dst("sub/a.txt"), "Time version created: " + rel,
+                   "[UPDATED] " + rel, "Old version saved to time directory: " + rel,
+                   "Time-based incremental backup completed: 0 copied, 1 updated, 0 skipped, 0 "
+                   "failed, 1 time-versioned.",
+                   "=== Time version location: " + VersionDir() + " ===",
+                   "Backup operation completed."}}),
+            BackupLog());
+  EXPECT_EQ((Lines{"=== File Operation Log ===", "[BACKUP STARTED] Session started",
+                   "[FILE SCAN] 1 files found", "[TIME VERSION] " + Dst("sub/a.txt"),
+                   "[UPDATED] " + rel,
+                   "[BACKUP COMPLETED] Copied: 0 | Updated: 1 | Failed: 0 | Time-versioned: 1"}),
+            FileLog());
+  EXPECT_EQ("old", test::ReadFile(VersionDir() + kPathSeparator + rel));
+  EXPECT_EQ(Seconds(1000), RealFileSystem().LastWriteTime(VersionDir() + kPathSeparator + rel));
+  EXPECT_EQ("new", test::ReadFile(Dst("sub/a.txt")));
+}
+
+TEST_F(BackupRunTest, TwoUpdatesShareOneVersionDirectory) {
+  for (const char* name : {"a", "b"}) {
+    test::WriteFile(Src(name), "new", Seconds(2000));
+    test::WriteFile(Dst(name), "old", Seconds(1000));
+  }
+  auto job = Job(true);
+  job->RunBackup();
+  EXPECT_EQ(2, job->counters.timeVersioned);
+  EXPECT_EQ((Lines{"a", "b", "backup_20250131_080000/README.txt", "backup_20250131_080000/a",
+                   "backup_20250131_080000/b"}),
+            test::ListTree(dir_ / "dst"));
+  EXPECT_EQ("=== Time version location: " + VersionDir() + " ===", BackupLog().end()[-2]);
+}
+
+TEST_F(BackupRunTest, VersioningWithOnlyNewFilesStillMakesTheDirectory) {
+  test::WriteFile(Src("a"), "x", Seconds(1000));
+  auto job = Job(true);
+  job->RunBackup();
+  EXPECT_EQ(Join({Header("ENABLED", 1),
+                  {"Time version directory created: " + VersionDir(), "[COPIED] a",
+                   "Time-based incremental backup completed: 1 copied, 0 updated, 0 skipped, 0 "
+                   "failed, 0 time-versioned.",
+                   "=== Time version directory created but no files versioned ===",
+                   "Backup operation completed."}}),
+            BackupLog());
+  EXPECT_TRUE(test::Exists(VersionDir() + kPathSeparator + "README.txt"));
+}
+
+TEST_F(BackupRunTest, AVersionDirectoryThatCannotBeMadeSwitchesVersioningOffForTheJob) {
+  test::WriteFile(Src("a"), "new", Seconds(2000));
+  test::WriteFile(Dst("a"), "old", Seconds(1000));
+  fs_.failMakeDirectory = [](const std::string&) { return true; };
+  fs_.code = 13;
+  auto job = Job(true);
+  job->RunBackup();
+  EXPECT_EQ(Join({Header("ENABLED", 1),
+                  {"Failed to create time version directory: " + VersionDir() + " Error: 13",
+                   "[UPDATED] a",
+                   "Time-based incremental backup completed: 0 copied, 1 updated, 0 skipped, 0 "
+                   "failed, 0 time-versioned.",
+                   "Backup operation completed."}}),
+            BackupLog());
+  EXPECT_FALSE(job->timeVersioningOn);
+  EXPECT_EQ(1, job->timeVersionFailures);
+
+  backup_pane_.SetText("");
+  test::WriteFile(Src("a"), "newer", Seconds(3000));
+  job->RunBackup();
+  EXPECT_EQ("Time Versioning: DISABLED", BackupLog()[3]);
+}
+
+TEST_F(BackupRunTest, AFailedSaveStillUpdatesWithoutTheSavedLine) {
+  test::WriteFile(Src("a"), "new", Seconds(2000));
+  test::WriteFile(Dst("a"), "old", Seconds(1000));
+  fs_.failCopyTo = [this](const std::string& to) { return to.rfind(VersionDir(), 0) == 0; };
+  auto job = Job(true);
+  job->RunBackup();
+  const Lines log = BackupLog();
+  EXPECT_EQ((Lines{"Time version directory created: " + VersionDir(),
+                   "[TIME VERSION FAILED] " + Dst("a"), "[UPDATED] a"}),
+            Lines(log.begin() + 5, log.begin() + 8));
+  EXPECT_EQ("=== Time version directory created but no files versioned ===", log.end()[-2]);
+  EXPECT_EQ("new", test::ReadFile(Dst("a")));
+}
+
+TEST_F(BackupRunTest, EmptyOrMissingSourceReportsZeroFiles) {
+  auto job = Job(true);
+  job->RunBackup();
+  EXPECT_EQ(Join({Header("ENABLED", 0),
+                  {"Time-based incremental backup completed: 0 copied, 0 updated, 0 skipped, 0 "
+                   "failed, 0 time-versioned.",
+                   "Backup operation completed."}}),
+            BackupLog());
+  EXPECT_FALSE(test::Exists(dir_ / "dst"));
+}
+
+TEST_F(BackupRunTest, AReusedJobStartsEachRunFromZeroWithItsOwnVersionDirectory) {
+  test::WriteFile(Src("a"), "1", Seconds(2000));
+  test::WriteFile(Dst("a"), "0", Seconds(1000));
+  auto job = Job(true);
+  job->RunBackup();
+  const std::string first = job->versionDir;
+  clock_.Advance(Seconds(61));
+  test::WriteFile(Src("a"), "2", Seconds(3000));
+  job->RunBackup();
+  EXPECT_EQ(1, job->counters.updated);
+  EXPECT_EQ(1, job->counters.timeVersioned);
+  EXPECT_EQ(Dst("backup_20250131_080101"), job->versionDir);
+  EXPECT_NE(first, job->versionDir);
+  EXPECT_EQ("1", test::ReadFile(job->versionDir + kPathSeparator + "a"));
+}
+
+TEST_F(BackupRunTest, TheRunRaisesTheProgressFlagAndRefreshesTheStatus) {
+  auto job = Job(false);
+  job->RunBackup();
+  EXPECT_FALSE(g_backupInProgress);
+  // Start and end, plus one per backup log entry (7 entries for an empty run).
+  EXPECT_EQ(2 + 7, status_.refreshes);
+}
+
+TEST_F(BackupRunTest, NothingInTheTargetIsEverDeleted) {
+  test::WriteFile(Src("a"), "1", Seconds(1000));
+  test::WriteFile(Dst("only-in-target"), "keep", Seconds(1000));
+  auto job = Job(false);
+  job->RunBackup();
+  EXPECT_EQ((Lines{"a", "only-in-target"}), test::ListTree(dir_ / "dst"));
+}
+
+TEST_F(BackupRunTest, CoarseTargetTimesDoNotCauseEndlessCopies) {
+  fs_.timeStep = Seconds(2);
+  test::WriteFile(Src("a"), "1", Seconds(1001) + 500000000);
+  test::WriteFile(Src("b"), "2", Seconds(1000) + 1);
+  auto job = Job(true);
+  job->RunBackup();
+  ASSERT_EQ(2, job->counters.copied);
+  ASSERT_EQ(Seconds(1000), fs_.Stat(Dst("a")).lastWrite);  // stored in 2-second steps
+  clock_.Advance(Seconds(60));
+  job->RunBackup();
+  EXPECT_EQ(2, job->counters.skipped);
+  EXPECT_EQ(0, job->counters.updated);
+  EXPECT_EQ(0, job->counters.timeVersioned);
+  EXPECT_EQ("", job->versionDir);
+  // A genuinely newer source is still copied.
+  test::WriteFile(Src("a"), "changed", Seconds(1003));
+  job->RunBackup();
+  EXPECT_EQ(1, job->counters.updated);
+}
+
+}  // namespace
+}  // namespace qs

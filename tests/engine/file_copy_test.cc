@@ -1,0 +1,110 @@
+// CopyOneFile and EnsureDirectory: directory chains, failures and their log texts.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "engine/backup_job.h"
+#include "log/memory_log_pane.h"
+#include "tests/support/test_support.h"
+
+namespace qs {
+namespace {
+
+using test::Native;
+using test::PaneLines;
+using test::WithoutStamps;
+
+class FileCopyTest : public ::testing::Test {
+ protected:
+  FileCopyTest()
+      : job_(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_, false,
+             test::TestServices(&fs_, &clock_, &console_)) {
+    test::WriteFile(dir_ / "src/f.txt", "content", test::Seconds(1000));
+  }
+
+  std::vector<std::string> BackupLog() { return WithoutStamps(PaneLines(backup_pane_.Text())); }
+
+  test::ScopedTempDir dir_;
+  test::FaultyFileSystem fs_;
+  test::FakeClock clock_;
+  std::ostringstream console_;
+  MemoryLogPane backup_pane_, file_pane_;
+  BackupJob job_;
+};
+
+TEST_F(FileCopyTest, MissingDirectoriesAreMadeTopDownAndNothingIsLogged) {
+  const std::string target = dir_ / "dst/x/y/f.txt";
+  EXPECT_TRUE(job_.CopyOneFile(dir_ / "src/f.txt", target, false));
+  EXPECT_EQ((std::vector<std::string>{dir_ / "dst", dir_ / "dst/x", dir_ / "dst/x/y"}),
+            fs_.directoriesMade);
+  EXPECT_EQ("content", test::ReadFile(target));
+  EXPECT_EQ(test::Seconds(1000), RealFileSystem().LastWriteTime(target));
+  EXPECT_EQ("", backup_pane_.Text());
+  EXPECT_EQ("", file_pane_.Text());
+}
+
+TEST_F(FileCopyTest, AnExistingDirectoryCostsOneProbe) {
+  test::MakeDirs(dir_ / "dst");
+  EXPECT_TRUE(job_.EnsureDirectory(dir_ / "dst"));
+  EXPECT_EQ(std::vector<std::string>{dir_ / "dst"}, fs_.probes);
+  EXPECT_TRUE(fs_.directoriesMade.empty());
+}
+
+TEST_F(FileCopyTest, TrailingSeparatorAndEmptyPath) {
+  EXPECT_TRUE(job_.EnsureDirectory(dir_ / "dst/new/"));
+  EXPECT_TRUE(test::Exists(dir_ / "dst/new"));
+  EXPECT_TRUE(job_.EnsureDirectory(""));
+}
+
+TEST_F(FileCopyTest, FailedDirectoryIsReportedWithTheTargetsParent) {
+  fs_.failMakeDirectory = [this](const std::string& p) { return p == dir_ / "dst/x"; };
+  const std::string target = dir_ / "dst/x/y/f.txt";
+  EXPECT_FALSE(job_.CopyOneFile(dir_ / "src/f.txt", target, false));
+  EXPECT_EQ((std::vector<std::string>{"Failed to create directory: " + dir_ / "dst/x/y",
+                                      "[DIRECTORY ERROR] " + dir_ / "dst/x/y"}),
+            BackupLog());
+  EXPECT_TRUE(test::Exists(dir_ / "dst"));  // levels made before the failure stay
+  EXPECT_TRUE(fs_.copies.empty());
+  EXPECT_EQ("", file_pane_.Text());
+}
+
+TEST_F(FileCopyTest, FailedCopyIsReportedWithItsCode) {
+  fs_.failCopyTo = [](const std::string&) { return true; };
+  fs_.code = 28;
+  const std::string target = dir_ / "dst/f.txt";
+  EXPECT_FALSE(job_.CopyOneFile(dir_ / "src/f.txt", target, false));
+  EXPECT_EQ((std::vector<std::string>{
+                "CopyFile failed: " + dir_ / "src/f.txt" + " -> " + target + " Error: 28",
+                "[COPY ERROR] " + dir_ / "src/f.txt"}),
+            BackupLog());
+}
+
+TEST_F(FileCopyTest, AFileWhereADirectoryBelongsFailsTheCopyWithTheSystemCode) {
+  test::WriteFile(dir_ / "dst/x", "a file, not a directory");
+  const std::string target = dir_ / "dst/x/f.txt";
+  EXPECT_FALSE(job_.CopyOneFile(dir_ / "src/f.txt", target, false));
+  const std::vector<std::string> log = BackupLog();
+  ASSERT_EQ(2u, log.size());
+  const std::string prefix = "CopyFile failed: " + dir_ / "src/f.txt" + " -> " + target + " Error: ";
+  ASSERT_EQ(prefix, log[0].substr(0, prefix.size()));
+  EXPECT_NE("0", log[0].substr(prefix.size()));
+  EXPECT_EQ("[COPY ERROR] " + dir_ / "src/f.txt", log[1]);
+}
+
+TEST_F(FileCopyTest, QuietFailuresLeaveNoTrace) {
+  fs_.failCopyTo = [](const std::string&) { return true; };
+  EXPECT_FALSE(job_.CopyOneFile(dir_ / "src/f.txt", dir_ / "dst/f.txt", true));
+  fs_.failMakeDirectory = [](const std::string&) { return true; };
+  EXPECT_FALSE(job_.CopyOneFile(dir_ / "src/f.txt", dir_ / "other/x/f.txt", true));
+  EXPECT_EQ("", backup_pane_.Text());
+}
+
+TEST_F(FileCopyTest, CopyReplacesAnOlderTarget) {
+  test::WriteFile(dir_ / "dst/f.txt", "old and longer content", test::Seconds(500));
+  EXPECT_TRUE(job_.CopyOneFile(dir_ / "src/f.txt", dir_ / "dst/f.txt", false));
+  EXPECT_EQ("content", test::ReadFile(dir_ / "dst/f.txt"));
+  EXPECT_EQ(test::Seconds(1000), RealFileSystem().LastWriteTime(dir_ / "dst/f.txt"));
+}
+
+}  // namespace
+}  // namespace qs

@@ -1,0 +1,110 @@
+// The scan on real trees: depth-first order, exclusions, link cycles, the target inside.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "engine/backup_job.h"
+#include "tests/support/test_support.h"
+
+namespace qs {
+namespace {
+
+using test::Native;
+
+class SourceScanTest : public ::testing::Test {
+ protected:
+  std::vector<std::string> Scan(const std::string& source, const std::string& target = "") {
+    BackupJob job(source, target, nullptr, nullptr, false);
+    FileList list;
+    job.ScanSource(job.sourceRoot, list);
+    std::vector<std::string> paths;
+    for (const ListedFile& file : list) paths.push_back(file.path);
+    return paths;
+  }
+
+  std::vector<std::string> Sorted(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+  }
+
+  test::ScopedTempDir dir_;
+};
+
+TEST_F(SourceScanTest, ListsFullPathsOfFilesOnly) {
+  test::WriteFile(dir_ / "src/a.txt", "a");
+  test::WriteFile(dir_ / "src/sub/b.txt", "b");
+  test::MakeDirs(dir_ / "src/empty");
+  const std::string root = dir_ / "src/";
+  EXPECT_EQ(Sorted({root + "a.txt", root + Native("sub/b.txt")}), Sorted(Scan(dir_ / "src")));
+}
+
+TEST_F(SourceScanTest, SubdirectoryContentStandsWhereTheSubdirectoryWasMet) {
+  for (const char* name : {"d1/x", "d1/y", "f1", "d2/z", "f2", "d1/deep/w"})
+    test::WriteFile(dir_ / ("src/" + std::string(name)), "");
+  const std::vector<std::string> paths = Scan(dir_ / "src");
+  ASSERT_EQ(6u, paths.size());
+  // Every directory's files form one contiguous block (pre-order).
+  for (const char* prefix : {"d1/", "d2/", "d1/deep/"}) {
+    const std::string p = dir_ / ("src/" + std::string(prefix));
+    std::vector<size_t> at;
+    for (size_t i = 0; i < paths.size(); ++i)
+      if (paths[i].rfind(p, 0) == 0) at.push_back(i);
+    ASSERT_FALSE(at.empty());
+    EXPECT_EQ(at.back() - at.front() + 1, at.size()) << prefix;
+  }
+}
+
+TEST_F(SourceScanTest, OhModulesDirectoriesAreLeftOutAtAnyDepth) {
+  test::WriteFile(dir_ / "src/oh_modules/a", "");
+  test::WriteFile(dir_ / "src/sub/oh_modules/deep/b", "");
+  test::WriteFile(dir_ / "src/sub/oh_modules_old/c", "");
+  test::WriteFile(dir_ / "src/OH_MODULES/d", "");
+  test::WriteFile(dir_ / "src/x/oh_modules", "a file of that name");
+  const std::string root = dir_ / "src/";
+  EXPECT_EQ(Sorted({root + Native("OH_MODULES/d"), root + Native("sub/oh_modules_old/c"),
+                    root + Native("x/oh_modules")}),
+            Sorted(Scan(dir_ / "src")));
+}
+
+TEST_F(SourceScanTest, MissingOrEmptyRootGivesNothing) {
+  EXPECT_TRUE(Scan(dir_ / "nowhere").empty());
+  test::MakeDirs(dir_ / "empty");
+  EXPECT_TRUE(Scan(dir_ / "empty").empty());
+  test::WriteFile(dir_ / "plain", "");
+  EXPECT_TRUE(Scan(dir_ / "plain").empty());
+}
+
+TEST_F(SourceScanTest, HiddenFilesAreListedTemporaryCopiesAreNot) {
+  test::WriteFile(dir_ / "src/.hidden", "");
+  test::WriteFile(dir_ / "src/.qs-tmp-abcdefghij", "left by a killed copy");
+  test::WriteFile(dir_ / "src/.qs-tmp-short", "an ordinary name");
+  const std::string root = dir_ / "src/";
+  EXPECT_EQ(Sorted({root + ".hidden", root + ".qs-tmp-short"}), Sorted(Scan(dir_ / "src")));
+}
+
+TEST_F(SourceScanTest, ALinkCycleIsEnteredOnce) {
+  test::WriteFile(dir_ / "src/a/f", "");
+  std::filesystem::create_directory_symlink(dir_ / "src", dir_ / "src/a/back");
+  std::filesystem::create_directory_symlink(dir_ / "src/a", dir_ / "src/a/self");
+  EXPECT_EQ(std::vector<std::string>{dir_ / "src/a/f"}, Scan(dir_ / "src"));
+}
+
+TEST_F(SourceScanTest, ALinkToADirectoryOutsideIsFollowed) {
+  test::WriteFile(dir_ / "outside/o", "");
+  test::WriteFile(dir_ / "src/f", "");
+  std::filesystem::create_directory_symlink(dir_ / "outside", dir_ / "src/link");
+  EXPECT_EQ(Sorted({dir_ / "src/f", dir_ / "src/link/o"}), Sorted(Scan(dir_ / "src")));
+}
+
+TEST_F(SourceScanTest, TargetInsideTheSourceIsLeftOut) {
+  test::WriteFile(dir_ / "src/f", "");
+  test::WriteFile(dir_ / "src/backup/f", "an earlier copy");
+  test::WriteFile(dir_ / "src/backup/backup_20250101_000000/f", "an old version");
+  EXPECT_EQ(std::vector<std::string>{dir_ / "src/f"}, Scan(dir_ / "src", dir_ / "src/backup"));
+  // The same root as target is not "inside": everything is listed (and later skipped).
+  EXPECT_EQ(3u, Scan(dir_ / "src", dir_ / "src").size());
+}
+
+}  // namespace
+}  // namespace qs

@@ -1,0 +1,103 @@
+// Version directories, their README and the saving of old copies.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "engine/backup_job.h"
+#include "log/memory_log_pane.h"
+#include "tests/support/test_support.h"
+
+namespace qs {
+namespace {
+
+using test::Native;
+using test::PaneLines;
+using test::WithoutStamps;
+
+class TimeVersioningTest : public ::testing::Test {
+ protected:
+  TimeVersioningTest()
+      : job_(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_, true,
+             test::TestServices(&fs_, &clock_, &console_)) {}
+
+  std::vector<std::string> BackupLog() { return WithoutStamps(PaneLines(backup_pane_.Text())); }
+
+  test::ScopedTempDir dir_;
+  test::FaultyFileSystem fs_;
+  test::FakeClock clock_;
+  std::ostringstream console_;
+  MemoryLogPane backup_pane_, file_pane_;
+  BackupJob job_;
+};
+
+TEST_F(TimeVersioningTest, DirectoryGetsAReadmeAndALogLine) {
+  const std::string version = dir_ / "dst/backup_20250131_080000";
+  ASSERT_TRUE(job_.CreateVersionDirectory(version));
+  const std::string readme = test::ReadFile(version + kPathSeparator + "README.txt");
+  EXPECT_EQ("Time Version Backup\nCreated: 2025-01-31 08:00:00.000\nSource: " + dir_ / "src/" +
+                "\n",
+            readme);
+  EXPECT_EQ(std::vector<std::string>{"Time version directory created: " + version}, BackupLog());
+}
+
+TEST_F(TimeVersioningTest, AnExistingDirectoryIsSharedAndItsReadmeRewritten) {
+  const std::string version = dir_ / "dst/backup_x";
+  test::WriteFile(version + kPathSeparator + "README.txt", "older readme");
+  ASSERT_TRUE(job_.CreateVersionDirectory(version));
+  EXPECT_EQ(0u, test::ReadFile(version + kPathSeparator + "README.txt").find("Time Version Backup"));
+}
+
+TEST_F(TimeVersioningTest, AReadmeThatCannotBeWrittenStillCountsAsMade) {
+  const std::string version = dir_ / "dst/backup_x";
+  test::MakeDirs(version + kPathSeparator + "README.txt");  // a directory in the README's place
+  EXPECT_TRUE(job_.CreateVersionDirectory(version));
+  EXPECT_EQ(std::vector<std::string>{"Time version directory created: " + version}, BackupLog());
+}
+
+TEST_F(TimeVersioningTest, ADirectoryThatCannotBeMadeIsReportedWithItsCode) {
+  fs_.failMakeDirectory = [](const std::string&) { return true; };
+  fs_.code = 13;
+  const std::string version = dir_ / "dst/backup_x";
+  EXPECT_FALSE(job_.CreateVersionDirectory(version));
+  EXPECT_EQ(std::vector<std::string>{"Failed to create time version directory: " + version +
+                                     " Error: 13"},
+            BackupLog());
+}
+
+TEST_F(TimeVersioningTest, SaveOldVersionCopiesTheTargetCopyUnderItsRelativePath) {
+  test::WriteFile(dir_ / "dst/sub/a.txt", "old", test::Seconds(100));
+  job_.versionDir = dir_ / "dst/backup_x";
+  ASSERT_TRUE(job_.SaveOldVersion(dir_ / "dst/sub/a.txt", Native("/sub/a.txt")));
+  EXPECT_EQ("old", test::ReadFile(dir_ / "dst/backup_x/sub/a.txt"));
+  EXPECT_EQ(test::Seconds(100), RealFileSystem().LastWriteTime(dir_ / "dst/backup_x/sub/a.txt"));
+  EXPECT_EQ(1, job_.counters.timeVersioned);
+  EXPECT_EQ((std::vector<std::string>{"[TIME VERSION] " + dir_ / "dst/sub/a.txt",
+                                      "Time version created: " + Native("sub/a.txt")}),
+            BackupLog());
+  EXPECT_EQ(std::vector<std::string>{"[TIME VERSION] " + dir_ / "dst/sub/a.txt"},
+            PaneLines(file_pane_.Text()));
+}
+
+TEST_F(TimeVersioningTest, SaveOldVersionNeedsTheSwitchAndTheDirectory) {
+  test::WriteFile(dir_ / "dst/a.txt", "old");
+  EXPECT_FALSE(job_.SaveOldVersion(dir_ / "dst/a.txt", "a.txt"));  // no versionDir yet
+  job_.versionDir = dir_ / "dst/backup_x";
+  job_.timeVersioningOn = false;
+  EXPECT_FALSE(job_.SaveOldVersion(dir_ / "dst/a.txt", "a.txt"));
+  EXPECT_EQ("", backup_pane_.Text());
+  EXPECT_EQ(0, job_.counters.timeVersioned);
+  EXPECT_TRUE(fs_.copies.empty());
+}
+
+TEST_F(TimeVersioningTest, AFailedSaveIsReportedWithoutReason) {
+  test::WriteFile(dir_ / "dst/a.txt", "old");
+  job_.versionDir = dir_ / "dst/backup_x";
+  fs_.failCopyTo = [](const std::string&) { return true; };
+  EXPECT_FALSE(job_.SaveOldVersion(dir_ / "dst/a.txt", "a.txt"));
+  EXPECT_EQ(std::vector<std::string>{"[TIME VERSION FAILED] " + dir_ / "dst/a.txt"}, BackupLog());
+  EXPECT_EQ("", file_pane_.Text());
+  EXPECT_EQ(0, job_.counters.timeVersioned);
+}
+
+}  // namespace
+}  // namespace qs

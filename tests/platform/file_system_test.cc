@@ -1,0 +1,111 @@
+// The real file system's contract: probes, listings, directory results and safe copies.
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "tests/support/test_support.h"
+
+namespace qs {
+namespace {
+
+using test::Seconds;
+
+class FileSystemTest : public ::testing::Test {
+ protected:
+  FileSystem& fs_ = RealFileSystem();
+  test::ScopedTempDir dir_;
+};
+
+TEST_F(FileSystemTest, StatTellsKindAndNanosecondTime) {
+  test::WriteFile(dir_ / "f", "x", Seconds(1234) + 567891);
+  const PathInfo file = fs_.Stat(dir_ / "f");
+  EXPECT_EQ(PathKind::Other, file.kind);
+  EXPECT_EQ(Seconds(1234) + 567891, file.lastWrite);
+  EXPECT_EQ(PathKind::Directory, fs_.Probe(dir_.path()));
+  const PathInfo missing = fs_.Stat(dir_ / "missing");
+  EXPECT_EQ(PathKind::Missing, missing.kind);
+  EXPECT_EQ(0, missing.lastWrite);
+}
+
+TEST_F(FileSystemTest, ListingGivesNamesKindsAndTimes) {
+  test::WriteFile(dir_ / "d/file", "x", Seconds(77));
+  test::MakeDirs(dir_ / "d/sub");
+  DirListing listing;
+  ASSERT_TRUE(fs_.ListDirectory(dir_ / "d", &listing));
+  ASSERT_EQ(2u, listing.entries.size());
+  std::sort(listing.entries.begin(), listing.entries.end(),
+            [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+  EXPECT_EQ("file", listing.entries[0].name);
+  EXPECT_EQ(EntryKind::File, listing.entries[0].kind);
+  EXPECT_EQ(Seconds(77), listing.entries[0].lastWrite);
+  EXPECT_EQ("sub", listing.entries[1].name);
+  EXPECT_EQ(EntryKind::Directory, listing.entries[1].kind);
+  DirectoryId id;
+  ASSERT_TRUE(fs_.IdentifyDirectory(dir_ / "d", &id));
+  EXPECT_EQ(id, listing.id);
+  EXPECT_FALSE(fs_.ListDirectory(dir_ / "missing", &listing));
+  EXPECT_TRUE(listing.entries.empty());
+  EXPECT_FALSE(fs_.IdentifyDirectory(dir_ / "d/file", &id));
+}
+
+TEST_F(FileSystemTest, MakeDirectoryTellsAlreadyExistsApart) {
+  EXPECT_EQ(MakeDirResult::Created, fs_.MakeDirectory(dir_ / "new"));
+  EXPECT_EQ(MakeDirResult::AlreadyExists, fs_.MakeDirectory(dir_ / "new"));
+  test::WriteFile(dir_ / "file", "");
+  EXPECT_EQ(MakeDirResult::AlreadyExists, fs_.MakeDirectory(dir_ / "file"));
+  EXPECT_EQ(MakeDirResult::Failed, fs_.MakeDirectory(dir_ / "no/such/parent"));
+  EXPECT_NE(0u, fs_.LastErrorCode());
+}
+
+TEST_F(FileSystemTest, CopyKeepsContentTimeAndMode) {
+  test::WriteFile(dir_ / "src", "payload", Seconds(4242) + 1);
+  std::filesystem::permissions(dir_ / "src", std::filesystem::perms::owner_read |
+                                                 std::filesystem::perms::owner_exec);
+  ASSERT_TRUE(fs_.CopyReplacing(dir_ / "src", dir_ / "dst"));
+  EXPECT_EQ("payload", test::ReadFile(dir_ / "dst"));
+  EXPECT_EQ(Seconds(4242) + 1, fs_.LastWriteTime(dir_ / "dst"));
+  EXPECT_EQ(std::filesystem::status(dir_ / "src").permissions(),
+            std::filesystem::status(dir_ / "dst").permissions());
+  EXPECT_EQ((std::vector<std::string>{"dst", "src"}), test::ListTree(dir_.path()));
+}
+
+TEST_F(FileSystemTest, CopyReplacesAnExistingTargetWhole) {
+  test::WriteFile(dir_ / "src", "short", Seconds(2000));
+  test::WriteFile(dir_ / "dst", "a much longer old content", Seconds(1000));
+  ASSERT_TRUE(fs_.CopyReplacing(dir_ / "src", dir_ / "dst"));
+  EXPECT_EQ("short", test::ReadFile(dir_ / "dst"));
+  EXPECT_EQ((std::vector<std::string>{"dst", "src"}), test::ListTree(dir_.path()));
+}
+
+TEST_F(FileSystemTest, FailedCopyLeavesTheOldTargetAndNoTemporaryFile) {
+  test::WriteFile(dir_ / "dst", "old", Seconds(1000));
+  EXPECT_FALSE(fs_.CopyReplacing(dir_ / "missing", dir_ / "dst"));
+  EXPECT_NE(0u, fs_.LastErrorCode());
+  test::WriteFile(dir_ / "src", "new", Seconds(2000));
+  test::MakeDirs(dir_ / "dir");
+  EXPECT_FALSE(fs_.CopyReplacing(dir_ / "src", dir_ / "dir"));
+  EXPECT_FALSE(fs_.CopyReplacing(dir_ / "src", dir_ / "nodir/x"));
+  EXPECT_EQ("old", test::ReadFile(dir_ / "dst"));
+  EXPECT_EQ((std::vector<std::string>{"dst", "src"}), test::ListTree(dir_.path()));
+}
+
+TEST_F(FileSystemTest, CopyingADirectoryFails) {
+  test::MakeDirs(dir_ / "d");
+  EXPECT_FALSE(fs_.CopyReplacing(dir_ / "d", dir_ / "copy"));
+  EXPECT_FALSE(test::Exists(dir_ / "copy"));
+}
+
+TEST_F(FileSystemTest, TemporaryNamesAreRecognisedExactly) {
+  EXPECT_TRUE(IsCopyTempName(".qs-tmp-0123456789"));
+  EXPECT_TRUE(IsCopyTempName(".qs-tmp-abcdefghij"));
+  EXPECT_FALSE(IsCopyTempName(".qs-tmp-012345678"));
+  EXPECT_FALSE(IsCopyTempName(".qs-tmp-0123456789a"));
+  EXPECT_FALSE(IsCopyTempName(".qs-tmp-ABCDEFGHIJ"));
+  EXPECT_FALSE(IsCopyTempName("qs-tmp-0123456789x"));
+}
+
+}  // namespace
+}  // namespace qs

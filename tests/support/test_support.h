@@ -1,0 +1,109 @@
+// Shared test doubles and helpers: a temporary directory, a fake clock, a file system that
+// records calls and fails on request, and small file helpers.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/backup_job.h"
+#include "log/log_services.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+
+namespace qs::test {
+
+/// A fresh directory below the system's temporary directory, removed with all its content.
+class ScopedTempDir {
+ public:
+  ScopedTempDir();
+  ~ScopedTempDir();
+  ScopedTempDir(const ScopedTempDir&) = delete;
+  ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+  /// The directory's path, without a trailing separator.
+  const std::string& path() const { return path_; }
+  /// path() + separator + relative, with '/' in `relative` turned into the native separator.
+  std::string operator/(const std::string& relative) const;
+
+ private:
+  std::string path_;
+};
+
+/// Turns '/' into the native separator.
+std::string Native(const std::string& path);
+
+/// Writes a file (making its directories) and, when time != 0, sets its last-write time.
+void WriteFile(const std::string& path, const std::string& content, FileTime time = 0);
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+void MakeDirs(const std::string& path);
+/// Every file below `root`, as paths relative to it with '/' separators, sorted.
+std::vector<std::string> ListTree(const std::string& root);
+
+/// Seconds since 1970 as a FileTime.
+constexpr FileTime Seconds(int64_t s) { return s * 1000000000; }
+
+/// A clock that never moves unless told to; sleeping moves it at once.
+class FakeClock : public Clock {
+ public:
+  int64_t MonotonicNanos() override;
+  void SleepMillis(int64_t millis) override;
+  int64_t WallTicks() override;
+  void Advance(int64_t nanos);
+  void SetWallTicks(int64_t ticks);
+
+ private:
+  std::mutex mutex_;
+  int64_t monotonic_ = 1000000000;
+  int64_t wall_ticks_ = int64_t{1738310400} * 10000000;  // 2025-01-31 08:00:00 UTC
+};
+
+/// Wraps the real file system, records what was asked, and fails on request.
+class FaultyFileSystem : public FileSystem {
+ public:
+  PathInfo Stat(const std::string& path) override;
+  bool IdentifyDirectory(const std::string& path, DirectoryId* id) override;
+  bool ListDirectory(const std::string& path, DirListing* listing) override;
+  MakeDirResult MakeDirectory(const std::string& path) override;
+  bool CopyReplacing(const std::string& from, const std::string& to) override;
+  uint32_t LastErrorCode() override;
+
+  /// Copies whose target path satisfies the predicate fail with `code`.
+  std::function<bool(const std::string& to)> failCopyTo;
+  /// Directory creations whose path satisfies the predicate fail with `code`.
+  std::function<bool(const std::string& path)> failMakeDirectory;
+  uint32_t code = 28;
+  /// When set, every time read or copied is cut down to steps of this many nanoseconds.
+  FileTime timeStep = 0;
+
+  std::vector<std::string> directoriesMade;
+  std::vector<std::string> probes;
+  std::vector<std::pair<std::string, std::string>> copies;
+
+ private:
+  FileTime Coarse(FileTime time) const;
+  FileSystem& real_ = RealFileSystem();
+  std::mutex mutex_;
+  uint32_t last_error_ = 0;
+};
+
+/// Counts the refreshes asked for.
+class CountingStatus : public StatusSink {
+ public:
+  void RefreshStatus() override { ++refreshes; }
+  int refreshes = 0;
+};
+
+/// Services over the given file system and clock, with output captured in `console`.
+JobServices TestServices(FileSystem* fs, Clock* clock, std::ostream* console,
+                         StatusSink* status = nullptr);
+
+/// The pane's lines (split at CR LF), the empty last line left out.
+std::vector<std::string> PaneLines(const std::string& text);
+
+/// The lines with the "[yyyy-mm-dd hh:mm:ss.mmm] " stamp removed where present.
+std::vector<std::string> WithoutStamps(const std::vector<std::string>& lines);
+
+}  // namespace qs::test
