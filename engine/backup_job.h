@@ -39,6 +39,16 @@ using EnteredDirectories = std::unordered_set<DirectoryId, DirectoryIdHash>;
 struct JobServices {
   FileSystem* fs = nullptr;
   LogServices log;
+  /// Threads that probe and copy files ahead of the log; 0 picks one per core (at least 2),
+  /// 1 does everything on the run's own thread.
+  int fileThreads = 0;
+};
+
+/// The file-system half of a copy, apart from its reporting.
+struct CopyAttempt {
+  enum class Result : uint8_t { kCopied, kDirectoryFailed, kCopyFailed };
+  Result result = Result::kCopied;
+  uint32_t code = 0;  ///< the system's error code of the failing step
 };
 
 /// The real file system and the default log services (real clock, standard output).
@@ -64,6 +74,14 @@ class BackupJob {
   bool CopyOneFile(const std::string& source_path, const std::string& target_path, bool quiet);
   /// True when the directory exists afterwards; makes every missing level above it.
   bool EnsureDirectory(const std::string& path);
+  /// Makes the target's directory and copies, without logging or touching the job: safe on
+  /// several threads at once. `known_directory`, when given, remembers the last directory
+  /// made or found, so that the files of one directory probe it once.
+  CopyAttempt AttemptCopy(const std::string& source_path, const std::string& target_path,
+                          std::string* known_directory);
+  /// Logs a failed attempt the way CopyOneFile does (unless `quiet`); true when copied.
+  bool ReportCopy(const CopyAttempt& attempt, const std::string& source_path,
+                  const std::string& target_path, bool quiet);
   bool CreateVersionDirectory(const std::string& dir);
   bool SaveOldVersion(const std::string& target_path, const std::string& relative_part);
 
@@ -81,7 +99,7 @@ class BackupJob {
  private:
   void ScanDirectory(const std::string& directory, FileList& list,
                      EnteredDirectories& entered);
-  void ProcessFile(const ListedFile& file);
+  friend class FilePass;
   void CopyNewFile(const std::string& path, const std::string& target_path);
   void UpdateFile(const std::string& path, const std::string& target_path,
                   const std::string& relative_part);

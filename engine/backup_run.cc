@@ -3,7 +3,7 @@
 
 #include "engine/backup_job.h"
 #include "engine/backup_run.h"
-#include "engine/file_times.h"
+#include "engine/file_pass.h"
 #include "log/file_log.h"
 #include "log/log_time.h"
 
@@ -38,7 +38,7 @@ void BackupJob::RunBackup() {
   counters = BackupCounters();
   versionDir.clear();
   timeVersionFailures = 0;
-  for (const ListedFile& file : list) ProcessFile(file);
+  FilePass(*this, list).Run();
   WriteRunFooter();
   SetInProgress(false, services_.log);
 }
@@ -66,21 +66,6 @@ void BackupJob::WriteRunFooter() {
       LogMessage("=== Time version directory created but no files versioned ===");
   }
   LogMessage("Backup operation completed.");
-}
-
-void BackupJob::ProcessFile(const ListedFile& file) {
-  const std::string& path = file.path;
-  const std::string relative_part = path.substr(std::min(sourceRoot.size(), path.size()));
-  const std::string target_path = targetRoot + relative_part;
-  const PathInfo target = services_.fs->Stat(target_path);
-  if (target.kind == PathKind::Missing) {
-    CopyNewFile(path, target_path);
-  } else if (!SourceIsNewer(file.lastWrite, target.lastWrite)) {
-    ++counters.skipped;
-    LogFileOperation("SKIPPED", path, "");
-  } else {
-    UpdateFile(path, target_path, relative_part);
-  }
 }
 
 void BackupJob::CopyNewFile(const std::string& path, const std::string& target_path) {

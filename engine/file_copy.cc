@@ -7,22 +7,41 @@ namespace qs {
 
 bool BackupJob::CopyOneFile(const std::string& source_path, const std::string& target_path,
                             bool quiet) {
+  return ReportCopy(AttemptCopy(source_path, target_path, nullptr), source_path, target_path,
+                    quiet);
+}
+
+CopyAttempt BackupJob::AttemptCopy(const std::string& source_path,
+                                   const std::string& target_path, std::string* known_directory) {
   FileSystem& fs = *services_.fs;
-  if (HasParent(target_path)) {
-    const std::string dir = ParentPath(target_path);
-    if (!EnsureDirectory(dir)) {
-      if (!quiet) {
-        LogMessage("Failed to create directory: " + dir);
-        LogFileOperation("DIRECTORY ERROR", dir, "");
-      }
-      return false;
-    }
+  const bool has_directory = HasParent(target_path);
+  const std::string dir = has_directory ? ParentPath(target_path) : std::string();
+  const bool known = known_directory != nullptr && has_directory && *known_directory == dir;
+  if (has_directory && !known) {
+    if (!EnsureDirectory(dir)) return {CopyAttempt::Result::kDirectoryFailed, fs.LastErrorCode()};
+    if (known_directory != nullptr) *known_directory = dir;
   }
-  if (fs.CopyReplacing(source_path, target_path)) return true;
+  if (fs.CopyReplacing(source_path, target_path)) return {};
   const uint32_t code = fs.LastErrorCode();
-  if (!quiet) {
+  // A directory known from an earlier file may have gone since; make it again and retry once.
+  if (known && fs.Probe(dir) != PathKind::Directory) {
+    known_directory->clear();
+    return AttemptCopy(source_path, target_path, known_directory);
+  }
+  return {CopyAttempt::Result::kCopyFailed, code};
+}
+
+bool BackupJob::ReportCopy(const CopyAttempt& attempt, const std::string& source_path,
+                           const std::string& target_path, bool quiet) {
+  if (attempt.result == CopyAttempt::Result::kCopied) return true;
+  if (quiet) return false;
+  if (attempt.result == CopyAttempt::Result::kDirectoryFailed) {
+    const std::string dir = ParentPath(target_path);
+    LogMessage("Failed to create directory: " + dir);
+    LogFileOperation("DIRECTORY ERROR", dir, "");
+  } else {
     LogMessage("CopyFile failed: " + source_path + " -> " + target_path +
-               " Error: " + std::to_string(code));
+               " Error: " + std::to_string(attempt.code));
     LogFileOperation("COPY ERROR", source_path, "");
   }
   return false;

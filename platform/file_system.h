@@ -14,6 +14,9 @@ extern const char kPathSeparator;
 /// Last-write time in nanoseconds since 1970-01-01 00:00:00 UTC; 0 when unreadable.
 using FileTime = int64_t;
 
+/// A listing's time for an entry whose time it did not read (POSIX listings give none).
+constexpr FileTime kUnknownTime = INT64_MIN;
+
 enum class PathKind { Missing, Directory, Other };
 
 /// What a path is and when it was last written (following links).
@@ -37,7 +40,9 @@ enum class EntryKind { File, Directory, Special };
 struct DirEntry {
   std::string name;
   EntryKind kind = EntryKind::File;
-  FileTime lastWrite = 0;  ///< the file's last-write time, or 0 when it could not be read
+  /// The file's last-write time, 0 when it could not be read, or kUnknownTime when the
+  /// listing does not give it (then Stat gives it).
+  FileTime lastWrite = kUnknownTime;
 };
 
 struct DirListing {

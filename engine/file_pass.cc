@@ -1,0 +1,114 @@
+// Workers take the list in chunks; the run's thread waits for each outcome in turn. Only the
+// file-system work runs ahead: logs, counters and version folders stay on the run's thread.
+#include "engine/file_pass.h"
+
+#include <algorithm>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "engine/file_times.h"
+
+namespace qs {
+
+namespace {
+
+constexpr size_t kChunk = 16;
+// Below this many files, threads cost more than they save.
+constexpr size_t kMinFilesForThreads = 64;
+
+}  // namespace
+
+FilePass::FilePass(BackupJob& job, const FileList& list)
+    : job_(job),
+      list_(list),
+      fs_(*job.services_.fs),
+      copy_ahead_(!job.timeVersioningOn),
+      outcomes_(new Outcome[list.size()]) {}
+
+FilePass::~FilePass() = default;
+
+int FilePass::ThreadCount() const {
+  if (list_.size() < kMinFilesForThreads) return 0;
+  int threads = job_.services_.fileThreads;
+  if (threads == 0) threads = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
+  return threads <= 1 ? 0 : std::min(threads, 16);
+}
+
+void FilePass::Run() {
+  std::vector<std::thread> workers;
+  for (int i = ThreadCount(); i > 0; --i) {
+    try {
+      workers.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+      break;  // fewer threads, or none: the run's thread does the rest itself
+    }
+  }
+  std::string known_directory;
+  for (size_t index = 0; index < list_.size(); ++index) {
+    if (workers.empty()) Decide(index, &known_directory);
+    outcomes_[index].ready.wait(0, std::memory_order_acquire);
+    Report(index);
+  }
+  for (std::thread& worker : workers) worker.join();
+}
+
+void FilePass::Work() {
+  std::string known_directory;
+  for (;;) {
+    const size_t begin = next_.fetch_add(kChunk, std::memory_order_relaxed);
+    if (begin >= list_.size()) return;
+    const size_t end = std::min(begin + kChunk, list_.size());
+    for (size_t index = begin; index < end; ++index) Decide(index, &known_directory);
+  }
+}
+
+std::string FilePass::RelativePart(size_t index) const {
+  const std::string& path = list_[index].path;
+  return path.substr(std::min(job_.sourceRoot.size(), path.size()));
+}
+
+void FilePass::Decide(size_t index, std::string* known_directory) {
+  const ListedFile& file = list_[index];
+  Outcome& outcome = outcomes_[index];
+  const std::string target_path = job_.targetRoot + RelativePart(index);
+  const PathInfo target = fs_.Stat(target_path);
+  if (target.kind == PathKind::Missing) {
+    outcome.decision = Decision::kNew;
+  } else {
+    const FileTime source_time =
+        file.lastWrite == kUnknownTime ? fs_.Stat(file.path).lastWrite : file.lastWrite;
+    outcome.decision =
+        SourceIsNewer(source_time, target.lastWrite) ? Decision::kUpdate : Decision::kSkip;
+  }
+  if (outcome.decision != Decision::kSkip && copy_ahead_) {
+    outcome.attempt = job_.AttemptCopy(file.path, target_path, known_directory);
+    outcome.attempted = true;
+  }
+  outcome.ready.store(1, std::memory_order_release);
+  outcome.ready.notify_all();
+}
+
+void FilePass::Report(size_t index) {
+  const Outcome& outcome = outcomes_[index];
+  const std::string& path = list_[index].path;
+  const std::string relative_part = RelativePart(index);
+  const std::string target_path = job_.targetRoot + relative_part;
+  BackupCounters& counters = job_.counters;
+  if (outcome.decision == Decision::kSkip) {
+    ++counters.skipped;
+    job_.LogFileOperation("SKIPPED", path, "");
+  } else if (!outcome.attempted) {
+    if (outcome.decision == Decision::kNew) job_.CopyNewFile(path, target_path);
+    else job_.UpdateFile(path, target_path, relative_part);
+  } else if (job_.ReportCopy(outcome.attempt, path, target_path, false)) {
+    const bool is_new = outcome.decision == Decision::kNew;
+    job_.LogFileOperation(is_new ? "COPIED" : "UPDATED", path, "");
+    ++(is_new ? counters.copied : counters.updated);
+  } else {
+    job_.LogFileOperation("FAILED", path, "");
+    ++counters.failed;
+  }
+}
+
+}  // namespace qs

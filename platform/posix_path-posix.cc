@@ -1,0 +1,52 @@
+// Long paths are opened a piece at a time; each piece stays below PATH_MAX.
+#include <fcntl.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/posix_path.h"
+
+namespace qs {
+
+namespace {
+
+constexpr size_t kLimit = PATH_MAX - 1;
+
+}  // namespace
+
+ResolvedPath::ResolvedPath(const std::string& path) : dir_(AT_FDCWD), rest_(path) {
+  while (rest_.size() > kLimit) {
+    const size_t slash = rest_.rfind('/', kLimit);
+    if (slash == std::string::npos) {
+      errno = ENAMETOOLONG;
+      ok_ = false;
+      return;
+    }
+    const std::string piece = slash == 0 ? "/" : rest_.substr(0, slash);
+    const int next = openat(dir_, piece.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (next < 0) {
+      ok_ = false;
+      return;
+    }
+    if (owned_ >= 0) close(owned_);
+    dir_ = owned_ = next;
+    rest_.erase(0, slash + 1);
+  }
+}
+
+ResolvedPath::~ResolvedPath() {
+  if (owned_ < 0) return;
+  const int saved = errno;
+  close(owned_);
+  errno = saved;
+}
+
+std::string ResolvedPath::RestParent() const {
+  const size_t slash = rest_.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return rest_.substr(0, slash);
+}
+
+}  // namespace qs

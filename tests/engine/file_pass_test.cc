@@ -1,0 +1,100 @@
+// The threaded file pass must be indistinguishable from one thread: same lines, same order,
+// same counters, same target tree.
+#include "engine/file_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "log/memory_log_pane.h"
+#include "tests/support/test_support.h"
+
+namespace qs {
+namespace {
+
+using test::Seconds;
+
+struct RunResult {
+  std::vector<std::string> backup_log, file_log, target_tree;
+  BackupCounters counters;
+};
+
+class FilePassTest : public ::testing::Test {
+ protected:
+  /// 320 files in 8 directories: a quarter missing in the target, a quarter older, a quarter
+  /// equal, a quarter newer in the target; copies of every seventh file fail.
+  void PrepareTrees() {
+    std::filesystem::remove_all(dir_ / "dst");
+    for (int i = 0; i < 320; ++i) {
+      const std::string name = "d" + std::to_string(i % 8) + "/f" + std::to_string(i);
+      test::WriteFile(dir_ / ("src/" + name), "source " + std::to_string(i), Seconds(2000));
+      const int kind = i % 4;
+      if (kind == 0) continue;
+      const FileTime target_time = kind == 1 ? Seconds(1000) : kind == 2 ? Seconds(2000) : Seconds(3000);
+      test::WriteFile(dir_ / ("dst/" + name), "target", target_time);
+    }
+  }
+
+  RunResult Run(int threads, bool versioning) {
+    PrepareTrees();
+    test::FaultyFileSystem fs;
+    fs.failCopyTo = [](const std::string& to) {
+      const size_t f = to.rfind('f');
+      return std::stoi(to.substr(f + 1)) % 7 == 0;
+    };
+    test::FakeClock clock;
+    std::ostringstream console;
+    MemoryLogPane backup_pane, file_pane;
+    JobServices services = test::TestServices(&fs, &clock, &console);
+    services.fileThreads = threads;
+    BackupJob job(dir_ / "src", dir_ / "dst", &backup_pane, &file_pane, versioning, services);
+    job.RunBackup();
+    return {test::WithoutStamps(test::PaneLines(backup_pane.Text())),
+            test::PaneLines(file_pane.Text()), test::ListTree(dir_ / "dst"), job.counters};
+  }
+
+  test::ScopedTempDir dir_;
+};
+
+TEST_F(FilePassTest, ThreadsGiveTheSameRunAsOneThread) {
+  const RunResult one = Run(1, false);
+  const RunResult four = Run(4, false);
+  EXPECT_EQ(one.backup_log, four.backup_log);
+  EXPECT_EQ(one.file_log, four.file_log);
+  EXPECT_EQ(one.target_tree, four.target_tree);
+  // 80 missing and 80 older files, of which every seventh fails; 160 skipped.
+  EXPECT_EQ(68, four.counters.copied);
+  EXPECT_EQ(69, four.counters.updated);
+  EXPECT_EQ(160, four.counters.skipped);
+  EXPECT_EQ(23, four.counters.failed);
+}
+
+TEST_F(FilePassTest, WithVersioningTheSameRunAsOneThread) {
+  const RunResult one = Run(1, true);
+  const RunResult four = Run(3, true);
+  EXPECT_EQ(one.backup_log, four.backup_log);
+  EXPECT_EQ(one.target_tree, four.target_tree);
+  EXPECT_EQ(one.counters.timeVersioned, four.counters.timeVersioned);
+  EXPECT_GT(four.counters.timeVersioned, 0);
+}
+
+TEST_F(FilePassTest, LinesFollowTheListOrder) {
+  const RunResult run = Run(4, false);
+  // The file lines of the backup log stand in the order of the file log's lines, which
+  // follow the scan; any reordering by threads would break the interleaving of FAILED lines.
+  std::vector<std::string> copied_in_backup_log;
+  for (const std::string& line : run.backup_log)
+    if (line.rfind("[COPIED]", 0) == 0 || line.rfind("[UPDATED]", 0) == 0)
+      copied_in_backup_log.push_back(line);
+  std::vector<std::string> copied_in_file_log(run.file_log.begin() + 3, run.file_log.end() - 1);
+  ASSERT_EQ(137u, copied_in_file_log.size());
+  // The backup log has trimmed its oldest lines: compare what it kept.
+  ASSERT_GT(copied_in_backup_log.size(), 40u);
+  EXPECT_EQ(std::vector<std::string>(copied_in_file_log.end() - copied_in_backup_log.size(),
+                                     copied_in_file_log.end()),
+            copied_in_backup_log);
+}
+
+}  // namespace
+}  // namespace qs
