@@ -1,14 +1,27 @@
 // quillstone-run: one backup without a window; the log goes to standard output.
+#include <cstdlib>
 #include <iostream>
 
 #include "cli/run_args.h"
 #include "engine/backup_job.h"
+#include "platform/console.h"
 #include "settings/settings_file.h"
 
 namespace {
 
+/// QS_FILE_THREADS overrides the number of file threads (for measurements); 0 or unset: auto.
+int FileThreadsFromEnvironment() {
+  const char* value = std::getenv("QS_FILE_THREADS");
+  return value != nullptr ? std::atoi(value) : 0;
+}
+
 int RunOnce(const std::string& source, const std::string& target, bool time_versioning) {
-  qs::BackupJob job(source, target, nullptr, nullptr, time_versioning);
+  qs::JobServices services = qs::DefaultJobServices();
+  services.fileThreads = FileThreadsFromEnvironment();
+  // Into a file or a pipe the log is written in blocks, as other tools do; a person at a
+  // terminal sees every line as it happens.
+  services.log.flushEachLine = qs::StandardOutputIsTerminal();
+  qs::BackupJob job(source, target, nullptr, nullptr, time_versioning, services);
   job.RunBackup();
   const bool any_failed = job.counters.failed > 0 || job.timeVersionFailures > 0;
   return any_failed ? 1 : 0;

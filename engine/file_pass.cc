@@ -29,37 +29,44 @@ FilePass::FilePass(BackupJob& job, const FileList& list)
 FilePass::~FilePass() = default;
 
 int FilePass::ThreadCount() const {
-  if (list_.size() < kMinFilesForThreads) return 0;
+  if (list_.size() < kMinFilesForThreads) return 1;
   int threads = job_.services_.fileThreads;
   if (threads == 0) threads = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
-  return threads <= 1 ? 0 : std::min(threads, 16);
+  return std::clamp(threads, 1, 16);
 }
 
 void FilePass::Run() {
   std::vector<std::thread> workers;
-  for (int i = ThreadCount(); i > 0; --i) {
+  // The run's own thread is one of the file threads: it takes a chunk whenever the outcome
+  // it must report next is not ready yet.
+  for (int i = ThreadCount() - 1; i > 0; --i) {
     try {
       workers.emplace_back([this] { Work(); });
     } catch (const std::system_error&) {
-      break;  // fewer threads, or none: the run's thread does the rest itself
+      break;  // fewer threads: the others share the rest
     }
   }
   std::string known_directory;
   for (size_t index = 0; index < list_.size(); ++index) {
-    if (workers.empty()) Decide(index, &known_directory);
-    outcomes_[index].ready.wait(0, std::memory_order_acquire);
+    while (outcomes_[index].ready.load(std::memory_order_acquire) == 0) {
+      if (!TakeChunk(&known_directory)) outcomes_[index].ready.wait(0, std::memory_order_acquire);
+    }
     Report(index);
   }
   for (std::thread& worker : workers) worker.join();
 }
 
+bool FilePass::TakeChunk(std::string* known_directory) {
+  const size_t begin = next_.fetch_add(kChunk, std::memory_order_relaxed);
+  if (begin >= list_.size()) return false;
+  const size_t end = std::min(begin + kChunk, list_.size());
+  for (size_t index = begin; index < end; ++index) Decide(index, known_directory);
+  return true;
+}
+
 void FilePass::Work() {
   std::string known_directory;
-  for (;;) {
-    const size_t begin = next_.fetch_add(kChunk, std::memory_order_relaxed);
-    if (begin >= list_.size()) return;
-    const size_t end = std::min(begin + kChunk, list_.size());
-    for (size_t index = begin; index < end; ++index) Decide(index, &known_directory);
+  while (TakeChunk(&known_directory)) {
   }
 }
 

@@ -29,8 +29,11 @@ class FilePass {
     CopyAttempt attempt;
   };
 
+  /// How many threads handle files, the run's own included.
   int ThreadCount() const;
   void Work();
+  /// Decides the next chunk of files; false when none is left.
+  bool TakeChunk(std::string* known_directory);
   void Decide(size_t index, std::string* known_directory);
   void Report(size_t index);
   std::string RelativePart(size_t index) const;
