@@ -99,13 +99,15 @@ void FilePass::Decide(size_t index, std::string* known_directory) {
 void FilePass::Report(size_t index) {
   const Outcome& outcome = outcomes_[index];
   const std::string& path = list_[index].path;
-  const std::string relative_part = RelativePart(index);
-  const std::string target_path = job_.targetRoot + relative_part;
   BackupCounters& counters = job_.counters;
   if (outcome.decision == Decision::kSkip) {
     ++counters.skipped;
     job_.LogFileOperation("SKIPPED", path, "");
-  } else if (!outcome.attempted) {
+    return;
+  }
+  const std::string relative_part = RelativePart(index);
+  const std::string target_path = job_.targetRoot + relative_part;
+  if (!outcome.attempted) {
     if (outcome.decision == Decision::kNew) job_.CopyNewFile(path, target_path);
     else job_.UpdateFile(path, target_path, relative_part);
   } else if (job_.ReportCopy(outcome.attempt, path, target_path, false)) {

@@ -15,7 +15,10 @@ constexpr size_t kLimit = PATH_MAX - 1;
 
 }  // namespace
 
-ResolvedPath::ResolvedPath(const std::string& path) : dir_(AT_FDCWD), rest_(path) {
+ResolvedPath::ResolvedPath(const std::string& path) : path_(path), dir_(AT_FDCWD) {
+  if (path.size() <= kLimit) return;
+  long_ = true;
+  rest_ = path;
   while (rest_.size() > kLimit) {
     const size_t slash = rest_.rfind('/', kLimit);
     if (slash == std::string::npos) {
@@ -43,10 +46,11 @@ ResolvedPath::~ResolvedPath() {
 }
 
 std::string ResolvedPath::RestParent() const {
-  const size_t slash = rest_.rfind('/');
+  const std::string& rest = this->rest();
+  const size_t slash = rest.rfind('/');
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
-  return rest_.substr(0, slash);
+  return rest.substr(0, slash);
 }
 
 }  // namespace qs

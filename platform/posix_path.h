@@ -10,7 +10,7 @@ namespace qs {
 /// descriptor is the working directory's and the rest is the whole path.
 class ResolvedPath {
  public:
-  /// Check ok() afterwards; on failure errno tells why.
+  /// Check ok() afterwards; on failure errno tells why. `path` must outlive this object.
   explicit ResolvedPath(const std::string& path);
   ~ResolvedPath();
   ResolvedPath(const ResolvedPath&) = delete;
@@ -18,14 +18,17 @@ class ResolvedPath {
 
   bool ok() const { return ok_; }
   int dir() const { return dir_; }
-  const std::string& rest() const { return rest_; }
+  /// The path relative to dir(); the caller's own text for ordinary paths (no copy).
+  const std::string& rest() const { return long_ ? rest_ : path_; }
   /// The parent of rest() relative to dir(): "." when rest() has no slash.
   std::string RestParent() const;
 
  private:
+  const std::string& path_;
   int dir_;
   int owned_ = -1;
-  std::string rest_;
+  bool long_ = false;
+  std::string rest_;  ///< only for long paths
   bool ok_ = true;
 };
 
