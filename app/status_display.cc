@@ -48,8 +48,7 @@ std::string CountdownText() {
 }
 
 void RefreshStatus() {
-  if (g_hStatusLabel == nullptr || g_hClockLabel == nullptr || g_hCountdownLabel == nullptr)
-    return;
+  if (g_hStatusLabel == nullptr || g_hClockLabel == nullptr || g_hCountdownLabel == nullptr) return;
   g_hStatusLabel->SetText(g_autoBackupRunning ? "Auto Backup: ACTIVE" : "Auto Backup: INACTIVE");
   g_hClockLabel->SetText(CurrentTimeText(*g_clock.load()));
   g_hCountdownLabel->SetText(CountdownText());

@@ -31,9 +31,8 @@ JobServices DefaultJobServices() {
   return services;
 }
 
-BackupJob::BackupJob(const std::string& source, const std::string& target,
-                     LogPane* backup_log_pane, LogPane* file_log_pane, bool time_versioning,
-                     const JobServices& services)
+BackupJob::BackupJob(const std::string& source, const std::string& target, LogPane* backup_log_pane,
+                     LogPane* file_log_pane, bool time_versioning, const JobServices& services)
     : sourceRoot(WithTrailingSeparator(source)),
       targetRoot(WithTrailingSeparator(target)),
       backupLogPane(backup_log_pane),

@@ -97,8 +97,7 @@ class BackupJob {
   int32_t timeVersionFailures = 0;
 
  private:
-  void ScanDirectory(const std::string& directory, FileList& list,
-                     EnteredDirectories& entered);
+  void ScanDirectory(const std::string& directory, FileList& list, EnteredDirectories& entered);
   friend class FilePass;
   void CopyNewFile(const std::string& path, const std::string& target_path);
   void UpdateFile(const std::string& path, const std::string& target_path,

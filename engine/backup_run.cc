@@ -1,8 +1,9 @@
 // RunBackup: header, scan, one decision per file, summary. No outcome stops the pass.
+#include "engine/backup_run.h"
+
 #include <atomic>
 
 #include "engine/backup_job.h"
-#include "engine/backup_run.h"
 #include "engine/file_pass.h"
 #include "log/file_log.h"
 #include "log/log_time.h"
@@ -14,8 +15,7 @@ std::atomic<bool> g_backupInProgress{false};
 std::string BackupCounters::SummaryText() const {
   return "Time-based incremental backup completed: " + std::to_string(copied) + " copied, " +
          std::to_string(updated) + " updated, " + std::to_string(skipped) + " skipped, " +
-         std::to_string(failed) + " failed, " + std::to_string(timeVersioned) +
-         " time-versioned.";
+         std::to_string(failed) + " failed, " + std::to_string(timeVersioned) + " time-versioned.";
 }
 
 namespace {

@@ -11,8 +11,8 @@ bool BackupJob::CopyOneFile(const std::string& source_path, const std::string& t
                     quiet);
 }
 
-CopyAttempt BackupJob::AttemptCopy(const std::string& source_path,
-                                   const std::string& target_path, std::string* known_directory) {
+CopyAttempt BackupJob::AttemptCopy(const std::string& source_path, const std::string& target_path,
+                                   std::string* known_directory) {
   FileSystem& fs = *services_.fs;
   const bool has_directory = HasParent(target_path);
   const std::string dir = has_directory ? ParentPath(target_path) : std::string();

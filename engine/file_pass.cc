@@ -108,8 +108,10 @@ void FilePass::Report(size_t index) {
   const std::string relative_part = RelativePart(index);
   const std::string target_path = job_.targetRoot + relative_part;
   if (!outcome.attempted) {
-    if (outcome.decision == Decision::kNew) job_.CopyNewFile(path, target_path);
-    else job_.UpdateFile(path, target_path, relative_part);
+    if (outcome.decision == Decision::kNew)
+      job_.CopyNewFile(path, target_path);
+    else
+      job_.UpdateFile(path, target_path, relative_part);
   } else if (job_.ReportCopy(outcome.attempt, path, target_path, false)) {
     const bool is_new = outcome.decision == Decision::kNew;
     job_.LogFileOperation(is_new ? "COPIED" : "UPDATED", path, "");

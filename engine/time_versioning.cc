@@ -9,8 +9,8 @@ namespace qs {
 bool BackupJob::CreateVersionDirectory(const std::string& dir) {
   if (!EnsureDirectory(dir)) {
     const uint32_t code = services_.fs->LastErrorCode();
-    LogMessage("Failed to create time version directory: " + dir + " Error: " +
-               std::to_string(code));
+    LogMessage("Failed to create time version directory: " + dir +
+               " Error: " + std::to_string(code));
     return false;
   }
   // The README is a courtesy: a directory without one still counts as made.

@@ -22,7 +22,8 @@ bool IsNameChar(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'
 std::string NewCopyTempName() {
   thread_local std::mt19937_64 generator{std::random_device{}()};
   std::string name = kPrefix;
-  for (size_t i = 0; i < kRandomLength; ++i) name += kAlphabet[generator() % (sizeof kAlphabet - 1)];
+  for (size_t i = 0; i < kRandomLength; ++i)
+    name += kAlphabet[generator() % (sizeof kAlphabet - 1)];
   return name;
 }
 

@@ -158,8 +158,10 @@ bool TempFile::Publish() {
     if (errno != EEXIST) return false;
     for (int attempt = 0; name_.empty() && attempt < 100; ++attempt) {
       const std::string name = NewName();
-      if (LinkUnnamed(name)) name_ = name;
-      else if (errno != EEXIST) return false;
+      if (LinkUnnamed(name))
+        name_ = name;
+      else if (errno != EEXIST)
+        return false;
     }
     if (name_.empty()) return false;
   }

@@ -13,7 +13,8 @@ constexpr int64_t kSecond = 1000000000;
 
 std::string Rest(int64_t seconds_left, int64_t extra_nanos = 0) {
   const int64_t now = 5 * kSecond;
-  const std::string text = CountdownText(true, false, now + seconds_left * kSecond + extra_nanos, now);
+  const std::string text =
+      CountdownText(true, false, now + seconds_left * kSecond + extra_nanos, now);
   const std::string prefix = "Next backup in: ";
   return text.rfind(prefix, 0) == 0 ? text.substr(prefix.size()) : "<" + text + ">";
 }

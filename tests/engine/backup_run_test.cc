@@ -1,10 +1,11 @@
 // Whole runs on real temporary trees: every per-file outcome with its exact log lines.
+#include "engine/backup_run.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "engine/backup_job.h"
-#include "engine/backup_run.h"
 #include "log/memory_log_pane.h"
 #include "platform/file_time_setter.h"
 #include "tests/support/test_support.h"
@@ -145,11 +146,11 @@ TEST_F(BackupRunTest, VersioningSavesTheOldCopyBeforeTheUpdate) {
                    "=== Time version location: " + VersionDir() + " ===",
                    "Backup operation completed."}}),
             BackupLog());
-  EXPECT_EQ((Lines{"=== File Operation Log ===", "[BACKUP STARTED] Session started",
-                   "[FILE SCAN] 1 files found", "[TIME VERSION] " + Dst("sub/a.txt"),
-                   "[UPDATED] " + rel,
-                   "[BACKUP COMPLETED] Copied: 0 | Updated: 1 | Failed: 0 | Time-versioned: 1"}),
-            FileLog());
+  EXPECT_EQ(
+      (Lines{"=== File Operation Log ===", "[BACKUP STARTED] Session started",
+             "[FILE SCAN] 1 files found", "[TIME VERSION] " + Dst("sub/a.txt"), "[UPDATED] " + rel,
+             "[BACKUP COMPLETED] Copied: 0 | Updated: 1 | Failed: 0 | Time-versioned: 1"}),
+      FileLog());
   EXPECT_EQ("old", test::ReadFile(VersionDir() + kPathSeparator + rel));
   EXPECT_EQ(Seconds(1000), RealFileSystem().LastWriteTime(VersionDir() + kPathSeparator + rel));
   EXPECT_EQ("new", test::ReadFile(Dst("sub/a.txt")));

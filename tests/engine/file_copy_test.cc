@@ -85,7 +85,8 @@ TEST_F(FileCopyTest, AFileWhereADirectoryBelongsFailsTheCopyWithTheSystemCode) {
   EXPECT_FALSE(job_.CopyOneFile(dir_ / "src/f.txt", target, false));
   const std::vector<std::string> log = BackupLog();
   ASSERT_EQ(2u, log.size());
-  const std::string prefix = "CopyFile failed: " + dir_ / "src/f.txt" + " -> " + target + " Error: ";
+  const std::string prefix =
+      "CopyFile failed: " + dir_ / "src/f.txt" + " -> " + target + " Error: ";
   ASSERT_EQ(prefix, log[0].substr(0, prefix.size()));
   EXPECT_NE("0", log[0].substr(prefix.size()));
   EXPECT_EQ("[COPY ERROR] " + dir_ / "src/f.txt", log[1]);

@@ -31,7 +31,9 @@ class FilePassTest : public ::testing::Test {
       test::WriteFile(dir_ / ("src/" + name), "source " + std::to_string(i), Seconds(2000));
       const int kind = i % 4;
       if (kind == 0) continue;
-      const FileTime target_time = kind == 1 ? Seconds(1000) : kind == 2 ? Seconds(2000) : Seconds(3000);
+      const FileTime target_time = kind == 1   ? Seconds(1000)
+                                   : kind == 2 ? Seconds(2000)
+                                               : Seconds(3000);
       test::WriteFile(dir_ / ("dst/" + name), "target", target_time);
     }
   }

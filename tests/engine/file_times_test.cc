@@ -19,11 +19,11 @@ TEST(FileTimesTest, StrictlyLaterIsNewer) {
 }
 
 TEST(FileTimesTest, CopiesCutDownToACoarseStepAreNotOlder) {
-  const FileTime source = 101 * kSecond + 987654321;  // 101.987654321 s
-  EXPECT_FALSE(SourceIsNewer(source, 100 * kSecond));                // 2 s step (FAT)
-  EXPECT_FALSE(SourceIsNewer(source, 101 * kSecond));                // 1 s step
-  EXPECT_FALSE(SourceIsNewer(source, 101 * kSecond + 987654000));    // 1 us step
-  EXPECT_FALSE(SourceIsNewer(source, 101 * kSecond + 987654300));    // 100 ns step
+  const FileTime source = 101 * kSecond + 987654321;               // 101.987654321 s
+  EXPECT_FALSE(SourceIsNewer(source, 100 * kSecond));              // 2 s step (FAT)
+  EXPECT_FALSE(SourceIsNewer(source, 101 * kSecond));              // 1 s step
+  EXPECT_FALSE(SourceIsNewer(source, 101 * kSecond + 987654000));  // 1 us step
+  EXPECT_FALSE(SourceIsNewer(source, 101 * kSecond + 987654300));  // 100 ns step
 }
 
 TEST(FileTimesTest, AGenuinelyOlderCopyIsStillUpdated) {

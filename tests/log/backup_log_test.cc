@@ -24,7 +24,8 @@ class BackupLogTest : public ::testing::Test {
 
   /// Fills the pane with `entries` entries "e1".."eN"; the pane then has entries + 1 lines.
   void Fill(int entries) {
-    for (int i = 1; i <= entries; ++i) WriteBackupLogEntry(&pane_, "e" + std::to_string(i), services_);
+    for (int i = 1; i <= entries; ++i)
+      WriteBackupLogEntry(&pane_, "e" + std::to_string(i), services_);
   }
 
   test::FakeClock clock_;
@@ -111,7 +112,8 @@ TEST_F(BackupLogTest, ClearingLeavesOneEntry) {
   pane_.SetText("");
   WriteBackupLogEntry(&pane_, "=== Log cleared ===", services_);
   EXPECT_EQ(2, pane_.LineCount());
-  EXPECT_EQ(std::vector<std::string>{"=== Log cleared ==="}, WithoutStamps(PaneLines(pane_.Text())));
+  EXPECT_EQ(std::vector<std::string>{"=== Log cleared ==="},
+            WithoutStamps(PaneLines(pane_.Text())));
 }
 
 }  // namespace

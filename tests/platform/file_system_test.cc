@@ -65,8 +65,8 @@ TEST_F(FileSystemTest, MakeDirectoryTellsAlreadyExistsApart) {
 
 TEST_F(FileSystemTest, CopyKeepsContentTimeAndMode) {
   test::WriteFile(dir_ / "src", "payload", Seconds(4242) + 1);
-  std::filesystem::permissions(dir_ / "src", std::filesystem::perms::owner_read |
-                                                 std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      dir_ / "src", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   ASSERT_TRUE(fs_.CopyReplacing(dir_ / "src", dir_ / "dst"));
   EXPECT_EQ("payload", test::ReadFile(dir_ / "dst"));
   EXPECT_EQ(Seconds(4242) + 1, fs_.LastWriteTime(dir_ / "dst"));

@@ -62,7 +62,8 @@ TEST(SettingsFileTest, LastValueWithoutLineEndAndLineEndsOfEitherSystem) {
 }
 
 TEST(SettingsFileTest, BlanksInPathsArePartOfThem) {
-  EXPECT_EQ(Record("  /a  ", " /b\t", 60, false, false), Parse("  /a  \r\n /b\t\r\n60\r\n0\r\n0\r\n"));
+  EXPECT_EQ(Record("  /a  ", " /b\t", 60, false, false),
+            Parse("  /a  \r\n /b\t\r\n60\r\n0\r\n0\r\n"));
 }
 
 TEST(SettingsFileTest, WrittenFileHasFiveCrLfLines) {

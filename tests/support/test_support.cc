@@ -161,8 +161,7 @@ uint32_t FaultyFileSystem::LastErrorCode() {
   return last_error_;
 }
 
-JobServices TestServices(FileSystem* fs, Clock* clock, std::ostream* console,
-                         StatusSink* status) {
+JobServices TestServices(FileSystem* fs, Clock* clock, std::ostream* console, StatusSink* status) {
   JobServices services;
   services.fs = fs;
   services.log.clock = clock;
