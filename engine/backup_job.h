@@ -95,6 +95,8 @@ class BackupJob {
   /// Old copies that could not be kept, and version directories that could not be made, in
   /// the last run: not a file failure, but the caller should hear of it.
   int32_t timeVersionFailures = 0;
+  /// Directories of the source the last scan could not list (each one logged).
+  int32_t unlistedDirectories = 0;
 
  private:
   void ScanDirectory(const std::string& directory, FileList& list, EnteredDirectories& entered);

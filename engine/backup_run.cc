@@ -32,6 +32,7 @@ void BackupJob::RunBackup() {
   if (fileLogPane != nullptr) ResetFileLog(fileLogPane);
   WriteRunHeader();
   FileList list;
+  unlistedDirectories = 0;
   ScanSource(sourceRoot, list);
   LogMessage("Found " + std::to_string(list.size()) + " files.");
   LogFileOperation("FILE SCAN", std::to_string(list.size()) + " files found", "");

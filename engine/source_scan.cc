@@ -29,7 +29,13 @@ void BackupJob::ScanSource(const std::string& directory, FileList& list) {
 void BackupJob::ScanDirectory(const std::string& directory, FileList& list,
                               EnteredDirectories& entered) {
   DirListing listing;
-  if (!services_.fs->ListDirectory(directory.empty() ? "." : directory, &listing)) return;
+  if (!services_.fs->ListDirectory(directory.empty() ? "." : directory, &listing)) {
+    // Files that cannot be listed cannot be backed up: say so rather than report success.
+    ++unlistedDirectories;
+    LogMessage("Cannot list directory: " + directory +
+               " Error: " + std::to_string(services_.fs->LastErrorCode()));
+    return;
+  }
   if (!entered.insert(listing.id).second) return;
   for (DirEntry& entry : listing.entries) {
     if (entry.kind == EntryKind::Directory) {

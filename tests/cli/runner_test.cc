@@ -58,6 +58,12 @@ TEST_F(RunnerTest, AnyFailedFileGivesExitStatusOne) {
   EXPECT_EQ("b", test::ReadFile(dir_ / "dst/b"));
 }
 
+TEST_F(RunnerTest, AMissingSourceIsAFailureNotASuccess) {
+  EXPECT_EQ(1, Run(Quoted("typo") + " " + Quoted("dst")));
+  EXPECT_NE(std::string::npos, Out().find("] Cannot list directory: " + dir_ / "typo/"));
+  EXPECT_NE(std::string::npos, Out().find("] Found 0 files."));
+}
+
 TEST_F(RunnerTest, UsageErrorsGiveTwoAndAMessage) {
   EXPECT_EQ(2, Run(Quoted("src")));
   EXPECT_NE(std::string::npos, Err().find("expected SOURCE and TARGET"));

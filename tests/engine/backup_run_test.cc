@@ -221,7 +221,8 @@ TEST_F(BackupRunTest, AFailedSaveStillUpdatesWithoutTheSavedLine) {
   EXPECT_EQ("new", test::ReadFile(Dst("a")));
 }
 
-TEST_F(BackupRunTest, EmptyOrMissingSourceReportsZeroFiles) {
+TEST_F(BackupRunTest, EmptySourceReportsZeroFiles) {
+  test::MakeDirs(dir_ / "src");
   auto job = Job(true);
   job->RunBackup();
   EXPECT_EQ(Join({Header("ENABLED", 0),
@@ -230,6 +231,17 @@ TEST_F(BackupRunTest, EmptyOrMissingSourceReportsZeroFiles) {
                    "Backup operation completed."}}),
             BackupLog());
   EXPECT_FALSE(test::Exists(dir_ / "dst"));
+}
+
+TEST_F(BackupRunTest, AMissingSourceIsReportedBeforeTheZeroCount) {
+  auto job = Job(false);
+  job->RunBackup();
+  const Lines log = BackupLog();
+  ASSERT_EQ(8u, log.size());
+  const std::string prefix = "Cannot list directory: " + dir_ / "src/" + " Error: ";
+  EXPECT_EQ(prefix, log[4].substr(0, prefix.size()));
+  EXPECT_EQ("Found 0 files.", log[5]);
+  EXPECT_EQ(1, job->unlistedDirectories);
 }
 
 TEST_F(BackupRunTest, AReusedJobStartsEachRunFromZeroWithItsOwnVersionDirectory) {
@@ -249,6 +261,7 @@ TEST_F(BackupRunTest, AReusedJobStartsEachRunFromZeroWithItsOwnVersionDirectory)
 }
 
 TEST_F(BackupRunTest, TheRunRaisesTheProgressFlagAndRefreshesTheStatus) {
+  test::MakeDirs(dir_ / "src");
   auto job = Job(false);
   job->RunBackup();
   EXPECT_FALSE(g_backupInProgress);

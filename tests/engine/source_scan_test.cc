@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 
 #include "engine/backup_job.h"
 #include "tests/support/test_support.h"
@@ -15,9 +16,12 @@ using test::Native;
 class SourceScanTest : public ::testing::Test {
  protected:
   std::vector<std::string> Scan(const std::string& source, const std::string& target = "") {
-    BackupJob job(source, target, nullptr, nullptr, false);
+    console_.str("");
+    BackupJob job(source, target, nullptr, nullptr, false,
+                  test::TestServices(&fs_, &clock_, &console_));
     FileList list;
     job.ScanSource(job.sourceRoot, list);
+    unlisted_ = job.unlistedDirectories;
     std::vector<std::string> paths;
     for (const ListedFile& file : list) paths.push_back(file.path);
     return paths;
@@ -29,6 +33,10 @@ class SourceScanTest : public ::testing::Test {
   }
 
   test::ScopedTempDir dir_;
+  test::FaultyFileSystem fs_;
+  test::FakeClock clock_;
+  std::ostringstream console_;
+  int unlisted_ = 0;
 };
 
 TEST_F(SourceScanTest, ListsFullPathsOfFilesOnly) {
@@ -67,12 +75,34 @@ TEST_F(SourceScanTest, OhModulesDirectoriesAreLeftOutAtAnyDepth) {
             Sorted(Scan(dir_ / "src")));
 }
 
-TEST_F(SourceScanTest, MissingOrEmptyRootGivesNothing) {
-  EXPECT_TRUE(Scan(dir_ / "nowhere").empty());
+TEST_F(SourceScanTest, EmptyRootGivesNothingQuietly) {
   test::MakeDirs(dir_ / "empty");
   EXPECT_TRUE(Scan(dir_ / "empty").empty());
+  EXPECT_EQ("", console_.str());
+  EXPECT_EQ(0, unlisted_);
+}
+
+TEST_F(SourceScanTest, MissingRootGivesNothingButSaysSo) {
+  EXPECT_TRUE(Scan(dir_ / "nowhere").empty());
+  EXPECT_NE(std::string::npos,
+            console_.str().find("] Cannot list directory: " + dir_ / "nowhere/" + " Error: "));
+  EXPECT_EQ(1, unlisted_);
   test::WriteFile(dir_ / "plain", "");
   EXPECT_TRUE(Scan(dir_ / "plain").empty());
+  EXPECT_EQ(1, unlisted_);
+}
+
+TEST_F(SourceScanTest, AnUnlistableSubdirectoryIsReportedAndTheScanGoesOn) {
+  test::WriteFile(dir_ / "src/a/f", "");
+  test::WriteFile(dir_ / "src/locked/g", "");
+  test::WriteFile(dir_ / "src/z/h", "");
+  fs_.failListDirectory = [this](const std::string& p) { return p == dir_ / "src/locked/"; };
+  fs_.code = 13;
+  EXPECT_EQ(Sorted({dir_ / "src/a/f", dir_ / "src/z/h"}), Sorted(Scan(dir_ / "src")));
+  const std::string out = console_.str();
+  EXPECT_NE(std::string::npos,
+            out.find("] Cannot list directory: " + dir_ / "src/locked/" + " Error: 13\n"));
+  EXPECT_EQ(1, unlisted_);
 }
 
 TEST_F(SourceScanTest, HiddenFilesAreListedTemporaryCopiesAreNot) {

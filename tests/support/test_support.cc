@@ -125,7 +125,15 @@ bool FaultyFileSystem::IdentifyDirectory(const std::string& path, DirectoryId* i
 }
 
 bool FaultyFileSystem::ListDirectory(const std::string& path, DirListing* listing) {
-  return real_.ListDirectory(path, listing);
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (failListDirectory && failListDirectory(path)) {
+    listing->entries.clear();
+    last_error_ = code;
+    return false;
+  }
+  const bool listed = real_.ListDirectory(path, listing);
+  last_error_ = real_.LastErrorCode();
+  return listed;
 }
 
 MakeDirResult FaultyFileSystem::MakeDirectory(const std::string& path) {

@@ -72,6 +72,8 @@ class FaultyFileSystem : public FileSystem {
 
   /// Copies whose target path satisfies the predicate fail with `code`.
   std::function<bool(const std::string& to)> failCopyTo;
+  /// Listings of directories whose path satisfies the predicate fail with `code`.
+  std::function<bool(const std::string& path)> failListDirectory;
   /// Directory creations whose path satisfies the predicate fail with `code`.
   std::function<bool(const std::string& path)> failMakeDirectory;
   uint32_t code = 28;
