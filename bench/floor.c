@@ -88,13 +88,37 @@ static int copy_data(int in, int out, off_t left)
 	return 0;
 }
 
+static int safe; /* --safe: unnamed temporary file, linked or renamed into place */
+
+/* Puts a finished unnamed file at `name`: linked when the name is free, else
+ * linked under a temporary name and renamed over the old file. */
+static int publish(int out, int dfd, const char *name)
+{
+	char proc[64];
+	snprintf(proc, sizeof proc, "/proc/self/fd/%d", out);
+	if (linkat(AT_FDCWD, proc, dfd, name, AT_SYMLINK_FOLLOW) == 0)
+		return 0;
+	if (errno != EEXIST)
+		return -1;
+	unlinkat(dfd, ".floor-tmp", 0);
+	if (linkat(AT_FDCWD, proc, dfd, ".floor-tmp", AT_SYMLINK_FOLLOW) < 0)
+		return -1;
+	return renameat(dfd, ".floor-tmp", dfd, name);
+}
+
+static int open_target(int dfd, const char *name, mode_t mode)
+{
+	if (safe)
+		return openat(dfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+	return openat(dfd, name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, mode);
+}
+
 static void copy_file(int sfd, int dfd, const char *name, const struct stat *st)
 {
 	int in = openat(sfd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
 	if (in < 0)
 		return fail("openat", name);
-	int out = openat(dfd, name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
-			 st->st_mode & 07777);
+	int out = open_target(dfd, name, st->st_mode & 07777);
 	if (out < 0) {
 		fail("openat", name);
 		close(in);
@@ -105,6 +129,8 @@ static void copy_file(int sfd, int dfd, const char *name, const struct stat *st)
 		fail("copy", name);
 	else if (futimens(out, times) < 0)
 		fail("futimens", name);
+	else if (safe && publish(out, dfd, name) < 0)
+		fail("linkat", name);
 	else {
 		n.copied++;
 		n.bytes += (unsigned long long)st->st_size;
@@ -296,16 +322,17 @@ static void stat_tree(int sfd, int dfd)
 
 static int usage(void)
 {
-	fprintf(stderr, "usage: floor [--stat-walk] SRC DST\n");
+	fprintf(stderr, "usage: floor [--stat-walk | --safe] SRC DST\n");
 	return 2;
 }
 
 int main(int argc, char **argv)
 {
 	int stat_walk = argc == 4 && !strcmp(argv[1], "--stat-walk");
-	if (argc != 3 + stat_walk)
+	safe = argc == 4 && !strcmp(argv[1], "--safe");
+	if (argc != 3 + stat_walk + safe)
 		return usage();
-	const char *src = argv[1 + stat_walk], *dst = argv[2 + stat_walk];
+	const char *src = argv[1 + stat_walk + safe], *dst = argv[2 + stat_walk + safe];
 	umask(0); /* modes are set exactly by openat/mkdirat, no fchmod needed */
 	int sfd = open_dir(AT_FDCWD, src);
 	int dfd = sfd < 0 ? -1 : open_dir(AT_FDCWD, dst);

@@ -28,9 +28,9 @@ LARGE_SRC=$WORK/src-large
 CSV=$WORK/last-run.csv
 REPORT=$WORK/last-run.txt
 
-COMMANDS=(quillstone rsync cp floor cat)
+COMMANDS=(quillstone rsync cp floor floorsafe cat)
 declare -A LABEL=([quillstone]=quillstone-run [rsync]="rsync -a" [cp]="cp -a [-u]"
-                  [floor]=floor [cat]=cat)
+                  [floor]=floor [floorsafe]="floor --safe" [cat]=cat)
 declare -A TITLE=(
   [1]="1 first backup, $SMALL_FILES small files"
   [2]="2 rerun, no change"
@@ -49,6 +49,8 @@ cmd_floor() {
   if [[ $1 == nochange ]]; then "$FLOOR" --stat-walk "$2" "$3" 2>/dev/null
   else "$FLOOR" "$2" "$3" 2>/dev/null; fi
 }
+# The floor with safe copies: what writing through a temporary file costs by itself.
+cmd_floorsafe() { "$FLOOR" --safe "$2" "$3" 2>/dev/null; }
 cmd_cat() {
   local f
   for f in "$2"/*; do cat "$f" >"$3/${f##*/}" || return 1; done
@@ -187,7 +189,7 @@ wants() { [[ " $SCENARIOS " == *" $1 "* ]]; }
 # one before the reruns, one before the large tree's warm-up runs).
 settle_count() {
   local count=0
-  if wants 1; then count=$((count + 4 * REPS)); fi
+  if wants 1; then count=$((count + 5 * REPS)); fi
   if wants 2 || wants 3; then count=$((count + 1)); fi
   if wants 4; then count=$((count + 5 * REPS + 1)); fi
   echo "$count"
@@ -200,7 +202,7 @@ run_small_scenarios() {
   gen_tree small "$SMALL_SRC" --count "$SMALL_FILES" --dirs "$SMALL_DIRS"
   sync
   TREE_MIB=$(du -sm "$SMALL_SRC" | cut -f1)
-  if wants 1; then scenario_first 1 "$SMALL_SRC" "${cmds[@]}"; fi
+  if wants 1; then scenario_first 1 "$SMALL_SRC" "${cmds[@]}" floorsafe; fi
   if wants 2; then scenario_nochange 2 "$SMALL_SRC" "${cmds[@]}"; fi
   if wants 3; then scenario_touched 3 "$SMALL_SRC" "${cmds[@]}"; fi
   local cmd
@@ -265,6 +267,11 @@ print_ratios() {
     done
     printf '\n'
   done
+  if [[ -n ${TIMES[1|floorsafe]:-} ]]; then
+    printf 'cost of safe copies (floor --safe / floor, scenario 1): %s\n' "$(awk \
+      -v s="$(median "${TIMES[1|floorsafe]}")" -v f="$(median "${TIMES[1|floor]}")" \
+      'BEGIN { printf "%.2f", s / f }')"
+  fi
 }
 
 print_header() {
