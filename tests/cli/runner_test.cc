@@ -15,12 +15,12 @@ class RunnerTest : public ::testing::Test {
  protected:
   /// Runs the runner with `args` (already quoted) from `cwd`; output goes to files.
   int Run(const std::string& args, const std::string& cwd = "") {
-    std::string command = "\"" + std::string(QS_RUNNER_PATH) + "\" " + args + " >\"" +
-                          dir_ / "out.txt" + "\" 2>\"" + dir_ / "err.txt" + "\"";
-    if (!cwd.empty()) command = "cd \"" + cwd + "\" && " + command;
-    return RunCommandLine(command);
+    const std::string command = "\"" + std::string(QS_RUNNER_PATH) + "\" " + args + " >\"" +
+                                dir_ / "out.txt" + "\" 2>\"" + dir_ / "err.txt" + "\"";
+    return RunCommandLine(command, cwd);
   }
-  std::string Out() { return test::ReadFile(dir_ / "out.txt"); }
+  /// Read as text: a Windows console program's "\n" is stored as CR LF.
+  std::string Out() { return test::ReadTextFile(dir_ / "out.txt"); }
   std::string Err() { return test::ReadFile(dir_ / "err.txt"); }
   std::string Quoted(const std::string& relative) { return "\"" + dir_ / relative + "\""; }
 
@@ -35,11 +35,11 @@ TEST_F(RunnerTest, BacksUpATreeAndPrintsTheLog) {
   EXPECT_EQ(std::string::npos, out.find('\r'));  // standard output gets plain LF lines
   for (const std::string& expected : std::vector<std::string>{
            "] Starting backup...\n", "] Source: " + dir_ / "src/" + "\n",
-        "] Target: " + dir_ / "dst/" + "\n", "] Found 2 files.\n", "] [COPIED] a.txt\n",
-        "] [COPIED] " + test::Native("sub/b.txt") + "\n",
-        "] Time-based incremental backup completed: 2 copied, 0 updated, 0 skipped, 0 failed, "
-        "0 time-versioned.\n",
-        "] Backup operation completed.\n"})
+           "] Target: " + dir_ / "dst/" + "\n", "] Found 2 files.\n", "] [COPIED] a.txt\n",
+           "] [COPIED] " + test::Native("sub/b.txt") + "\n",
+           "] Time-based incremental backup completed: 2 copied, 0 updated, 0 skipped, 0 failed, "
+           "0 time-versioned.\n",
+           "] Backup operation completed.\n"})
     EXPECT_NE(std::string::npos, out.find(expected)) << expected;
   EXPECT_EQ("b", test::ReadFile(dir_ / "dst/sub/b.txt"));
   EXPECT_EQ(Seconds(1000), RealFileSystem().LastWriteTime(dir_ / "dst/sub/b.txt"));
@@ -54,8 +54,7 @@ TEST_F(RunnerTest, AnyFailedFileGivesExitStatusOne) {
   ASSERT_TRUE(SetLastWriteTime(dir_ / "dst/a", Seconds(1000)));
   test::WriteFile(dir_ / "src/b", "b", Seconds(2000));
   EXPECT_EQ(1, Run(Quoted("src") + " " + Quoted("dst")));
-  EXPECT_NE(std::string::npos, Out().find("1 copied, 0 updated, 0 skipped, 1 failed"))
-      << Out();
+  EXPECT_NE(std::string::npos, Out().find("1 copied, 0 updated, 0 skipped, 1 failed")) << Out();
   EXPECT_EQ("b", test::ReadFile(dir_ / "dst/b"));
 }
 
