@@ -33,10 +33,11 @@ class TimeVersioningTest : public ::testing::Test {
 TEST_F(TimeVersioningTest, DirectoryGetsAReadmeAndALogLine) {
   const std::string version = dir_ / "dst/backup_20250131_080000";
   ASSERT_TRUE(job_.CreateVersionDirectory(version));
-  const std::string readme = test::ReadFile(version + kPathSeparator + "README.txt");
-  EXPECT_EQ("Time Version Backup\nCreated: 2025-01-31 08:00:00.000\nSource: " + dir_ / "src/" +
-                "\n",
-            readme);
+  // Read as text: the system's own line end stands for each "\n".
+  const std::string readme = test::ReadTextFile(version + kPathSeparator + "README.txt");
+  EXPECT_EQ(
+      "Time Version Backup\nCreated: 2025-01-31 08:00:00.000\nSource: " + dir_ / "src/" + "\n",
+      readme);
   EXPECT_EQ(std::vector<std::string>{"Time version directory created: " + version}, BackupLog());
 }
 
@@ -44,7 +45,8 @@ TEST_F(TimeVersioningTest, AnExistingDirectoryIsSharedAndItsReadmeRewritten) {
   const std::string version = dir_ / "dst/backup_x";
   test::WriteFile(version + kPathSeparator + "README.txt", "older readme");
   ASSERT_TRUE(job_.CreateVersionDirectory(version));
-  EXPECT_EQ(0u, test::ReadFile(version + kPathSeparator + "README.txt").find("Time Version Backup"));
+  EXPECT_EQ(0u,
+            test::ReadFile(version + kPathSeparator + "README.txt").find("Time Version Backup"));
 }
 
 TEST_F(TimeVersioningTest, AReadmeThatCannotBeWrittenStillCountsAsMade) {
