@@ -51,9 +51,9 @@ DWORD StyleOf(uint32_t style) {
   return win32;
 }
 
-bool IsLogPaneSpec(const ControlSpec& spec) {
+bool IsLogPaneRow(const ControlSpec& row) {
   const uint32_t log_bits = kStyleMultiline | kStyleReadOnly;
-  return spec.controlClass == ControlClass::kEdit && (spec.style & log_bits) == log_bits;
+  return row.controlClass == ControlClass::kEdit && (row.style & log_bits) == log_bits;
 }
 
 /// One child control. Calls from other threads are sent to the window thread by USER32 itself.
@@ -135,15 +135,15 @@ class Win32MainWindow : public MainWindow {
     return hwnd_ != nullptr;
   }
 
-  Control* CreateControl(const ControlSpec& spec, const std::string& text) override {
+  Control* CreateControl(const ControlSpec& row, const std::string& text) override {
     Control* control = nullptr;
     // A control belongs to the thread that makes it, so it is made on the window thread.
     RunOnWindowThread([&] {
       const HWND child = CreateWindowExA(
-          0, ClassNameOf(spec.controlClass), text.c_str(), StyleOf(spec.style), spec.x, spec.y,
-          spec.width, spec.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+          0, ClassNameOf(row.controlClass), text.c_str(), StyleOf(row.style), row.x, row.y,
+          row.width, row.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
           Instance(), nullptr);
-      if (IsLogPaneSpec(spec))
+      if (IsLogPaneRow(row))
         controls_.push_back(std::make_unique<Win32EditLog>(child, this));
       else
         controls_.push_back(std::make_unique<Win32Control>(child));

@@ -19,7 +19,7 @@ using test::WithoutStamps;
 
 constexpr uint32_t kLogStyle =
     kStyleBorder | kStyleVScroll | kStyleMultiline | kStyleAutoVScroll | kStyleReadOnly;
-const ControlSpec kBackupLogSpec{ControlClass::kEdit, "", kLogStyle, 10, 250, 580, 120, 0};
+const ControlSpec kBackupLogRow{ControlClass::kEdit, "", kLogStyle, 10, 250, 580, 120, 0};
 const char kNotice[] = "=== Log cleaned (keeping latest 100 lines) ===\r\n";
 
 class NoEvents : public WindowEvents {
@@ -36,7 +36,7 @@ class Win32WindowTest : public ::testing::Test {
     std::string error;
     window_ = CreateMainWindow("Quillstone test", 620, 600, events_, &error);
     ASSERT_NE(nullptr, window_) << error;
-    log_control_ = window_->CreateControl(kBackupLogSpec, "");
+    log_control_ = window_->CreateControl(kBackupLogRow, "");
     pane_ = log_control_->AsLogPane();
     services_.clock = &clock_;
   }
@@ -133,7 +133,7 @@ TEST_F(Win32WindowTest, TrimBackupLogAndTheFileLogTrimWorkOnTheControl) {
   EXPECT_EQ(101, pane_->LineCount());
   EXPECT_EQ("=== Log cleaned (keeping latest 100 lines) ===", PaneLines(Text()).back());
 
-  Control* file_log = window_->CreateControl(kBackupLogSpec, "");
+  Control* file_log = window_->CreateControl(kBackupLogRow, "");
   LogPane* file_pane = file_log->AsLogPane();
   ResetFileLog(file_pane);
   for (int i = 1; i <= 300; ++i) AppendFileLogLine(file_pane, "l" + std::to_string(i));
