@@ -7,8 +7,10 @@
 
 namespace qs {
 
-int RunCommandLine(const std::string& command) {
-  const int status = std::system(command.c_str());
+int RunCommandLine(const std::string& command, const std::string& working_directory) {
+  std::string line = command;
+  if (!working_directory.empty()) line = "cd \"" + working_directory + "\" && " + line;
+  const int status = std::system(line.c_str());
   if (status == -1 || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
 }

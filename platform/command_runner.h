@@ -5,8 +5,8 @@
 
 namespace qs {
 
-/// Runs `command` through the system's shell; returns its exit status, or -1 when it did
-/// not exit normally.
-int RunCommandLine(const std::string& command);
+/// Runs `command` through the system's shell, from `working_directory` when it is not empty;
+/// returns its exit status, or -1 when it did not exit normally.
+int RunCommandLine(const std::string& command, const std::string& working_directory = "");
 
 }  // namespace qs

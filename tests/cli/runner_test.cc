@@ -15,12 +15,12 @@ class RunnerTest : public ::testing::Test {
  protected:
   /// Runs the runner with `args` (already quoted) from `cwd`; output goes to files.
   int Run(const std::string& args, const std::string& cwd = "") {
-    std::string command = "\"" + std::string(QS_RUNNER_PATH) + "\" " + args + " >\"" +
-                          dir_ / "out.txt" + "\" 2>\"" + dir_ / "err.txt" + "\"";
-    if (!cwd.empty()) command = "cd \"" + cwd + "\" && " + command;
-    return RunCommandLine(command);
+    const std::string command = "\"" + std::string(QS_RUNNER_PATH) + "\" " + args + " >\"" +
+                                dir_ / "out.txt" + "\" 2>\"" + dir_ / "err.txt" + "\"";
+    return RunCommandLine(command, cwd);
   }
-  std::string Out() { return test::ReadFile(dir_ / "out.txt"); }
+  /// Read as text: a Windows console program's "\n" is stored as CR LF.
+  std::string Out() { return test::ReadTextFile(dir_ / "out.txt"); }
   std::string Err() { return test::ReadFile(dir_ / "err.txt"); }
   std::string Quoted(const std::string& relative) { return "\"" + dir_ / relative + "\""; }
 

@@ -67,10 +67,11 @@ TEST_F(SourceScanTest, OhModulesDirectoriesAreLeftOutAtAnyDepth) {
   test::WriteFile(dir_ / "src/oh_modules/a", "");
   test::WriteFile(dir_ / "src/sub/oh_modules/deep/b", "");
   test::WriteFile(dir_ / "src/sub/oh_modules_old/c", "");
-  test::WriteFile(dir_ / "src/OH_MODULES/d", "");
+  // In a folder of its own: a file system that ignores case would merge it with oh_modules.
+  test::WriteFile(dir_ / "src/y/OH_MODULES/d", "");
   test::WriteFile(dir_ / "src/x/oh_modules", "a file of that name");
   const std::string root = dir_ / "src/";
-  EXPECT_EQ(Sorted({root + Native("OH_MODULES/d"), root + Native("sub/oh_modules_old/c"),
+  EXPECT_EQ(Sorted({root + Native("y/OH_MODULES/d"), root + Native("sub/oh_modules_old/c"),
                     root + Native("x/oh_modules")}),
             Sorted(Scan(dir_ / "src")));
 }
@@ -111,20 +112,6 @@ TEST_F(SourceScanTest, HiddenFilesAreListedTemporaryCopiesAreNot) {
   test::WriteFile(dir_ / "src/.qs-tmp-short", "an ordinary name");
   const std::string root = dir_ / "src/";
   EXPECT_EQ(Sorted({root + ".hidden", root + ".qs-tmp-short"}), Sorted(Scan(dir_ / "src")));
-}
-
-TEST_F(SourceScanTest, ALinkCycleIsEnteredOnce) {
-  test::WriteFile(dir_ / "src/a/f", "");
-  std::filesystem::create_directory_symlink(dir_ / "src", dir_ / "src/a/back");
-  std::filesystem::create_directory_symlink(dir_ / "src/a", dir_ / "src/a/self");
-  EXPECT_EQ(std::vector<std::string>{dir_ / "src/a/f"}, Scan(dir_ / "src"));
-}
-
-TEST_F(SourceScanTest, ALinkToADirectoryOutsideIsFollowed) {
-  test::WriteFile(dir_ / "outside/o", "");
-  test::WriteFile(dir_ / "src/f", "");
-  std::filesystem::create_directory_symlink(dir_ / "outside", dir_ / "src/link");
-  EXPECT_EQ(Sorted({dir_ / "src/f", dir_ / "src/link/o"}), Sorted(Scan(dir_ / "src")));
 }
 
 TEST_F(SourceScanTest, TargetInsideTheSourceIsLeftOut) {

@@ -33,7 +33,8 @@ class TimeVersioningTest : public ::testing::Test {
 TEST_F(TimeVersioningTest, DirectoryGetsAReadmeAndALogLine) {
   const std::string version = dir_ / "dst/backup_20250131_080000";
   ASSERT_TRUE(job_.CreateVersionDirectory(version));
-  const std::string readme = test::ReadFile(version + kPathSeparator + "README.txt");
+  // Read as text: the system's own line end stands for each "\n".
+  const std::string readme = test::ReadTextFile(version + kPathSeparator + "README.txt");
   EXPECT_EQ(
       "Time Version Backup\nCreated: 2025-01-31 08:00:00.000\nSource: " + dir_ / "src/" + "\n",
       readme);

@@ -67,6 +67,13 @@ std::string ReadFile(const std::string& path) {
   return content.str();
 }
 
+std::string ReadTextFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
 bool Exists(const std::string& path) {
   std::error_code error;
   return fs::exists(fs::symlink_status(path, error));

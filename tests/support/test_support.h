@@ -37,6 +37,8 @@ std::string Native(const std::string& path);
 /// Writes a file (making its directories) and, when time != 0, sets its last-write time.
 void WriteFile(const std::string& path, const std::string& content, FileTime time = 0);
 std::string ReadFile(const std::string& path);
+/// Reads through a text stream, which turns the system's line end into "\n".
+std::string ReadTextFile(const std::string& path);
 bool Exists(const std::string& path);
 void MakeDirs(const std::string& path);
 /// Every file below `root`, as paths relative to it with '/' separators, sorted.
