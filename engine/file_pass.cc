@@ -48,12 +48,23 @@ void FilePass::Run() {
   }
   std::string known_directory;
   for (size_t index = 0; index < list_.size(); ++index) {
-    while (outcomes_[index].ready.load(std::memory_order_acquire) == 0) {
-      if (!TakeChunk(&known_directory)) outcomes_[index].ready.wait(0, std::memory_order_acquire);
+    if (!IsReady(index) && !TakeChunk(&known_directory)) WaitUntilReady(index);
+    if (!IsReady(index)) {  // the chunk taken ended before this file; look again
+      --index;
+      continue;
     }
     Report(index);
   }
   for (std::thread& worker : workers) worker.join();
+}
+
+bool FilePass::IsReady(size_t index) const {
+  return outcomes_[index].ready.load(std::memory_order_acquire) != 0;
+}
+
+void FilePass::WaitUntilReady(size_t index) {
+  std::unique_lock<std::mutex> lock(progress_mutex_);
+  progress_.wait(lock, [&] { return IsReady(index); });
 }
 
 bool FilePass::TakeChunk(std::string* known_directory) {
@@ -61,6 +72,9 @@ bool FilePass::TakeChunk(std::string* known_directory) {
   if (begin >= list_.size()) return false;
   const size_t end = std::min(begin + kChunk, list_.size());
   for (size_t index = begin; index < end; ++index) Decide(index, known_directory);
+  // Locking before the notice means a waiter cannot miss it between its check and its wait.
+  std::lock_guard<std::mutex> lock(progress_mutex_);
+  progress_.notify_all();
   return true;
 }
 
@@ -93,7 +107,6 @@ void FilePass::Decide(size_t index, std::string* known_directory) {
     outcome.attempted = true;
   }
   outcome.ready.store(1, std::memory_order_release);
-  outcome.ready.notify_all();
 }
 
 void FilePass::Report(size_t index) {

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <memory>
 #include <string>
 
@@ -34,6 +36,8 @@ class FilePass {
   void Work();
   /// Decides the next chunk of files; false when none is left.
   bool TakeChunk(std::string* known_directory);
+  bool IsReady(size_t index) const;
+  void WaitUntilReady(size_t index);
   void Decide(size_t index, std::string* known_directory);
   void Report(size_t index);
   std::string RelativePart(size_t index) const;
@@ -44,6 +48,10 @@ class FilePass {
   const bool copy_ahead_;  ///< false with time versioning: copies wait for their turn
   std::unique_ptr<Outcome[]> outcomes_;
   std::atomic<size_t> next_{0};
+  // Signalled after every chunk; std::atomic::wait is avoided, it can miss wake-ups on
+  // some systems' thread libraries.
+  std::mutex progress_mutex_;
+  std::condition_variable progress_;
 };
 
 }  // namespace qs

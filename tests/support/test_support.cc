@@ -113,6 +113,13 @@ void FakeClock::SetWallTicks(int64_t ticks) {
   wall_ticks_ = ticks;
 }
 
+namespace {
+
+// Like the real file systems' error code, the double's is the calling thread's own.
+thread_local uint32_t t_last_error = 0;
+
+}  // namespace
+
 FileTime FaultyFileSystem::Coarse(FileTime time) const {
   return timeStep == 0 ? time : time - time % timeStep;
 }
@@ -135,23 +142,23 @@ bool FaultyFileSystem::ListDirectory(const std::string& path, DirListing* listin
   std::lock_guard<std::mutex> lock(mutex_);
   if (failListDirectory && failListDirectory(path)) {
     listing->entries.clear();
-    last_error_ = code;
+    t_last_error = code;
     return false;
   }
   const bool listed = real_.ListDirectory(path, listing);
-  last_error_ = real_.LastErrorCode();
+  t_last_error = real_.LastErrorCode();
   return listed;
 }
 
 MakeDirResult FaultyFileSystem::MakeDirectory(const std::string& path) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (failMakeDirectory && failMakeDirectory(path)) {
-    last_error_ = code;
+    t_last_error = code;
     return MakeDirResult::Failed;
   }
   const MakeDirResult result = real_.MakeDirectory(path);
   if (result == MakeDirResult::Created) directoriesMade.push_back(path);
-  last_error_ = real_.LastErrorCode();
+  t_last_error = real_.LastErrorCode();
   return result;
 }
 
@@ -159,11 +166,11 @@ bool FaultyFileSystem::CopyReplacing(const std::string& from, const std::string&
   std::lock_guard<std::mutex> lock(mutex_);
   copies.emplace_back(from, to);
   if (failCopyTo && failCopyTo(to)) {
-    last_error_ = code;
+    t_last_error = code;
     return false;
   }
   const bool copied = real_.CopyReplacing(from, to);
-  last_error_ = real_.LastErrorCode();
+  t_last_error = real_.LastErrorCode();
   if (copied && timeStep != 0) {
     // Store the copy's time as a coarse file system would.
     SetLastWriteTime(to, Coarse(real_.Stat(from).lastWrite));
@@ -173,7 +180,7 @@ bool FaultyFileSystem::CopyReplacing(const std::string& from, const std::string&
 
 uint32_t FaultyFileSystem::LastErrorCode() {
   std::lock_guard<std::mutex> lock(mutex_);
-  return last_error_;
+  return t_last_error;
 }
 
 JobServices TestServices(FileSystem* fs, Clock* clock, std::ostream* console, StatusSink* status) {

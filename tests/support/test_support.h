@@ -90,7 +90,6 @@ class FaultyFileSystem : public FileSystem {
   FileTime Coarse(FileTime time) const;
   FileSystem& real_ = RealFileSystem();
   std::mutex mutex_;
-  uint32_t last_error_ = 0;
 };
 
 /// Counts the refreshes asked for.
