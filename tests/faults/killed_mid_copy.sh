@@ -33,7 +33,8 @@ find_runner() {
   return 1
 }
 
-# Size of the copy's temporary file in DIR while PID holds it open, once it is partly written.
+# Size of the file PID is copying into in DIR, once it is partly written: the unnamed or the
+# hidden temporary file, or the target itself should the copy ever write there directly.
 wait_for_partial_copy() {
   local pid=$1 dir=$2 fd target size
   for _ in $(seq 1 20000); do
@@ -41,7 +42,7 @@ wait_for_partial_copy() {
     for fd in /proc/"$pid"/fd/*; do
       target=$(readlink "$fd" 2>/dev/null) || continue
       case "$target" in
-        "$dir/#"*" (deleted)" | "$dir/.qs-tmp-"*)
+        "$dir/#"*" (deleted)" | "$dir/.qs-tmp-"* | "$dir/big.bin")
           size=$(stat -L -c %s "$fd" 2>/dev/null) || continue
           if [ "$size" -gt 0 ] && [ "$size" -lt "$SIZE" ]; then
             echo "$size"

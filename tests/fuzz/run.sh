@@ -29,16 +29,17 @@ for target in settings run_args; do
   echo "=== fuzzing ${target} for ${seconds} s"
   mkdir -p "$out/corpus/$target"
   log="$out/$target.log"
-  if "$out/${target}_fuzzer" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+  ok=true
+  "$out/${target}_fuzzer" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
     -artifact_prefix="$out/artifacts/$target-" "$out/corpus/$target" "tests/fuzz/corpus/$target" \
-    >"$log" 2>&1; then
-    result=passed
+    >"$log" 2>&1 || ok=false
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  if $ok; then
+    echo "fuzz ${target}: passed, ${runs:-?} executions in ${seconds} s"
   else
-    result=FAILED
     status=1
     tail -n 40 "$log"
+    echo "fuzz ${target}: FAILED after ${runs:-?} executions; reproducer in $out/artifacts/"
   fi
-  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
-  echo "fuzz ${target}: ${result}, ${runs:-?} executions in ${seconds} s"
 done
 exit $status
