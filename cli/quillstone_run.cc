@@ -8,10 +8,27 @@
 
 namespace {
 
+int FilesSeen(const qs::BackupCounters& counters) {
+  return counters.copied + counters.updated + counters.skipped + counters.failed;
+}
+
+/// The scan passes over a source it cannot list in silence, so the log shows an empty run;
+/// the script or scheduler that called the runner must not take that for a backup.
+bool ReportUnlistableSource(const std::string& source, const std::string& root) {
+  qs::FileSystem& fs = qs::RealFileSystem();
+  qs::DirListing listing;
+  if (fs.ListDirectory(root.empty() ? "." : root, &listing)) return false;
+  std::cerr << "quillstone-run: cannot list the source folder " << source
+            << " Error: " << fs.LastErrorCode() << "\n";
+  return true;
+}
+
 int RunOnce(const std::string& source, const std::string& target, bool time_versioning) {
   qs::BackupJob job(source, target, nullptr, nullptr, time_versioning);
   job.RunBackup();
   const bool any_failed = job.counters.failed > 0 || job.timeVersionFailures > 0;
+  // Only a run that saw no file at all can have had an unlistable source.
+  if (FilesSeen(job.counters) == 0 && ReportUnlistableSource(source, job.sourceRoot)) return 1;
   return any_failed ? 1 : 0;
 }
 

@@ -13,7 +13,8 @@ const char kRunUsage[] =
     "Without arguments, the source, target and time versioning of backup_config.dat in the\n"
     "working directory are used (the file is only read).\n"
     "\n"
-    "Exit status: 0 when no file failed, 1 when any file failed, 2 for a usage error.\n";
+    "Exit status: 0 when no file failed, 1 when any file failed or SOURCE could not be\n"
+    "listed, 2 for a usage error.\n";
 
 namespace {
 

@@ -80,5 +80,19 @@ TEST_F(RunnerTest, WithoutArgumentsTheSettingsFileIsUsedAndNotWritten) {
   EXPECT_EQ(before, test::ReadFile(config));
 }
 
+TEST_F(RunnerTest, ASourceThatCannotBeListedIsAFailureNotAnEmptyBackup) {
+  // A drive that is not mounted, a mistyped path: the log shows an empty run, as for any
+  // job, but a script calling the runner must not take it for a backup.
+  test::WriteFile(dir_ / "not-a-folder", "x");
+  for (const std::string& source : {dir_ / "missing", dir_ / "not-a-folder"}) {
+    EXPECT_EQ(1, Run("\"" + source + "\" " + Quoted("dst"))) << source;
+    EXPECT_NE(std::string::npos, Out().find("] Found 0 files.\n")) << source;
+    EXPECT_NE(std::string::npos, Err().find("cannot list the source folder " + source)) << Err();
+  }
+  test::MakeDirs(dir_ / "empty");
+  EXPECT_EQ(0, Run(Quoted("empty") + " " + Quoted("dst")));
+  EXPECT_EQ("", Err());
+}
+
 }  // namespace
 }  // namespace qs

@@ -2,7 +2,7 @@
 # A run as an unprivileged user over a source with an unreadable file, an unreadable
 # subdirectory and a directory whose files cannot be opened, into a target with a directory
 # it cannot write: each failing file is logged with its code, the run goes on, and
-# everything else is copied.
+# everything else is copied. A source root it cannot list at all fails the run.
 source "$(dirname "$0")/lib.sh"
 qs_require_root "runs the runner as nobody"
 qs_require_tool setpriv util-linux
@@ -48,5 +48,14 @@ qs_check "nothing unreadable reached the target" \
 qs_check "the run ended with its summary" qs_log_has nobody "] Backup operation completed."
 qs_check "no temporary file is left" qs_no_temp_files "$DST"
 qs_check "nothing on standard error" qs_quiet nobody
+
+# A source root the user cannot list: an empty log, but not a success.
+mkdir -p "$WORK/closed"
+echo x >"$WORK/closed/x.txt"
+chmod 700 "$WORK/closed"
+qs_run closed --as-nobody "$WORK/closed" "$DST"
+qs_check "closed: a source that cannot be listed fails the run" qs_status_is 1
+qs_check "closed: and the runner says why, with EACCES" \
+  grep -qF "cannot list the source folder $WORK/closed Error: 13" "$WORK/closed.err"
 
 qs_finish
