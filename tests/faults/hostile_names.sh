@@ -52,6 +52,7 @@ EXPECTED+=("outside-link/more/o.txt")
 # Entries without data: they must be left out, not opened and waited on.
 mkfifo "$SRC/pipe"
 ln -s pipe "$SRC/link-to-pipe"
+ln -s /dev/zero "$SRC/link-to-endless-device"  # copied, it would fill the disk
 python3 -c 'import socket, sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])' "$SRC/socket"
 if [ "$(id -u)" -eq 0 ]; then mknod "$SRC/device" c 1 3; fi
 

@@ -20,6 +20,9 @@ chmod 755 "$WORK"  # a case may run the runner as another user
 qs_cleanup() {
   local pid i
   set +e
+  for pid in $(cat /proc/"$QS_WATCHDOG"/task/*/children 2>/dev/null) "$QS_WATCHDOG"; do
+    kill "$pid" 2>/dev/null
+  done
   for pid in "${QS_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
   for ((i = ${#QS_MOUNTS[@]} - 1; i >= 0; i--)); do
     umount "${QS_MOUNTS[i]}" 2>/dev/null || umount -l "${QS_MOUNTS[i]}"
@@ -29,6 +32,16 @@ qs_cleanup() {
 }
 trap qs_cleanup EXIT
 trap 'echo "$QS_CASE: interrupted"; exit 130' INT TERM
+
+# The whole case is bounded too, well inside CTest's limit, so that a case stuck between runs
+# still gets to clean up (CTest's own time-out would kill it without that chance).
+QS_CASE_LIMIT=${QS_CASE_LIMIT:-400}
+(
+  sleep "$QS_CASE_LIMIT"
+  echo "$QS_CASE: still running after $QS_CASE_LIMIT s, stopping"
+  kill -TERM $$
+) &
+QS_WATCHDOG=$!
 
 qs_skip() {
   echo "SKIPPED: $QS_CASE: $*"
