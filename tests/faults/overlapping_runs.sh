@@ -52,7 +52,7 @@ is_some_version() {
   local first
   first=$(head -c 64 "$1" | head -n 1)
   [[ "$first" =~ ^"$2 v"[0-9]{4} ]] || return 1
-  cmp -s "$1" <(version_content "$2" "${first: -4}")
+  cmp -s "$1" <(version_content "$2" "$((10#${first: -4}))")
 }
 
 modify_source &
@@ -93,6 +93,11 @@ touch "$WORK/stop"
 wait "$MODIFIER"
 echo "the two runs overlapped in $overlapped of $ROUNDS rounds"
 qs_check "the runs really overlapped" test "$overlapped" -gt 0
+
+# The checker itself must accept what the source holds now.
+bad_sources=0
+for rel in "${RELS[@]}"; do is_some_version "$SRC/$rel" "$rel" || bad_sources=$((bad_sources + 1)); done
+qs_check "every source file passes the version check" test "$bad_sources" -eq 0
 
 torn=0
 checked=0
