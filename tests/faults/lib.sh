@@ -6,7 +6,6 @@ set -euo pipefail
 
 QS_RUNNER=$(readlink -f "${1:?usage: $0 PATH-TO-quillstone-run}")
 QS_CASE=$(basename "$0" .sh)
-QS_SOURCE_DIR=$(cd "$(dirname "$0")/../.." && pwd)
 QS_RUN_LIMIT=${QS_RUN_LIMIT:-120}  # seconds any one run may take before it counts as hung
 QS_PASSED=0
 QS_FAILED=0
