@@ -4,6 +4,7 @@
 
 #include "cli/run_args.h"
 #include "engine/backup_job.h"
+#include "platform/broken_pipe.h"
 #include "platform/console.h"
 #include "settings/settings_file.h"
 
@@ -31,6 +32,8 @@ int RunOnce(const std::string& source, const std::string& target, bool time_vers
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The log is a by-product: a reader that leaves early must not stop the copies.
+  qs::IgnoreBrokenPipes();
   const qs::RunArgs args = qs::ParseRunArgs(std::vector<std::string>(argv + 1, argv + argc));
   switch (args.mode) {
     case qs::RunArgs::Mode::kHelp:

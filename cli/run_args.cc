@@ -13,7 +13,9 @@ const char kRunUsage[] =
     "Without arguments, the source, target and time versioning of backup_config.dat in the\n"
     "working directory are used (the file is only read).\n"
     "\n"
-    "Exit status: 0 when no file failed, 1 when any file failed, 2 for a usage error.\n";
+    "Exit status: 0 when every file was backed up; 1 when a file failed, a folder below\n"
+    "SOURCE (or SOURCE itself) could not be listed, or an old version could not be kept;\n"
+    "2 for a usage error.\n";
 
 namespace {
 

@@ -105,6 +105,7 @@ class BackupJob {
   void UpdateFile(const std::string& path, const std::string& target_path,
                   const std::string& relative_part);
   void MakeVersionDirectoryIfNeeded();
+  void ReportUnlisted(const std::string& directory, const std::string& listed);
   void WriteRunHeader();
   void WriteRunFooter();
 

@@ -26,14 +26,21 @@ void BackupJob::ScanSource(const std::string& directory, FileList& list) {
   ScanDirectory(directory, list, entered);
 }
 
+void BackupJob::ReportUnlisted(const std::string& directory, const std::string& listed) {
+  const uint32_t code = services_.fs->LastErrorCode();
+  // A subdirectory deleted since its parent was listed holds nothing to back up; any other
+  // directory that cannot be listed hides files, and a missing root is most likely a typo.
+  if (directory != sourceRoot && services_.fs->Probe(listed) == PathKind::Missing) return;
+  ++unlistedDirectories;
+  LogMessage("Cannot list directory: " + directory + " Error: " + std::to_string(code));
+}
+
 void BackupJob::ScanDirectory(const std::string& directory, FileList& list,
                               EnteredDirectories& entered) {
   DirListing listing;
-  if (!services_.fs->ListDirectory(directory.empty() ? "." : directory, &listing)) {
-    // Files that cannot be listed cannot be backed up: say so rather than report success.
-    ++unlistedDirectories;
-    LogMessage("Cannot list directory: " + directory +
-               " Error: " + std::to_string(services_.fs->LastErrorCode()));
+  const std::string listed = directory.empty() ? "." : directory;
+  if (!services_.fs->ListDirectory(listed, &listing)) {
+    ReportUnlisted(directory, listed);
     return;
   }
   if (!entered.insert(listing.id).second) return;

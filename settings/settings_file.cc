@@ -128,6 +128,8 @@ AppSettings LoadSettings(const std::string& path) {
   if (!file) return DefaultSettings();
   std::string content(static_cast<size_t>(kMaxSettingsBytes), '\0');
   file.read(content.data(), kMaxSettingsBytes);
+  // A read error (a folder of that name opens, then fails to read) is not an empty file.
+  if (file.bad()) return DefaultSettings();
   content.resize(static_cast<size_t>(file.gcount()));
   return ParseSettings(content, DefaultSettings());
 }

@@ -58,12 +58,6 @@ TEST_F(RunnerTest, AnyFailedFileGivesExitStatusOne) {
   EXPECT_EQ("b", test::ReadFile(dir_ / "dst/b"));
 }
 
-TEST_F(RunnerTest, AMissingSourceIsAFailureNotASuccess) {
-  EXPECT_EQ(1, Run(Quoted("typo") + " " + Quoted("dst")));
-  EXPECT_NE(std::string::npos, Out().find("] Cannot list directory: " + dir_ / "typo/"));
-  EXPECT_NE(std::string::npos, Out().find("] Found 0 files."));
-}
-
 TEST_F(RunnerTest, UsageErrorsGiveTwoAndAMessage) {
   EXPECT_EQ(2, Run(Quoted("src")));
   EXPECT_NE(std::string::npos, Err().find("expected SOURCE and TARGET"));
@@ -83,6 +77,20 @@ TEST_F(RunnerTest, WithoutArgumentsTheSettingsFileIsUsedAndNotWritten) {
   EXPECT_NE(std::string::npos, Out().find("Time Versioning: ENABLED"));
   EXPECT_EQ("a", test::ReadFile(dir_ / "dst/a"));
   EXPECT_EQ(before, test::ReadFile(config));
+}
+
+TEST_F(RunnerTest, ASourceThatCannotBeListedIsAFailureNotAnEmptyBackup) {
+  // A drive that is not mounted, a mistyped path: a script calling the runner must not take
+  // the empty run for a backup.
+  test::WriteFile(dir_ / "not-a-folder", "x");
+  for (const std::string& source : {dir_ / "missing", dir_ / "not-a-folder"}) {
+    EXPECT_EQ(1, Run("\"" + source + "\" " + Quoted("dst"))) << source;
+    EXPECT_NE(std::string::npos, Out().find("] Found 0 files.\n")) << source;
+    EXPECT_NE(std::string::npos, Out().find("] Cannot list directory: " + source)) << Out();
+  }
+  test::MakeDirs(dir_ / "empty");
+  EXPECT_EQ(0, Run(Quoted("empty") + " " + Quoted("dst")));
+  EXPECT_EQ("", Err());
 }
 
 }  // namespace

@@ -26,6 +26,14 @@ TEST(FileTimesTest, CopiesCutDownToACoarseStepAreNotOlder) {
   EXPECT_FALSE(SourceIsNewer(source, 101 * kSecond + 987654300));  // 100 ns step
 }
 
+TEST(FileTimesTest, CopiesOnExFatInTenMillisecondStepsAreNotOlder) {
+  // exFAT (most USB drives above 32 GB) keeps last-write times in 10 ms steps: a copy there
+  // that counted as older would be copied, and versioned, again on every run.
+  const FileTime source = 101 * kSecond + 987654321;
+  EXPECT_FALSE(SourceIsNewer(source, 101 * kSecond + 980000000));
+  EXPECT_TRUE(SourceIsNewer(source, 101 * kSecond + 970000000));
+}
+
 TEST(FileTimesTest, AGenuinelyOlderCopyIsStillUpdated) {
   const FileTime source = 101 * kSecond + 987654321;
   EXPECT_TRUE(SourceIsNewer(source, 99 * kSecond));

@@ -24,6 +24,14 @@ TEST(SettingsFileTest, MissingFileGivesTheDefaults) {
   EXPECT_FALSE(settings.timeVersioning);
 }
 
+TEST(SettingsFileTest, AFolderInThePlaceOfTheFileGivesTheDefaults) {
+  // It cannot be read as a file: read as an empty one, its empty source would make the runner
+  // back up the working folder.
+  test::ScopedTempDir dir;
+  test::MakeDirs(dir / "backup_config.dat");
+  EXPECT_EQ(DefaultSettings(), LoadSettings(dir / "backup_config.dat"));
+}
+
 TEST(SettingsFileTest, ShortFilesKeepTheDefaultsOfWhatIsMissing) {
   const AppSettings d = DefaultSettings();
   // Empty file: the source becomes empty, the rest keeps its defaults.

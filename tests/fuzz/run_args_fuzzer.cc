@@ -1,0 +1,71 @@
+// libFuzzer target for the runner's command line: the input is split at zero bytes into
+// arguments, and the parse must agree with what the arguments say.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/run_args.h"
+
+namespace {
+
+void Expect(bool holds) {
+  if (!holds) std::abort();
+}
+
+std::vector<std::string> SplitAtZeros(const uint8_t* bytes, size_t size) {
+  std::vector<std::string> args;
+  if (size == 0) return args;
+  std::string arg;
+  for (size_t i = 0; i < size; ++i) {
+    if (bytes[i] == 0) {
+      args.push_back(arg);
+      arg.clear();
+    } else {
+      arg += static_cast<char>(bytes[i]);
+    }
+  }
+  args.push_back(arg);
+  return args;
+}
+
+/// The arguments before "--", where options are still read as options.
+std::vector<std::string> OptionPart(const std::vector<std::string>& args) {
+  return {args.begin(), std::find(args.begin(), args.end(), "--")};
+}
+
+bool Contains(const std::vector<std::string>& args, const std::string& arg) {
+  return std::find(args.begin(), args.end(), arg) != args.end();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  const std::vector<std::string> args = SplitAtZeros(bytes, size);
+  const qs::RunArgs parsed = qs::ParseRunArgs(args);
+  const std::vector<std::string> options = OptionPart(args);
+  using Mode = qs::RunArgs::Mode;
+  Expect(parsed.error.empty() == (parsed.mode != Mode::kUsageError));
+  switch (parsed.mode) {
+    case Mode::kHelp:
+      Expect(Contains(options, "--help") || Contains(options, "-h"));
+      break;
+    case Mode::kBackupFromSettings:
+      // Nothing but the end of options: no path and no switch.
+      Expect(std::all_of(args.begin(), args.end(), [](const std::string& a) { return a == "--"; }));
+      break;
+    case Mode::kBackup:
+      Expect(!parsed.source.empty() && !parsed.target.empty());
+      Expect(Contains(args, parsed.source) && Contains(args, parsed.target));
+      Expect(parsed.timeVersioning == Contains(options, "--time-versioning"));
+      // An unknown option is never taken for a path.
+      Expect(std::all_of(options.begin(), options.end(), [](const std::string& a) {
+        return a.size() < 2 || a[0] != '-' || a == "--time-versioning";
+      }));
+      break;
+    case Mode::kUsageError:
+      break;
+  }
+  return 0;
+}
