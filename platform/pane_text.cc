@@ -1,0 +1,100 @@
+// Line counting follows the edit control: the empty line after a final CR LF counts.
+#include "platform/pane_text.h"
+
+#include <algorithm>
+
+namespace qs {
+
+namespace {
+
+// Whether `pos` falls between the CR and the LF of a line end.
+bool SplitsLineEnd(const std::string& text, int pos) {
+  const size_t at = static_cast<size_t>(pos);
+  return pos > 0 && at < text.size() && text[at - 1] == '\r' && text[at] == '\n';
+}
+
+}  // namespace
+
+int PaneText::LineCount() const {
+  int lines = 1;
+  for (size_t at = text_.find("\r\n"); at != std::string::npos; at = text_.find("\r\n", at + 2))
+    ++lines;
+  return lines;
+}
+
+int PaneText::LineStart(int line) const {
+  if (line < 0) return -1;
+  size_t at = 0;
+  for (int n = 0; n < line; ++n) {
+    at = text_.find("\r\n", at);
+    if (at == std::string::npos) return -1;
+    at += 2;
+  }
+  return static_cast<int>(at);
+}
+
+void PaneText::ClampSelection() {
+  const int length = TextLength();
+  selection_start_ = std::clamp(selection_start_, 0, length);
+  selection_end_ = std::clamp(selection_end_, selection_start_, length);
+}
+
+void PaneText::Select(int start, int end) {
+  selection_start_ = std::min(start, end);
+  selection_end_ = std::max(start, end);
+  ClampSelection();
+}
+
+void PaneText::ReplaceSelection(const std::string& text) {
+  ClampSelection();
+  text_.replace(static_cast<size_t>(selection_start_),
+                static_cast<size_t>(selection_end_ - selection_start_), text);
+  selection_start_ += static_cast<int>(text.size());
+  selection_end_ = selection_start_;
+}
+
+LfChange PaneText::ReplaceSelectionMirrored(const std::string& text) {
+  ClampSelection();
+  // The program's own changes start and end at line boundaries; one that parts or joins a
+  // CR LF pair is mirrored by replacing the whole copy.
+  const bool whole = SplitsLineEnd(text_, selection_start_) ||
+                     SplitsLineEnd(text_, selection_end_) ||
+                     (!text.empty() && (text.front() == '\n' || text.back() == '\r'));
+  LfChange change;
+  change.start = whole ? 0 : PositionWithoutCarriageReturns(text_, selection_start_);
+  change.end = PositionWithoutCarriageReturns(text_, whole ? TextLength() : selection_end_);
+  ReplaceSelection(text);
+  change.text = whole ? WithoutCarriageReturns(text_) : WithoutCarriageReturns(text);
+  return change;
+}
+
+void PaneText::ScrollBy(int lines) {
+  first_visible_line_ = std::clamp(first_visible_line_ + lines, 0, LineCount() - 1);
+}
+
+void PaneText::SetText(const std::string& text) {
+  text_ = text;
+  selection_start_ = selection_end_ = 0;
+  first_visible_line_ = 0;
+}
+
+std::string WithoutCarriageReturns(const std::string& text) {
+  std::string result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    result += text[i];
+  }
+  return result;
+}
+
+int PositionWithoutCarriageReturns(const std::string& text, int pos) {
+  const size_t end = std::min(static_cast<size_t>(std::max(pos, 0)), text.size());
+  int dropped = 0;
+  for (size_t i = 0; i < end; ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++dropped;
+  }
+  return static_cast<int>(end) - dropped;
+}
+
+}  // namespace qs

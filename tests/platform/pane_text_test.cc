@@ -1,0 +1,76 @@
+// The pane text model: edit-control line counting, and the LF-only copy a toolkit buffer keeps.
+#include "platform/pane_text.h"
+
+#include <gtest/gtest.h>
+
+namespace qs {
+namespace {
+
+TEST(PaneTextTest, CountsLinesAsTheEditControlDoes) {
+  PaneText pane;
+  EXPECT_EQ(1, pane.LineCount());
+  EXPECT_EQ(0, pane.LineStart(0));
+  EXPECT_EQ(-1, pane.LineStart(1));
+  pane.SetText("ab\r\ncd\r\n");
+  EXPECT_EQ(3, pane.LineCount());
+  EXPECT_EQ(4, pane.LineStart(1));
+  EXPECT_EQ(8, pane.LineStart(2));
+  pane.SetText("a\nb\rc");  // lone LF and CR are no line ends
+  EXPECT_EQ(1, pane.LineCount());
+}
+
+TEST(PaneTextTest, SelectionIsClampedAndReplaced) {
+  PaneText pane;
+  pane.SetText("hello");
+  pane.Select(10, 2);
+  EXPECT_EQ(2, pane.SelectionStart());
+  EXPECT_EQ(5, pane.SelectionEnd());
+  pane.ReplaceSelection("p!");
+  EXPECT_EQ("hep!", pane.Text());
+  EXPECT_EQ(4, pane.SelectionStart());
+  pane.ScrollBy(5);
+  EXPECT_EQ(0, pane.FirstVisibleLine());  // one line: nowhere to scroll
+}
+
+TEST(PaneTextTest, PositionsWithoutCarriageReturns) {
+  const std::string text = "ab\r\ncd\r\n";
+  EXPECT_EQ("ab\ncd\n", WithoutCarriageReturns(text));
+  EXPECT_EQ("a\rb", WithoutCarriageReturns("a\rb"));
+  EXPECT_EQ(0, PositionWithoutCarriageReturns(text, 0));
+  EXPECT_EQ(2, PositionWithoutCarriageReturns(text, 2));
+  EXPECT_EQ(3, PositionWithoutCarriageReturns(text, 4));
+  EXPECT_EQ(6, PositionWithoutCarriageReturns(text, 8));
+  EXPECT_EQ(6, PositionWithoutCarriageReturns(text, 99));
+}
+
+/// A copy with LF line ends, kept up to date only through the changes the model returns, as
+/// the FLTK pane keeps its text buffer.
+struct MirroredPane {
+  void Replace(int start, int end, const std::string& text) {
+    model.Select(start, end);
+    const LfChange change = model.ReplaceSelectionMirrored(text);
+    copy.replace(static_cast<size_t>(change.start), static_cast<size_t>(change.end - change.start),
+                 change.text);
+  }
+  PaneText model;
+  std::string copy;
+};
+
+TEST(PaneTextTest, MirroredChangesKeepTheCopyEqual) {
+  MirroredPane pane;
+  for (int i = 0; i < 250; ++i) {
+    pane.Replace(pane.model.TextLength(), pane.model.TextLength(),
+                 "line " + std::to_string(i) + "\r\n");
+    if (pane.model.LineCount() > 200) pane.Replace(0, pane.model.LineStart(150), "");
+  }
+  EXPECT_EQ(WithoutCarriageReturns(pane.model.Text()), pane.copy);
+  // Changes that part or join a CR LF pair replace the whole copy.
+  pane.Replace(5, 6, "X\r");
+  pane.Replace(0, 0, "\n");
+  const int split = pane.model.LineStart(3) - 1;  // between a CR and its LF
+  pane.Replace(split, split + 3, "");
+  EXPECT_EQ(WithoutCarriageReturns(pane.model.Text()), pane.copy);
+}
+
+}  // namespace
+}  // namespace qs
