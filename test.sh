@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev
+bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libfltk1.3-dev
 
 preset="${QS_PRESET:-linux}"
 cmake --preset "$preset" ${QS_WERROR:+-DQS_WERROR=ON} >/dev/null

@@ -1,11 +1,9 @@
-// The log pane over FLTK: the CR LF text model is the pane's content, and an Fl_Text_Buffer
-// mirrors it with LF line ends for the Fl_Text_Display that shows it. Every operation runs on
-// the window thread.
+// The log pane over FLTK: the CR LF text model is the pane's content, and what the
+// Fl_Text_Display shows (LF line ends) is copied from it on the window thread, at most every
+// 40 ms. Every log operation works on the model at once, under the window's exclusion.
 #include <FL/Fl.H>
 #include <FL/Fl_Text_Buffer.H>
 #include <FL/Fl_Text_Display.H>
-
-#include <cstdlib>
 
 #include "platform/fltk_window_thread.h"
 #include "platform/log_pane.h"
@@ -15,9 +13,12 @@ namespace qs::fltk {
 
 namespace {
 
-class FltkLogPane : public LogPane {
+class FltkLogPane : public LogPane, public ShownLater {
  public:
-  explicit FltkLogPane(Fl_Text_Display* display) : display_(display) { display_->buffer(&buffer_); }
+  explicit FltkLogPane(Fl_Text_Display* display) : display_(display) {
+    display_->buffer(&buffer_);
+    RegisterShownLater(this);
+  }
 
   int TextLength() override {
     return Read([this] { return text_.TextLength(); });
@@ -32,34 +33,27 @@ class FltkLogPane : public LogPane {
     RunOnWindowThread([&] { text_.Select(start, end); });
   }
   void ReplaceSelection(const std::string& text) override {
-    RunOnWindowThread([&] { ReplaceShown(text); });
+    Change([&] { text_.ReplaceSelection(text); });
   }
   void ScrollBy(int lines) override {
-    RunOnWindowThread([&] {
-      text_.ScrollBy(lines);
-      ShowFirstVisibleLine();
-    });
+    Change([&] { text_.ScrollBy(lines); });
   }
   void SetText(const std::string& text) override {
-    RunOnWindowThread([&] {
-      text_.SetText(text);
-      buffer_.text(WithoutCarriageReturns(text).c_str());
-    });
+    Change([&] { text_.SetText(text); });
   }
   void RunAsUnit(const std::function<void()>& unit) override { RunOnWindowThread(unit); }
 
-  /// What the display shows, with CR LF line ends again.
-  std::string ShownText() {
-    std::string shown;
-    RunOnWindowThread([&] {
-      char* raw = buffer_.text();
-      for (const char* c = raw; *c != '\0'; ++c) {
-        if (*c == '\n') shown += '\r';
-        shown += *c;
-      }
-      free(raw);
-    });
-    return shown;
+  std::string Text() {
+    std::string text;
+    RunOnWindowThread([&] { text = text_.Text(); });
+    return text;
+  }
+
+  void Show() override {
+    if (!stale_) return;
+    stale_ = false;
+    buffer_.text(WithoutCarriageReturns(text_.Text()).c_str());
+    ShowFirstVisibleLine();
   }
 
  private:
@@ -69,9 +63,11 @@ class FltkLogPane : public LogPane {
     return result;
   }
 
-  void ReplaceShown(const std::string& text) {
-    const LfChange change = text_.ReplaceSelectionMirrored(text);
-    buffer_.replace(change.start, change.end, change.text.c_str());
+  void Change(const std::function<void()>& change) {
+    RunOnWindowThread([&] {
+      change();
+      stale_ = true;
+    });
   }
 
   void ShowFirstVisibleLine() {
@@ -85,7 +81,10 @@ class FltkLogPane : public LogPane {
     display_->scroll(display_->count_lines(0, pos, true) + 1, 0);
   }
 
+  // Under the window's exclusion.
   PaneText text_;
+  bool stale_ = false;
+  // Window thread only.
   Fl_Text_Buffer buffer_;
   Fl_Text_Display* display_;
 };
@@ -100,7 +99,7 @@ class FltkPaneControl : public Control {
     display_->wrap_mode(Fl_Text_Display::WRAP_AT_BOUNDS, 0);
   }
 
-  std::string GetText(int max_count) override { return CutToCount(pane_.ShownText(), max_count); }
+  std::string GetText(int max_count) override { return CutToCount(pane_.Text(), max_count); }
   void SetText(const std::string& text) override { pane_.SetText(text); }
   void Enable(bool enabled) override {
     RunOnWindowThread([&] { enabled ? display_->activate() : display_->deactivate(); });

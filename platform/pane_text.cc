@@ -13,14 +13,16 @@ bool SplitsLineEnd(const std::string& text, int pos) {
   return pos > 0 && at < text.size() && text[at - 1] == '\r' && text[at] == '\n';
 }
 
-}  // namespace
-
-int PaneText::LineCount() const {
-  int lines = 1;
-  for (size_t at = text_.find("\r\n"); at != std::string::npos; at = text_.find("\r\n", at + 2))
-    ++lines;
-  return lines;
+// CR LF pairs that lie wholly in text[begin, end).
+int CountLineEnds(const std::string& text, size_t begin, size_t end) {
+  int count = 0;
+  for (size_t at = text.find("\r\n", begin); at != std::string::npos && at + 2 <= end;
+       at = text.find("\r\n", at + 2))
+    ++count;
+  return count;
 }
+
+}  // namespace
 
 int PaneText::LineStart(int line) const {
   if (line < 0) return -1;
@@ -47,8 +49,13 @@ void PaneText::Select(int start, int end) {
 
 void PaneText::ReplaceSelection(const std::string& text) {
   ClampSelection();
-  text_.replace(static_cast<size_t>(selection_start_),
-                static_cast<size_t>(selection_end_ - selection_start_), text);
+  // Only pairs within one character of the replaced span can appear or vanish.
+  const size_t start = static_cast<size_t>(selection_start_);
+  const size_t end = static_cast<size_t>(selection_end_);
+  const size_t before = start > 0 ? start - 1 : 0;
+  line_count_ -= CountLineEnds(text_, before, std::min(end + 1, text_.size()));
+  text_.replace(start, end - start, text);
+  line_count_ += CountLineEnds(text_, before, std::min(start + text.size() + 1, text_.size()));
   selection_start_ += static_cast<int>(text.size());
   selection_end_ = selection_start_;
 }
@@ -74,6 +81,7 @@ void PaneText::ScrollBy(int lines) {
 
 void PaneText::SetText(const std::string& text) {
   text_ = text;
+  line_count_ = 1 + CountLineEnds(text_, 0, text_.size());
   selection_start_ = selection_end_ = 0;
   first_visible_line_ = 0;
 }

@@ -18,7 +18,7 @@ class PaneText {
  public:
   int TextLength() const { return static_cast<int>(text_.size()); }
   /// Lines separated by CR LF; an empty text has 1 line; no wrapping.
-  int LineCount() const;
+  int LineCount() const { return line_count_; }
   /// Character index of the first character of line n (0-based); -1 past the last line.
   int LineStart(int line) const;
   /// Positions are clamped to the text; start and end may come in either order.
@@ -42,6 +42,7 @@ class PaneText {
 
  private:
   std::string text_;
+  int line_count_ = 1;  ///< kept with every change: log writers ask for it at every entry
   int selection_start_ = 0;
   int selection_end_ = 0;
   int first_visible_line_ = 0;

@@ -66,11 +66,19 @@ Fl_Widget* MakeWidget(const ControlSpec& spec) {
   return label;
 }
 
-class FltkControl : public Control {
+/// A label, field or button. A label's text is kept here and shown with the window's other
+/// changes (the status labels are written at every log entry); the rest change at once.
+class FltkControl : public Control, public fltk::ShownLater {
  public:
-  FltkControl(Fl_Widget* widget, int id, WindowEvents& events)
-      : widget_(widget), input_(dynamic_cast<Fl_Input*>(widget)), id_(id), events_(events) {
+  FltkControl(Fl_Widget* widget, const ControlSpec& spec, WindowEvents& events)
+      : widget_(widget),
+        input_(dynamic_cast<Fl_Input*>(widget)),
+        button_(dynamic_cast<Fl_Button*>(widget)),
+        is_label_(spec.controlClass == ControlClass::kStatic),
+        id_(spec.id),
+        events_(events) {
     if (id_ != 0) widget_->callback(&FltkControl::Clicked, this);
+    if (is_label_) fltk::RegisterShownLater(this);
   }
 
   std::string GetText(int max_count) override {
@@ -81,8 +89,11 @@ class FltkControl : public Control {
   void SetText(const std::string& text) override {
     RunOnWindowThread([&] {
       if (input_ != nullptr) return static_cast<void>(input_->value(text.data(), text.size()));
+      if (is_label_) {
+        label_text_ = text;
+        return static_cast<void>(stale_ = true);
+      }
       widget_->copy_label(text.c_str());
-      widget_->redraw();
     });
   }
   void Enable(bool enabled) override {
@@ -90,21 +101,28 @@ class FltkControl : public Control {
   }
   bool IsChecked() override {
     bool checked = false;
-    RunOnWindowThread([&] { checked = AsButton() != nullptr && AsButton()->value() != 0; });
+    RunOnWindowThread([&] { checked = button_ != nullptr && button_->value() != 0; });
     return checked;
   }
   void SetChecked(bool checked) override {
     RunOnWindowThread([&] {
-      if (AsButton() != nullptr) AsButton()->value(checked ? 1 : 0);
+      if (button_ != nullptr) button_->value(checked ? 1 : 0);
     });
+  }
+
+  void Show() override {
+    if (!stale_) return;
+    stale_ = false;
+    widget_->copy_label(label_text_.c_str());
+    widget_->redraw();
   }
 
  private:
   std::string CurrentText() const {
     if (input_ != nullptr) return std::string(input_->value(), input_->size());
+    if (is_label_) return label_text_;
     return widget_->label() != nullptr ? widget_->label() : "";
   }
-  Fl_Button* AsButton() const { return dynamic_cast<Fl_Button*>(widget_); }
   static void Clicked(Fl_Widget*, void* self) {
     auto* control = static_cast<FltkControl*>(self);
     control->events_.OnCommand(control->id_);
@@ -112,8 +130,13 @@ class FltkControl : public Control {
 
   Fl_Widget* widget_;  // owned by the window
   Fl_Input* input_;
-  int id_;
+  Fl_Button* button_;
+  const bool is_label_;
+  const int id_;
   WindowEvents& events_;
+  // A label's text, under the window's exclusion.
+  std::string label_text_;
+  bool stale_ = false;
 };
 
 class FltkMainWindow : public MainWindow {
@@ -163,7 +186,7 @@ Control* FltkMainWindow::CreateControl(const ControlSpec& spec, const std::strin
   if (spec.controlClass == ControlClass::kEdit && (spec.style & kStyleMultiline)) {
     control = fltk::MakeLogPaneControl(spec);
   } else {
-    control = std::make_unique<FltkControl>(MakeWidget(spec), spec.id, events_);
+    control = std::make_unique<FltkControl>(MakeWidget(spec), spec, events_);
   }
   window_->end();
   control->SetText(text);

@@ -32,6 +32,32 @@ TEST(PaneTextTest, SelectionIsClampedAndReplaced) {
   EXPECT_EQ(0, pane.FirstVisibleLine());  // one line: nowhere to scroll
 }
 
+int CountedLines(const std::string& text) {
+  int lines = 1;
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+    ++lines;
+  return lines;
+}
+
+TEST(PaneTextTest, KeepsItsLineCountThroughEveryChange) {
+  PaneText pane;
+  const struct {
+    int start, end;
+    const char* text;
+  } changes[] = {
+      {0, 0, "a\r\nb\r\n"}, {4, 4, "\r"},   {5, 5, "\nc"},      // parts of a pair meet
+      {2, 3, ""},           {1, 2, "\n\r"}, {0, 100, "x\r\n"},  // pairs parted and made
+      {3, 3, "\r\n\r\n"},   {2, 5, "y"},    {0, 0, ""},
+  };
+  for (const auto& change : changes) {
+    pane.Select(change.start, change.end);
+    pane.ReplaceSelection(change.text);
+    EXPECT_EQ(CountedLines(pane.Text()), pane.LineCount()) << "after inserting " << change.text;
+  }
+  pane.SetText("1\r\n2\r\n3");
+  EXPECT_EQ(3, pane.LineCount());
+}
+
 TEST(PaneTextTest, PositionsWithoutCarriageReturns) {
   const std::string text = "ab\r\ncd\r\n";
   EXPECT_EQ("ab\ncd\n", WithoutCarriageReturns(text));
