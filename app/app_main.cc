@@ -45,15 +45,15 @@ void DumpPanesIfAsked() {
 }
 
 int AppMain(WindowFactory make_window) {
-  auto* events = new AppEvents;  // lives as long as the window: to the end of the process
+  static AppEvents events;  // as long as the window: to the end of the process
   std::string error;
   std::unique_ptr<MainWindow> window =
-      make_window(kWindowCaption, kWindowWidth, kWindowHeight, *events, &error);
+      make_window(kWindowCaption, kWindowWidth, kWindowHeight, events, &error);
   if (!window) {
     std::cerr << "quillstone: " << error << "\n";
     return 1;
   }
-  events->window = window.get();
+  events.window = window.get();
   OnCreate(*window, StartClockThread);
   window->Show();
   const int code = window->RunMessageLoop();

@@ -34,7 +34,7 @@ void RegisterShownLater(ShownLater* shown);
 /// At most max_count - 1 characters of `text`, as GetWindowTextA returns them.
 std::string CutToCount(const std::string& text, int max_count);
 
-/// A read-only multi-line text pane at the spec's place, added to the window being built.
+/// A read-only multi-line text pane where the table row puts it, in the window being built.
 std::unique_ptr<Control> MakeLogPaneControl(const ControlSpec& spec);
 
 }  // namespace qs::fltk

@@ -7,12 +7,6 @@ namespace qs {
 
 namespace {
 
-// Whether `pos` falls between the CR and the LF of a line end.
-bool SplitsLineEnd(const std::string& text, int pos) {
-  const size_t at = static_cast<size_t>(pos);
-  return pos > 0 && at < text.size() && text[at - 1] == '\r' && text[at] == '\n';
-}
-
 // CR LF pairs that lie wholly in text[begin, end).
 int CountLineEnds(const std::string& text, size_t begin, size_t end) {
   int count = 0;
@@ -58,21 +52,6 @@ void PaneText::ReplaceSelection(const std::string& text) {
   line_count_ += CountLineEnds(text_, before, std::min(start + text.size() + 1, text_.size()));
   selection_start_ += static_cast<int>(text.size());
   selection_end_ = selection_start_;
-}
-
-LfChange PaneText::ReplaceSelectionMirrored(const std::string& text) {
-  ClampSelection();
-  // The program's own changes start and end at line boundaries; one that parts or joins a
-  // CR LF pair is mirrored by replacing the whole copy.
-  const bool whole = SplitsLineEnd(text_, selection_start_) ||
-                     SplitsLineEnd(text_, selection_end_) ||
-                     (!text.empty() && (text.front() == '\n' || text.back() == '\r'));
-  LfChange change;
-  change.start = whole ? 0 : PositionWithoutCarriageReturns(text_, selection_start_);
-  change.end = PositionWithoutCarriageReturns(text_, whole ? TextLength() : selection_end_);
-  ReplaceSelection(text);
-  change.text = whole ? WithoutCarriageReturns(text_) : WithoutCarriageReturns(text);
-  return change;
 }
 
 void PaneText::ScrollBy(int lines) {

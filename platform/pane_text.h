@@ -6,14 +6,6 @@
 
 namespace qs {
 
-/// A change to make to a copy of the text that ends lines with LF alone: characters
-/// [start, end) of the copy are replaced by `text`.
-struct LfChange {
-  int start = 0;
-  int end = 0;
-  std::string text;
-};
-
 class PaneText {
  public:
   int TextLength() const { return static_cast<int>(text_.size()); }
@@ -25,15 +17,10 @@ class PaneText {
   void Select(int start, int end);
   /// Replaces the selection and leaves the caret after the new text.
   void ReplaceSelection(const std::string& text);
-  /// ReplaceSelection, returning the same change for a copy kept with LF line ends alone.
-  LfChange ReplaceSelectionMirrored(const std::string& text);
   /// Moves the first line shown by `lines`, as far as the text allows.
   void ScrollBy(int lines);
   /// Replaces the whole text; selection and view go back to the start.
   void SetText(const std::string& text);
-
-  /// Brings the selection back inside the text, as a replace does first.
-  void ClampSelection();
 
   const std::string& Text() const { return text_; }
   int SelectionStart() const { return selection_start_; }
@@ -41,6 +28,8 @@ class PaneText {
   int FirstVisibleLine() const { return first_visible_line_; }
 
  private:
+  void ClampSelection();
+
   std::string text_;
   int line_count_ = 1;  ///< kept with every change: log writers ask for it at every entry
   int selection_start_ = 0;

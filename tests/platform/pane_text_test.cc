@@ -69,34 +69,5 @@ TEST(PaneTextTest, PositionsWithoutCarriageReturns) {
   EXPECT_EQ(6, PositionWithoutCarriageReturns(text, 99));
 }
 
-/// A copy with LF line ends, kept up to date only through the changes the model returns, as
-/// the FLTK pane keeps its text buffer.
-struct MirroredPane {
-  void Replace(int start, int end, const std::string& text) {
-    model.Select(start, end);
-    const LfChange change = model.ReplaceSelectionMirrored(text);
-    copy.replace(static_cast<size_t>(change.start), static_cast<size_t>(change.end - change.start),
-                 change.text);
-  }
-  PaneText model;
-  std::string copy;
-};
-
-TEST(PaneTextTest, MirroredChangesKeepTheCopyEqual) {
-  MirroredPane pane;
-  for (int i = 0; i < 250; ++i) {
-    pane.Replace(pane.model.TextLength(), pane.model.TextLength(),
-                 "line " + std::to_string(i) + "\r\n");
-    if (pane.model.LineCount() > 200) pane.Replace(0, pane.model.LineStart(150), "");
-  }
-  EXPECT_EQ(WithoutCarriageReturns(pane.model.Text()), pane.copy);
-  // Changes that part or join a CR LF pair replace the whole copy.
-  pane.Replace(5, 6, "X\r");
-  pane.Replace(0, 0, "\n");
-  const int split = pane.model.LineStart(3) - 1;  // between a CR and its LF
-  pane.Replace(split, split + 3, "");
-  EXPECT_EQ(WithoutCarriageReturns(pane.model.Text()), pane.copy);
-}
-
 }  // namespace
 }  // namespace qs
