@@ -1,18 +1,15 @@
 #!/usr/bin/env bash
-# Builds Quillstone and starts it. Installs what is missing on Debian 12.
-# For now this is the headless runner backing up a small example tree.
+# Builds Quillstone and opens its window. Installs what is missing on Debian 12.
+# The settings file backup_config.dat is kept in the directory this is started from.
 set -euo pipefail
-cd "$(dirname "$0")"
+repo="$(cd "$(dirname "$0")" && pwd)"
 
-bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev
-cmake --preset linux >/dev/null
-cmake --build --preset linux --target quillstone-run
+bash "$repo/cmake/install-deps.sh" cmake ninja-build g++ libgtest-dev libfltk1.3-dev
+(cd "$repo" && cmake --preset linux >/dev/null && cmake --build --preset linux --target quillstone)
 
-example="${TMPDIR:-/tmp}/quillstone-example"
-mkdir -p "$example/source/letters" "$example/source/photos"
-echo "Dear reader," >"$example/source/letters/hello.txt"
-echo "A list of things." >"$example/source/notes.txt"
-head -c 4096 /dev/urandom >"$example/source/photos/picture.raw"
-
-echo "Backing up $example/source into $example/target:"
-./build/linux/quillstone-run --time-versioning "$example/source" "$example/target"
+if [ -z "${DISPLAY:-}" ]; then
+  echo "run.sh: no display: DISPLAY is not set, and the Quillstone window needs an X display." >&2
+  echo "        Without one, use the headless runner: $repo/build/linux/quillstone-run" >&2
+  exit 1
+fi
+exec "$repo/build/linux/quillstone"

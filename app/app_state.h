@@ -5,9 +5,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
+#include "engine/backup_job.h"
 #include "engine/backup_run.h"  // g_backupInProgress
 #include "platform/clock.h"
+#include "platform/file_system.h"
 #include "platform/window_controls.h"
 #include "settings/settings.h"
 
@@ -18,6 +21,11 @@ extern AppSettings g_settings;
 /// at the start of every cycle; g_settings.intervalMinutes mirrors it on the window thread.
 extern std::atomic<int32_t> g_intervalMinutes;
 extern std::atomic<bool> g_timeVersioning;
+
+/// Window thread only: replace g_settings, or one of its two mirrored fields, and the mirror.
+void StoreSettings(const AppSettings& settings);
+void StoreIntervalMinutes(int32_t minutes);
+void StoreTimeVersioning(bool on);
 
 // Control handles: null until window creation sets them, unchanged afterwards.
 extern Control* g_hSourceEdit;
@@ -38,6 +46,15 @@ extern std::atomic<int64_t> g_nextBackupTime;
 
 /// The clock every thread of the program reads; tests put a fake one here.
 extern std::atomic<Clock*> g_clock;
+/// The file system every backup run of the program uses; tests put a double here.
+extern std::atomic<FileSystem*> g_fileSystem;
+/// Where the settings are loaded from and saved to: "backup_config.dat" in the working
+/// directory; tests point it elsewhere. Window thread only.
+extern std::string g_settingsPath;
+
+/// The seams of every job the program builds: g_fileSystem, g_clock, the status area, and
+/// standard output for a job without a pane.
+JobServices AppJobServices();
 
 /// Puts every global back as at process start (tests).
 void ResetAppState();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/log_pane.h"
+#include "platform/pane_text.h"
 
 namespace qs {
 
@@ -26,14 +27,8 @@ class MemoryLogPane : public LogPane {
   int FirstVisibleLine();
 
  private:
-  int CountLines() const;
-  void ClampSelection();
-
   std::recursive_mutex mutex_;
-  std::string text_;
-  int selection_start_ = 0;
-  int selection_end_ = 0;
-  int first_visible_line_ = 0;
+  PaneText text_;
 };
 
 }  // namespace qs

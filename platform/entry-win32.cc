@@ -2,6 +2,14 @@
 // portable main needs nothing from here.
 #include <windows.h>
 
+#include <cstdio>
+
 #include "app/app_main.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return qs::AppMain(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const int code = qs::AppMain(&qs::CreateMainWindow);
+  std::fflush(nullptr);
+  // Threads may still be at work (a manual run, a scheduler whose stop timed out): end the
+  // process without destroying the objects they use.
+  ExitProcess(static_cast<UINT>(code));
+}

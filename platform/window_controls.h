@@ -36,8 +36,9 @@ struct ControlSpec {
   int id;  ///< 0: sends no command
 };
 
-/// A control of the main window. Every operation may be called from any thread; calls from
-/// other threads are carried out on the window thread while the caller waits.
+/// A control of the main window. Every operation may be called from any thread; a call from
+/// another thread is carried out as if on the window thread (on it, or under the toolkit's
+/// lock that the window thread holds while it handles events) while the caller waits.
 class Control {
  public:
   virtual ~Control() = default;
@@ -72,7 +73,7 @@ class MainWindow {
   virtual int RunMessageLoop() = 0;
   /// Hides and destroys the window; the message loop then returns.
   virtual void Destroy() = 0;
-  /// Runs `work` on the window thread; the caller waits for it.
+  /// Runs `work` on the window thread, or as if on it (see Control); the caller waits for it.
   virtual void RunOnWindowThread(const std::function<void()>& work) = 0;
 };
 

@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "platform/file_time_setter.h"
 
@@ -120,6 +122,61 @@ thread_local uint32_t t_last_error = 0;
 
 }  // namespace
 
+int64_t StepClock::MonotonicNanos() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return monotonic_;
+}
+
+void StepClock::SleepMillis(int64_t millis) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!free_ && allowed_millis_ < millis) {
+    held_for_millis_ = millis;
+    changed_.notify_all();
+    changed_.wait(lock);
+  }
+  held_for_millis_ = 0;
+  if (!free_) allowed_millis_ -= millis;
+  slept_millis_ += millis;
+  monotonic_ += millis * 1000000;
+  wall_ticks_ += millis * 10000;
+}
+
+int64_t StepClock::WallTicks() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return wall_ticks_;
+}
+
+void StepClock::RunFor(int64_t millis) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  allowed_millis_ += millis;
+  changed_.notify_all();
+}
+
+void StepClock::Free() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  free_ = true;
+  changed_.notify_all();
+}
+
+void StepClock::WaitUntilHeld() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return held_for_millis_ > allowed_millis_; });
+}
+
+int64_t StepClock::SleptMillis() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return slept_millis_;
+}
+
+bool WaitUntil(const std::function<bool()>& done) {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > give_up) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
 FileTime FaultyFileSystem::Coarse(FileTime time) const {
   return timeStep == 0 ? time : time - time % timeStep;
 }
@@ -181,6 +238,45 @@ bool FaultyFileSystem::CopyReplacing(const std::string& from, const std::string&
 uint32_t FaultyFileSystem::LastErrorCode() {
   std::lock_guard<std::mutex> lock(mutex_);
   return t_last_error;
+}
+
+
+PathInfo GatedFileSystem::Stat(const std::string& path) { return real_.Stat(path); }
+
+bool GatedFileSystem::IdentifyDirectory(const std::string& path, DirectoryId* id) {
+  return real_.IdentifyDirectory(path, id);
+}
+
+bool GatedFileSystem::ListDirectory(const std::string& path, DirListing* listing) {
+  return real_.ListDirectory(path, listing);
+}
+
+MakeDirResult GatedFileSystem::MakeDirectory(const std::string& path) {
+  return real_.MakeDirectory(path);
+}
+
+bool GatedFileSystem::CopyReplacing(const std::string& from, const std::string& to) {
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ++waiting_;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return open_; });
+    --waiting_;
+  }
+  return real_.CopyReplacing(from, to);
+}
+
+uint32_t GatedFileSystem::LastErrorCode() { return real_.LastErrorCode(); }
+
+void GatedFileSystem::WaitUntilCopyWaiting() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return waiting_ > 0; });
+}
+
+void GatedFileSystem::Open() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  open_ = true;
+  changed_.notify_all();
 }
 
 JobServices TestServices(FileSystem* fs, Clock* clock, std::ostream* console, StatusSink* status) {

@@ -2,6 +2,7 @@
 // records calls and fails on request, and small file helpers.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -62,6 +63,34 @@ class FakeClock : public Clock {
   int64_t wall_ticks_ = int64_t{1738310400} * 10000000;  // 2025-01-31 08:00:00 UTC
 };
 
+/// A fake clock whose sleeps move it at once, but only as far as the test has let time run:
+/// a sleep beyond that is held until RunFor gives more time or Free lets every sleep through.
+class StepClock : public Clock {
+ public:
+  int64_t MonotonicNanos() override;
+  void SleepMillis(int64_t millis) override;
+  int64_t WallTicks() override;
+
+  void RunFor(int64_t millis);
+  void Free();
+  /// Returns once a sleeper is held for lack of time (one sleeping thread at a time).
+  void WaitUntilHeld();
+  int64_t SleptMillis();
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int64_t monotonic_ = 1000000000;
+  int64_t wall_ticks_ = int64_t{1738310400} * 10000000;  // 2025-01-31 08:00:00 UTC
+  int64_t allowed_millis_ = 0;
+  int64_t slept_millis_ = 0;
+  int64_t held_for_millis_ = 0;  ///< what the held sleeper asks for; 0 when none is held
+  bool free_ = false;
+};
+
+/// Waits (in short real sleeps, 20 s at most) until `done` holds; returns whether it did.
+bool WaitUntil(const std::function<bool()>& done);
+
 /// Wraps the real file system, records what was asked, and fails on request.
 class FaultyFileSystem : public FileSystem {
  public:
@@ -90,6 +119,28 @@ class FaultyFileSystem : public FileSystem {
   FileTime Coarse(FileTime time) const;
   FileSystem& real_ = RealFileSystem();
   std::mutex mutex_;
+};
+
+/// The real file system, except that every copy waits at a gate until the test opens it.
+class GatedFileSystem : public FileSystem {
+ public:
+  PathInfo Stat(const std::string& path) override;
+  bool IdentifyDirectory(const std::string& path, DirectoryId* id) override;
+  bool ListDirectory(const std::string& path, DirListing* listing) override;
+  MakeDirResult MakeDirectory(const std::string& path) override;
+  bool CopyReplacing(const std::string& from, const std::string& to) override;
+  uint32_t LastErrorCode() override;
+
+  /// Returns once a copy is waiting at the closed gate.
+  void WaitUntilCopyWaiting();
+  void Open();
+
+ private:
+  FileSystem& real_ = RealFileSystem();
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int waiting_ = 0;
+  bool open_ = false;
 };
 
 /// Counts the refreshes asked for.

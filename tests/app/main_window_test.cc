@@ -1,0 +1,147 @@
+// Window creation and close over in-memory controls: the table, the settings that come and go,
+// and the start-up and shut-down order.
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include "app/app_main.h"
+#include "app/app_state.h"
+#include "schedule/auto_backup.h"
+#include "settings/settings_file.h"
+#include "tests/support/app_fixture.h"
+
+namespace qs {
+namespace {
+
+using test::WriteFile;
+
+class MainWindowTest : public test::AppFixture {};
+
+TEST_F(MainWindowTest, TheTableMakesTwentyControlsInOrder) {
+  Create();
+  ASSERT_EQ(20u, window_.controls.size());
+  std::vector<std::string> texts;
+  std::vector<int> ids;
+  for (const auto& control : window_.controls) {
+    texts.push_back(control->spec.text);
+    if (control->spec.id != 0) ids.push_back(control->spec.id);
+  }
+  EXPECT_EQ((std::vector<std::string>{"Current Time:",
+                                      "",
+                                      "Backup Status:",
+                                      "",
+                                      "",
+                                      "Source Directory:",
+                                      "",
+                                      "Target Directory:",
+                                      "",
+                                      "Backup Interval (minutes):",
+                                      "",
+                                      "Enable Auto Backup",
+                                      "Enable Time Versioning",
+                                      "Start Backup Now",
+                                      "Clear Log",
+                                      "Clear File Log",
+                                      "Backup Log:",
+                                      "",
+                                      "File Operations Log:",
+                                      ""}),
+            texts);
+  EXPECT_EQ((std::vector<int>{2, 5, 1, 3, 4}), ids);
+  const ControlSpec& start = Kept(KeptAs::kStartButton).spec;
+  EXPECT_EQ((std::vector<int>{10, 190, 120, 30}),
+            (std::vector<int>{start.x, start.y, start.width, start.height}));
+  const ControlSpec& file_log = Kept(KeptAs::kFileLog).spec;
+  EXPECT_EQ((std::vector<int>{10, 400, 580, 150}),
+            (std::vector<int>{file_log.x, file_log.y, file_log.width, file_log.height}));
+  EXPECT_TRUE(Kept(KeptAs::kIntervalEdit).spec.style & kStyleNumber);
+  EXPECT_TRUE(Kept(KeptAs::kAutoBackupCheck).spec.style & kStyleAutoCheckBox);
+  EXPECT_EQ(&Kept(KeptAs::kBackupLog).pane, g_hBackupLog);
+  EXPECT_EQ(&Kept(KeptAs::kFileLog).pane, g_hFileLog);
+  EXPECT_EQ(&Kept(KeptAs::kCountdownLabel), g_hCountdownLabel);
+  EXPECT_EQ(&Kept(KeptAs::kIntervalEdit), g_hIntervalEdit);
+}
+
+TEST_F(MainWindowTest, AFirstStartShowsTheDefaults) {
+  Create();
+  const AppSettings defaults = DefaultSettings();
+  EXPECT_EQ(defaults, g_settings);
+  EXPECT_EQ(defaults.sourceDir, Kept(KeptAs::kSourceEdit).GetText(512));
+  EXPECT_EQ(defaults.targetDir, Kept(KeptAs::kTargetEdit).GetText(512));
+  EXPECT_EQ("60", Kept(KeptAs::kIntervalEdit).GetText(10));
+  EXPECT_FALSE(Kept(KeptAs::kAutoBackupCheck).IsChecked());
+  EXPECT_FALSE(Kept(KeptAs::kTimeVersioningCheck).IsChecked());
+  EXPECT_EQ("", Kept(KeptAs::kBackupLog).pane.Text());
+  EXPECT_EQ("", Kept(KeptAs::kClockLabel).GetText(100));
+  EXPECT_FALSE(g_autoBackupRunning);
+  EXPECT_FALSE(test::Exists(SettingsFile()));  // creation saves nothing
+}
+
+TEST_F(MainWindowTest, SavedSettingsComeBackAndAutoBackupStartsAfterEverything) {
+  WriteFile(SettingsFile(), "/data/src\r\n/data/dst\r\n5\r\n1\r\n1\r\n");
+  size_t controls_when_clock_started = 0;
+  bool scheduler_when_clock_started = true;
+  OnCreate(window_, [&] {
+    controls_when_clock_started = window_.controls.size();
+    scheduler_when_clock_started = g_autoBackupRunning;
+  });
+  EXPECT_EQ(20u, controls_when_clock_started);
+  EXPECT_FALSE(scheduler_when_clock_started);
+  EXPECT_EQ("/data/src", Kept(KeptAs::kSourceEdit).GetText(512));
+  EXPECT_EQ("5", Kept(KeptAs::kIntervalEdit).GetText(10));
+  EXPECT_TRUE(Kept(KeptAs::kAutoBackupCheck).IsChecked());
+  EXPECT_TRUE(Kept(KeptAs::kTimeVersioningCheck).IsChecked());
+  EXPECT_TRUE(g_timeVersioning);
+  clock_->WaitUntilHeld();
+  EXPECT_TRUE(g_autoBackupRunning);
+  EXPECT_EQ(
+      (std::vector<std::string>{"=== Auto backup started ===", "=== Next backup in 5 minutes ==="}),
+      BackupLogLines());
+}
+
+TEST_F(MainWindowTest, CloseStoresAllFiveSettingsAndSavesThem) {
+  Create();
+  Kept(KeptAs::kSourceEdit).Type("/typed/src");
+  Kept(KeptAs::kTargetEdit).Type("/typed/dst");
+  Kept(KeptAs::kIntervalEdit).Type("");
+  Kept(KeptAs::kAutoBackupCheck).Toggle();  // ticked, but no command was sent
+  Kept(KeptAs::kTimeVersioningCheck).Toggle();
+  OnClose(window_);
+  const AppSettings expected{"/typed/src", "/typed/dst", 0, true, true};
+  EXPECT_EQ(expected, g_settings);
+  EXPECT_EQ(FormatSettings(expected), test::ReadFile(SettingsFile()));
+  EXPECT_TRUE(BackupLogLines().empty());  // nothing was running, nothing was stopped
+  EXPECT_TRUE(window_.destroyed);
+}
+
+TEST_F(MainWindowTest, CloseStopsTheSchedulerBeforeTheWindowGoes) {
+  WriteFile(SettingsFile(), "/data/src\r\n/data/dst\r\n5\r\n1\r\n0\r\n");
+  Create();
+  clock_->WaitUntilHeld();
+  std::thread let_go([this] {
+    test::WaitUntil([] { return !g_autoBackupRunning; });
+    clock_->Free();
+  });
+  OnClose(window_);
+  let_go.join();
+  EXPECT_TRUE(window_.destroyed);
+  EXPECT_EQ("=== Auto backup stopped ===", BackupLogLines().back());
+  EXPECT_EQ(0, SchedulerThreadsAlive());
+  EXPECT_TRUE(LoadSettings(SettingsFile()).autoBackupEnabled);  // the box is still ticked
+}
+
+std::unique_ptr<MainWindow> NoWindow(const std::string&, int, int, WindowEvents&,
+                                     std::string* error) {
+  *error = "no display";
+  return nullptr;
+}
+
+TEST_F(MainWindowTest, AProgramWithoutAWindowSaysWhyAndFails) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(1, AppMain(&NoWindow));
+  EXPECT_EQ("quillstone: no display\n", testing::internal::GetCapturedStderr());
+  EXPECT_EQ(nullptr, g_hBackupLog);
+}
+
+}  // namespace
+}  // namespace qs

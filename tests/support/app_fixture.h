@@ -1,0 +1,45 @@
+// The desktop program's state over in-memory controls, a step clock and a settings file in a
+// temporary directory; every thread the program started has ended when a test is over.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/control_table.h"
+#include "tests/support/memory_window.h"
+#include "tests/support/test_support.h"
+
+namespace qs::test {
+
+class AppFixture : public ::testing::Test {
+ protected:
+  AppFixture();
+  ~AppFixture() override;
+
+  /// Window creation as the program does it, without a clock thread.
+  void Create();
+  MemoryControl& Kept(KeptAs kept);
+  /// Stops the scheduler while the step clock holds it: the clock lets every sleep through
+  /// once the stop has been asked for.
+  void StopScheduler();
+  /// A fresh step clock for g_clock; the scheduler must not be running.
+  void UseNewClock();
+
+  std::vector<std::string> BackupLogLines();
+  std::vector<std::string> FileLogLines();
+  std::string SettingsFile() const { return dir_ / "backup_config.dat"; }
+
+  ScopedTempDir dir_;
+  MemoryWindow window_;
+  std::unique_ptr<StepClock> clock_;
+};
+
+/// How many of `lines` equal `line`.
+int CountOf(const std::vector<std::string>& lines, const std::string& line);
+/// The index of the first line equal to `line`, or -1.
+int IndexOf(const std::vector<std::string>& lines, const std::string& line);
+
+}  // namespace qs::test
