@@ -58,10 +58,20 @@ cmd_cat() {
 
 # ---- measurement hygiene -----------------------------------------------------
 
-PENDING_SETTLE=0
+# Start settled: an earlier run or clean-up may have just deleted big trees.
+PENDING_SETTLE=1
+TRASH=$WORK/trash
+DEFER_DELETE=${QS_BENCH_DEFER_DELETE:-1}
 
-# Deleting a tree makes the file system discard its blocks for a while after.
+# Deleting a tree makes the file system discard its blocks for a while after, which slows
+# every creation that follows (by several times, even after a minute). By default trees are
+# moved aside (a rename, no discard) and deleted only when the bench is done.
 remove_tree() {
+  if ((DEFER_DELETE)); then
+    mkdir -p -- "$TRASH"
+    mv -- "$1" "$(mktemp -u -p "$TRASH")"
+    return
+  fi
   rm -rf -- "$1"
   sync
   PENDING_SETTLE=1
@@ -188,7 +198,8 @@ wants() { [[ " $SCENARIOS " == *" $1 "* ]]; }
 # How many settle waits the chosen scenarios make (one per timed first backup,
 # one before the reruns, one before the large tree's warm-up runs).
 settle_count() {
-  local count=0
+  local count=1
+  if ((DEFER_DELETE)); then echo 1; return; fi
   if wants 1; then count=$((count + 5 * REPS)); fi
   if wants 2 || wants 3; then count=$((count + 1)); fi
   if wants 4; then count=$((count + 5 * REPS + 1)); fi
@@ -298,13 +309,13 @@ EOF
 
 # On an early exit, leave no big trees behind.
 cleanup() {
-  rm -rf -- "$SMALL_SRC" "$LARGE_SRC" "$WORK"/target-* "/dev/shm/qs-bench-fill.$$"
+  rm -rf -- "$SMALL_SRC" "$LARGE_SRC" "$WORK"/target-* "$TRASH" "/dev/shm/qs-bench-fill.$$"
 }
 
 main() {
   resolve_runner
   mkdir -p "$WORK"
-  for d in "$SMALL_SRC" "$LARGE_SRC" "$WORK"/target-*; do
+  for d in "$SMALL_SRC" "$LARGE_SRC" "$WORK"/target-* "$TRASH"; do
     if [[ -e $d ]]; then die "$d exists: remove the leftovers of an earlier run first"; fi
   done
   build_floor

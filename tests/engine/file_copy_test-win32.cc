@@ -16,22 +16,11 @@ namespace {
 using test::PaneLines;
 using test::WithoutStamps;
 
-class Win32FileCopyTest : public ::testing::Test {
+class Win32FileCopyTest : public test::JobFixture {
  protected:
-  Win32FileCopyTest()
-      : job_(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_, false,
-             test::TestServices(&fs_, &clock_, &console_)) {
+  Win32FileCopyTest() : JobFixture(false) {
     test::WriteFile(dir_ / "src/f.txt", "content", test::Seconds(1000));
   }
-
-  std::vector<std::string> BackupLog() { return WithoutStamps(PaneLines(backup_pane_.Text())); }
-
-  test::ScopedTempDir dir_;
-  test::FaultyFileSystem fs_;
-  test::FakeClock clock_;
-  std::ostringstream console_;
-  MemoryLogPane backup_pane_, file_pane_;
-  BackupJob job_;
 };
 
 TEST_F(Win32FileCopyTest, ATrailingBackslashMakesTheDirectoryOnceAndEndsInAlreadyExists) {

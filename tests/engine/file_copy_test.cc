@@ -14,22 +14,11 @@ using test::Native;
 using test::PaneLines;
 using test::WithoutStamps;
 
-class FileCopyTest : public ::testing::Test {
+class FileCopyTest : public test::JobFixture {
  protected:
-  FileCopyTest()
-      : job_(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_, false,
-             test::TestServices(&fs_, &clock_, &console_)) {
+  FileCopyTest() : JobFixture(false) {
     test::WriteFile(dir_ / "src/f.txt", "content", test::Seconds(1000));
   }
-
-  std::vector<std::string> BackupLog() { return WithoutStamps(PaneLines(backup_pane_.Text())); }
-
-  test::ScopedTempDir dir_;
-  test::FaultyFileSystem fs_;
-  test::FakeClock clock_;
-  std::ostringstream console_;
-  MemoryLogPane backup_pane_, file_pane_;
-  BackupJob job_;
 };
 
 TEST_F(FileCopyTest, MissingDirectoriesAreMadeTopDownAndNothingIsLogged) {

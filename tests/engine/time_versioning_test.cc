@@ -14,20 +14,9 @@ using test::Native;
 using test::PaneLines;
 using test::WithoutStamps;
 
-class TimeVersioningTest : public ::testing::Test {
+class TimeVersioningTest : public test::JobFixture {
  protected:
-  TimeVersioningTest()
-      : job_(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_, true,
-             test::TestServices(&fs_, &clock_, &console_)) {}
-
-  std::vector<std::string> BackupLog() { return WithoutStamps(PaneLines(backup_pane_.Text())); }
-
-  test::ScopedTempDir dir_;
-  test::FaultyFileSystem fs_;
-  test::FakeClock clock_;
-  std::ostringstream console_;
-  MemoryLogPane backup_pane_, file_pane_;
-  BackupJob job_;
+  TimeVersioningTest() : JobFixture(true) {}
 };
 
 TEST_F(TimeVersioningTest, DirectoryGetsAReadmeAndALogLine) {

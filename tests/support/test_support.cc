@@ -191,10 +191,6 @@ PathInfo FaultyFileSystem::Stat(const std::string& path) {
   return info;
 }
 
-bool FaultyFileSystem::IdentifyDirectory(const std::string& path, DirectoryId* id) {
-  return real_.IdentifyDirectory(path, id);
-}
-
 bool FaultyFileSystem::ListDirectory(const std::string& path, DirListing* listing) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (failListDirectory && failListDirectory(path)) {
@@ -240,21 +236,6 @@ uint32_t FaultyFileSystem::LastErrorCode() {
   return t_last_error;
 }
 
-
-PathInfo GatedFileSystem::Stat(const std::string& path) { return real_.Stat(path); }
-
-bool GatedFileSystem::IdentifyDirectory(const std::string& path, DirectoryId* id) {
-  return real_.IdentifyDirectory(path, id);
-}
-
-bool GatedFileSystem::ListDirectory(const std::string& path, DirListing* listing) {
-  return real_.ListDirectory(path, listing);
-}
-
-MakeDirResult GatedFileSystem::MakeDirectory(const std::string& path) {
-  return real_.MakeDirectory(path);
-}
-
 bool GatedFileSystem::CopyReplacing(const std::string& from, const std::string& to) {
   {
     std::unique_lock<std::mutex> lock(mutex_);
@@ -265,8 +246,6 @@ bool GatedFileSystem::CopyReplacing(const std::string& from, const std::string& 
   }
   return real_.CopyReplacing(from, to);
 }
-
-uint32_t GatedFileSystem::LastErrorCode() { return real_.LastErrorCode(); }
 
 void GatedFileSystem::WaitUntilCopyWaiting() {
   std::unique_lock<std::mutex> lock(mutex_);
@@ -286,6 +265,14 @@ JobServices TestServices(FileSystem* fs, Clock* clock, std::ostream* console, St
   services.log.console = console;
   services.log.status = status;
   return services;
+}
+
+JobFixture::JobFixture(bool time_versioning)
+    : job_(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_, time_versioning,
+           TestServices(&fs_, &clock_, &console_)) {}
+
+std::vector<std::string> JobFixture::BackupLog() {
+  return WithoutStamps(PaneLines(backup_pane_.Text()));
 }
 
 std::vector<std::string> PaneLines(const std::string& text) {

@@ -2,15 +2,19 @@
 // records calls and fails on request, and small file helpers.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/backup_job.h"
 #include "log/log_services.h"
+#include "log/memory_log_pane.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 
@@ -91,11 +95,32 @@ class StepClock : public Clock {
 /// Waits (in short real sleeps, 20 s at most) until `done` holds; returns whether it did.
 bool WaitUntil(const std::function<bool()>& done);
 
+/// Forwards every call to the real file system; doubles override what they change.
+class ForwardingFileSystem : public FileSystem {
+ public:
+  PathInfo Stat(const std::string& path) override { return real_.Stat(path); }
+  bool IdentifyDirectory(const std::string& path, DirectoryId* id) override {
+    return real_.IdentifyDirectory(path, id);
+  }
+  bool ListDirectory(const std::string& path, DirListing* listing) override {
+    return real_.ListDirectory(path, listing);
+  }
+  MakeDirResult MakeDirectory(const std::string& path) override {
+    return real_.MakeDirectory(path);
+  }
+  bool CopyReplacing(const std::string& from, const std::string& to) override {
+    return real_.CopyReplacing(from, to);
+  }
+  uint32_t LastErrorCode() override { return real_.LastErrorCode(); }
+
+ protected:
+  FileSystem& real_ = RealFileSystem();
+};
+
 /// Wraps the real file system, records what was asked, and fails on request.
-class FaultyFileSystem : public FileSystem {
+class FaultyFileSystem : public ForwardingFileSystem {
  public:
   PathInfo Stat(const std::string& path) override;
-  bool IdentifyDirectory(const std::string& path, DirectoryId* id) override;
   bool ListDirectory(const std::string& path, DirListing* listing) override;
   MakeDirResult MakeDirectory(const std::string& path) override;
   bool CopyReplacing(const std::string& from, const std::string& to) override;
@@ -117,26 +142,19 @@ class FaultyFileSystem : public FileSystem {
 
  private:
   FileTime Coarse(FileTime time) const;
-  FileSystem& real_ = RealFileSystem();
   std::mutex mutex_;
 };
 
 /// The real file system, except that every copy waits at a gate until the test opens it.
-class GatedFileSystem : public FileSystem {
+class GatedFileSystem : public ForwardingFileSystem {
  public:
-  PathInfo Stat(const std::string& path) override;
-  bool IdentifyDirectory(const std::string& path, DirectoryId* id) override;
-  bool ListDirectory(const std::string& path, DirListing* listing) override;
-  MakeDirResult MakeDirectory(const std::string& path) override;
   bool CopyReplacing(const std::string& from, const std::string& to) override;
-  uint32_t LastErrorCode() override;
 
   /// Returns once a copy is waiting at the closed gate.
   void WaitUntilCopyWaiting();
   void Open();
 
  private:
-  FileSystem& real_ = RealFileSystem();
   std::mutex mutex_;
   std::condition_variable changed_;
   int waiting_ = 0;
@@ -153,6 +171,22 @@ class CountingStatus : public StatusSink {
 /// Services over the given file system and clock, with output captured in `console`.
 JobServices TestServices(FileSystem* fs, Clock* clock, std::ostream* console,
                          StatusSink* status = nullptr);
+
+/// A job over "src" and "dst" in a fresh temporary directory, with a recording file system,
+/// a fake clock and two in-memory panes.
+class JobFixture : public ::testing::Test {
+ protected:
+  explicit JobFixture(bool time_versioning = false);
+  /// The backup log's lines without their stamps.
+  std::vector<std::string> BackupLog();
+
+  ScopedTempDir dir_;
+  FaultyFileSystem fs_;
+  FakeClock clock_;
+  std::ostringstream console_;
+  MemoryLogPane backup_pane_, file_pane_;
+  BackupJob job_;
+};
 
 /// The pane's lines (split at CR LF), the empty last line left out.
 std::vector<std::string> PaneLines(const std::string& text);
