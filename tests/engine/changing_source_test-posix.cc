@@ -24,25 +24,17 @@ using Lines = std::vector<std::string>;
 
 /// The real file system, with a change of the tree made just before a given file is copied
 /// or a given directory has been listed: the moments a real run can be overtaken.
-class ChangingFileSystem : public FileSystem {
+class ChangingFileSystem : public test::ForwardingFileSystem {
  public:
-  PathInfo Stat(const std::string& path) override { return real_.Stat(path); }
-  bool IdentifyDirectory(const std::string& path, DirectoryId* id) override {
-    return real_.IdentifyDirectory(path, id);
-  }
   bool ListDirectory(const std::string& path, DirListing* listing) override {
     const bool listed = real_.ListDirectory(path, listing);
     RunOnce(afterListing, path);
     return listed;
   }
-  MakeDirResult MakeDirectory(const std::string& path) override {
-    return real_.MakeDirectory(path);
-  }
   bool CopyReplacing(const std::string& from, const std::string& to) override {
     RunOnce(beforeCopyFrom, from);
     return real_.CopyReplacing(from, to);
   }
-  uint32_t LastErrorCode() override { return real_.LastErrorCode(); }
 
   using Changes = std::map<std::string, std::function<void()>>;
   Changes beforeCopyFrom;  ///< by source path
@@ -56,8 +48,6 @@ class ChangingFileSystem : public FileSystem {
     changes.erase(change);
     run();
   }
-
-  FileSystem& real_ = RealFileSystem();
 };
 
 class ChangingSourceTest : public ::testing::Test {
