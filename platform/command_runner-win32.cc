@@ -6,11 +6,24 @@
 
 namespace qs {
 
+namespace {
+
+// cmd's status for "not recognized as a command". Under Wine it has come back, once in
+// hundreds of runs, for a program that ran a moment before and after: try again then.
+constexpr int kCommandNotFound = 9009;
+constexpr int kTries = 3;
+
+}  // namespace
+
 int RunCommandLine(const std::string& command, const std::string& working_directory) {
   std::string line = command;
   // /d: the folder may be on another drive than the current one.
   if (!working_directory.empty()) line = "cd /d \"" + working_directory + "\" && " + line;
-  return std::system(("\"" + line + "\"").c_str());
+  const std::string quoted = "\"" + line + "\"";
+  int status = kCommandNotFound;
+  for (int attempt = 0; attempt < kTries && status == kCommandNotFound; ++attempt)
+    status = std::system(quoted.c_str());
+  return status;
 }
 
 }  // namespace qs
