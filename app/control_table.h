@@ -35,7 +35,7 @@ enum class KeptAs {
 };
 
 struct ControlRow {
-  ControlSpec spec;
+  ControlLayout layout;
   KeptAs keptAs;
 };
 

@@ -25,7 +25,7 @@ std::string InitialText(const ControlRow& row) {
     case KeptAs::kIntervalEdit:
       return std::to_string(g_settings.intervalMinutes);
     default:
-      return row.spec.text;
+      return row.layout.text;
   }
 }
 
@@ -72,7 +72,7 @@ void OnCreate(MainWindow& window, const std::function<void()>& start_clock) {
   for (size_t i = 0; i < kControlCount; ++i) {
     if (i == kControlsBeforeTicks) TickCheckBoxes();
     const ControlRow& row = kControls[i];
-    g_controls[i] = window.CreateControl(row.spec, InitialText(row));
+    g_controls[i] = window.CreateControl(row.layout, InitialText(row));
     Keep(row.keptAs, g_controls[i]);
   }
   start_clock();

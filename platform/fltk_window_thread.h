@@ -35,6 +35,6 @@ void RegisterShownLater(ShownLater* shown);
 std::string CutToCount(const std::string& text, int max_count);
 
 /// A read-only multi-line text pane where the table row puts it, in the window being built.
-std::unique_ptr<Control> MakeLogPaneControl(const ControlSpec& spec);
+std::unique_ptr<Control> MakeLogPaneControl(const ControlLayout& layout);
 
 }  // namespace qs::fltk

@@ -91,8 +91,9 @@ class FltkLogPane : public LogPane, public ShownLater {
 
 class FltkPaneControl : public Control {
  public:
-  explicit FltkPaneControl(const ControlSpec& spec)
-      : display_(new Fl_Text_Display(spec.x, spec.y, spec.width, spec.height)), pane_(display_) {
+  explicit FltkPaneControl(const ControlLayout& layout)
+      : display_(new Fl_Text_Display(layout.x, layout.y, layout.width, layout.height)),
+        pane_(display_) {
     display_->box(FL_DOWN_BOX);
     display_->textsize(FL_NORMAL_SIZE);
     // Long lines wrap, as in the edit control; line counts stay CR LF lines all the same.
@@ -115,8 +116,8 @@ class FltkPaneControl : public Control {
 
 }  // namespace
 
-std::unique_ptr<Control> MakeLogPaneControl(const ControlSpec& spec) {
-  return std::make_unique<FltkPaneControl>(spec);
+std::unique_ptr<Control> MakeLogPaneControl(const ControlLayout& layout) {
+  return std::make_unique<FltkPaneControl>(layout);
 }
 
 }  // namespace qs::fltk

@@ -43,14 +43,14 @@ class NumberInput : public Fl_Input {
   }
 };
 
-Fl_Widget* MakeWidget(const ControlSpec& spec) {
-  const int x = spec.x, y = spec.y, w = spec.width, h = spec.height;
-  switch (spec.controlClass) {
+Fl_Widget* MakeWidget(const ControlLayout& layout) {
+  const int x = layout.x, y = layout.y, w = layout.width, h = layout.height;
+  switch (layout.controlClass) {
     case ControlClass::kEdit:
-      if (spec.style & kStyleNumber) return new NumberInput(x, y, w, h);
+      if (layout.style & kStyleNumber) return new NumberInput(x, y, w, h);
       return new Fl_Input(x, y, w, h);
     case ControlClass::kButton:
-      if (spec.style & kStyleAutoCheckBox) return new Fl_Check_Button(x, y, w, h);
+      if (layout.style & kStyleAutoCheckBox) return new Fl_Check_Button(x, y, w, h);
       return new Fl_Button(x, y, w, h);
     case ControlClass::kStatic:
       break;
@@ -59,7 +59,7 @@ Fl_Widget* MakeWidget(const ControlSpec& spec) {
   label->box(FL_FLAT_BOX);  // so that a new text is drawn over a cleared background
   // Status texts change and stay inside their box; a fixed caption may run past a narrow box
   // into the empty space beside it rather than being cut.
-  if (spec.style & kStyleCenter)
+  if (layout.style & kStyleCenter)
     label->align(FL_ALIGN_CENTER | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
   else
     label->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
@@ -70,12 +70,12 @@ Fl_Widget* MakeWidget(const ControlSpec& spec) {
 /// changes (the status labels are written at every log entry); the rest change at once.
 class FltkControl : public Control, public fltk::ShownLater {
  public:
-  FltkControl(Fl_Widget* widget, const ControlSpec& spec, WindowEvents& events)
+  FltkControl(Fl_Widget* widget, const ControlLayout& layout, WindowEvents& events)
       : widget_(widget),
         input_(dynamic_cast<Fl_Input*>(widget)),
         button_(dynamic_cast<Fl_Button*>(widget)),
-        is_label_(spec.controlClass == ControlClass::kStatic),
-        id_(spec.id),
+        is_label_(layout.controlClass == ControlClass::kStatic),
+        id_(layout.id),
         events_(events) {
     if (id_ != 0) widget_->callback(&FltkControl::Clicked, this);
     if (is_label_) fltk::RegisterShownLater(this);
@@ -149,7 +149,7 @@ class FltkMainWindow : public MainWindow {
     window_->end();
   }
 
-  Control* CreateControl(const ControlSpec& spec, const std::string& text) override;
+  Control* CreateControl(const ControlLayout& layout, const std::string& text) override;
   void Show() override { window_->show(); }
   int RunMessageLoop() override { return Fl::run(); }
   void Destroy() override { window_->hide(); }
@@ -180,13 +180,13 @@ class FltkMainWindow : public MainWindow {
   std::vector<std::unique_ptr<Control>> controls_;
 };
 
-Control* FltkMainWindow::CreateControl(const ControlSpec& spec, const std::string& text) {
+Control* FltkMainWindow::CreateControl(const ControlLayout& layout, const std::string& text) {
   window_->begin();
   std::unique_ptr<Control> control;
-  if (spec.controlClass == ControlClass::kEdit && (spec.style & kStyleMultiline)) {
-    control = fltk::MakeLogPaneControl(spec);
+  if (layout.controlClass == ControlClass::kEdit && (layout.style & kStyleMultiline)) {
+    control = fltk::MakeLogPaneControl(layout);
   } else {
-    control = std::make_unique<FltkControl>(MakeWidget(spec), spec, events_);
+    control = std::make_unique<FltkControl>(MakeWidget(layout), layout, events_);
   }
   window_->end();
   control->SetText(text);

@@ -51,7 +51,7 @@ DWORD StyleOf(uint32_t style) {
   return win32;
 }
 
-bool IsLogPaneRow(const ControlSpec& row) {
+bool IsLogPaneRow(const ControlLayout& row) {
   const uint32_t log_bits = kStyleMultiline | kStyleReadOnly;
   return row.controlClass == ControlClass::kEdit && (row.style & log_bits) == log_bits;
 }
@@ -135,7 +135,7 @@ class Win32MainWindow : public MainWindow {
     return hwnd_ != nullptr;
   }
 
-  Control* CreateControl(const ControlSpec& row, const std::string& text) override {
+  Control* CreateControl(const ControlLayout& row, const std::string& text) override {
     Control* control = nullptr;
     // A control belongs to the thread that makes it, so it is made on the window thread.
     RunOnWindowThread([&] {

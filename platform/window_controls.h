@@ -28,7 +28,7 @@ enum ControlStyle : uint32_t {
 };
 
 /// One row of the control table: class, text, style, client position and size, command id.
-struct ControlSpec {
+struct ControlLayout {
   ControlClass controlClass;
   const char* text;
   uint32_t style;
@@ -67,7 +67,7 @@ class MainWindow {
  public:
   virtual ~MainWindow() = default;
   /// Makes one child control; the window owns it. The handle stays valid until the process ends.
-  virtual Control* CreateControl(const ControlSpec& spec, const std::string& text) = 0;
+  virtual Control* CreateControl(const ControlLayout& layout, const std::string& text) = 0;
   virtual void Show() = 0;
   /// Handles events until Destroy; returns 0.
   virtual int RunMessageLoop() = 0;

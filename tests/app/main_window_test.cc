@@ -23,8 +23,8 @@ TEST_F(MainWindowTest, TheTableMakesTwentyControlsInOrder) {
   std::vector<std::string> texts;
   std::vector<int> ids;
   for (const auto& control : window_.controls) {
-    texts.push_back(control->spec.text);
-    if (control->spec.id != 0) ids.push_back(control->spec.id);
+    texts.push_back(control->layout.text);
+    if (control->layout.id != 0) ids.push_back(control->layout.id);
   }
   EXPECT_EQ((std::vector<std::string>{"Current Time:",
                                       "",
@@ -48,14 +48,14 @@ TEST_F(MainWindowTest, TheTableMakesTwentyControlsInOrder) {
                                       ""}),
             texts);
   EXPECT_EQ((std::vector<int>{2, 5, 1, 3, 4}), ids);
-  const ControlSpec& start = Kept(KeptAs::kStartButton).spec;
+  const ControlLayout& start = Kept(KeptAs::kStartButton).layout;
   EXPECT_EQ((std::vector<int>{10, 190, 120, 30}),
             (std::vector<int>{start.x, start.y, start.width, start.height}));
-  const ControlSpec& file_log = Kept(KeptAs::kFileLog).spec;
+  const ControlLayout& file_log = Kept(KeptAs::kFileLog).layout;
   EXPECT_EQ((std::vector<int>{10, 400, 580, 150}),
             (std::vector<int>{file_log.x, file_log.y, file_log.width, file_log.height}));
-  EXPECT_TRUE(Kept(KeptAs::kIntervalEdit).spec.style & kStyleNumber);
-  EXPECT_TRUE(Kept(KeptAs::kAutoBackupCheck).spec.style & kStyleAutoCheckBox);
+  EXPECT_TRUE(Kept(KeptAs::kIntervalEdit).layout.style & kStyleNumber);
+  EXPECT_TRUE(Kept(KeptAs::kAutoBackupCheck).layout.style & kStyleAutoCheckBox);
   EXPECT_EQ(&Kept(KeptAs::kBackupLog).pane, g_hBackupLog);
   EXPECT_EQ(&Kept(KeptAs::kFileLog).pane, g_hFileLog);
   EXPECT_EQ(&Kept(KeptAs::kCountdownLabel), g_hCountdownLabel);

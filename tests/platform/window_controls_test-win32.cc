@@ -19,7 +19,7 @@ using test::WithoutStamps;
 
 constexpr uint32_t kLogStyle =
     kStyleBorder | kStyleVScroll | kStyleMultiline | kStyleAutoVScroll | kStyleReadOnly;
-const ControlSpec kBackupLogRow{ControlClass::kEdit, "", kLogStyle, 10, 250, 580, 120, 0};
+const ControlLayout kBackupLogRow{ControlClass::kEdit, "", kLogStyle, 10, 250, 580, 120, 0};
 const char kNotice[] = "=== Log cleaned (keeping latest 100 lines) ===\r\n";
 
 class NoEvents : public WindowEvents {

@@ -4,8 +4,8 @@
 
 namespace qs::test {
 
-MemoryControl::MemoryControl(const ControlSpec& control_spec, const std::string& text)
-    : spec(control_spec), text_(text) {}
+MemoryControl::MemoryControl(const ControlLayout& control_spec, const std::string& text)
+    : layout(control_spec), text_(text) {}
 
 std::string MemoryControl::GetText(int max_count) {
   if (AsLogPane() != nullptr) return pane.Text().substr(0, static_cast<size_t>(max_count - 1));
@@ -38,7 +38,7 @@ void MemoryControl::SetChecked(bool checked) {
 }
 
 LogPane* MemoryControl::AsLogPane() {
-  return (spec.style & kStyleMultiline) != 0 ? &pane : nullptr;
+  return (layout.style & kStyleMultiline) != 0 ? &pane : nullptr;
 }
 
 void MemoryControl::Type(const std::string& text) {
@@ -66,8 +66,8 @@ std::vector<std::string> MemoryControl::TextsSet() {
   return texts_set_;
 }
 
-Control* MemoryWindow::CreateControl(const ControlSpec& spec, const std::string& text) {
-  controls.push_back(std::make_unique<MemoryControl>(spec, text));
+Control* MemoryWindow::CreateControl(const ControlLayout& layout, const std::string& text) {
+  controls.push_back(std::make_unique<MemoryControl>(layout, text));
   return controls.back().get();
 }
 

@@ -15,7 +15,7 @@ namespace qs::test {
 /// Safe to use from several threads. A multi-line edit control holds a MemoryLogPane.
 class MemoryControl : public Control {
  public:
-  MemoryControl(const ControlSpec& spec, const std::string& text);
+  MemoryControl(const ControlLayout& layout, const std::string& text);
 
   std::string GetText(int max_count) override;
   void SetText(const std::string& text) override;
@@ -34,7 +34,7 @@ class MemoryControl : public Control {
   /// Every text the program set, in order.
   std::vector<std::string> TextsSet();
 
-  const ControlSpec spec;
+  const ControlLayout layout;
   MemoryLogPane pane;
 
  private:
@@ -48,7 +48,7 @@ class MemoryControl : public Control {
 
 class MemoryWindow : public MainWindow {
  public:
-  Control* CreateControl(const ControlSpec& spec, const std::string& text) override;
+  Control* CreateControl(const ControlLayout& layout, const std::string& text) override;
   void Show() override { shown = true; }
   int RunMessageLoop() override { return 0; }
   void Destroy() override { destroyed = true; }
