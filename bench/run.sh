@@ -157,19 +157,6 @@ prepare_targets() {
   done
 }
 
-scenario_nochange() {
-  local scen=$1 src=$2 cmd rep
-  shift 2
-  log "scenario $scen: ${TITLE[$scen]}"
-  prepare_targets "$src" "$@"
-  for ((rep = 0; rep < REPS; rep++)); do
-    for cmd in $(rotated "$rep" "$@"); do
-      timed_run "$scen" "$cmd" nochange "$src" "$WORK/target-$cmd"
-      verify_copy "$src" "$WORK/target-$cmd" "$cmd"
-    done
-  done
-}
-
 # Before each run the same files are rewritten, so each run has them all to copy.
 touch_and_check() {
   local src=$1 dst=$2 report
@@ -179,15 +166,17 @@ touch_and_check() {
   [[ $report == *" older=$TOUCH_FILES "* ]] || die "expected $TOUCH_FILES stale files: $report"
 }
 
-scenario_touched() {
-  local scen=$1 src=$2 cmd rep
-  shift 2
+# scenario_rerun SCENARIO MODE SRC CMD...: reruns into each command's own complete target;
+# MODE touched rewrites the same files before every run, nochange leaves the tree alone.
+scenario_rerun() {
+  local scen=$1 mode=$2 src=$3 cmd rep
+  shift 3
   log "scenario $scen: ${TITLE[$scen]}"
   prepare_targets "$src" "$@"
   for ((rep = 0; rep < REPS; rep++)); do
     for cmd in $(rotated "$rep" "$@"); do
-      touch_and_check "$src" "$WORK/target-$cmd"
-      timed_run "$scen" "$cmd" touched "$src" "$WORK/target-$cmd"
+      if [[ $mode == touched ]]; then touch_and_check "$src" "$WORK/target-$cmd"; fi
+      timed_run "$scen" "$cmd" "$mode" "$src" "$WORK/target-$cmd"
       verify_copy "$src" "$WORK/target-$cmd" "$cmd"
     done
   done
@@ -214,8 +203,8 @@ run_small_scenarios() {
   sync
   TREE_MIB=$(du -sm "$SMALL_SRC" | cut -f1)
   if wants 1; then scenario_first 1 "$SMALL_SRC" "${cmds[@]}" floorsafe; fi
-  if wants 2; then scenario_nochange 2 "$SMALL_SRC" "${cmds[@]}"; fi
-  if wants 3; then scenario_touched 3 "$SMALL_SRC" "${cmds[@]}"; fi
+  if wants 2; then scenario_rerun 2 nochange "$SMALL_SRC" "${cmds[@]}"; fi
+  if wants 3; then scenario_rerun 3 touched "$SMALL_SRC" "${cmds[@]}"; fi
   local cmd
   for cmd in "${cmds[@]}"; do
     if [[ -d $WORK/target-$cmd ]]; then remove_tree "$WORK/target-$cmd"; fi

@@ -1,17 +1,13 @@
 // Construction and the two log writers of a job.
 #include "engine/backup_job.h"
 
+#include "engine/paths.h"
 #include "log/backup_log.h"
 #include "log/file_log.h"
 
 namespace qs {
 
 namespace {
-
-std::string WithTrailingSeparator(const std::string& root) {
-  if (root.empty() || root.back() == kPathSeparator) return root;
-  return root + kPathSeparator;
-}
 
 bool IsErrorCategory(const std::string& category) {
   return category == "FAILED" || category == "COPY ERROR" || category == "DIRECTORY ERROR" ||

@@ -12,4 +12,14 @@ std::string ParentPath(const std::string& path) {
   return last == std::string::npos ? std::string() : path.substr(0, last);
 }
 
+std::string WithTrailingSeparator(const std::string& path) {
+  if (path.empty() || path.back() == kPathSeparator) return path;
+  return path + kPathSeparator;
+}
+
+std::string WithoutTrailingSeparator(const std::string& path) {
+  if (path.size() > 1 && path.back() == kPathSeparator) return path.substr(0, path.size() - 1);
+  return path;
+}
+
 }  // namespace qs

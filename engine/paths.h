@@ -11,4 +11,10 @@ bool HasParent(const std::string& path);
 /// The text before the last separator; empty when the separator is the first character.
 std::string ParentPath(const std::string& path);
 
+/// One separator added unless the path is empty or already ends with one.
+std::string WithTrailingSeparator(const std::string& path);
+
+/// The path without its last character when that is a separator (a lone separator stays).
+std::string WithoutTrailingSeparator(const std::string& path);
+
 }  // namespace qs

@@ -2,6 +2,7 @@
 // directory is entered twice, so a link cycle cannot hang the scan; the target root is never
 // entered, so a target inside the source is not copied into itself.
 #include "engine/backup_job.h"
+#include "engine/paths.h"
 
 namespace qs {
 
@@ -9,20 +10,22 @@ namespace {
 
 const char kExcludedDirectory[] = "oh_modules";
 
-std::string WithoutTrailingSeparator(const std::string& path) {
-  if (path.size() > 1 && path.back() == kPathSeparator) return path.substr(0, path.size() - 1);
-  return path;
+/// Counts the target root as entered, so the scan never goes into it, unless it is the very
+/// directory scanned (then every file is simply found up to date).
+void ExcludeTargetRoot(FileSystem& fs, const std::string& target_root, const std::string& dir,
+                       EnteredDirectories* entered) {
+  DirectoryId target, scanned;
+  if (target_root.empty() || !fs.IdentifyDirectory(WithoutTrailingSeparator(target_root), &target))
+    return;
+  if (fs.IdentifyDirectory(dir, &scanned) && scanned == target) return;
+  entered->insert(target);
 }
 
 }  // namespace
 
 void BackupJob::ScanSource(const std::string& directory, FileList& list) {
   EnteredDirectories entered;
-  DirectoryId scanned, target;
-  FileSystem& fs = *services_.fs;
-  if (!targetRoot.empty() && fs.IdentifyDirectory(WithoutTrailingSeparator(targetRoot), &target) &&
-      !(fs.IdentifyDirectory(directory.empty() ? "." : directory, &scanned) && scanned == target))
-    entered.insert(target);
+  ExcludeTargetRoot(*services_.fs, targetRoot, directory.empty() ? "." : directory, &entered);
   ScanDirectory(directory, list, entered);
 }
 

@@ -9,6 +9,7 @@
 #include "app/app_state.h"
 #include "app/control_table.h"
 #include "engine/backup_job.h"
+#include "engine/paths.h"
 #include "log/backup_log.h"
 #include "log/file_log.h"
 #include "schedule/live_threads.h"
@@ -36,11 +37,6 @@ void ManualBackupWorker(std::unique_ptr<ManualBackupBlock> block) {
 }
 
 }  // namespace
-
-std::string WithTrailingSeparator(const std::string& path) {
-  if (path.empty() || path.back() == kPathSeparator) return path;
-  return path + kPathSeparator;
-}
 
 void StartManualBackup() {
   auto block = std::make_unique<ManualBackupBlock>();

@@ -5,9 +5,6 @@
 
 namespace qs {
 
-/// The text with one trailing separator, unless it is empty or already ends in one.
-std::string WithTrailingSeparator(const std::string& path);
-
 /// Reads the source and target fields, trims both logs, disables the button and starts the
 /// worker, which runs the backup and enables the button again. Window thread only.
 void StartManualBackup();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
+#include "engine/paths.h"
 #include "tests/support/app_fixture.h"
 
 namespace qs {
