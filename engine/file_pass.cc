@@ -84,15 +84,27 @@ void FilePass::Work() {
   }
 }
 
+size_t FilePass::RelativeStart(size_t index) const {
+  return std::min(job_.sourceRoot.size(), list_[index].path.size());
+}
+
 std::string FilePass::RelativePart(size_t index) const {
+  return list_[index].path.substr(RelativeStart(index));
+}
+
+std::string FilePass::TargetPath(size_t index) const {
+  // Built in one piece: this runs for every file of every run.
   const std::string& path = list_[index].path;
-  return path.substr(std::min(job_.sourceRoot.size(), path.size()));
+  std::string target;
+  target.reserve(job_.targetRoot.size() + path.size() - RelativeStart(index));
+  target.append(job_.targetRoot).append(path, RelativeStart(index));
+  return target;
 }
 
 void FilePass::Decide(size_t index, std::string* known_directory) {
   const ListedFile& file = list_[index];
   Outcome& outcome = outcomes_[index];
-  const std::string target_path = job_.targetRoot + RelativePart(index);
+  const std::string target_path = TargetPath(index);
   const PathInfo target = fs_.Stat(target_path);
   if (target.kind == PathKind::Missing) {
     outcome.decision = Decision::kNew;
@@ -118,13 +130,12 @@ void FilePass::Report(size_t index) {
     job_.LogFileOperation("SKIPPED", path, "");
     return;
   }
-  const std::string relative_part = RelativePart(index);
-  const std::string target_path = job_.targetRoot + relative_part;
+  const std::string target_path = TargetPath(index);
   if (!outcome.attempted) {
     if (outcome.decision == Decision::kNew)
       job_.CopyNewFile(path, target_path);
     else
-      job_.UpdateFile(path, target_path, relative_part);
+      job_.UpdateFile(path, target_path, RelativePart(index));
   } else if (job_.ReportCopy(outcome.attempt, path, target_path, false)) {
     const bool is_new = outcome.decision == Decision::kNew;
     job_.LogFileOperation(is_new ? "COPIED" : "UPDATED", path, "");

@@ -3,8 +3,8 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "engine/backup_job.h"
@@ -40,7 +40,10 @@ class FilePass {
   void WaitUntilReady(size_t index);
   void Decide(size_t index, std::string* known_directory);
   void Report(size_t index);
+  size_t RelativeStart(size_t index) const;
   std::string RelativePart(size_t index) const;
+  /// The file's path below the target root.
+  std::string TargetPath(size_t index) const;
 
   BackupJob& job_;
   const FileList& list_;
