@@ -24,8 +24,8 @@ int RunOnce(const std::string& source, const std::string& target, bool time_vers
   services.log.flushEachLine = qs::StandardOutputIsTerminal();
   qs::BackupJob job(source, target, nullptr, nullptr, time_versioning, services);
   job.RunBackup();
-  const bool any_failed =
-      job.counters.failed > 0 || job.timeVersionFailures > 0 || job.unlistedDirectories > 0;
+  const bool any_failed = job.counters.failed > 0 || job.timeVersionFailures > 0 ||
+                          job.unlistedDirectories > 0 || job.flushFailures > 0;
   return any_failed ? 1 : 0;
 }
 

@@ -2,10 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
+#include "engine/file_list.h"
 #include "log/log_services.h"
 #include "platform/file_system.h"
 #include "platform/log_pane.h"
@@ -23,18 +24,6 @@ struct BackupCounters {
   std::string SummaryText() const;
 };
 
-/// One file found by the scan: its full path and its last-write time as the listing gave it.
-struct ListedFile {
-  std::string path;
-  FileTime lastWrite = 0;
-};
-using FileList = std::vector<ListedFile>;
-
-struct DirectoryIdHash {
-  size_t operator()(const DirectoryId& id) const { return id.node * 31 + id.device; }
-};
-using EnteredDirectories = std::unordered_set<DirectoryId, DirectoryIdHash>;
-
 /// The seams a job works through.
 struct JobServices {
   FileSystem* fs = nullptr;
@@ -42,6 +31,8 @@ struct JobServices {
   /// Threads that probe and copy files ahead of the log; 0 picks one per core (at least 2),
   /// 1 does everything on the run's own thread.
   int fileThreads = 0;
+  /// Copies flushed together, with one flush per volume where the system has one.
+  int flushBatch = 256;
 };
 
 /// The file-system half of a copy, apart from its reporting.
@@ -49,6 +40,12 @@ struct CopyAttempt {
   enum class Result : uint8_t { kCopied, kDirectoryFailed, kCopyFailed };
   Result result = Result::kCopied;
   uint32_t code = 0;  ///< the system's error code of the failing step
+};
+
+/// A copy made ahead into a temporary file, and what happened on the way.
+struct PreparedCopy {
+  CopyAttempt attempt;
+  std::unique_ptr<PendingCopy> copy;  ///< set when attempt.result is kCopied
 };
 
 /// The real file system and the default log services (real clock, standard output).
@@ -74,9 +71,13 @@ class BackupJob {
   bool CopyOneFile(const std::string& source_path, const std::string& target_path, bool quiet);
   /// True when the directory exists afterwards; makes every missing level above it.
   bool EnsureDirectory(const std::string& path);
-  /// Makes the target's directory and copies, without logging or touching the job: safe on
-  /// several threads at once. `known_directory`, when given, remembers the last directory
-  /// made or found, so that the files of one directory probe it once.
+  /// Makes the target's directory and copies into a temporary file there, without logging
+  /// or touching the job: safe on several threads at once. `known_directory`, when given,
+  /// remembers the last directory made or found, so that the files of one directory probe it
+  /// once. The copy appears at the target only when published.
+  PreparedCopy PrepareCopy(const std::string& source_path, const std::string& target_path,
+                           std::string* known_directory);
+  /// Makes the target's directory and copies; the copy is on the disk when this succeeds.
   CopyAttempt AttemptCopy(const std::string& source_path, const std::string& target_path,
                           std::string* known_directory);
   /// Logs a failed attempt the way CopyOneFile does (unless `quiet`); true when copied.
@@ -97,14 +98,22 @@ class BackupJob {
   int32_t timeVersionFailures = 0;
   /// Directories of the source the last scan could not list (each one logged).
   int32_t unlistedDirectories = 0;
+  /// Copies of the last run that could not be made durable (each one logged).
+  int32_t flushFailures = 0;
 
  private:
-  void ScanDirectory(const std::string& directory, FileList& list, EnteredDirectories& entered);
+  /// The directories of the current descent, and the target root when it is to be left out.
+  struct ScanState {
+    std::vector<DirectoryId> ancestors;
+    DirectoryId targetRoot;
+    bool hasTargetRoot = false;
+  };
+  void ScanDirectory(const std::string& directory, FileList& list, ScanState& state);
+  void ScanEntry(const std::string& directory, const DirEntry& entry, FileList& list,
+                 ScanState& state);
   friend class FilePass;
-  void CopyNewFile(const std::string& path, const std::string& target_path);
-  void UpdateFile(const std::string& path, const std::string& target_path,
-                  const std::string& relative_part);
-  void MakeVersionDirectoryIfNeeded();
+  /// Makes a version folder with its README; false with the error code when it cannot.
+  bool MakeVersionFolder(const std::string& dir, uint32_t* error);
   void ReportUnlisted(const std::string& directory, const std::string& listed);
   void WriteRunHeader();
   void WriteRunFooter();

@@ -39,6 +39,7 @@ void BackupJob::RunBackup() {
   counters = BackupCounters();
   versionDir.clear();
   timeVersionFailures = 0;
+  flushFailures = 0;
   FilePass(*this, list).Run();
   WriteRunFooter();
   SetInProgress(false, services_.log);
@@ -67,40 +68,6 @@ void BackupJob::WriteRunFooter() {
       LogMessage("=== Time version directory created but no files versioned ===");
   }
   LogMessage("Backup operation completed.");
-}
-
-void BackupJob::CopyNewFile(const std::string& path, const std::string& target_path) {
-  MakeVersionDirectoryIfNeeded();
-  if (CopyOneFile(path, target_path, false)) {
-    LogFileOperation("COPIED", path, "");
-    ++counters.copied;
-  } else {
-    LogFileOperation("FAILED", path, "");
-    ++counters.failed;
-  }
-}
-
-void BackupJob::UpdateFile(const std::string& path, const std::string& target_path,
-                           const std::string& relative_part) {
-  MakeVersionDirectoryIfNeeded();
-  const bool saved = timeVersioningOn && SaveOldVersion(target_path, relative_part);
-  if (CopyOneFile(path, target_path, false)) {
-    LogFileOperation("UPDATED", path, "");
-    ++counters.updated;
-    if (saved) LogMessage("Old version saved to time directory: " + relative_part);
-  } else {
-    LogFileOperation("FAILED", path, "");
-    ++counters.failed;
-  }
-}
-
-void BackupJob::MakeVersionDirectoryIfNeeded() {
-  if (!timeVersioningOn || !versionDir.empty()) return;
-  versionDir = targetRoot + "backup_" + CompactTimestamp(*services_.log.clock);
-  if (!CreateVersionDirectory(versionDir)) {
-    timeVersioningOn = false;
-    ++timeVersionFailures;
-  }
 }
 
 }  // namespace qs

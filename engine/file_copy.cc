@@ -11,24 +11,36 @@ bool BackupJob::CopyOneFile(const std::string& source_path, const std::string& t
                     quiet);
 }
 
-CopyAttempt BackupJob::AttemptCopy(const std::string& source_path, const std::string& target_path,
-                                   std::string* known_directory) {
+PreparedCopy BackupJob::PrepareCopy(const std::string& source_path, const std::string& target_path,
+                                    std::string* known_directory) {
   FileSystem& fs = *services_.fs;
   const bool has_directory = HasParent(target_path);
   const std::string dir = has_directory ? ParentPath(target_path) : std::string();
   const bool known = known_directory != nullptr && has_directory && *known_directory == dir;
   if (has_directory && !known) {
-    if (!EnsureDirectory(dir)) return {CopyAttempt::Result::kDirectoryFailed, fs.LastErrorCode()};
+    if (!EnsureDirectory(dir))
+      return {{CopyAttempt::Result::kDirectoryFailed, fs.LastErrorCode()}, nullptr};
     if (known_directory != nullptr) *known_directory = dir;
   }
-  if (fs.CopyReplacing(source_path, target_path)) return {};
+  PreparedCopy prepared;
+  prepared.copy = fs.PrepareCopy(source_path, target_path);
+  if (prepared.copy != nullptr) return prepared;
   const uint32_t code = fs.LastErrorCode();
   // A directory known from an earlier file may have gone since; make it again and retry once.
   if (known && fs.Probe(dir) != PathKind::Directory) {
     known_directory->clear();
-    return AttemptCopy(source_path, target_path, known_directory);
+    return PrepareCopy(source_path, target_path, known_directory);
   }
-  return {CopyAttempt::Result::kCopyFailed, code};
+  prepared.attempt = {CopyAttempt::Result::kCopyFailed, code};
+  return prepared;
+}
+
+CopyAttempt BackupJob::AttemptCopy(const std::string& source_path, const std::string& target_path,
+                                   std::string* known_directory) {
+  PreparedCopy prepared = PrepareCopy(source_path, target_path, known_directory);
+  if (prepared.copy == nullptr) return prepared.attempt;
+  if (prepared.copy->Flush() && prepared.copy->Publish()) return {};
+  return {CopyAttempt::Result::kCopyFailed, services_.fs->LastErrorCode()};
 }
 
 bool BackupJob::ReportCopy(const CopyAttempt& attempt, const std::string& source_path,

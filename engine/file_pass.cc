@@ -1,5 +1,8 @@
-// Workers take the list in chunks; the run's thread waits for each outcome in turn. Only the
-// file-system work runs ahead: logs, counters and version folders stay on the run's thread.
+// Workers take the list in chunks and make their copies into temporary files; the run's thread
+// waits for each outcome in turn. Before it puts a copy in place it flushes a whole batch of
+// them: one flush per volume where the system has one, so durability costs a few calls per
+// run rather than one per file. Logs, counters and the version folder's lines stay on the
+// run's thread.
 #include "engine/file_pass.h"
 
 #include <algorithm>
@@ -8,6 +11,8 @@
 #include <vector>
 
 #include "engine/file_times.h"
+#include "engine/paths.h"
+#include "log/log_time.h"
 
 namespace qs {
 
@@ -17,14 +22,38 @@ constexpr size_t kChunk = 16;
 // Below this many files, threads cost more than they save.
 constexpr size_t kMinFilesForThreads = 64;
 
+/// Where the target root lies, or the nearest folder above it that exists: the volume the
+/// target's names will live on.
+std::string NearestExistingFolder(FileSystem& fs, const std::string& target_root) {
+  std::string dir = WithoutTrailingSeparator(target_root);
+  while (!dir.empty() && fs.Probe(dir) != PathKind::Directory && HasParent(dir))
+    dir = ParentPath(dir);
+  return dir.empty() || fs.Probe(dir) != PathKind::Directory ? std::string() : dir;
+}
+
 }  // namespace
 
 FilePass::FilePass(BackupJob& job, const FileList& list)
     : job_(job),
       list_(list),
       fs_(*job.services_.fs),
-      copy_ahead_(!job.timeVersioningOn),
-      outcomes_(new Outcome[list.size()]) {}
+      versioning_(job.timeVersioningOn),
+      outcomes_(new Outcome[list.size()]),
+      volumes_(fs_),
+      version_folder_(
+          [&job] {
+            return job.targetRoot + "backup_" + CompactTimestamp(*job.services_.log.clock);
+          },
+          [&job](const std::string& dir, uint32_t* error) {
+            return job.MakeVersionFolder(dir, error);
+          }),
+      durable_names_(job.targetRoot) {
+  max_pending_ = std::max<size_t>(fs_.PendingCopyLimit(), 8);
+  batch_copies_ =
+      std::clamp<size_t>(static_cast<size_t>(job.services_.flushBatch), 1, max_pending_ / 2);
+  if (list_.size() > 1 && ProbeCaseFolding(fs_, NearestExistingFolder(fs_, job.targetRoot)))
+    collisions_ = FindNameCollisions(list_, job.sourceRoot.size());
+}
 
 FilePass::~FilePass() = default;
 
@@ -32,7 +61,7 @@ int FilePass::ThreadCount() const {
   if (list_.size() < kMinFilesForThreads) return 1;
   int threads = job_.services_.fileThreads;
   if (threads == 0) threads = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
-  return std::clamp(threads, 1, 16);
+  return std::clamp(threads, 1, 64);
 }
 
 void FilePass::Run() {
@@ -48,26 +77,40 @@ void FilePass::Run() {
   }
   std::string known_directory;
   for (size_t index = 0; index < list_.size(); ++index) {
-    if (!IsReady(index) && !TakeChunk(&known_directory)) WaitUntilReady(index);
-    if (!IsReady(index)) {  // the chunk taken ended before this file; look again
-      --index;
-      continue;
-    }
+    EnsureReady(index, &known_directory);
+    if (index >= flushed_end_ && NeedsVolumeFlush(outcomes_[index]) > 0)
+      FlushBatchFrom(index, &known_directory);
     Report(index);
+    Release(outcomes_[index]);
+    reported_.store(index + 1, std::memory_order_release);
+    MakeRoom();
   }
   for (std::thread& worker : workers) worker.join();
+  MakeNamesDurable();
 }
 
 bool FilePass::IsReady(size_t index) const {
   return outcomes_[index].ready.load(std::memory_order_acquire) != 0;
 }
 
-void FilePass::WaitUntilReady(size_t index) {
-  std::unique_lock<std::mutex> lock(progress_mutex_);
-  progress_.wait(lock, [&] { return IsReady(index); });
+void FilePass::EnsureReady(size_t index, std::string* known_directory) {
+  while (!IsReady(index)) {
+    if (TakeChunk(known_directory, false)) continue;
+    std::unique_lock<std::mutex> lock(progress_mutex_);
+    progress_.wait(lock, [&] { return IsReady(index); });
+  }
 }
 
-bool FilePass::TakeChunk(std::string* known_directory) {
+bool FilePass::TakeChunk(std::string* known_directory, bool is_worker) {
+  if (is_worker) {
+    // Far ahead of the log with many copies open: wait until the run's thread catches up.
+    std::unique_lock<std::mutex> lock(progress_mutex_);
+    ++waiting_for_room_;
+    room_.wait(lock, [&] {
+      return pending_.load() < max_pending_ || next_.load() < reported_.load() + kChunk * 4;
+    });
+    --waiting_for_room_;
+  }
   const size_t begin = next_.fetch_add(kChunk, std::memory_order_relaxed);
   if (begin >= list_.size()) return false;
   const size_t end = std::min(begin + kChunk, list_.size());
@@ -80,8 +123,16 @@ bool FilePass::TakeChunk(std::string* known_directory) {
 
 void FilePass::Work() {
   std::string known_directory;
-  while (TakeChunk(&known_directory)) {
+  while (TakeChunk(&known_directory, true)) {
   }
+}
+
+const NameCollision* FilePass::CollisionAt(size_t index) const {
+  if (collisions_.empty()) return nullptr;
+  const auto at = std::lower_bound(
+      collisions_.begin(), collisions_.end(), index,
+      [](const NameCollision& collision, size_t value) { return collision.later < value; });
+  return at != collisions_.end() && at->later == index ? &*at : nullptr;
 }
 
 size_t FilePass::RelativeStart(size_t index) const {
@@ -101,49 +152,213 @@ std::string FilePass::TargetPath(size_t index) const {
   return target;
 }
 
+std::string FilePass::VersionPath(size_t index) {
+  std::string name = RelativePart(index);
+  if (!name.empty() && name.front() == kPathSeparator) name.erase(0, 1);
+  return version_folder_.Path() + kPathSeparator + name;
+}
+
 void FilePass::Decide(size_t index, std::string* known_directory) {
-  const ListedFile& file = list_[index];
   Outcome& outcome = outcomes_[index];
   const std::string target_path = TargetPath(index);
-  const PathInfo target = fs_.Stat(target_path);
-  if (target.kind == PathKind::Missing) {
-    outcome.decision = Decision::kNew;
-  } else {
-    const FileTime source_time =
-        file.lastWrite == kUnknownTime ? fs_.Stat(file.path).lastWrite : file.lastWrite;
-    outcome.decision =
-        SourceIsNewer(source_time, target.lastWrite) ? Decision::kUpdate : Decision::kSkip;
-  }
-  if (outcome.decision != Decision::kSkip && copy_ahead_) {
-    outcome.attempt = job_.AttemptCopy(file.path, target_path, known_directory);
-    outcome.attempted = true;
-  }
+  outcome.decision =
+      CollisionAt(index) != nullptr ? Decision::kCollision : DecideOn(index, target_path);
+  if (outcome.decision != Decision::kSkip && outcome.decision != Decision::kCollision)
+    PrepareCopies(outcome, index, target_path, known_directory);
   outcome.ready.store(1, std::memory_order_release);
+}
+
+FilePass::Decision FilePass::DecideOn(size_t index, const std::string& target_path) {
+  const PathInfo target = fs_.Stat(target_path);
+  switch (target.kind) {
+    case PathKind::Missing:
+    case PathKind::Unreadable:  // the copy will say why
+      return Decision::kNew;
+    case PathKind::Directory:
+    case PathKind::Other:
+      return Decision::kNotAFile;
+    case PathKind::File:
+      break;
+  }
+  const ListedFile& file = list_[index];
+  const FileTime source =
+      file.lastWrite == kUnknownTime ? fs_.Stat(file.path).lastWrite : file.lastWrite;
+  if (source <= target.lastWrite) return Decision::kSkip;
+  if (!MayBeCoarseCopyOf(target.lastWrite, source)) return Decision::kUpdate;
+  // Only here does it matter how finely the target's volume keeps times.
+  const TimeStep step = volumes_.StepOf(target.volume, ParentPath(target_path));
+  return SourceIsNewer(source, target.lastWrite, step) ? Decision::kUpdate : Decision::kSkip;
+}
+
+void FilePass::PrepareCopies(Outcome& outcome, size_t index, const std::string& target_path,
+                             std::string* known_directory) {
+  const std::string& path = list_[index].path;
+  if (outcome.decision == Decision::kNotAFile) {
+    // Refused by the file system with its own code; the item there stays untouched.
+    outcome.copy = job_.PrepareCopy(path, target_path, nullptr);
+    if (outcome.copy.copy == nullptr) return;
+    outcome.decision = Decision::kNew;  // it went away meanwhile: a new file after all
+  }
+  const bool folder = versioning_ && version_folder_.Ensure();
+  if (folder && outcome.decision == Decision::kUpdate) {
+    outcome.saveVersion = true;
+    outcome.version = job_.PrepareCopy(target_path, VersionPath(index), nullptr);
+    FlushAlone(outcome.version);
+  }
+  outcome.copy = job_.PrepareCopy(path, target_path, known_directory);
+  FlushAlone(outcome.copy);
+  pending_.fetch_add((outcome.copy.copy ? 1 : 0) + (outcome.version.copy ? 1 : 0));
+}
+
+void FilePass::FlushAlone(PreparedCopy& prepared) {
+  if (prepared.copy == nullptr || prepared.copy->FlushedWithVolume()) return;
+  if (prepared.copy->Flush()) return;
+  prepared.attempt = {CopyAttempt::Result::kCopyFailed, fs_.LastErrorCode()};
+  prepared.copy.reset();
+}
+
+int FilePass::NeedsVolumeFlush(const Outcome& outcome) {
+  int copies = 0;
+  for (const PreparedCopy* prepared : {&outcome.version, &outcome.copy})
+    if (prepared->copy != nullptr && prepared->copy->FlushedWithVolume()) ++copies;
+  return copies;
+}
+
+void FilePass::FlushBatchFrom(size_t index, std::string* known_directory) {
+  size_t end = index, copies = 0;
+  for (; end < list_.size() && copies < batch_copies_; ++end) {
+    EnsureReady(end, known_directory);
+    copies += static_cast<size_t>(NeedsVolumeFlush(outcomes_[end]));
+  }
+  std::vector<uint64_t> flushed;
+  for (size_t at = index; at < end; ++at) {
+    for (const PreparedCopy* prepared : {&outcomes_[at].version, &outcomes_[at].copy}) {
+      if (prepared->copy == nullptr || !prepared->copy->FlushedWithVolume()) continue;
+      const uint64_t volume = prepared->copy->Volume();
+      if (std::find(flushed.begin(), flushed.end(), volume) != flushed.end()) continue;
+      flushed.push_back(volume);
+      FlushVolume(at, end, volume,
+                  ParentPath(prepared == &outcomes_[at].copy ? TargetPath(at) : VersionPath(at)));
+    }
+  }
+  flushed_end_ = end;
+}
+
+void FilePass::FlushVolume(size_t begin, size_t end, uint64_t volume, const std::string& dir) {
+  if (fs_.SyncVolume(dir)) return;
+  // No whole-volume flush after all (or it failed): flush each copy, and fail those that fail.
+  for (size_t at = begin; at < end; ++at) {
+    for (PreparedCopy* prepared : {&outcomes_[at].version, &outcomes_[at].copy}) {
+      if (prepared->copy == nullptr || prepared->copy->Volume() != volume) continue;
+      if (prepared->copy->Flush()) continue;
+      prepared->attempt = {CopyAttempt::Result::kCopyFailed, fs_.LastErrorCode()};
+      prepared->copy.reset();
+      pending_.fetch_sub(1);
+    }
+  }
+}
+
+void FilePass::Release(Outcome& outcome) {
+  const size_t held = (outcome.copy.copy ? 1 : 0) + (outcome.version.copy ? 1 : 0);
+  outcome.copy.copy.reset();  // an unpublished copy leaves nothing behind
+  outcome.version.copy.reset();
+  pending_.fetch_sub(held);
+}
+
+void FilePass::MakeRoom() {
+  if (waiting_for_room_.load() == 0) return;
+  std::lock_guard<std::mutex> lock(progress_mutex_);
+  room_.notify_all();
 }
 
 void FilePass::Report(size_t index) {
   const Outcome& outcome = outcomes_[index];
   const std::string& path = list_[index].path;
   BackupCounters& counters = job_.counters;
-  if (outcome.decision == Decision::kSkip) {
-    ++counters.skipped;
-    job_.LogFileOperation("SKIPPED", path, "");
+  switch (outcome.decision) {
+    case Decision::kSkip:
+      ++counters.skipped;
+      job_.LogFileOperation("SKIPPED", path, "");
+      return;
+    case Decision::kCollision:
+      job_.LogMessage("Name collides on the target: " + list_[CollisionAt(index)->first].path +
+                      " and " + path);
+      break;
+    case Decision::kNotAFile:
+      job_.ReportCopy(outcome.copy.attempt, path, TargetPath(index), false);
+      break;
+    case Decision::kNew:
+    case Decision::kUpdate:
+      return ReportCopy(index, TargetPath(index));
+  }
+  job_.LogFileOperation("FAILED", path, "");
+  ++counters.failed;
+}
+
+void FilePass::ReportCopy(size_t index, const std::string& target_path) {
+  ReportVersionFolderOnce();
+  Outcome& outcome = outcomes_[index];
+  const std::string& path = list_[index].path;
+  const bool saved = outcome.saveVersion && PublishVersion(index, target_path);
+  PreparedCopy& prepared = outcome.copy;
+  if (prepared.copy != nullptr && !prepared.copy->Publish()) {
+    prepared.attempt = {CopyAttempt::Result::kCopyFailed, fs_.LastErrorCode()};
+    prepared.copy.reset();
+    pending_.fetch_sub(1);
+  }
+  if (!job_.ReportCopy(prepared.attempt, path, target_path, false)) {
+    job_.LogFileOperation("FAILED", path, "");
+    ++job_.counters.failed;
     return;
   }
-  const std::string target_path = TargetPath(index);
-  if (!outcome.attempted) {
-    if (outcome.decision == Decision::kNew)
-      job_.CopyNewFile(path, target_path);
-    else
-      job_.UpdateFile(path, target_path, RelativePart(index));
-  } else if (job_.ReportCopy(outcome.attempt, path, target_path, false)) {
-    const bool is_new = outcome.decision == Decision::kNew;
-    job_.LogFileOperation(is_new ? "COPIED" : "UPDATED", path, "");
-    ++(is_new ? counters.copied : counters.updated);
-  } else {
-    job_.LogFileOperation("FAILED", path, "");
-    ++counters.failed;
+  durable_names_.Published(target_path, prepared.copy->Volume(),
+                           prepared.copy->FlushedWithVolume());
+  const bool is_new = outcome.decision == Decision::kNew;
+  job_.LogFileOperation(is_new ? "COPIED" : "UPDATED", path, "");
+  ++(is_new ? job_.counters.copied : job_.counters.updated);
+  if (const uint32_t code = prepared.copy->AttributesNotKept())
+    job_.LogMessage("Extended attributes not kept: " + target_path +
+                    " Error: " + std::to_string(code));
+  if (saved) job_.LogMessage("Old version saved to time directory: " + RelativePart(index));
+}
+
+bool FilePass::PublishVersion(size_t index, const std::string& target_path) {
+  PreparedCopy& prepared = outcomes_[index].version;
+  if (prepared.copy == nullptr || !prepared.copy->Publish()) {
+    job_.LogFileOperation("TIME VERSION FAILED", target_path, "");
+    ++job_.timeVersionFailures;
+    return false;
   }
+  durable_names_.Published(VersionPath(index), prepared.copy->Volume(),
+                           prepared.copy->FlushedWithVolume());
+  std::string name = RelativePart(index);
+  if (!name.empty() && name.front() == kPathSeparator) name.erase(0, 1);
+  job_.LogFileOperation("TIME VERSION", target_path, "");
+  ++job_.counters.timeVersioned;
+  job_.LogMessage("Time version created: " + name);
+  return true;
+}
+
+void FilePass::ReportVersionFolderOnce() {
+  if (!versioning_ || version_folder_reported_ || !version_folder_.Attempted()) return;
+  version_folder_reported_ = true;
+  job_.versionDir = version_folder_.Path();
+  if (version_folder_.Ensure()) {
+    durable_names_.MadeDirectory(job_.versionDir);
+    job_.LogMessage("Time version directory created: " + job_.versionDir);
+    return;
+  }
+  job_.LogMessage("Failed to create time version directory: " + job_.versionDir +
+                  " Error: " + std::to_string(version_folder_.ErrorCode()));
+  job_.timeVersioningOn = false;
+  ++job_.timeVersionFailures;
+}
+
+void FilePass::MakeNamesDurable() {
+  durable_names_.Sync(fs_, [this](const std::string& path, uint32_t code) {
+    job_.LogMessage("Failed to flush to disk: " + path + " Error: " + std::to_string(code));
+    ++job_.flushFailures;
+  });
 }
 
 }  // namespace qs

@@ -6,13 +6,21 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "engine/backup_job.h"
+#include "engine/durable_names.h"
+#include "engine/name_collisions.h"
+#include "engine/target_volume.h"
+#include "engine/version_folder.h"
 
 namespace qs {
 
-/// Probes (and, without time versioning, copies) files on several threads, while the run's
-/// own thread writes every log line and counter in list order, exactly as one thread would.
+/// File threads decide each file and copy it (and, for an update with time versioning, the
+/// old copy) into temporary files ahead of the log. The run's own thread flushes those copies
+/// in batches, then puts them in place and writes every log line and counter in list order,
+/// exactly as one thread would. So no name in the target ever points at data that is not on
+/// the disk, and the run's closing lines come only once all of it is durable.
 class FilePass {
  public:
   FilePass(BackupJob& job, const FileList& list);
@@ -23,38 +31,70 @@ class FilePass {
   void Run();
 
  private:
-  enum class Decision : uint8_t { kSkip, kNew, kUpdate };
+  enum class Decision : uint8_t { kSkip, kNew, kUpdate, kNotAFile, kCollision };
   struct Outcome {
     std::atomic<uint8_t> ready{0};
     Decision decision = Decision::kSkip;
-    bool attempted = false;  ///< the copy was made ahead; `attempt` holds its result
-    CopyAttempt attempt;
+    bool saveVersion = false;  ///< an old version was to be kept: `version` says how it went
+    PreparedCopy version;      ///< the old target copy, into the version folder
+    PreparedCopy copy;
   };
 
   /// How many threads handle files, the run's own included.
   int ThreadCount() const;
   void Work();
-  /// Decides the next chunk of files; false when none is left.
-  bool TakeChunk(std::string* known_directory);
+  /// Decides the next chunk of files; false when none is left. A worker (not the run's
+  /// thread) first waits while too many copies are pending far ahead of the log.
+  bool TakeChunk(std::string* known_directory, bool is_worker);
   bool IsReady(size_t index) const;
-  void WaitUntilReady(size_t index);
+  /// Returns once the outcome is ready, deciding chunks meanwhile while any are left.
+  void EnsureReady(size_t index, std::string* known_directory);
   void Decide(size_t index, std::string* known_directory);
+  Decision DecideOn(size_t index, const std::string& target_path);
+  void PrepareCopies(Outcome& outcome, size_t index, const std::string& target_path,
+                     std::string* known_directory);
+  /// Flushes a copy at once when its volume cannot be flushed as a whole.
+  void FlushAlone(PreparedCopy& prepared);
+  static int NeedsVolumeFlush(const Outcome& outcome);
+  void FlushBatchFrom(size_t index, std::string* known_directory);
+  void FlushVolume(size_t begin, size_t end, uint64_t volume, const std::string& dir);
   void Report(size_t index);
+  void ReportCopy(size_t index, const std::string& target_path);
+  bool PublishVersion(size_t index, const std::string& target_path);
+  void ReportVersionFolderOnce();
+  void Release(Outcome& outcome);
+  /// Wakes workers waiting for room, if any.
+  void MakeRoom();
+  void MakeNamesDurable();
+  const NameCollision* CollisionAt(size_t index) const;
   size_t RelativeStart(size_t index) const;
   std::string RelativePart(size_t index) const;
-  /// The file's path below the target root.
+  /// The file's path below the target root, and below the version folder.
   std::string TargetPath(size_t index) const;
+  std::string VersionPath(size_t index);
 
   BackupJob& job_;
   const FileList& list_;
   FileSystem& fs_;
-  const bool copy_ahead_;  ///< false with time versioning: copies wait for their turn
+  const bool versioning_;  ///< as the run started: a failed version folder turns it off
   std::unique_ptr<Outcome[]> outcomes_;
+  std::vector<NameCollision> collisions_;
+  TargetVolumes volumes_;
+  VersionFolder version_folder_;
+  DurableNames durable_names_;
+  size_t batch_copies_;
+  size_t max_pending_;
   std::atomic<size_t> next_{0};
-  // Signalled after every chunk; std::atomic::wait is avoided, it can miss wake-ups on
-  // some systems' thread libraries.
+  std::atomic<size_t> reported_{0};
+  std::atomic<size_t> pending_{0};  ///< copies made ahead and not yet put in place or dropped
+  size_t flushed_end_ = 0;          ///< outcomes below it are flushed (run's thread only)
+  bool version_folder_reported_ = false;
+  // Signalled after every chunk, and when pending copies are put in place. std::atomic::wait
+  // is avoided: it can miss wake-ups on some systems' thread libraries.
   std::mutex progress_mutex_;
   std::condition_variable progress_;
+  std::condition_variable room_;
+  std::atomic<int> waiting_for_room_{0};
 };
 
 }  // namespace qs

@@ -1,27 +1,37 @@
-// Coarse targets (FAT keeps 2-second steps, exFAT 10 ms) would otherwise look older on every run
-// and be copied, and versioned, again and again.
+// A coarse step is applied only for a volume that really stores coarse times: elsewhere a
+// whole-second time saved again within the step is a change like any other.
 #include "engine/file_times.h"
 
 namespace qs {
 
 namespace {
 
-// FAT 2 s; many file systems and archives 1 s; exFAT 10 ms; some network shares 1 us;
-// NTFS 100 ns.
-constexpr FileTime kCoarseSteps[] = {2000000000, 1000000000, 10000000, 1000, 100};
+constexpr int64_t kNanosPerSecond = 1000000000;
 
-FileTime CutDown(FileTime time, FileTime step) {
-  const FileTime rest = time % step;
-  return rest < 0 ? time - rest - step : time - rest;
+int64_t FloorToMultiple(int64_t value, int64_t step) {
+  const int64_t rest = value % step;
+  return rest < 0 ? value - rest - step : value - rest;
 }
 
 }  // namespace
 
-bool SourceIsNewer(FileTime source, FileTime target) {
-  if (source <= target) return false;
-  for (FileTime step : kCoarseSteps)
-    if (target == CutDown(source, step)) return false;
-  return true;
+FileTime CutDown(FileTime time, TimeStep step) {
+  if (step <= 1) return time;
+  if (step < kNanosPerSecond)
+    return {time.seconds, static_cast<int32_t>(time.nanos - time.nanos % step)};
+  return {FloorToMultiple(time.seconds, step / kNanosPerSecond), 0};
+}
+
+bool MayBeCoarseCopyOf(FileTime target, FileTime source) {
+  if (target >= source || source.seconds - target.seconds > 2) return false;
+  for (TimeStep step = 10; step < kNanosPerSecond; step *= 10)
+    if (CutDown(source, step) == target) return true;
+  return CutDown(source, kNanosPerSecond) == target ||
+         CutDown(source, 2 * kNanosPerSecond) == target;
+}
+
+bool SourceIsNewer(FileTime source, FileTime target, TimeStep step) {
+  return source > target && target != CutDown(source, step);
 }
 
 }  // namespace qs

@@ -1,13 +1,28 @@
 // The one decision of a run: is the source newer than its copy?
 #pragma once
 
+#include <cstdint>
+
 #include "platform/file_system.h"
 
 namespace qs {
 
-/// True when `source` is later than `target`, except where `target` equals `source` cut
-/// down to the step of a coarse file system (2 s, 1 s, 10 ms, 1 us or 100 ns): such a copy is as
-/// new as its source, only stored with less precision.
-bool SourceIsNewer(FileTime source, FileTime target);
+/// How finely a volume keeps last-write times, in nanoseconds: 1 keeps them exactly, NTFS
+/// 100, exFAT 10,000,000, FAT 2,000,000,000.
+using TimeStep = int64_t;
+constexpr TimeStep kExactTimes = 1;
+
+/// `time` cut down to a whole multiple of `step` (towards the past), as a volume with that
+/// step stores it. Steps of a second or more count whole seconds since 1970.
+FileTime CutDown(FileTime time, TimeStep step);
+
+/// True when `target` is `source` cut down to one of the steps volumes keep times in (2 s,
+/// 1 s, 10 ms, 1 us, 100 ns and the other powers of ten): only then does the volume's own
+/// step decide whether the copy is older.
+bool MayBeCoarseCopyOf(FileTime target, FileTime source);
+
+/// True when `source` is later than `target`, unless `target` is exactly `source` as a
+/// volume with steps of `step` stores it: such a copy is as new as its source.
+bool SourceIsNewer(FileTime source, FileTime target, TimeStep step);
 
 }  // namespace qs

@@ -1,6 +1,7 @@
-// The scan: depth-first in the order the system lists entries. Links are followed, but no
-// directory is entered twice, so a link cycle cannot hang the scan; the target root is never
-// entered, so a target inside the source is not copied into itself.
+// The scan: depth-first in the order the system lists entries. Links are followed; only a
+// directory that is one of its own ancestors is refused, so a link cycle ends at once while a
+// directory reached by two paths (a sibling link, a bind mount) is backed up under both. The
+// target root is never entered, so a target inside the source is not copied into itself.
 #include "engine/backup_job.h"
 #include "engine/paths.h"
 
@@ -10,50 +11,70 @@ namespace {
 
 const char kExcludedDirectory[] = "oh_modules";
 
-/// Counts the target root as entered, so the scan never goes into it, unless it is the very
-/// directory scanned (then every file is simply found up to date).
-void ExcludeTargetRoot(FileSystem& fs, const std::string& target_root, const std::string& dir,
-                       EnteredDirectories* entered) {
-  DirectoryId target, scanned;
-  if (target_root.empty() || !fs.IdentifyDirectory(WithoutTrailingSeparator(target_root), &target))
-    return;
-  if (fs.IdentifyDirectory(dir, &scanned) && scanned == target) return;
-  entered->insert(target);
+bool Contains(const std::vector<DirectoryId>& ids, const DirectoryId& id) {
+  for (const DirectoryId& known : ids)
+    if (known == id) return true;
+  return false;
 }
 
 }  // namespace
 
 void BackupJob::ScanSource(const std::string& directory, FileList& list) {
-  EnteredDirectories entered;
-  ExcludeTargetRoot(*services_.fs, targetRoot, directory.empty() ? "." : directory, &entered);
-  ScanDirectory(directory, list, entered);
+  ScanState state;
+  DirectoryId target, scanned;
+  const std::string listed = directory.empty() ? "." : directory;
+  // The target root is left out, unless it is the very directory scanned (then every file is
+  // simply found up to date).
+  if (!targetRoot.empty() &&
+      services_.fs->IdentifyDirectory(WithoutTrailingSeparator(targetRoot), &target) &&
+      !(services_.fs->IdentifyDirectory(listed, &scanned) && scanned == target)) {
+    state.targetRoot = target;
+    state.hasTargetRoot = true;
+  }
+  ScanDirectory(directory, list, state);
 }
 
 void BackupJob::ReportUnlisted(const std::string& directory, const std::string& listed) {
   const uint32_t code = services_.fs->LastErrorCode();
-  // A subdirectory deleted since its parent was listed holds nothing to back up; any other
+  // A subdirectory deleted since its parent was listed holds nothing to back up. Any other
   // directory that cannot be listed hides files, and a missing root is most likely a typo.
   if (directory != sourceRoot && services_.fs->Probe(listed) == PathKind::Missing) return;
   ++unlistedDirectories;
   LogMessage("Cannot list directory: " + directory + " Error: " + std::to_string(code));
 }
 
-void BackupJob::ScanDirectory(const std::string& directory, FileList& list,
-                              EnteredDirectories& entered) {
+void BackupJob::ScanDirectory(const std::string& directory, FileList& list, ScanState& state) {
   DirListing listing;
   const std::string listed = directory.empty() ? "." : directory;
   if (!services_.fs->ListDirectory(listed, &listing)) {
     ReportUnlisted(directory, listed);
     return;
   }
-  if (!entered.insert(listing.id).second) return;
-  for (DirEntry& entry : listing.entries) {
-    if (entry.kind == EntryKind::Directory) {
+  if (Contains(state.ancestors, listing.id)) return;  // a cycle: it is being scanned already
+  if (state.hasTargetRoot && listing.id == state.targetRoot) return;
+  state.ancestors.push_back(listing.id);
+  for (DirEntry& entry : listing.entries) ScanEntry(directory, entry, list, state);
+  state.ancestors.pop_back();
+}
+
+void BackupJob::ScanEntry(const std::string& directory, const DirEntry& entry, FileList& list,
+                          ScanState& state) {
+  switch (entry.kind) {
+    case EntryKind::Directory:
       if (entry.name != kExcludedDirectory)
-        ScanDirectory(directory + entry.name + kPathSeparator, list, entered);
-    } else if (entry.kind == EntryKind::File && !IsCopyTempName(entry.name)) {
+        ScanDirectory(directory + entry.name + kPathSeparator, list, state);
+      return;
+    case EntryKind::File:
       list.push_back({directory + entry.name, entry.lastWrite});
-    }
+      return;
+    case EntryKind::DanglingLink:
+      LogMessage("Dangling link left out: " + directory + entry.name);
+      return;
+    case EntryKind::SystemJunction:
+      LogMessage("System junction left out: " + directory + entry.name);
+      return;
+    case EntryKind::Special:
+      return;
   }
 }
 

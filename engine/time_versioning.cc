@@ -1,25 +1,30 @@
 // Version directories keep each target copy an update is about to overwrite.
-#include <fstream>
-
 #include "engine/backup_job.h"
 #include "log/log_time.h"
 
 namespace qs {
 
-bool BackupJob::CreateVersionDirectory(const std::string& dir) {
+bool BackupJob::MakeVersionFolder(const std::string& dir, uint32_t* error) {
   if (!EnsureDirectory(dir)) {
-    const uint32_t code = services_.fs->LastErrorCode();
+    *error = services_.fs->LastErrorCode();
+    return false;
+  }
+  // The README is a courtesy: a directory without one still counts as made.
+  const std::string eol = kTextLineEnd;
+  services_.fs->WriteWholeFile(dir + kPathSeparator + "README.txt",
+                               "Time Version Backup" + eol +
+                                   "Created: " + CurrentTimeText(*services_.log.clock) + eol +
+                                   "Source: " + sourceRoot + eol);
+  return true;
+}
+
+bool BackupJob::CreateVersionDirectory(const std::string& dir) {
+  uint32_t code = 0;
+  if (!MakeVersionFolder(dir, &code)) {
     LogMessage("Failed to create time version directory: " + dir +
                " Error: " + std::to_string(code));
     return false;
   }
-  // The README is a courtesy: a directory without one still counts as made.
-  std::ofstream readme(dir + kPathSeparator + "README.txt", std::ios::trunc);
-  if (readme) {
-    readme << "Time Version Backup\nCreated: " << CurrentTimeText(*services_.log.clock)
-           << "\nSource: " << sourceRoot << "\n";
-  }
-  readme.close();
   LogMessage("Time version directory created: " + dir);
   return true;
 }

@@ -1,42 +1,46 @@
 // The file-system seam over POSIX calls. Copies go into an unnamed (O_TMPFILE) or hidden
-// temporary file beside the target and appear at the target in one step, complete.
+// temporary file beside the target and appear at the target in one step, complete and, once
+// flushed, on the disk.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <vector>
 
-#include "platform/copy_temp_name.h"
 #include "platform/file_system.h"
+#include "platform/posix_copy_content.h"
+#include "platform/posix_fd.h"
 #include "platform/posix_path.h"
+#include "platform/posix_temp_file.h"
 
 namespace qs {
 
 const char kPathSeparator = '/';
+const char kTextLineEnd[] = "\n";
 
 namespace {
 
-thread_local uint32_t t_last_error = 0;
-
-/// Records errno as this thread's last error and returns false, for one-line failure exits.
-bool Fail() {
-  t_last_error = static_cast<uint32_t>(errno);
-  return false;
-}
-
-bool FailWith(int code) {
-  errno = code;
-  return Fail();
-}
+using posix::Fail;
+using posix::FailWith;
+using posix::ScopedFd;
+using posix::TempFile;
 
 FileTime ToFileTime(const struct timespec& ts) {
-  return static_cast<FileTime>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+  return {static_cast<int64_t>(ts.tv_sec), static_cast<int32_t>(ts.tv_nsec)};
 }
 
 DirectoryId IdOf(const struct stat& st) {
   return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+PathKind KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return PathKind::Directory;
+  if (S_ISREG(mode)) return PathKind::File;
+  return PathKind::Other;
 }
 
 EntryKind EntryKindOf(mode_t mode) {
@@ -45,24 +49,8 @@ EntryKind EntryKindOf(mode_t mode) {
   return EntryKind::Special;
 }
 
-/// Closes a descriptor when it goes out of scope, keeping errno as it was.
-class ScopedFd {
- public:
-  explicit ScopedFd(int fd = -1) : fd_(fd) {}
-  ~ScopedFd() {
-    if (fd_ < 0) return;
-    const int saved = errno;
-    close(fd_);
-    errno = saved;
-  }
-  ScopedFd(const ScopedFd&) = delete;
-  ScopedFd& operator=(const ScopedFd&) = delete;
-  int get() const { return fd_; }
-  void reset(int fd) { fd_ = fd; }
-
- private:
-  int fd_;
-};
+/// Errors that mean "nothing is there", as opposed to "could not look".
+bool IsNotFound(int error) { return error == ENOENT || error == ENOTDIR; }
 
 bool StatAt(const std::string& path, struct stat* st) {
   ResolvedPath at(path);
@@ -70,105 +58,34 @@ bool StatAt(const std::string& path, struct stat* st) {
   return fstatat(at.dir(), at.rest().c_str(), st, 0) == 0 || Fail();
 }
 
-/// Copies `size` bytes (fewer if the file shrank) in the kernel where it can.
-bool CopyData(int in, int out, off_t size) {
-  bool kernel_copy = true;
-  while (size > 0) {
-    ssize_t n;
-    if (kernel_copy) {
-      n = copy_file_range(in, nullptr, out, nullptr, static_cast<size_t>(size), 0);
-      if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
-        kernel_copy = false;
-        continue;
-      }
-    } else {
-      thread_local std::vector<char> buffer(size_t{1} << 17);
-      n = read(in, buffer.data(), buffer.size());
-      for (ssize_t done = 0; n > 0 && done < n;) {
-        const ssize_t w = write(out, buffer.data() + done, static_cast<size_t>(n - done));
-        if (w < 0 && errno != EINTR) return false;
-        if (w > 0) done += w;
-      }
-    }
-    if (n == 0) return true;  // the file shrank while we copied
-    if (n < 0 && errno != EINTR) return false;
-    if (n > 0) size -= n;
-  }
-  return true;
-}
-
-/// A temporary file beside the target: unnamed where the system allows, else hidden.
-class TempFile {
- public:
-  TempFile(const ResolvedPath& target, mode_t mode) : target_(target), mode_(mode) {}
-  ~TempFile() {
-    if (!name_.empty()) unlinkat(target_.dir(), name_.c_str(), 0);
-  }
-  bool Create();
-  int fd() const { return fd_.get(); }
-  /// Makes the finished file appear at the target in one step.
-  bool Publish();
-
- private:
-  bool CreateNamed();
-  bool LinkUnnamed(const std::string& name);
-  std::string NewName() const { return target_.RestParent() + "/" + NewCopyTempName(); }
-
-  const ResolvedPath& target_;
-  const mode_t mode_;
-  ScopedFd fd_;
-  std::string name_;  ///< relative to the target's directory descriptor; empty while unnamed
-};
-
-bool TempFile::Create() {
-  const std::string parent = target_.RestParent();
-  fd_.reset(openat(target_.dir(), parent.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode_));
-  if (fd_.get() >= 0) return true;
-  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
-  return CreateNamed();
-}
-
-bool TempFile::CreateNamed() {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string name = NewName();
-    const int fd =
-        openat(target_.dir(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_);
-    if (fd >= 0) {
-      fd_.reset(fd);
-      name_ = std::move(name);
+/// File systems whose syncfs writes back every dirty file of the volume and commits its
+/// journal. Over FUSE or a network it may promise less, so copies there are flushed one by one.
+bool SyncsWholeVolume(int fd) {
+  struct statfs fs;
+  if (fstatfs(fd, &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0xEF53:      // ext2, ext3, ext4
+    case 0x58465342:  // XFS
+    case 0x9123683E:  // btrfs
+    case 0xF2F52010:  // F2FS
+    case 0x01021994:  // tmpfs (nothing to flush)
       return true;
-    }
-    if (errno != EEXIST) return false;
+    default:
+      return false;
   }
-  return false;
 }
 
-bool TempFile::LinkUnnamed(const std::string& name) {
-  const std::string proc = "/proc/self/fd/" + std::to_string(fd_.get());
-  if (linkat(AT_FDCWD, proc.c_str(), target_.dir(), name.c_str(), AT_SYMLINK_FOLLOW) == 0)
-    return true;
-  if (errno != ENOENT || access("/proc/self/fd", F_OK) == 0) return false;
-  return linkat(fd_.get(), "", target_.dir(), name.c_str(), AT_EMPTY_PATH) == 0;
-}
-
-bool TempFile::Publish() {
-  if (name_.empty()) {
-    // A new file appears whole under its name; if something is there, replace it below.
-    if (LinkUnnamed(target_.rest())) return true;
-    if (errno != EEXIST) return false;
-    for (int attempt = 0; name_.empty() && attempt < 100; ++attempt) {
-      const std::string name = NewName();
-      if (LinkUnnamed(name))
-        name_ = name;
-      else if (errno != EEXIST)
-        return false;
-    }
-    if (name_.empty()) return false;
+/// Unnamed temporary files stay open until they are published: allow as many open files as
+/// the system lets this process have, and keep a quarter of them for everything else.
+size_t RaiseOpenFileLimit() {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 256;
+  const rlim_t wanted = std::min<rlim_t>(limit.rlim_max, 65536);
+  if (limit.rlim_cur < wanted) {
+    limit.rlim_cur = wanted;
+    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) getrlimit(RLIMIT_NOFILE, &limit);
   }
-  if (renameat(target_.dir(), name_.c_str(), target_.dir(), target_.rest().c_str()) != 0)
-    return false;
-  name_.clear();
-  return true;
+  return static_cast<size_t>(std::clamp<rlim_t>(limit.rlim_cur / 4 * 3, 16, 4096));
 }
 
 mode_t ReadUmask() {
@@ -177,12 +94,46 @@ mode_t ReadUmask() {
   return mask;
 }
 
+class PosixPendingCopy : public PendingCopy {
+ public:
+  explicit PosixPendingCopy(const std::string& to) : temp_(to) {}
+
+  /// Copies the open source `in` into the temporary file.
+  bool Fill(int in, const struct stat& st, mode_t umask) {
+    if (!temp_.ok() || !temp_.CheckTargetIsFileOrMissing()) return Fail();
+    if (!temp_.Create(st.st_mode & 0777) || !posix::CopyFileData(in, temp_.fd(), st)) return Fail();
+    posix::CopyOwnerAndMode(temp_.fd(), st, umask);
+    attributes_error_ = posix::CopyExtendedAttributes(in, temp_.fd());
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (futimens(temp_.fd(), times) != 0) return Fail();
+    struct stat written;
+    if (fstat(temp_.fd(), &written) != 0) return Fail();
+    volume_ = static_cast<uint64_t>(written.st_dev);
+    with_volume_ = SyncsWholeVolume(temp_.fd());
+    return true;
+  }
+
+  uint64_t Volume() const override { return volume_; }
+  bool FlushedWithVolume() const override { return with_volume_; }
+  bool Flush() override { return fdatasync(temp_.fd()) == 0 || Fail(); }
+  bool Publish() override { return temp_.Publish() || Fail(); }
+  uint32_t AttributesNotKept() const override { return attributes_error_; }
+
+ private:
+  TempFile temp_;
+  uint64_t volume_ = 0;
+  bool with_volume_ = false;
+  uint32_t attributes_error_ = 0;
+};
+
 class PosixFileSystem : public FileSystem {
  public:
   PathInfo Stat(const std::string& path) override {
     struct stat st;
-    if (!StatAt(path, &st)) return {};
-    return {S_ISDIR(st.st_mode) ? PathKind::Directory : PathKind::Other, ToFileTime(st.st_mtim)};
+    if (!StatAt(path, &st))
+      return {IsNotFound(errno) ? PathKind::Missing : PathKind::Unreadable, {}, 0, 0};
+    return {KindOf(st.st_mode), ToFileTime(st.st_mtim), static_cast<uint64_t>(st.st_size),
+            static_cast<uint64_t>(st.st_dev)};
   }
 
   bool IdentifyDirectory(const std::string& path, DirectoryId* id) override {
@@ -202,15 +153,26 @@ class PosixFileSystem : public FileSystem {
     return errno == EEXIST ? MakeDirResult::AlreadyExists : MakeDirResult::Failed;
   }
 
-  bool CopyReplacing(const std::string& from, const std::string& to) override;
+  std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
+  bool SyncVolume(const std::string& path) override;
+  bool SyncDirectory(const std::string& path) override;
+  bool CreateEmptyFile(const std::string& path) override;
+  bool SetLastWriteTime(const std::string& path, FileTime time) override;
+  bool RemoveFile(const std::string& path) override;
+  bool WriteWholeFile(const std::string& path, const std::string& content) override;
 
-  uint32_t LastErrorCode() override { return t_last_error; }
+  size_t PendingCopyLimit() override { return pending_limit_; }
+  uint32_t LastErrorCode() override { return posix::LastError(); }
 
  private:
   static void ReadEntries(DIR* dir, DirListing* listing);
+  static DirEntry LinkOrUnknownEntry(int dir_fd, const char* name);
   bool OpenSource(const std::string& from, ScopedFd* in, struct stat* st);
+  /// Opens `path` for reading (a directory or a file), or fails.
+  static bool OpenForSync(const std::string& path, ScopedFd* fd);
 
   const mode_t umask_ = ReadUmask();
+  const size_t pending_limit_ = RaiseOpenFileLimit();
 };
 
 bool PosixFileSystem::ListDirectory(const std::string& path, DirListing* listing) {
@@ -232,29 +194,45 @@ bool PosixFileSystem::ListDirectory(const std::string& path, DirListing* listing
   return true;
 }
 
+/// Links are followed. A link that leads nowhere (or into a loop of links) holds no data.
+DirEntry PosixFileSystem::LinkOrUnknownEntry(int dir_fd, const char* name) {
+  DirEntry entry;
+  entry.name = name;
+  struct stat st;
+  if (fstatat(dir_fd, name, &st, 0) == 0) {
+    entry.kind = EntryKindOf(st.st_mode);
+    entry.lastWrite = ToFileTime(st.st_mtim);
+    return entry;
+  }
+  const int error = errno;
+  struct stat link;
+  const bool is_link =
+      fstatat(dir_fd, name, &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode);
+  if (is_link && (error == ENOENT || error == ELOOP || error == ENOTDIR)) {
+    entry.kind = EntryKind::DanglingLink;
+  } else {
+    // Unreadable: listed, so that its copy fails with the reason rather than it going missing.
+    entry.lastWrite = {};
+  }
+  return entry;
+}
+
 void PosixFileSystem::ReadEntries(DIR* dir, DirListing* listing) {
   const int fd = dirfd(dir);
   while (const struct dirent* d = readdir(dir)) {
     const char* name = d->d_name;
     if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+    if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
+      listing->entries.push_back(LinkOrUnknownEntry(fd, name));
+      continue;
+    }
     DirEntry entry;
     entry.name = name;
-    if (d->d_type == DT_DIR) {
+    // A file's time is read later, and only if it is needed.
+    if (d->d_type == DT_DIR)
       entry.kind = EntryKind::Directory;
-    } else if (d->d_type == DT_REG) {
-      entry.kind = EntryKind::File;  // its time is read later, and only if it is needed
-    } else if (d->d_type != DT_LNK && d->d_type != DT_UNKNOWN) {
+    else if (d->d_type != DT_REG)
       entry.kind = EntryKind::Special;
-    } else {
-      struct stat st;
-      // Links are followed; a dangling one stays a file whose time cannot be read.
-      if (fstatat(fd, name, &st, 0) == 0) {
-        entry.kind = EntryKindOf(st.st_mode);
-        entry.lastWrite = ToFileTime(st.st_mtim);
-      } else {
-        entry.lastWrite = 0;
-      }
-    }
     listing->entries.push_back(std::move(entry));
   }
 }
@@ -269,20 +247,70 @@ bool PosixFileSystem::OpenSource(const std::string& from, ScopedFd* in, struct s
   return true;
 }
 
-bool PosixFileSystem::CopyReplacing(const std::string& from, const std::string& to) {
+std::unique_ptr<PendingCopy> PosixFileSystem::PrepareCopy(const std::string& from,
+                                                          const std::string& to) {
   ScopedFd in;
   struct stat st;
-  if (!OpenSource(from, &in, &st)) return false;
-  ResolvedPath target(to);
-  if (!target.ok()) return Fail();
-  const mode_t mode = st.st_mode & 07777;
-  TempFile temp(target, mode);
-  if (!temp.Create() || !CopyData(in.get(), temp.fd(), st.st_size)) return Fail();
-  // The mode given at creation lost the bits the umask holds; put them back.
-  if ((mode & (umask_ | 07000)) != 0) (void)fchmod(temp.fd(), mode);
-  const struct timespec times[2] = {st.st_atim, st.st_mtim};
-  if (futimens(temp.fd(), times) != 0 || !temp.Publish()) return Fail();
-  return true;
+  if (!OpenSource(from, &in, &st)) return nullptr;
+  auto copy = std::make_unique<PosixPendingCopy>(to);
+  if (!copy->Fill(in.get(), st, umask_)) return nullptr;
+  return copy;
+}
+
+bool PosixFileSystem::OpenForSync(const std::string& path, ScopedFd* fd) {
+  ResolvedPath at(path);
+  if (!at.ok()) return Fail();
+  fd->reset(openat(at.dir(), at.rest().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  return fd->get() >= 0 || Fail();
+}
+
+bool PosixFileSystem::SyncVolume(const std::string& path) {
+  ScopedFd fd;
+  if (!OpenForSync(path, &fd)) return false;
+  if (!SyncsWholeVolume(fd.get())) return FailWith(EOPNOTSUPP);
+  return syncfs(fd.get()) == 0 || Fail();
+}
+
+bool PosixFileSystem::SyncDirectory(const std::string& path) {
+  ScopedFd fd;
+  if (!OpenForSync(path, &fd)) return false;
+  // Some file systems cannot flush a directory on its own; their names go with the files.
+  return fsync(fd.get()) == 0 || errno == EINVAL || errno == EROFS || Fail();
+}
+
+bool PosixFileSystem::CreateEmptyFile(const std::string& path) {
+  ResolvedPath at(path);
+  if (!at.ok()) return Fail();
+  ScopedFd fd(openat(at.dir(), at.rest().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  return fd.get() >= 0 || Fail();
+}
+
+bool PosixFileSystem::SetLastWriteTime(const std::string& path, FileTime time) {
+  ResolvedPath at(path);
+  if (!at.ok()) return Fail();
+  struct timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = static_cast<time_t>(time.seconds);
+  times[1].tv_nsec = time.nanos;
+  return utimensat(at.dir(), at.rest().c_str(), times, 0) == 0 || Fail();
+}
+
+bool PosixFileSystem::RemoveFile(const std::string& path) {
+  ResolvedPath at(path);
+  if (!at.ok()) return Fail();
+  return unlinkat(at.dir(), at.rest().c_str(), 0) == 0 || Fail();
+}
+
+bool PosixFileSystem::WriteWholeFile(const std::string& path, const std::string& content) {
+  TempFile temp(path);
+  if (!temp.ok() || !temp.Create(0666)) return Fail();
+  for (size_t done = 0; done < content.size();) {
+    const ssize_t n = write(temp.fd(), content.data() + done, content.size() - done);
+    if (n < 0 && errno != EINTR) return Fail();
+    if (n > 0) done += static_cast<size_t>(n);
+  }
+  return (fdatasync(temp.fd()) == 0 && temp.Publish()) || Fail();
 }
 
 }  // namespace

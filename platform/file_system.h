@@ -1,6 +1,8 @@
 // The file-system seam: everything the engine asks of the disk.
 #pragma once
 
+#include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,18 +13,47 @@ namespace qs {
 /// The native path separator: '/' on POSIX, '\\' on Windows.
 extern const char kPathSeparator;
 
-/// Last-write time in nanoseconds since 1970-01-01 00:00:00 UTC; 0 when unreadable.
-using FileTime = int64_t;
+/// The line end of a text file written for people: "\n" on POSIX, "\r\n" on Windows.
+extern const char kTextLineEnd[];
+
+/// A last-write time: seconds since 1970-01-01 00:00:00 UTC (negative before) and the
+/// nanoseconds within that second (0 to 999,999,999). Holds every time either system can
+/// store (Windows: years 1601 to 30828; POSIX: any 64-bit time_t). The zero time stands for
+/// "could not be read".
+struct FileTime {
+  int64_t seconds = 0;
+  int32_t nanos = 0;
+
+  friend constexpr auto operator<=>(const FileTime&, const FileTime&) = default;
+  constexpr bool IsZero() const { return seconds == 0 && nanos == 0; }
+};
+
+/// A time given as whole seconds and nanoseconds, the nanoseconds brought into range.
+constexpr FileTime MakeFileTime(int64_t seconds, int64_t nanos = 0) {
+  seconds += nanos / 1000000000;
+  nanos %= 1000000000;
+  if (nanos < 0) {
+    nanos += 1000000000;
+    --seconds;
+  }
+  return {seconds, static_cast<int32_t>(nanos)};
+}
 
 /// A listing's time for an entry whose time it did not read (POSIX listings give none).
-constexpr FileTime kUnknownTime = INT64_MIN;
+constexpr FileTime kUnknownTime{INT64_MIN, 0};
 
-enum class PathKind { Missing, Directory, Other };
+/// What stands at a path. Missing means nothing is there (the path or a folder on its way
+/// does not exist); Unreadable means the system could not tell (no permission, a name it
+/// cannot take): LastErrorCode says why.
+enum class PathKind { Missing, Directory, File, Other, Unreadable };
 
 /// What a path is and when it was last written (following links).
 struct PathInfo {
   PathKind kind = PathKind::Missing;
-  FileTime lastWrite = 0;
+  FileTime lastWrite;
+  uint64_t size = 0;
+  /// The volume the item is on; 0 when the system does not say.
+  uint64_t volume = 0;
 };
 
 /// Identity of a directory, so a link cycle can be recognised.
@@ -32,15 +63,18 @@ struct DirectoryId {
   bool operator==(const DirectoryId&) const = default;
 };
 
-enum class EntryKind { File, Directory, Special };
+/// Links are followed: a link to a directory is a Directory, to a file a File.
+/// - Special: pipes, sockets and devices, which hold no data that can be copied as a file.
+/// - DanglingLink: a link whose target does not exist (or a loop of links): no data.
+/// - SystemJunction: a link the system keeps for old programs (Windows' "My Music" in
+///   Documents and the like) whose listing is denied by design; it holds nothing of its own.
+enum class EntryKind { File, Directory, Special, DanglingLink, SystemJunction };
 
-/// One entry of a directory listing. Links are followed: a link to a directory is a
-/// Directory, a dangling link is a File. Special entries (pipes, sockets, devices) hold no
-/// data that can be copied as a file.
+/// One entry of a directory listing.
 struct DirEntry {
   std::string name;
   EntryKind kind = EntryKind::File;
-  /// The file's last-write time, 0 when it could not be read, or kUnknownTime when the
+  /// The file's last-write time, zero when it could not be read, or kUnknownTime when the
   /// listing does not give it (then Stat gives it).
   FileTime lastWrite = kUnknownTime;
 };
@@ -52,7 +86,27 @@ struct DirListing {
 
 enum class MakeDirResult { Created, AlreadyExists, Failed };
 
-/// Abstract so that tests can wrap it and inject failures.
+/// A copy written into a temporary file beside its target, not yet visible there. Dropping
+/// it unpublished removes the temporary file and leaves the target as it was.
+class PendingCopy {
+ public:
+  virtual ~PendingCopy() = default;
+  /// The volume the copy is written to; 0 when the system does not say.
+  virtual uint64_t Volume() const = 0;
+  /// True when FileSystem::SyncVolume puts this copy on the disk together with everything
+  /// else on its volume; false when only Flush does.
+  virtual bool FlushedWithVolume() const = 0;
+  /// Puts the copy's data on the disk.
+  virtual bool Flush() = 0;
+  /// Makes the copy appear at its target in one step, replacing what is there.
+  virtual bool Publish() = 0;
+  /// The error code of what the target could not keep of the source's extended attributes
+  /// or access lists (the copy is complete without them); 0 when everything was kept.
+  virtual uint32_t AttributesNotKept() const = 0;
+};
+
+/// Abstract so that tests can wrap it and inject failures. Every failing call leaves the
+/// system's error code for LastErrorCode, on the calling thread.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -63,18 +117,42 @@ class FileSystem {
   /// False when the directory cannot be listed; the listing then holds nothing.
   virtual bool ListDirectory(const std::string& path, DirListing* listing) = 0;
   virtual MakeDirResult MakeDirectory(const std::string& path) = 0;
-  /// Copies a whole file so that `to` never holds a partial copy: the data goes into a
-  /// temporary file beside `to`, which then replaces `to` in one step. The copy keeps the
-  /// source's last-write time (and mode where the system has one).
-  virtual bool CopyReplacing(const std::string& from, const std::string& to) = 0;
+
+  /// Copies a whole file into a temporary file beside `to`, with the source's last-write
+  /// time, attributes (mode, owner and group where permitted, else without setuid and
+  /// setgid), extended attributes and access lists, and its holes. Null when it failed.
+  /// Refuses, with the error code of "is a directory" or "exists", when `to` is anything but
+  /// a file (a directory, a pipe), and leaves that untouched.
+  virtual std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from,
+                                                   const std::string& to) = 0;
+  /// Flushes everything written to the volume that holds `path`, names included, in one call
+  /// (syncfs). False when the volume has no such flush (then flush each copy and sync each
+  /// directory), or when it failed.
+  virtual bool SyncVolume(const std::string& path) = 0;
+  /// Makes the names in the directory durable.
+  virtual bool SyncDirectory(const std::string& path) = 0;
+
+  /// Makes a new empty file; fails when anything already has that name.
+  virtual bool CreateEmptyFile(const std::string& path) = 0;
+  virtual bool SetLastWriteTime(const std::string& path, FileTime time) = 0;
+  /// Removes a file (not a directory).
+  virtual bool RemoveFile(const std::string& path) = 0;
+  /// Writes `content` as the whole file at `path`, replacing it in one step, flushed.
+  virtual bool WriteWholeFile(const std::string& path, const std::string& content) = 0;
+
+  /// How many prepared copies may wait to be published at once: each may hold a file open.
+  virtual size_t PendingCopyLimit() = 0;
+
   /// The system's error code of this thread's last failing call above, in decimal form.
   virtual uint32_t LastErrorCode() = 0;
 
   PathKind Probe(const std::string& path) { return Stat(path).kind; }
   FileTime LastWriteTime(const std::string& path) { return Stat(path).lastWrite; }
+  /// Prepare, flush and publish: a whole copy that is on the disk when this returns true.
+  bool CopyReplacing(const std::string& from, const std::string& to);
 };
 
-/// True for the names of the temporary files that CopyReplacing makes; scans leave them out.
+/// True for the names of the temporary files that PrepareCopy makes.
 bool IsCopyTempName(const std::string& name);
 
 std::unique_ptr<FileSystem> MakeRealFileSystem();

@@ -10,8 +10,8 @@ bool SetLastWriteTime(const std::string& path, FileTime time) {
   struct timespec times[2];
   times[0].tv_sec = 0;
   times[0].tv_nsec = UTIME_OMIT;
-  times[1].tv_sec = static_cast<time_t>(time / 1000000000);
-  times[1].tv_nsec = static_cast<long>(time % 1000000000);
+  times[1].tv_sec = static_cast<time_t>(time.seconds);
+  times[1].tv_nsec = time.nanos;
   return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 

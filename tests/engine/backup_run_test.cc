@@ -250,7 +250,7 @@ TEST_F(BackupRunTest, AReusedJobStartsEachRunFromZeroWithItsOwnVersionDirectory)
   auto job = Job(true);
   job->RunBackup();
   const std::string first = job->versionDir;
-  clock_.Advance(Seconds(61));
+  clock_.Advance(61 * test::kSecondNanos);
   test::WriteFile(Src("a"), "2", Seconds(3000));
   job->RunBackup();
   EXPECT_EQ(1, job->counters.updated);
@@ -278,14 +278,15 @@ TEST_F(BackupRunTest, NothingInTheTargetIsEverDeleted) {
 }
 
 TEST_F(BackupRunTest, CoarseTargetTimesDoNotCauseEndlessCopies) {
-  fs_.timeStep = Seconds(2);
-  test::WriteFile(Src("a"), "1", Seconds(1001) + 500000000);
-  test::WriteFile(Src("b"), "2", Seconds(1000) + 1);
+  fs_.timeStep = 2 * test::kSecondNanos;
+  fs_.coarseRoot = dir_ / "dst";
+  test::WriteFile(Src("a"), "1", test::At(1001, 500000000));
+  test::WriteFile(Src("b"), "2", test::At(1000, 1));
   auto job = Job(true);
   job->RunBackup();
   ASSERT_EQ(2, job->counters.copied);
   ASSERT_EQ(Seconds(1000), fs_.Stat(Dst("a")).lastWrite);  // stored in 2-second steps
-  clock_.Advance(Seconds(60));
+  clock_.Advance(60 * test::kSecondNanos);
   job->RunBackup();
   EXPECT_EQ(2, job->counters.skipped);
   EXPECT_EQ(0, job->counters.updated);

@@ -31,9 +31,10 @@ class ChangingFileSystem : public test::ForwardingFileSystem {
     RunOnce(afterListing, path);
     return listed;
   }
-  bool CopyReplacing(const std::string& from, const std::string& to) override {
+  std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from,
+                                           const std::string& to) override {
     RunOnce(beforeCopyFrom, from);
-    return real_.CopyReplacing(from, to);
+    return real_.PrepareCopy(from, to);
   }
 
   using Changes = std::map<std::string, std::function<void()>>;

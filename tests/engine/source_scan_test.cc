@@ -106,12 +106,14 @@ TEST_F(SourceScanTest, AnUnlistableSubdirectoryIsReportedAndTheScanGoesOn) {
   EXPECT_EQ(1, unlisted_);
 }
 
-TEST_F(SourceScanTest, HiddenFilesAreListedTemporaryCopiesAreNot) {
+TEST_F(SourceScanTest, EveryNameIsListedEvenOneThatLooksLikeATemporaryCopy) {
+  // Temporary copies only ever stand in a target; in a source such a name is a user's file.
   test::WriteFile(dir_ / "src/.hidden", "");
-  test::WriteFile(dir_ / "src/.qs-tmp-abcdefghij", "left by a killed copy");
+  test::WriteFile(dir_ / "src/.qs-tmp-abcdefghij", "a user's file");
   test::WriteFile(dir_ / "src/.qs-tmp-short", "an ordinary name");
   const std::string root = dir_ / "src/";
-  EXPECT_EQ(Sorted({root + ".hidden", root + ".qs-tmp-short"}), Sorted(Scan(dir_ / "src")));
+  EXPECT_EQ(Sorted({root + ".hidden", root + ".qs-tmp-abcdefghij", root + ".qs-tmp-short"}),
+            Sorted(Scan(dir_ / "src")));
 }
 
 TEST_F(SourceScanTest, TargetInsideTheSourceIsLeftOut) {

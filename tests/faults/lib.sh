@@ -10,6 +10,7 @@ QS_RUN_LIMIT=${QS_RUN_LIMIT:-120}  # seconds any one run may take before it coun
 QS_PASSED=0
 QS_FAILED=0
 QS_MOUNTS=()
+QS_LOOPS=()
 QS_PIDS=()
 QS_RC=0
 
@@ -26,6 +27,7 @@ qs_cleanup() {
   for ((i = ${#QS_MOUNTS[@]} - 1; i >= 0; i--)); do
     umount "${QS_MOUNTS[i]}" 2>/dev/null || umount -l "${QS_MOUNTS[i]}"
   done
+  for i in "${QS_LOOPS[@]}"; do losetup -d "$i" 2>/dev/null; done
   chmod -R u+rwX "$WORK" 2>/dev/null
   rm -rf "$WORK"
 }
@@ -78,6 +80,71 @@ qs_mount_tmpfs() {
   mkdir -p "$1"
   mount -t tmpfs -o "$2" qs-faults "$1"
   QS_MOUNTS+=("$1")
+}
+
+# qs_require_image KIND...: skips the case unless loop images of these kinds can be made and
+# mounted here (root, the kernel driver or the FUSE program, and the mkfs tool).
+qs_require_image() {
+  local kind
+  qs_require_root "loop images"
+  for kind in "$@"; do
+    case $kind in
+      ext4) qs_require_tool mkfs.ext4 e2fsprogs ;;
+      xfs) qs_require_tool mkfs.xfs xfsprogs; qs_require_tool xfs_io xfsprogs ;;
+      btrfs) qs_require_tool mkfs.btrfs btrfs-progs ;;
+      fat32) qs_require_tool mkfs.vfat dosfstools; qs_require_tool fusefat fusefat ;;
+      exfat) qs_require_tool mkfs.exfat exfatprogs; qs_require_tool mount.exfat-fuse exfat-fuse ;;
+      *) echo "qs_require_image: unknown kind $kind" >&2; exit 2 ;;
+    esac
+  done
+  losetup -f >/dev/null 2>&1 || qs_skip "no free loop device"
+}
+
+# qs_mount_image KIND DIR [MIB]: makes a sparse image of a KIND file system (ext4, xfs, btrfs,
+# fat32 or exfat) and mounts it at DIR; cleanup unmounts it and frees its loop device. FAT32
+# and exFAT go through FUSE (fusefat, exfat-fuse): this kernel has no driver for them.
+qs_mount_image() {
+  local kind=$1 dir=$2 mib=${3:-}
+  local image="$WORK/image-$kind-$(basename "$dir").img" loop
+  case $kind in
+    xfs) mib=${mib:-320} ;;  # the smallest XFS that mkfs.xfs makes
+    btrfs) mib=${mib:-256} ;;
+    *) mib=${mib:-128} ;;
+  esac
+  rm -f "$image"
+  truncate -s "${mib}M" "$image"
+  case $kind in
+    ext4) mkfs.ext4 -q -F -I 256 "$image" ;;
+    xfs) mkfs.xfs -q -f "$image" ;;
+    btrfs) mkfs.btrfs -q -f "$image" >/dev/null ;;
+    fat32) mkfs.vfat -F 32 "$image" >/dev/null ;;
+    exfat) mkfs.exfat "$image" >/dev/null ;;
+  esac
+  mkdir -p "$dir"
+  case $kind in
+    fat32)
+      fusefat -o rw+ "$image" "$dir" >/dev/null
+      ;;
+    exfat)
+      loop=$(losetup -f --show "$image")
+      QS_LOOPS+=("$loop")
+      mount.exfat-fuse "$loop" "$dir" >/dev/null
+      ;;
+    *)
+      loop=$(losetup -f --show "$image")
+      QS_LOOPS+=("$loop")
+      mount "$loop" "$dir"
+      ;;
+  esac
+  QS_MOUNTS+=("$dir")
+}
+
+# qs_remount DIR: unmounts and mounts again the image mounted last at DIR (after a shutdown).
+qs_remount() {
+  local dir=$1 source
+  source=$(findmnt -n -o SOURCE --target "$dir")
+  umount "$dir"
+  mount "$source" "$dir"
 }
 
 # qs_run NAME [--as-nobody] ARGS...: runs the runner, bounded in time. The log goes to

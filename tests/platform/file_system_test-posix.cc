@@ -80,13 +80,21 @@ TEST_F(PosixFileSystemTest, ErrorCodesAreErrno) {
   EXPECT_EQ(static_cast<uint32_t>(EEXIST), fs_.LastErrorCode());
 }
 
-TEST_F(PosixFileSystemTest, ADanglingLinkIsAFileWithoutTime) {
+TEST_F(PosixFileSystemTest, DanglingLinksAndLinkLoopsAreToldApart) {
   std::filesystem::create_symlink(dir_ / "nowhere", dir_ / "dangling");
+  std::filesystem::create_symlink(dir_ / "loop", dir_ / "loop");
+  std::filesystem::create_symlink(dir_ / "target", dir_ / "link");
+  test::WriteFile(dir_ / "target", "x", Seconds(5));
   DirListing listing;
   ASSERT_TRUE(fs_.ListDirectory(dir_.path(), &listing));
-  ASSERT_EQ(1u, listing.entries.size());
-  EXPECT_EQ(EntryKind::File, listing.entries[0].kind);
-  EXPECT_EQ(0, listing.entries[0].lastWrite);
+  std::sort(listing.entries.begin(), listing.entries.end(),
+            [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+  ASSERT_EQ(4u, listing.entries.size());
+  EXPECT_EQ(EntryKind::DanglingLink, listing.entries[0].kind);  // dangling
+  EXPECT_EQ(EntryKind::File, listing.entries[1].kind);          // link, followed
+  EXPECT_EQ(Seconds(5), listing.entries[1].lastWrite);
+  EXPECT_EQ(EntryKind::DanglingLink, listing.entries[2].kind);  // loop
+  EXPECT_EQ(EntryKind::File, listing.entries[3].kind);          // target
 }
 
 }  // namespace

@@ -50,18 +50,18 @@ TEST_F(Win32FileSystemTest, PathsWithATrailingBackslashAreDirectories) {
 
 TEST_F(Win32FileSystemTest, ListingTimesAreFindDataTimesSince1970) {
   // Before 1970, on 1970-01-01 and at the 100 ns step: the offset from 1601 is exact.
-  test::WriteFile(dir_ / "d/old", "", -Seconds(86400) + 100);
+  test::WriteFile(dir_ / "d/old", "", test::At(-86400, 100));
   test::WriteFile(dir_ / "d/epoch", "", Seconds(1));
-  test::WriteFile(dir_ / "d/recent", "", Seconds(1738310709) + 1234500);
+  test::WriteFile(dir_ / "d/recent", "", test::At(1738310709, 1234500));
   DirListing listing;
   ASSERT_TRUE(fs_.ListDirectory(dir_ / "d", &listing));
   std::sort(listing.entries.begin(), listing.entries.end(),
             [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
   ASSERT_EQ(3u, listing.entries.size());
   EXPECT_EQ(Seconds(1), listing.entries[0].lastWrite);
-  EXPECT_EQ(-Seconds(86400) + 100, listing.entries[1].lastWrite);
-  EXPECT_EQ(Seconds(1738310709) + 1234500, listing.entries[2].lastWrite);
-  EXPECT_EQ(Seconds(1738310709) + 1234500, fs_.LastWriteTime(dir_ / "d/recent"));
+  EXPECT_EQ(test::At(-86400, 100), listing.entries[1].lastWrite);
+  EXPECT_EQ(test::At(1738310709, 1234500), listing.entries[2].lastWrite);
+  EXPECT_EQ(test::At(1738310709, 1234500), fs_.LastWriteTime(dir_ / "d/recent"));
 }
 
 TEST_F(Win32FileSystemTest, FailedCallsLeaveTheirWin32Codes) {

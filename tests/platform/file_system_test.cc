@@ -21,14 +21,14 @@ class FileSystemTest : public ::testing::Test {
 
 // Times below are multiples of 100 ns, the finest step that Windows stores.
 TEST_F(FileSystemTest, StatTellsKindAndSubSecondTime) {
-  test::WriteFile(dir_ / "f", "x", Seconds(1234) + 567800);
+  test::WriteFile(dir_ / "f", "x", test::At(1234, 567800));
   const PathInfo file = fs_.Stat(dir_ / "f");
-  EXPECT_EQ(PathKind::Other, file.kind);
-  EXPECT_EQ(Seconds(1234) + 567800, file.lastWrite);
+  EXPECT_EQ(PathKind::File, file.kind);
+  EXPECT_EQ(test::At(1234, 567800), file.lastWrite);
   EXPECT_EQ(PathKind::Directory, fs_.Probe(dir_.path()));
   const PathInfo missing = fs_.Stat(dir_ / "missing");
   EXPECT_EQ(PathKind::Missing, missing.kind);
-  EXPECT_EQ(0, missing.lastWrite);
+  EXPECT_TRUE(missing.lastWrite.IsZero());
 }
 
 TEST_F(FileSystemTest, ListingGivesNamesKindsAndTimes) {
@@ -65,12 +65,12 @@ TEST_F(FileSystemTest, MakeDirectoryTellsAlreadyExistsApart) {
 }
 
 TEST_F(FileSystemTest, CopyKeepsContentTimeAndMode) {
-  test::WriteFile(dir_ / "src", "payload", Seconds(4242) + 100);
+  test::WriteFile(dir_ / "src", "payload", test::At(4242, 100));
   std::filesystem::permissions(
       dir_ / "src", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   ASSERT_TRUE(fs_.CopyReplacing(dir_ / "src", dir_ / "dst"));
   EXPECT_EQ("payload", test::ReadFile(dir_ / "dst"));
-  EXPECT_EQ(Seconds(4242) + 100, fs_.LastWriteTime(dir_ / "dst"));
+  EXPECT_EQ(test::At(4242, 100), fs_.LastWriteTime(dir_ / "dst"));
   EXPECT_EQ(std::filesystem::status(dir_ / "src").permissions(),
             std::filesystem::status(dir_ / "dst").permissions());
   EXPECT_EQ((std::vector<std::string>{"dst", "src"}), test::ListTree(dir_.path()));

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -59,7 +60,7 @@ void WriteFile(const std::string& path, const std::string& content, FileTime tim
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
   }
-  if (time != 0) SetLastWriteTime(path, time);
+  if (!time.IsZero()) SetLastWriteTime(path, time);
 }
 
 std::string ReadFile(const std::string& path) {
@@ -177,8 +178,67 @@ bool WaitUntil(const std::function<bool()>& done) {
   return true;
 }
 
-FileTime FaultyFileSystem::Coarse(FileTime time) const {
-  return timeStep == 0 ? time : time - time % timeStep;
+namespace {
+
+/// The real pending copy, with each step recorded in the double's events.
+class RecordingPendingCopy : public PendingCopy {
+ public:
+  RecordingPendingCopy(std::unique_ptr<PendingCopy> real, std::string to, FaultyFileSystem& fs)
+      : real_(std::move(real)), to_(std::move(to)), fs_(fs) {}
+  uint64_t Volume() const override { return real_->Volume(); }
+  bool FlushedWithVolume() const override {
+    return fs_.wholeVolumeFlush && real_->FlushedWithVolume();
+  }
+  bool Flush() override {
+    fs_.Record("flush " + to_);
+    if (fs_.FailsFlushOf(to_)) return false;
+    return Result(real_->Flush());
+  }
+  bool Publish() override {
+    fs_.Record("publish " + to_);
+    return Result(real_->Publish());
+  }
+  uint32_t AttributesNotKept() const override { return real_->AttributesNotKept(); }
+
+ private:
+  bool Result(bool done) {
+    if (!done) t_last_error = RealFileSystem().LastErrorCode();
+    return done;
+  }
+  std::unique_ptr<PendingCopy> real_;
+  const std::string to_;
+  FaultyFileSystem& fs_;
+};
+
+/// The entry of `dir` whose name equals `name` but for ASCII case; empty when none.
+std::string FoldedMatch(const std::string& dir, const std::string& name) {
+  const auto lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  DirListing listing;
+  if (!RealFileSystem().ListDirectory(dir.empty() ? "." : dir, &listing)) return "";
+  for (const DirEntry& entry : listing.entries)
+    if (lower(entry.name) == lower(name)) return entry.name;
+  return "";
+}
+
+}  // namespace
+
+void FaultyFileSystem::Record(const std::string& event) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  events.push_back(event);
+}
+
+bool FaultyFileSystem::FailsFlushOf(const std::string& to) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!failFlushOf || !failFlushOf(to)) return false;
+  t_last_error = code;
+  return true;
+}
+
+bool FaultyFileSystem::IsCoarse(const std::string& path) const {
+  return timeStep != 0 && path.compare(0, coarseRoot.size(), coarseRoot) == 0;
 }
 
 PathInfo FaultyFileSystem::Stat(const std::string& path) {
@@ -187,7 +247,13 @@ PathInfo FaultyFileSystem::Stat(const std::string& path) {
     probes.push_back(path);
   }
   PathInfo info = real_.Stat(path);
-  info.lastWrite = Coarse(info.lastWrite);
+  if (info.kind == PathKind::Missing && foldsCase) {
+    const size_t slash = path.rfind(kPathSeparator);
+    const std::string dir = slash == std::string::npos ? "" : path.substr(0, slash);
+    const std::string match = FoldedMatch(dir, path.substr(slash + 1));
+    if (!match.empty()) info = real_.Stat(dir.empty() ? match : dir + kPathSeparator + match);
+  }
+  if (IsCoarse(path)) info.lastWrite = CutDown(info.lastWrite, timeStep);
   return info;
 }
 
@@ -215,28 +281,56 @@ MakeDirResult FaultyFileSystem::MakeDirectory(const std::string& path) {
   return result;
 }
 
-bool FaultyFileSystem::CopyReplacing(const std::string& from, const std::string& to) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  copies.emplace_back(from, to);
-  if (failCopyTo && failCopyTo(to)) {
-    t_last_error = code;
+std::unique_ptr<PendingCopy> FaultyFileSystem::PrepareCopy(const std::string& from,
+                                                           const std::string& to) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    copies.emplace_back(from, to);
+    events.push_back("prepare " + to);
+    if (failCopyTo && failCopyTo(to)) {
+      t_last_error = code;
+      return nullptr;
+    }
+  }
+  std::unique_ptr<PendingCopy> copy = real_.PrepareCopy(from, to);
+  if (copy == nullptr) {
+    t_last_error = real_.LastErrorCode();
+    return nullptr;
+  }
+  return std::make_unique<RecordingPendingCopy>(std::move(copy), to, *this);
+}
+
+bool FaultyFileSystem::SyncVolume(const std::string& path) {
+  Record("sync-volume " + path);
+  if (!wholeVolumeFlush) {
+    t_last_error = 95;
     return false;
   }
-  const bool copied = real_.CopyReplacing(from, to);
+  if (FailsFlushOf(path)) return false;
+  const bool synced = real_.SyncVolume(path);
   t_last_error = real_.LastErrorCode();
-  if (copied && timeStep != 0) {
-    // Store the copy's time as a coarse file system would.
-    SetLastWriteTime(to, Coarse(real_.Stat(from).lastWrite));
-  }
-  return copied;
+  return synced;
 }
 
-uint32_t FaultyFileSystem::LastErrorCode() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return t_last_error;
+bool FaultyFileSystem::SyncDirectory(const std::string& path) {
+  Record("sync-directory " + path);
+  if (FailsFlushOf(path)) return false;
+  const bool synced = real_.SyncDirectory(path);
+  t_last_error = real_.LastErrorCode();
+  return synced;
 }
 
-bool GatedFileSystem::CopyReplacing(const std::string& from, const std::string& to) {
+bool FaultyFileSystem::CreateEmptyFile(const std::string& path) {
+  Record("create " + path);
+  const bool created = real_.CreateEmptyFile(path);
+  t_last_error = real_.LastErrorCode();
+  return created;
+}
+
+uint32_t FaultyFileSystem::LastErrorCode() { return t_last_error; }
+
+std::unique_ptr<PendingCopy> GatedFileSystem::PrepareCopy(const std::string& from,
+                                                          const std::string& to) {
   {
     std::unique_lock<std::mutex> lock(mutex_);
     ++waiting_;
@@ -244,7 +338,7 @@ bool GatedFileSystem::CopyReplacing(const std::string& from, const std::string& 
     changed_.wait(lock, [this] { return open_; });
     --waiting_;
   }
-  return real_.CopyReplacing(from, to);
+  return real_.PrepareCopy(from, to);
 }
 
 void GatedFileSystem::WaitUntilCopyWaiting() {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/backup_job.h"
+#include "engine/file_times.h"
 #include "log/log_services.h"
 #include "log/memory_log_pane.h"
 #include "platform/clock.h"
@@ -39,8 +40,8 @@ class ScopedTempDir {
 /// Turns '/' into the native separator.
 std::string Native(const std::string& path);
 
-/// Writes a file (making its directories) and, when time != 0, sets its last-write time.
-void WriteFile(const std::string& path, const std::string& content, FileTime time = 0);
+/// Writes a file (making its directories) and, unless time is zero, sets its last-write time.
+void WriteFile(const std::string& path, const std::string& content, FileTime time = {});
 std::string ReadFile(const std::string& path);
 /// Reads through a text stream, which turns the system's line end into "\n".
 std::string ReadTextFile(const std::string& path);
@@ -49,8 +50,13 @@ void MakeDirs(const std::string& path);
 /// Every file below `root`, as paths relative to it with '/' separators, sorted.
 std::vector<std::string> ListTree(const std::string& root);
 
+/// One second of the monotonic clock, in nanoseconds.
+constexpr int64_t kSecondNanos = 1000000000;
+
 /// Seconds since 1970 as a FileTime.
-constexpr FileTime Seconds(int64_t s) { return s * 1000000000; }
+constexpr FileTime Seconds(int64_t s) { return {s, 0}; }
+/// Seconds and nanoseconds since 1970 as a FileTime.
+constexpr FileTime At(int64_t s, int64_t nanos) { return MakeFileTime(s, nanos); }
 
 /// A clock that never moves unless told to; sleeping moves it at once.
 class FakeClock : public Clock {
@@ -108,9 +114,21 @@ class ForwardingFileSystem : public FileSystem {
   MakeDirResult MakeDirectory(const std::string& path) override {
     return real_.MakeDirectory(path);
   }
-  bool CopyReplacing(const std::string& from, const std::string& to) override {
-    return real_.CopyReplacing(from, to);
+  std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from,
+                                           const std::string& to) override {
+    return real_.PrepareCopy(from, to);
   }
+  bool SyncVolume(const std::string& path) override { return real_.SyncVolume(path); }
+  bool SyncDirectory(const std::string& path) override { return real_.SyncDirectory(path); }
+  bool CreateEmptyFile(const std::string& path) override { return real_.CreateEmptyFile(path); }
+  bool SetLastWriteTime(const std::string& path, FileTime time) override {
+    return real_.SetLastWriteTime(path, time);
+  }
+  bool RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
+  bool WriteWholeFile(const std::string& path, const std::string& content) override {
+    return real_.WriteWholeFile(path, content);
+  }
+  size_t PendingCopyLimit() override { return real_.PendingCopyLimit(); }
   uint32_t LastErrorCode() override { return real_.LastErrorCode(); }
 
  protected:
@@ -123,7 +141,10 @@ class FaultyFileSystem : public ForwardingFileSystem {
   PathInfo Stat(const std::string& path) override;
   bool ListDirectory(const std::string& path, DirListing* listing) override;
   MakeDirResult MakeDirectory(const std::string& path) override;
-  bool CopyReplacing(const std::string& from, const std::string& to) override;
+  std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
+  bool SyncVolume(const std::string& path) override;
+  bool SyncDirectory(const std::string& path) override;
+  bool CreateEmptyFile(const std::string& path) override;
   uint32_t LastErrorCode() override;
 
   /// Copies whose target path satisfies the predicate fail with `code`.
@@ -132,23 +153,36 @@ class FaultyFileSystem : public ForwardingFileSystem {
   std::function<bool(const std::string& path)> failListDirectory;
   /// Directory creations whose path satisfies the predicate fail with `code`.
   std::function<bool(const std::string& path)> failMakeDirectory;
+  /// Flushes of copies whose target path satisfies the predicate fail with `code`.
+  std::function<bool(const std::string& to)> failFlushOf;
   uint32_t code = 28;
-  /// When set, every time read or copied is cut down to steps of this many nanoseconds.
-  FileTime timeStep = 0;
+  /// When set, the times of paths below `coarseRoot` (every path when it is empty) read back
+  /// cut down to steps of this many nanoseconds, as a coarse volume keeps them.
+  TimeStep timeStep = 0;
+  std::string coarseRoot;
+  /// False: the volume has no whole-volume flush (as over FUSE), so copies are flushed alone.
+  bool wholeVolumeFlush = true;
+  /// True: new files found under another case of their name (as on FAT and NTFS).
+  bool foldsCase = false;
 
   std::vector<std::string> directoriesMade;
   std::vector<std::string> probes;
   std::vector<std::pair<std::string, std::string>> copies;
+  /// "prepare TO", "flush TO", "publish TO", "sync-volume DIR", "sync-directory DIR", in order.
+  std::vector<std::string> events;
+
+  void Record(const std::string& event);
+  bool FailsFlushOf(const std::string& to);
 
  private:
-  FileTime Coarse(FileTime time) const;
+  bool IsCoarse(const std::string& path) const;
   std::mutex mutex_;
 };
 
 /// The real file system, except that every copy waits at a gate until the test opens it.
 class GatedFileSystem : public ForwardingFileSystem {
  public:
-  bool CopyReplacing(const std::string& from, const std::string& to) override;
+  std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
 
   /// Returns once a copy is waiting at the closed gate.
   void WaitUntilCopyWaiting();

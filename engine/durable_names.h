@@ -1,0 +1,42 @@
+// The names a run has put in place, so that the run can make them durable before it says it
+// is complete: one flush per volume where the system has one, else one per directory.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace qs {
+
+class DurableNames {
+ public:
+  explicit DurableNames(std::string target_root) : target_root_(std::move(target_root)) {}
+
+  /// A file published at `path` on `volume`; `with_volume` as its copy's FlushedWithVolume.
+  void Published(const std::string& path, uint64_t volume, bool with_volume);
+  /// A directory whose own name must last too (a version folder that may stay empty).
+  void MadeDirectory(const std::string& path);
+
+  /// Flushes every volume and directory recorded; calls `failed` with each path that could
+  /// not be flushed and the error code. True when all were flushed.
+  bool Sync(FileSystem& fs, const std::function<void(const std::string&, uint32_t)>& failed);
+
+ private:
+  struct Volume {
+    uint64_t id;
+    bool withVolume;
+    std::string sample;  ///< a directory on it
+  };
+  /// Adds `dir` and its parents up to the target root.
+  void AddDirectories(std::string dir);
+
+  const std::string target_root_;
+  std::vector<Volume> volumes_;
+  std::set<std::string> directories_;  ///< on volumes without a whole-volume flush
+};
+
+}  // namespace qs

@@ -1,0 +1,41 @@
+// What a run learns about the volumes it writes to: how finely each keeps last-write times,
+// and whether the target finds names in another case. Learnt by trying, once per run.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/file_times.h"
+#include "platform/file_system.h"
+
+namespace qs {
+
+/// Sets a known time, odd in its seconds and its nanoseconds, on a temporary file in
+/// `directory`, reads it back and removes the file. The step is the coarsest one that the time
+/// read back is a whole multiple of and lies within. kExactTimes when the probe cannot run
+/// or the volume gives back something else entirely.
+TimeStep ProbeTimeStep(FileSystem& fs, const std::string& directory);
+
+/// Whether the volume of `directory` finds a name in another case. Looks up an entry of the
+/// directory in the other case; when none is fit for that, makes a temporary file with a
+/// lower-case name and looks it up in upper case. False when it cannot tell.
+bool ProbeCaseFolding(FileSystem& fs, const std::string& directory);
+
+/// The time steps of the volumes of one run, each probed the first time a copy on it is
+/// compared. Safe on several threads at once.
+class TargetVolumes {
+ public:
+  explicit TargetVolumes(FileSystem& fs) : fs_(fs) {}
+  /// The step of `volume`, probed in `directory` (a directory on it) when not known yet.
+  TimeStep StepOf(uint64_t volume, const std::string& directory);
+
+ private:
+  FileSystem& fs_;
+  std::mutex mutex_;
+  std::vector<std::pair<uint64_t, TimeStep>> steps_;  ///< few: usually one
+};
+
+}  // namespace qs

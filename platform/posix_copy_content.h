@@ -1,0 +1,25 @@
+// What a copy takes over from its source besides the name: the bytes (holes kept), owner,
+// group, mode and extended attributes.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+
+namespace qs::posix {
+
+/// Copies the data of `in` (described by `st`) into the empty file `out`. Holes stay holes,
+/// and the kernel copies (or shares, on btrfs and XFS) each data extent. A file that shrinks
+/// meanwhile is copied as far as it goes.
+bool CopyFileData(int in, int out, const struct stat& st);
+
+/// Gives `out` the owner and group of `st` where the process may, and its mode bits; where
+/// the owner cannot be kept, setuid is dropped (and setgid, where the group cannot be kept),
+/// as `cp -a` does: a copy must never run as someone it does not belong to.
+void CopyOwnerAndMode(int out, const struct stat& st, mode_t umask);
+
+/// Copies user.*, system.posix_acl_access and (where permitted) security.* attributes.
+/// Returns 0, or the error code of the first attribute the target could not hold.
+uint32_t CopyExtendedAttributes(int in, int out);
+
+}  // namespace qs::posix

@@ -1,0 +1,93 @@
+// A new file is linked into place under its name (it cannot appear half-written); an existing
+// one is replaced by a rename from a hidden name, which the system does in one step.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/copy_temp_name.h"
+#include "platform/posix_temp_file.h"
+
+namespace qs::posix {
+
+TempFile::TempFile(const std::string& target) : target_path_(target), target_(target_path_) {}
+
+TempFile::~TempFile() {
+  if (name_.empty()) return;
+  const int saved = errno;
+  unlinkat(target_.dir(), name_.c_str(), 0);
+  errno = saved;
+}
+
+std::string TempFile::NewName() const { return target_.RestParent() + "/" + NewCopyTempName(); }
+
+bool TempFile::Create(mode_t mode) {
+  const std::string parent = target_.RestParent();
+  fd_.reset(openat(target_.dir(), parent.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+  if (fd_.get() >= 0) return true;
+  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
+  return CreateNamed(mode);
+}
+
+bool TempFile::CreateNamed(mode_t mode) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = NewName();
+    const int fd =
+        openat(target_.dir(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0) {
+      fd_.reset(fd);
+      name_ = std::move(name);
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
+bool TempFile::CheckTargetIsFileOrMissing() const {
+  struct stat st;
+  if (fstatat(target_.dir(), target_.rest().c_str(), &st, 0) != 0)
+    return errno == ENOENT || errno == ENOTDIR || errno == ELOOP;
+  if (S_ISREG(st.st_mode)) return true;
+  errno = S_ISDIR(st.st_mode) ? EISDIR : EEXIST;
+  return false;
+}
+
+bool TempFile::LinkUnnamed(const std::string& name) {
+  const std::string proc = "/proc/self/fd/" + std::to_string(fd_.get());
+  if (linkat(AT_FDCWD, proc.c_str(), target_.dir(), name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+    return true;
+  if (errno != ENOENT || access("/proc/self/fd", F_OK) == 0) return false;
+  return linkat(fd_.get(), "", target_.dir(), name.c_str(), AT_EMPTY_PATH) == 0;
+}
+
+/// Gives an unnamed file a hidden name, so that it can be renamed over the target.
+bool TempFile::LinkAside() {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = NewName();
+    if (LinkUnnamed(name)) {
+      name_ = name;
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
+bool TempFile::Publish() {
+  if (name_.empty()) {
+    // A new file appears whole under its name; if something is there, replace it below.
+    if (LinkUnnamed(target_.rest())) return true;
+    if (errno != EEXIST) return false;
+    if (!LinkAside()) return false;
+  }
+  // Checked again just before: an item that became a directory or a pipe stays untouched.
+  if (!CheckTargetIsFileOrMissing()) return false;
+  if (renameat(target_.dir(), name_.c_str(), target_.dir(), target_.rest().c_str()) != 0)
+    return false;
+  name_.clear();
+  return true;
+}
+
+}  // namespace qs::posix
