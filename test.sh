@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 # xdotool, ImageMagick, openbox and wmctrl its window test (installed here, not inside the
 # test, so that a slow download cannot run into the test's time limit).
 bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libfltk1.3-dev strace python3 \
-  xvfb xauth xdotool imagemagick openbox wmctrl
+  xvfb xauth xdotool imagemagick openbox wmctrl attr acl
 
 preset="${QS_PRESET:-linux}"
 cmake --preset "$preset" ${QS_WERROR:+-DQS_WERROR=ON} >/dev/null

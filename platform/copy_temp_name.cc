@@ -1,21 +1,16 @@
-// Temporary copy names: distinctive enough that a scan can leave them out without
-// touching ordinary files, short enough to fit beside a 255-byte name.
+// Temporary copy names: distinctive enough that a person who finds one left by a killed copy
+// knows what it is, short enough to fit beside a 255-byte name.
 #include "platform/copy_temp_name.h"
 
 #include <random>
-
-#include "platform/file_system.h"  // IsCopyTempName
 
 namespace qs {
 
 namespace {
 
 constexpr char kPrefix[] = ".qs-tmp-";
-constexpr size_t kPrefixLength = sizeof kPrefix - 1;
 constexpr size_t kRandomLength = 10;
 constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-
-bool IsNameChar(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
 
 }  // namespace
 
@@ -25,14 +20,6 @@ std::string NewCopyTempName() {
   for (size_t i = 0; i < kRandomLength; ++i)
     name += kAlphabet[generator() % (sizeof kAlphabet - 1)];
   return name;
-}
-
-bool IsCopyTempName(const std::string& name) {
-  if (name.size() != kPrefixLength + kRandomLength || name.compare(0, kPrefixLength, kPrefix) != 0)
-    return false;
-  for (size_t i = kPrefixLength; i < name.size(); ++i)
-    if (!IsNameChar(name[i])) return false;
-  return true;
 }
 
 }  // namespace qs

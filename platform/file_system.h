@@ -152,9 +152,6 @@ class FileSystem {
   bool CopyReplacing(const std::string& from, const std::string& to);
 };
 
-/// True for the names of the temporary files that PrepareCopy makes.
-bool IsCopyTempName(const std::string& name);
-
 std::unique_ptr<FileSystem> MakeRealFileSystem();
 
 /// The process's one real file system, for code that has no seam passed in.

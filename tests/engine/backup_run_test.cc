@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 
 #include "engine/backup_job.h"
@@ -120,15 +122,26 @@ TEST_F(BackupRunTest, FailedCopyShowsThreeEntriesAndCountsAsFailed) {
   EXPECT_EQ(4u, FileLog().size());
 }
 
-TEST_F(BackupRunTest, ADirectoryWithTheFilesNameFailsWhenTheSourceIsNewer) {
-  test::WriteFile(Src("a"), "x", Seconds(2000));
-  test::MakeDirs(Dst("a"));
-  ASSERT_TRUE(SetLastWriteTime(Dst("a"), Seconds(1000)));
-  auto job = Job(false);
-  job->RunBackup();
-  EXPECT_EQ(1, job->counters.failed);
-  EXPECT_EQ("[FAILED] " + Src("a"), BackupLog()[7]);
-  EXPECT_TRUE(test::ListTree(dir_ / "dst").empty());
+TEST_F(BackupRunTest, ADirectoryWhereTheFilesCopyBelongsFailsWhateverTheTimes) {
+  // Older and newer than the directory (a folder replaced by an older-dated archive of the
+  // same name): either way the file is not in the backup, and the run must say so.
+  for (const FileTime source_time : {Seconds(2000), Seconds(500)}) {
+    backup_pane_.SetText("");
+    test::WriteFile(Src("a"), "x", source_time);
+    test::WriteFile(Dst("a/kept"), "inside", Seconds(100));
+    ASSERT_TRUE(SetLastWriteTime(Dst("a"), Seconds(1000)));
+    auto job = Job(true);
+    job->RunBackup();
+    EXPECT_EQ(1, job->counters.failed);
+    const Lines log = BackupLog();
+    ASSERT_EQ(10u, log.size());
+    const std::string failed = "CopyFile failed: " + Src("a") + " -> " + Dst("a") + " Error: ";
+    EXPECT_EQ(failed, log[5].substr(0, failed.size()));
+    EXPECT_EQ((Lines{"[COPY ERROR] " + Src("a"), "[FAILED] " + Src("a")}),
+              Lines(log.begin() + 6, log.begin() + 8));
+    EXPECT_EQ((Lines{"a/kept"}), test::ListTree(dir_ / "dst"));  // no version folder either
+    EXPECT_EQ("inside", test::ReadFile(Dst("a/kept")));
+  }
 }
 
 TEST_F(BackupRunTest, VersioningSavesTheOldCopyBeforeTheUpdate) {
@@ -296,6 +309,174 @@ TEST_F(BackupRunTest, CoarseTargetTimesDoNotCauseEndlessCopies) {
   test::WriteFile(Src("a"), "changed", Seconds(1003));
   job->RunBackup();
   EXPECT_EQ(1, job->counters.updated);
+}
+
+TEST_F(BackupRunTest, AWholeSecondSavedAgainWithinTwoSecondsIsUpdatedOnAnExactVolume) {
+  // An unpacked archive's whole-second time, edited within two seconds: a change that a
+  // rule tolerant of every coarse step would never see.
+  test::WriteFile(Src("a"), "edited", test::At(1600000001, 500000000));
+  test::WriteFile(Dst("a"), "unpacked", Seconds(1600000000));
+  auto job = Job(false);
+  job->RunBackup();
+  EXPECT_EQ(1, job->counters.updated);
+  EXPECT_EQ("edited", test::ReadFile(Dst("a")));
+  EXPECT_EQ(test::At(1600000001, 500000000), RealFileSystem().LastWriteTime(Dst("a")));
+}
+
+TEST_F(BackupRunTest, AnUnchangedRerunOnAnExactVolumeWritesNothingToTheTarget) {
+  for (int i = 0; i < 100; ++i)
+    test::WriteFile(Src("d/f" + std::to_string(i)), "x", test::At(1000 + i, 123456789));
+  auto job = Job(true);
+  job->RunBackup();
+  ASSERT_EQ(100, job->counters.copied);
+  fs_.events.clear();
+  job->RunBackup();
+  EXPECT_EQ(100, job->counters.skipped);
+  for (const std::string& event : fs_.events) {
+    EXPECT_NE(0u, event.rfind("prepare ", 0)) << event;
+    EXPECT_NE(0u, event.rfind("create ", 0)) << event;  // no probe of the time step
+  }
+}
+
+TEST_F(BackupRunTest, ACoarseVolumeIsComparedInItsOwnStep) {
+  // Whole seconds (exFAT through FUSE keeps these) and 10 ms (exFAT's own step).
+  for (const TimeStep step : {TimeStep{1000000000}, TimeStep{10000000}}) {
+    std::filesystem::remove_all(dir_ / "dst");
+    fs_.timeStep = step;
+    fs_.coarseRoot = dir_ / "dst";
+    test::WriteFile(Src("a"), "1", test::At(1001, 987654321));
+    auto job = Job(true);
+    job->RunBackup();
+    ASSERT_EQ(1, job->counters.copied);
+    clock_.Advance(61 * test::kSecondNanos);
+    job->RunBackup();
+    EXPECT_EQ(1, job->counters.skipped) << step;
+    EXPECT_EQ(0, job->counters.timeVersioned) << step;
+    test::WriteFile(Src("a"), "2", test::At(1003, 0));
+    job->RunBackup();
+    EXPECT_EQ(1, job->counters.updated) << step;
+  }
+}
+
+TEST_F(BackupRunTest, NamesThatCollideOnACaseFoldingTargetFailAllButTheFirst) {
+  test::WriteFile(Src("Notes.txt"), "upper", Seconds(1000));
+  test::WriteFile(Src("notes.txt"), "lower", Seconds(1000));
+  test::WriteFile(Src("other.txt"), "o", Seconds(1000));
+  test::MakeDirs(dir_ / "dst");
+  DirListing listing;
+  ASSERT_TRUE(RealFileSystem().ListDirectory(dir_ / "src", &listing));
+  std::vector<std::string> notes;
+  for (const DirEntry& entry : listing.entries)
+    if (entry.name != "other.txt") notes.push_back(Src(entry.name));
+  fs_.foldsCase = true;
+  auto job = Job(false);
+  job->RunBackup();
+  EXPECT_EQ(2, job->counters.copied);
+  EXPECT_EQ(1, job->counters.failed);
+  const Lines log = BackupLog();
+  const auto collision = std::find(log.begin(), log.end(),
+                                   "Name collides on the target: " + notes[0] + " and " + notes[1]);
+  ASSERT_NE(log.end(), collision);
+  EXPECT_EQ("[FAILED] " + notes[1], collision[1]);
+  EXPECT_EQ(test::ReadFile(notes[0]), test::ReadFile(Dst(notes[0].substr(Src("").size()))));
+
+  fs_.foldsCase = false;  // a target that tells the two apart takes both
+  std::filesystem::remove_all(dir_ / "dst");
+  test::MakeDirs(dir_ / "dst");
+  job->RunBackup();
+  EXPECT_EQ(3, job->counters.copied);
+}
+
+/// The position of the first event equal to `event` at or after `from`; npos when none.
+size_t Find(const Lines& events, const std::string& event, size_t from = 0) {
+  for (size_t at = from; at < events.size(); ++at)
+    if (events[at] == event) return at;
+  return std::string::npos;
+}
+
+/// The position of the first event that begins with `prefix` at or after `from`.
+size_t FindPrefix(const Lines& events, const std::string& prefix, size_t from) {
+  for (size_t at = from; at < events.size(); ++at)
+    if (events[at].rfind(prefix, 0) == 0) return at;
+  return std::string::npos;
+}
+
+TEST_F(BackupRunTest, NoCopyIsPutInPlaceBeforeItsDataIsFlushed) {
+  for (const bool whole_volume : {true, false}) {
+    std::filesystem::remove_all(dir_ / "dst");
+    for (int i = 0; i < 200; ++i)
+      test::WriteFile(Src("d" + std::to_string(i % 5) + "/f" + std::to_string(i)), "x",
+                      Seconds(1000));
+    fs_.events.clear();
+    fs_.wholeVolumeFlush = whole_volume;
+    auto job = Job(false);
+    job->RunBackup();
+    ASSERT_EQ(200, job->counters.copied);
+    const Lines events = fs_.events;
+    size_t last_publish = 0;
+    for (int i = 0; i < 200; ++i) {
+      const std::string to = Dst("d" + std::to_string(i % 5) + "/f" + std::to_string(i));
+      const size_t prepared = Find(events, "prepare " + to);
+      const size_t published = Find(events, "publish " + to);
+      ASSERT_LT(prepared, published) << to;
+      last_publish = std::max(last_publish, published);
+      const size_t flushed = whole_volume ? FindPrefix(events, "sync-volume ", prepared)
+                                          : Find(events, "flush " + to, prepared);
+      EXPECT_LT(flushed, published) << to;
+    }
+    // The names themselves are made durable after the last copy is in place.
+    const std::string closing = whole_volume ? "sync-volume " : "sync-directory ";
+    EXPECT_EQ(closing, events.back().substr(0, closing.size()));
+    EXPECT_LT(last_publish, events.size() - 1);
+    if (!whole_volume) {
+      EXPECT_NE(std::string::npos, Find(events, "sync-directory " + Dst("d3"), last_publish));
+    }
+  }
+}
+
+TEST_F(BackupRunTest, ACopyWhoseFlushFailsFailsAndTheOldCopyStays) {
+  test::WriteFile(Src("a"), "new a", Seconds(2000));
+  test::WriteFile(Src("b"), "new b", Seconds(2000));
+  test::WriteFile(Dst("b"), "old b", Seconds(1000));
+  fs_.wholeVolumeFlush = false;
+  fs_.failFlushOf = [this](const std::string& to) { return to == Dst("b"); };
+  fs_.code = 5;
+  auto job = Job(false);
+  job->RunBackup();
+  EXPECT_EQ(1, job->counters.copied);
+  EXPECT_EQ(1, job->counters.failed);
+  const Lines log = BackupLog();
+  EXPECT_NE(log.end(), std::find(log.begin(), log.end(),
+                                 "CopyFile failed: " + Src("b") + " -> " + Dst("b") + " Error: 5"));
+  EXPECT_EQ("old b", test::ReadFile(Dst("b")));
+  EXPECT_EQ("new a", test::ReadFile(Dst("a")));
+  EXPECT_EQ((Lines{"a", "b"}), test::ListTree(dir_ / "dst"));  // no temporary file left
+}
+
+TEST_F(BackupRunTest, AVolumeFlushThatFailsFallsBackToEachFileAndTheEndIsReported) {
+  test::WriteFile(Src("a"), "a", Seconds(2000));
+  test::MakeDirs(dir_ / "dst");
+  fs_.failFlushOf = [this](const std::string& path) { return path == dir_ / "dst"; };
+  fs_.code = 5;
+  auto job = Job(false);
+  job->RunBackup();
+  EXPECT_EQ(1, job->counters.copied);  // its own flush worked
+  EXPECT_NE(std::string::npos, Find(fs_.events, "flush " + Dst("a")));
+  const Lines log = BackupLog();
+  EXPECT_EQ("Failed to flush to disk: " + dir_ / "dst" + " Error: 5", log.end()[-3]);
+  EXPECT_EQ(1, job->flushFailures);
+}
+
+TEST_F(BackupRunTest, AttributesTheTargetCannotHoldAreReportedButTheCopyCounts) {
+  test::WriteFile(Src("a"), "a", Seconds(2000));
+  fs_.dropAttributesOf = [this](const std::string& to) { return to == Dst("a"); };
+  auto job = Job(false);
+  job->RunBackup();
+  EXPECT_EQ(1, job->counters.copied);
+  EXPECT_EQ(0, job->counters.failed);
+  const Lines log = BackupLog();
+  EXPECT_EQ((Lines{"[COPIED] a", "Extended attributes not kept: " + Dst("a") + " Error: 95"}),
+            Lines(log.begin() + 5, log.begin() + 7));
 }
 
 }  // namespace

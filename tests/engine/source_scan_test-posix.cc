@@ -1,9 +1,11 @@
 // The scan over symbolic links, which only POSIX file systems give every user: links are
-// followed, and no directory is entered twice.
+// followed, a directory reached by two paths is listed under both, and only a directory that
+// is its own ancestor is refused.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 
 #include "engine/backup_job.h"
 #include "tests/support/test_support.h"
@@ -14,7 +16,9 @@ namespace {
 class SourceScanLinkTest : public ::testing::Test {
  protected:
   std::vector<std::string> SortedScan(const std::string& source) {
-    BackupJob job(source, "", nullptr, nullptr, false);
+    console_.str("");
+    BackupJob job(source, "", nullptr, nullptr, false,
+                  test::TestServices(&fs_, &clock_, &console_));
     FileList list;
     job.ScanSource(job.sourceRoot, list);
     std::vector<std::string> paths;
@@ -24,13 +28,51 @@ class SourceScanLinkTest : public ::testing::Test {
   }
 
   test::ScopedTempDir dir_;
+  test::FaultyFileSystem fs_;
+  test::FakeClock clock_;
+  std::ostringstream console_;
 };
 
-TEST_F(SourceScanLinkTest, ALinkCycleIsEnteredOnce) {
+TEST_F(SourceScanLinkTest, LinksBackToTheRootOrAnAncestorEndAtOnce) {
   test::WriteFile(dir_ / "src/a/f", "");
   std::filesystem::create_directory_symlink(dir_ / "src", dir_ / "src/a/back");
   std::filesystem::create_directory_symlink(dir_ / "src/a", dir_ / "src/a/self");
+  std::filesystem::create_directory_symlink("..", dir_ / "src/a/parent");
+  std::filesystem::create_directory_symlink(".", dir_ / "src/dot");
   EXPECT_EQ(std::vector<std::string>{dir_ / "src/a/f"}, SortedScan(dir_ / "src"));
+}
+
+TEST_F(SourceScanLinkTest, ADirectoryReachedByTwoPathsIsListedUnderBoth) {
+  test::WriteFile(dir_ / "src/releases/v2/app", "");
+  std::filesystem::create_directory_symlink("releases/v2", dir_ / "src/current");
+  // Whichever the system lists first, both paths are in the backup.
+  EXPECT_EQ((std::vector<std::string>{dir_ / "src/current/app", dir_ / "src/releases/v2/app"}),
+            SortedScan(dir_ / "src"));
+}
+
+TEST_F(SourceScanLinkTest, AChainOfThirtyLinksIsFollowedToTheEnd) {
+  test::WriteFile(dir_ / "src/real/f", "");
+  std::filesystem::create_directory_symlink("real", dir_ / "src/l30");
+  for (int i = 29; i >= 1; --i)
+    std::filesystem::create_directory_symlink("l" + std::to_string(i + 1),
+                                              dir_ / ("src/l" + std::to_string(i)));
+  const std::vector<std::string> paths = SortedScan(dir_ / "src");
+  EXPECT_EQ(31u, paths.size());
+  EXPECT_NE(paths.end(), std::find(paths.begin(), paths.end(), dir_ / "src/l1/f"));
+}
+
+TEST_F(SourceScanLinkTest, ADanglingLinkIsLeftOutWithOneLineUntilItsTargetExists) {
+  test::WriteFile(dir_ / "src/f", "");
+  std::filesystem::create_symlink(dir_ / "src/later", dir_ / "src/lock");
+  std::filesystem::create_symlink("loop", dir_ / "src/loop");
+  EXPECT_EQ(std::vector<std::string>{dir_ / "src/f"}, SortedScan(dir_ / "src"));
+  const std::string out = console_.str();
+  EXPECT_NE(std::string::npos, out.find("] Dangling link left out: " + dir_ / "src/lock\n"));
+  EXPECT_NE(std::string::npos, out.find("] Dangling link left out: " + dir_ / "src/loop\n"));
+  test::WriteFile(dir_ / "src/later", "");
+  EXPECT_EQ((std::vector<std::string>{dir_ / "src/f", dir_ / "src/later", dir_ / "src/lock"}),
+            SortedScan(dir_ / "src"));
+  EXPECT_EQ(std::string::npos, console_.str().find("left out: " + dir_ / "src/lock"));
 }
 
 TEST_F(SourceScanLinkTest, ALinkToADirectoryOutsideIsFollowed) {

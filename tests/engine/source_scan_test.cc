@@ -106,6 +106,20 @@ TEST_F(SourceScanTest, AnUnlistableSubdirectoryIsReportedAndTheScanGoesOn) {
   EXPECT_EQ(1, unlisted_);
 }
 
+TEST_F(SourceScanTest, ASubdirectoryThatCannotEvenBeProbedIsReported) {
+  // Only a folder that no longer exists may stay silent: one that could not be looked at
+  // (no permission on the way, a name the system cannot take) hides files.
+  test::WriteFile(dir_ / "src/a/f", "");
+  test::WriteFile(dir_ / "src/hidden/g", "");
+  fs_.failListDirectory = [this](const std::string& p) { return p == dir_ / "src/hidden/"; };
+  fs_.failStatOf = [this](const std::string& p) { return p.rfind(dir_ / "src/hidden", 0) == 0; };
+  fs_.code = 13;
+  EXPECT_EQ(std::vector<std::string>{dir_ / "src/a/f"}, Scan(dir_ / "src"));
+  EXPECT_NE(std::string::npos,
+            console_.str().find("] Cannot list directory: " + dir_ / "src/hidden/" + " Error: 13"));
+  EXPECT_EQ(1, unlisted_);
+}
+
 TEST_F(SourceScanTest, EveryNameIsListedEvenOneThatLooksLikeATemporaryCopy) {
   // Temporary copies only ever stand in a target; in a source such a name is a user's file.
   test::WriteFile(dir_ / "src/.hidden", "");

@@ -102,14 +102,5 @@ TEST_F(FileSystemTest, CopyingADirectoryFails) {
   EXPECT_FALSE(test::Exists(dir_ / "copy"));
 }
 
-TEST_F(FileSystemTest, TemporaryNamesAreRecognisedExactly) {
-  EXPECT_TRUE(IsCopyTempName(".qs-tmp-0123456789"));
-  EXPECT_TRUE(IsCopyTempName(".qs-tmp-abcdefghij"));
-  EXPECT_FALSE(IsCopyTempName(".qs-tmp-012345678"));
-  EXPECT_FALSE(IsCopyTempName(".qs-tmp-0123456789a"));
-  EXPECT_FALSE(IsCopyTempName(".qs-tmp-ABCDEFGHIJ"));
-  EXPECT_FALSE(IsCopyTempName("qs-tmp-0123456789x"));
-}
-
 }  // namespace
 }  // namespace qs

@@ -198,7 +198,9 @@ class RecordingPendingCopy : public PendingCopy {
     fs_.Record("publish " + to_);
     return Result(real_->Publish());
   }
-  uint32_t AttributesNotKept() const override { return real_->AttributesNotKept(); }
+  uint32_t AttributesNotKept() const override {
+    return fs_.dropAttributesOf && fs_.dropAttributesOf(to_) ? 95 : real_->AttributesNotKept();
+  }
 
  private:
   bool Result(bool done) {
@@ -245,6 +247,10 @@ PathInfo FaultyFileSystem::Stat(const std::string& path) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     probes.push_back(path);
+    if (failStatOf && failStatOf(path)) {
+      t_last_error = code;
+      return {PathKind::Unreadable, {}, 0, 0};
+    }
   }
   PathInfo info = real_.Stat(path);
   if (info.kind == PathKind::Missing && foldsCase) {

@@ -149,10 +149,14 @@ class FaultyFileSystem : public ForwardingFileSystem {
 
   /// Copies whose target path satisfies the predicate fail with `code`.
   std::function<bool(const std::string& to)> failCopyTo;
+  /// Stats of paths that satisfy the predicate find them unreadable, with `code`.
+  std::function<bool(const std::string& path)> failStatOf;
   /// Listings of directories whose path satisfies the predicate fail with `code`.
   std::function<bool(const std::string& path)> failListDirectory;
   /// Directory creations whose path satisfies the predicate fail with `code`.
   std::function<bool(const std::string& path)> failMakeDirectory;
+  /// Copies whose target path satisfies the predicate report extended attributes not kept.
+  std::function<bool(const std::string& to)> dropAttributesOf;
   /// Flushes of copies whose target path satisfies the predicate fail with `code`.
   std::function<bool(const std::string& to)> failFlushOf;
   uint32_t code = 28;

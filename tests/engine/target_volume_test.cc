@@ -1,0 +1,79 @@
+// The probes a run makes of its target: how finely a volume keeps times, and whether it
+// finds names in another case. The double stands in for coarse and case-folding volumes.
+#include "engine/target_volume.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/support/test_support.h"
+
+namespace qs {
+namespace {
+
+class TargetVolumeTest : public ::testing::Test {
+ protected:
+  int Creations() {
+    return static_cast<int>(std::count_if(fs_.events.begin(), fs_.events.end(), [](const auto& e) {
+      return e.rfind("create ", 0) == 0;
+    }));
+  }
+
+  test::ScopedTempDir dir_;
+  test::FaultyFileSystem fs_;
+};
+
+TEST_F(TargetVolumeTest, TheProbeLearnsEachVolumesStepAndLeavesNothingBehind) {
+  const std::pair<TimeStep, TimeStep> cases[] = {{0, kExactTimes},
+                                                 {100, 100},
+                                                 {1000, 1000},
+                                                 {10000000, 10000000},
+                                                 {1000000000, 1000000000},
+                                                 {2000000000, 2000000000}};
+  for (const auto& [volume_step, learnt] : cases) {
+    fs_.timeStep = volume_step;
+    EXPECT_EQ(learnt, ProbeTimeStep(fs_, dir_.path())) << volume_step;
+  }
+  EXPECT_TRUE(test::ListTree(dir_.path()).empty());
+}
+
+TEST_F(TargetVolumeTest, AVolumeThatCannotTakeTheProbeIsComparedExactly) {
+  EXPECT_EQ(kExactTimes, ProbeTimeStep(fs_, dir_ / "missing"));
+  // A volume that gives back another time altogether (here: the hour) says nothing about
+  // its step.
+  fs_.timeStep = int64_t{3600} * 1000000000;
+  EXPECT_EQ(kExactTimes, ProbeTimeStep(fs_, dir_.path()));
+}
+
+TEST_F(TargetVolumeTest, EachVolumeIsProbedOnceARun) {
+  fs_.timeStep = 2000000000;
+  TargetVolumes volumes(fs_);
+  EXPECT_EQ(2000000000, volumes.StepOf(7, dir_.path()));
+  EXPECT_EQ(2000000000, volumes.StepOf(7, dir_.path()));
+  EXPECT_EQ(1, Creations());
+  fs_.timeStep = 0;
+  EXPECT_EQ(kExactTimes, volumes.StepOf(8, dir_.path()));
+  EXPECT_EQ(2000000000, volumes.StepOf(7, dir_.path()));
+  EXPECT_EQ(2, Creations());
+}
+
+TEST_F(TargetVolumeTest, CaseFoldingIsSeenInAnExistingNameWithoutWriting) {
+  test::WriteFile(dir_ / "Report.txt", "");
+  EXPECT_FALSE(ProbeCaseFolding(fs_, dir_.path()));
+  fs_.foldsCase = true;
+  EXPECT_TRUE(ProbeCaseFolding(fs_, dir_.path()));
+  EXPECT_EQ(0, Creations());
+}
+
+TEST_F(TargetVolumeTest, CaseFoldingOfAnEmptyTargetIsLearntFromATemporaryFile) {
+  test::WriteFile(dir_ / "2024/123", "");  // names without letters say nothing
+  EXPECT_FALSE(ProbeCaseFolding(fs_, dir_.path()));
+  fs_.foldsCase = true;
+  EXPECT_TRUE(ProbeCaseFolding(fs_, dir_.path()));
+  EXPECT_EQ(2, Creations());
+  EXPECT_EQ(std::vector<std::string>{"2024/123"}, test::ListTree(dir_.path()));
+  EXPECT_FALSE(ProbeCaseFolding(fs_, dir_ / "missing"));
+}
+
+}  // namespace
+}  // namespace qs
