@@ -32,7 +32,7 @@ struct JobServices {
   /// 1 does everything on the run's own thread.
   int fileThreads = 0;
   /// Copies flushed together, with one flush per volume where the system has one.
-  int flushBatch = 256;
+  int flushBatch = 1024;
 };
 
 /// The file-system half of a copy, apart from its reporting.

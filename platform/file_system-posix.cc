@@ -60,9 +60,7 @@ bool StatAt(const std::string& path, struct stat* st) {
 
 /// File systems whose syncfs writes back every dirty file of the volume and commits its
 /// journal. Over FUSE or a network it may promise less, so copies there are flushed one by one.
-bool SyncsWholeVolume(int fd) {
-  struct statfs fs;
-  if (fstatfs(fd, &fs) != 0) return false;
+bool SyncsWholeVolume(const struct statfs& fs) {
   switch (static_cast<unsigned long>(fs.f_type)) {
     case 0xEF53:      // ext2, ext3, ext4
     case 0x58465342:  // XFS
@@ -88,28 +86,25 @@ size_t RaiseOpenFileLimit() {
   return static_cast<size_t>(std::clamp<rlim_t>(limit.rlim_cur / 4 * 3, 16, 4096));
 }
 
-mode_t ReadUmask() {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return mask;
-}
-
 class PosixPendingCopy : public PendingCopy {
  public:
   explicit PosixPendingCopy(const std::string& to) : temp_(to) {}
 
   /// Copies the open source `in` into the temporary file.
-  bool Fill(int in, const struct stat& st, mode_t umask) {
+  bool Fill(int in, const struct stat& st, const posix::ProcessIdentity& process) {
     if (!temp_.ok() || !temp_.CheckTargetIsFileOrMissing()) return Fail();
     if (!temp_.Create(st.st_mode & 0777) || !posix::CopyFileData(in, temp_.fd(), st)) return Fail();
-    posix::CopyOwnerAndMode(temp_.fd(), st, umask);
+    posix::CopyOwnerAndMode(temp_.fd(), st, process);
     attributes_error_ = posix::CopyExtendedAttributes(in, temp_.fd());
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (futimens(temp_.fd(), times) != 0) return Fail();
+    // The device number, not the file system's id: two cloned volumes may share an id.
     struct stat written;
-    if (fstat(temp_.fd(), &written) != 0) return Fail();
+    struct statfs volume;
+    if (futimens(temp_.fd(), times) != 0 || fstat(temp_.fd(), &written) != 0 ||
+        fstatfs(temp_.fd(), &volume) != 0)
+      return Fail();
     volume_ = static_cast<uint64_t>(written.st_dev);
-    with_volume_ = SyncsWholeVolume(temp_.fd());
+    with_volume_ = SyncsWholeVolume(volume);
     return true;
   }
 
@@ -171,7 +166,7 @@ class PosixFileSystem : public FileSystem {
   /// Opens `path` for reading (a directory or a file), or fails.
   static bool OpenForSync(const std::string& path, ScopedFd* fd);
 
-  const mode_t umask_ = ReadUmask();
+  const posix::ProcessIdentity process_ = posix::ReadProcessIdentity();
   const size_t pending_limit_ = RaiseOpenFileLimit();
 };
 
@@ -253,7 +248,7 @@ std::unique_ptr<PendingCopy> PosixFileSystem::PrepareCopy(const std::string& fro
   struct stat st;
   if (!OpenSource(from, &in, &st)) return nullptr;
   auto copy = std::make_unique<PosixPendingCopy>(to);
-  if (!copy->Fill(in.get(), st, umask_)) return nullptr;
+  if (!copy->Fill(in.get(), st, process_)) return nullptr;
   return copy;
 }
 
@@ -267,7 +262,9 @@ bool PosixFileSystem::OpenForSync(const std::string& path, ScopedFd* fd) {
 bool PosixFileSystem::SyncVolume(const std::string& path) {
   ScopedFd fd;
   if (!OpenForSync(path, &fd)) return false;
-  if (!SyncsWholeVolume(fd.get())) return FailWith(EOPNOTSUPP);
+  struct statfs volume;
+  if (fstatfs(fd.get(), &volume) != 0) return Fail();
+  if (!SyncsWholeVolume(volume)) return FailWith(EOPNOTSUPP);
   return syncfs(fd.get()) == 0 || Fail();
 }
 

@@ -1,5 +1,6 @@
 // Sparse files are copied extent by extent (SEEK_DATA/SEEK_HOLE), so a 4 GiB image holding
 // 1 MiB of data takes 1 MiB in the backup; other files are copied in one pass.
+#include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -128,9 +129,15 @@ bool CopyFileData(int in, int out, const struct stat& st) {
   return CopyRange(in, out, 0, st.st_size, &short_file);
 }
 
-void CopyOwnerAndMode(int out, const struct stat& st, mode_t umask) {
+ProcessIdentity ReadProcessIdentity() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return {geteuid(), getegid(), mask};
+}
+
+void CopyOwnerAndMode(int out, const struct stat& st, const ProcessIdentity& process) {
   mode_t mode = st.st_mode & 07777;
-  const bool already_ours = geteuid() == st.st_uid && getegid() == st.st_gid;
+  const bool already_ours = process.user == st.st_uid && process.group == st.st_gid;
   if (!already_ours && fchown(out, st.st_uid, st.st_gid) != 0) {
     if (fchown(out, static_cast<uid_t>(-1), st.st_gid) == 0)
       mode &= ~S_ISUID;
@@ -139,7 +146,7 @@ void CopyOwnerAndMode(int out, const struct stat& st, mode_t umask) {
   }
   // The mode given at creation lost the bits the umask holds, and a change of owner may have
   // cleared setuid and setgid: put back what belongs.
-  if (!already_ours || (mode & (umask | 07000)) != 0) (void)fchmod(out, mode);
+  if (!already_ours || (mode & (process.umask | 07000)) != 0) (void)fchmod(out, mode);
 }
 
 uint32_t CopyExtendedAttributes(int in, int out) {

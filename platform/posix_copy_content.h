@@ -13,10 +13,18 @@ namespace qs::posix {
 /// meanwhile is copied as far as it goes.
 bool CopyFileData(int in, int out, const struct stat& st);
 
+/// Who the process is, read once: these never change while it runs.
+struct ProcessIdentity {
+  uid_t user;
+  gid_t group;
+  mode_t umask;
+};
+ProcessIdentity ReadProcessIdentity();
+
 /// Gives `out` the owner and group of `st` where the process may, and its mode bits; where
 /// the owner cannot be kept, setuid is dropped (and setgid, where the group cannot be kept),
 /// as `cp -a` does: a copy must never run as someone it does not belong to.
-void CopyOwnerAndMode(int out, const struct stat& st, mode_t umask);
+void CopyOwnerAndMode(int out, const struct stat& st, const ProcessIdentity& process);
 
 /// Copies user.*, system.posix_acl_access and (where permitted) security.* attributes.
 /// Returns 0, or the error code of the first attribute the target could not hold.
