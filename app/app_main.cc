@@ -8,11 +8,11 @@
 #include <iostream>
 #include <thread>
 
+#include "app/app_context.h"
+#include "app/app_state.h"
 #include "app/commands.h"
 #include "app/control_table.h"
 #include "app/main_window.h"
-#include "app/status_display.h"
-#include "platform/file_system.h"
 
 namespace qs {
 
@@ -20,12 +20,14 @@ namespace {
 
 class AppEvents : public WindowEvents {
  public:
-  void OnCommand(int id) override { qs::OnCommand(id); }
-  void OnClose() override { qs::OnClose(*window); }
+  explicit AppEvents(AppContext& app) : app_(app) {}
+  void OnCommand(int id) override { qs::OnCommand(app_, id); }
+  void OnClose() override { qs::OnClose(app_, *window); }
   MainWindow* window = nullptr;
-};
 
-void StartClockThread() { std::thread(ClockThreadProc).detach(); }
+ private:
+  AppContext& app_;
+};
 
 void WriteText(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -38,14 +40,15 @@ void DumpPanesIfAsked() {
   const char* dir = std::getenv("QS_DUMP_PANES_ON_EXIT");
   if (dir == nullptr || *dir == '\0') return;
   const std::string base = std::string(dir) + kPathSeparator;
-  if (Control* pane = FindControl(KeptAs::kBackupLog))
-    WriteText(base + "backup_log.txt", pane->GetText(1 << 30));
-  if (Control* pane = FindControl(KeptAs::kFileLog))
-    WriteText(base + "file_log.txt", pane->GetText(1 << 30));
+  if (g_hBackupLog != nullptr) WriteText(base + "backup_log.txt", g_hBackupLog->GetText(1 << 30));
+  if (g_hFileLog != nullptr) WriteText(base + "file_log.txt", g_hFileLog->GetText(1 << 30));
 }
 
 int AppMain(WindowFactory make_window) {
-  static AppEvents events;  // as long as the window: to the end of the process
+  // As long as the window: to the end of the process, which threads may outlive AppMain into.
+  static const std::unique_ptr<FileSystem> fs = MakeRealFileSystem();
+  static AppContext app(*fs, RealClock());
+  static AppEvents events(app);
   std::string error;
   std::unique_ptr<MainWindow> window =
       make_window(kWindowCaption, kWindowWidth, kWindowHeight, events, &error);
@@ -54,7 +57,7 @@ int AppMain(WindowFactory make_window) {
     return 1;
   }
   events.window = window.get();
-  OnCreate(*window, StartClockThread);
+  OnCreate(app, *window, [] { std::thread([] { app.status.RunClock(); }).detach(); });
   window->Show();
   const int code = window->RunMessageLoop();
   DumpPanesIfAsked();

@@ -3,37 +3,28 @@
 #include "app/commands.h"
 
 #include "app/app_state.h"
+#include "app/auto_backup_switch.h"
 #include "app/control_table.h"
-#include "engine/backup_job.h"
+#include "engine/paths.h"
+#include "log/backup_log.h"
 #include "log/file_log.h"
-#include "schedule/auto_backup.h"
 #include "schedule/manual_backup.h"
 #include "settings/settings_file.h"
 
 namespace qs {
 
-namespace {
-
-// A job that holds only the backup log pane, for the window's own entries.
-void LogWindowMessage(const std::string& message) {
-  BackupJob job("", "", g_hBackupLog, nullptr, false, AppJobServices());
-  job.LogMessage(message);
-}
-
-}  // namespace
-
-void OnCommand(int id) {
+void OnCommand(AppContext& app, int id) {
   switch (static_cast<ControlId>(id)) {
     case ControlId::kStartBackup:
-      return OnStartBackupNow();
+      return OnStartBackupNow(app);
     case ControlId::kAutoBackup:
-      return OnAutoBackupClicked();
+      return OnAutoBackupClicked(app);
     case ControlId::kClearLog:
-      return OnClearLog();
+      return OnClearLog(app);
     case ControlId::kClearFileLog:
-      return OnClearFileLog();
+      return OnClearFileLog(app);
     case ControlId::kTimeVersioning:
-      return OnTimeVersioningClicked();
+      return OnTimeVersioningClicked(app);
     case ControlId::kNone:
       break;
   }
@@ -46,33 +37,49 @@ AppSettings WithFieldsRead(AppSettings settings) {
   return settings;
 }
 
-void OnStartBackupNow() { StartManualBackup(); }
-
-void OnAutoBackupClicked() {
-  const bool on = g_hAutoBackupCheck->IsChecked();
-  AppSettings settings = WithFieldsRead(g_settings);
-  settings.autoBackupEnabled = on;
-  StoreSettings(settings);
-  SaveSettings(g_settings, g_settingsPath);
-  SetAutoBackup(on);
+BackupOptions RequestFromFields() {
+  return {WithTrailingSeparator(g_hSourceEdit->GetText(kPathFieldMaxCount)),
+          WithTrailingSeparator(g_hTargetEdit->GetText(kPathFieldMaxCount)),
+          g_settings.timeVersioning};
 }
 
-void OnClearLog() {
-  if (g_hBackupLog == nullptr) return LogWindowMessage("=== Log cleared ===");
+void OnStartBackupNow(AppContext& app) {
+  const BackupOptions request = RequestFromFields();
+  TrimBackupLog(PaneOf(g_hBackupLog));
+  TrimFileLog(PaneOf(g_hFileLog));
+  g_hStartButton->Enable(false);
+  const auto finished = [] { g_hStartButton->Enable(true); };
+  // No worker: leave the button usable rather than greyed for good.
+  if (!StartManualBackup(request, app.Seams(), finished)) g_hStartButton->Enable(true);
+}
+
+void OnAutoBackupClicked(AppContext& app) {
+  const bool on = g_hAutoBackupCheck->IsChecked();
+  AppSettings settings = WithFieldsRead(g_settings.Snapshot());
+  settings.autoBackupEnabled = on;
+  g_settings.Store(settings);
+  SaveSettings(g_settings.Snapshot(), app.settingsPath);
+  SetAutoBackup(app, on);
+}
+
+void OnClearLog(AppContext& app) {
+  LogPane* pane = PaneOf(g_hBackupLog);
+  if (pane == nullptr) return LogEntry(app.Seams(), "=== Log cleared ===");
   // One unit, so that an entry of a run under way cannot fall between the two.
-  g_hBackupLog->RunAsUnit([] {
-    g_hBackupLog->SetText("");
-    LogWindowMessage("=== Log cleared ===");
+  pane->RunAsUnit([&] {
+    pane->SetText("");
+    LogEntry(app.Seams(), "=== Log cleared ===");
   });
 }
 
-void OnClearFileLog() { ResetFileLog(g_hFileLog); }
+void OnClearFileLog(AppContext&) { ResetFileLog(PaneOf(g_hFileLog)); }
 
-void OnTimeVersioningClicked() {
+void OnTimeVersioningClicked(AppContext& app) {
   const bool on = g_hTimeVersioningCheck->IsChecked();
-  StoreTimeVersioning(on);
-  SaveSettings(g_settings, g_settingsPath);
-  LogWindowMessage(std::string("=== Time versioning ") + (on ? "ENABLED" : "DISABLED") + " ===");
+  g_settings.timeVersioning = on;
+  SaveSettings(g_settings.Snapshot(), app.settingsPath);
+  LogEntry(app.Seams(),
+           std::string("=== Time versioning ") + (on ? "ENABLED" : "DISABLED") + " ===");
 }
 
 }  // namespace qs

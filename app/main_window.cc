@@ -2,19 +2,14 @@
 // control exists, so they always find the handles set.
 #include "app/main_window.h"
 
-#include <array>
-
 #include "app/app_state.h"
+#include "app/auto_backup_switch.h"
 #include "app/commands.h"
-#include "schedule/auto_backup.h"
 #include "settings/settings_file.h"
 
 namespace qs {
 
 namespace {
-
-// Every control made, by row; they live as long as the process.
-std::array<Control*, kControlCount> g_controls{};
 
 std::string InitialText(const ControlRow& row) {
   switch (row.keptAs) {
@@ -49,14 +44,16 @@ Control** HandleFor(KeptAs kept) {
       return &g_hTimeVersioningCheck;
     case KeptAs::kStartButton:
       return &g_hStartButton;
+    case KeptAs::kBackupLog:
+      return &g_hBackupLog;
+    case KeptAs::kFileLog:
+      return &g_hFileLog;
     default:
       return nullptr;
   }
 }
 
 void Keep(KeptAs kept, Control* control) {
-  if (kept == KeptAs::kBackupLog) g_hBackupLog = control->AsLogPane();
-  if (kept == KeptAs::kFileLog) g_hFileLog = control->AsLogPane();
   if (Control** handle = HandleFor(kept)) *handle = control;
 }
 
@@ -67,33 +64,25 @@ void TickCheckBoxes() {
 
 }  // namespace
 
-void OnCreate(MainWindow& window, const std::function<void()>& start_clock) {
-  StoreSettings(LoadSettings(g_settingsPath));
+void OnCreate(AppContext& app, MainWindow& window, const std::function<void()>& start_clock) {
+  g_settings.Store(LoadSettings(app.settingsPath));
   for (size_t i = 0; i < kControlCount; ++i) {
     if (i == kControlsBeforeTicks) TickCheckBoxes();
     const ControlRow& row = kControls[i];
-    g_controls[i] = window.CreateControl(row.layout, InitialText(row));
-    Keep(row.keptAs, g_controls[i]);
+    Keep(row.keptAs, window.CreateControl(row.layout, InitialText(row)));
   }
   start_clock();
-  if (g_settings.autoBackupEnabled) SetAutoBackup(true);
+  if (g_settings.autoBackupEnabled) SetAutoBackup(app, true);
 }
 
-void OnClose(MainWindow& window) {
-  AppSettings settings = WithFieldsRead(g_settings);
+void OnClose(AppContext& app, MainWindow& window) {
+  AppSettings settings = WithFieldsRead(g_settings.Snapshot());
   settings.autoBackupEnabled = g_hAutoBackupCheck->IsChecked();
   settings.timeVersioning = g_hTimeVersioningCheck->IsChecked();
-  StoreSettings(settings);
-  SaveSettings(g_settings, g_settingsPath);
-  SetAutoBackup(false);
+  g_settings.Store(settings);
+  SaveSettings(g_settings.Snapshot(), app.settingsPath);
+  SetAutoBackup(app, false);
   window.Destroy();
-}
-
-Control* FindControl(KeptAs kept) {
-  for (size_t i = 0; i < kControlCount; ++i) {
-    if (kControls[i].keptAs == kept) return g_controls[i];
-  }
-  return nullptr;
 }
 
 }  // namespace qs

@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "app/app_context.h"
 #include "app/control_table.h"
 #include "platform/window_controls.h"
 
@@ -11,13 +12,10 @@ namespace qs {
 /// Loads the settings, makes the twenty controls and keeps their handles, ticks the check
 /// boxes, then calls `start_clock` and, when automatic backup was saved as on, starts the
 /// scheduler. Window thread.
-void OnCreate(MainWindow& window, const std::function<void()>& start_clock);
+void OnCreate(AppContext& app, MainWindow& window, const std::function<void()>& start_clock);
 
 /// Stores the five settings from the controls and saves them, stops the scheduler and
 /// destroys the window. Window thread.
-void OnClose(MainWindow& window);
-
-/// The control made for the row kept as `kept`; null before creation.
-Control* FindControl(KeptAs kept);
+void OnClose(AppContext& app, MainWindow& window);
 
 }  // namespace qs

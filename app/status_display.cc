@@ -42,30 +42,29 @@ std::string CountdownText(bool auto_backup_running, bool backup_in_progress,
   return FormatRemaining(s);
 }
 
-std::string CountdownText() {
+std::string StatusDisplay::Countdown() {
   return CountdownText(g_autoBackupRunning, g_backupInProgress, g_nextBackupTime,
-                       g_clock.load()->MonotonicNanos());
+                       clock_.MonotonicNanos());
 }
 
-void RefreshStatus() {
+void StatusDisplay::RefreshStatus() {
   if (g_hStatusLabel == nullptr || g_hClockLabel == nullptr || g_hCountdownLabel == nullptr) return;
   g_hStatusLabel->SetText(g_autoBackupRunning ? "Auto Backup: ACTIVE" : "Auto Backup: INACTIVE");
-  g_hClockLabel->SetText(CurrentTimeText(*g_clock.load()));
-  g_hCountdownLabel->SetText(CountdownText());
+  g_hClockLabel->SetText(CurrentTimeText(clock_));
+  g_hCountdownLabel->SetText(Countdown());
 }
 
-void ClockThreadProc() {
+void StatusDisplay::OnRunEvent(const RunEvent& event) {
+  if (event.kind != RunEventKind::kStarted && event.kind != RunEventKind::kEnded) return;
+  g_backupInProgress = event.kind == RunEventKind::kStarted;
+  RefreshStatus();
+}
+
+void StatusDisplay::RunClock() {
   for (;;) {
     RefreshStatus();
-    g_clock.load()->SleepMillis(1000);
+    clock_.SleepMillis(1000);
   }
-}
-
-void AppStatusSink::RefreshStatus() { qs::RefreshStatus(); }
-
-AppStatusSink& TheStatusSink() {
-  static AppStatusSink sink;
-  return sink;
 }
 
 }  // namespace qs

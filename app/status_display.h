@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/run_events.h"
 #include "log/log_services.h"
+#include "platform/clock.h"
 
 namespace qs {
 
@@ -12,20 +14,22 @@ namespace qs {
 std::string CountdownText(bool auto_backup_running, bool backup_in_progress,
                           int64_t next_backup_time, int64_t now);
 
-/// The countdown text from the shared state and g_clock.
-std::string CountdownText();
-
-/// Writes the three status labels; does nothing before they exist.
-void RefreshStatus();
-
-/// Refreshes the status once a second, for the life of the process.
-[[noreturn]] void ClockThreadProc();
-
-/// The status area as the engine's log writers see it.
-class AppStatusSink : public StatusSink {
+/// The three status labels, written from the shared state. As a run's observer it raises and
+/// clears g_backupInProgress; as the logs' status sink it is refreshed after every backup log
+/// entry. Safe on every thread.
+class StatusDisplay : public StatusSink, public RunObserver {
  public:
+  explicit StatusDisplay(Clock& clock) : clock_(clock) {}
+  /// The countdown text from the shared state and the clock.
+  std::string Countdown();
+  /// Writes the three labels; does nothing before they exist.
   void RefreshStatus() override;
+  void OnRunEvent(const RunEvent& event) override;
+  /// Refreshes the status once a second, for the life of the process.
+  [[noreturn]] void RunClock();
+
+ private:
+  Clock& clock_;
 };
-AppStatusSink& TheStatusSink();
 
 }  // namespace qs

@@ -17,16 +17,18 @@ int FileThreadsFromEnvironment() {
 }
 
 int RunOnce(const std::string& source, const std::string& target, bool time_versioning) {
-  qs::JobServices services = qs::DefaultJobServices();
-  services.fileThreads = FileThreadsFromEnvironment();
+  const std::unique_ptr<qs::FileSystem> fs = qs::MakeRealFileSystem();
+  qs::JobServices services;
+  services.fs = fs.get();
+  services.log.clock = &qs::RealClock();
+  services.log.console = &std::cout;
   // Into a file or a pipe the log is written in blocks, as other tools do; a person at a
   // terminal sees every line as it happens.
   services.log.flushEachLine = qs::StandardOutputIsTerminal();
+  services.fileThreads = FileThreadsFromEnvironment();
   qs::BackupJob job(source, target, nullptr, nullptr, time_versioning, services);
   job.RunBackup();
-  const bool any_failed = job.counters.failed > 0 || job.timeVersionFailures > 0 ||
-                          job.unlistedDirectories > 0 || job.flushFailures > 0;
-  return any_failed ? 1 : 0;
+  return job.results.AnyFailed() ? 1 : 0;
 }
 
 }  // namespace

@@ -1,57 +1,38 @@
-// Construction and the two log writers of a job.
+// Construction, the two log writers of a job, and the reports of its events.
 #include "engine/backup_job.h"
 
 #include "engine/paths.h"
-#include "log/backup_log.h"
-#include "log/file_log.h"
 
 namespace qs {
 
-namespace {
-
-bool IsErrorCategory(const std::string& category) {
-  return category == "FAILED" || category == "COPY ERROR" || category == "DIRECTORY ERROR" ||
-         category == "TIME VERSION FAILED";
-}
-
-bool AlsoInBackupLog(const std::string& category) {
-  return category == "COPIED" || category == "UPDATED" || category == "TIME VERSION";
-}
-
-}  // namespace
-
-JobServices DefaultJobServices() {
-  JobServices services;
-  services.fs = &RealFileSystem();
-  services.log = DefaultLogServices();
-  return services;
-}
-
 BackupJob::BackupJob(const std::string& source, const std::string& target, LogPane* backup_log_pane,
                      LogPane* file_log_pane, bool time_versioning, const JobServices& services)
-    : sourceRoot(WithTrailingSeparator(source)),
-      targetRoot(WithTrailingSeparator(target)),
-      backupLogPane(backup_log_pane),
-      fileLogPane(file_log_pane),
-      timeVersioningOn(time_versioning),
-      services_(services) {}
+    : BackupJob(BackupOptions{source, target, time_versioning}, backup_log_pane, file_log_pane,
+                services) {}
 
-void BackupJob::LogMessage(const std::string& message) {
-  WriteBackupLogEntry(backupLogPane, message, services_.log);
+BackupJob::BackupJob(const BackupOptions& request, LogPane* backup_log_pane, LogPane* file_log_pane,
+                     const JobServices& services)
+    : options(request),
+      backup_log_(backup_log_pane, services.log),
+      file_log_(file_log_pane),
+      services_(services) {
+  options.sourceRoot = WithTrailingSeparator(options.sourceRoot);
+  options.targetRoot = WithTrailingSeparator(options.targetRoot);
 }
 
-void BackupJob::LogFileOperation(const std::string& category, const std::string& path,
+void BackupJob::LogMessage(const std::string& message) { backup_log_.Write(message); }
+
+void BackupJob::LogFileOperation(FileOperation category, const std::string& path,
                                  const std::string& detail) {
-  if (category == "SKIPPED") return;
-  if (IsErrorCategory(category)) {
-    std::string text = "[" + category + "] " + path;
-    if (!detail.empty()) text += " (" + detail + ")";
-    LogMessage(text);
-    return;
-  }
-  const std::string line = "[" + category + "] " + RelativePath(sourceRoot, path);
-  if (fileLogPane != nullptr) AppendFileLogLine(fileLogPane, line);
-  if (AlsoInBackupLog(category)) LogMessage(line);
+  file_log_.WriteFileOperation(category, path, options.sourceRoot);
+  backup_log_.WriteFileOperation(category, path, detail, options.sourceRoot);
+}
+
+void BackupJob::Report(const RunEvent& event) {
+  // The observers first: the status area shows a run under way before its first line.
+  for (RunObserver* observer : services_.observers) observer->OnRunEvent(event);
+  file_log_.OnRunEvent(event);
+  backup_log_.OnRunEvent(event);
 }
 
 }  // namespace qs

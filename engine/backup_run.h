@@ -1,12 +1,12 @@
-// The process-wide flag of a backup run under way.
+// One backup run of a job: start, scan, one decision per file, end.
 #pragma once
-
-#include <atomic>
 
 namespace qs {
 
-/// True from the start to the end of every run, manual or scheduled. One flag, not a count:
-/// when two runs overlap, the first to end clears it.
-extern std::atomic<bool> g_backupInProgress;
+class BackupJob;
+
+/// Runs one backup of the job's source into its target, reporting every step through the
+/// job. No outcome stops the pass; the results are in the job when it returns.
+void RunBackup(BackupJob& job);
 
 }  // namespace qs

@@ -36,30 +36,32 @@ std::string NearestExistingFolder(FileSystem& fs, const std::string& target_root
 FilePass::FilePass(BackupJob& job, const FileList& list)
     : job_(job),
       list_(list),
-      fs_(*job.services_.fs),
-      versioning_(job.timeVersioningOn),
+      fs_(job.fs()),
+      versioning_(job.options.timeVersioningOn),
       outcomes_(new Outcome[list.size()]),
       volumes_(fs_),
       version_folder_(
           [&job] {
-            return job.targetRoot + "backup_" + CompactTimestamp(*job.services_.log.clock);
+            return job.options.targetRoot + "backup_" + CompactTimestamp(*job.services().log.clock);
           },
           [&job](const std::string& dir, uint32_t* error) {
-            return job.MakeVersionFolder(dir, error);
+            return MakeVersionFolder(job.fs(), *job.services().log.clock, dir,
+                                     job.options.sourceRoot, error);
           }),
-      durable_names_(job.targetRoot) {
+      durable_names_(job.options.targetRoot) {
   max_pending_ = std::max<size_t>(fs_.PendingCopyLimit(), 8);
   batch_copies_ =
-      std::clamp<size_t>(static_cast<size_t>(job.services_.flushBatch), 1, max_pending_ / 2);
-  if (list_.size() > 1 && ProbeCaseFolding(fs_, NearestExistingFolder(fs_, job.targetRoot)))
-    collisions_ = FindNameCollisions(list_, job.sourceRoot.size());
+      std::clamp<size_t>(static_cast<size_t>(job.services().flushBatch), 1, max_pending_ / 2);
+  const std::string& target_root = job.options.targetRoot;
+  if (list_.size() > 1 && ProbeCaseFolding(fs_, NearestExistingFolder(fs_, target_root)))
+    collisions_ = FindNameCollisions(list_, job.options.sourceRoot.size());
 }
 
 FilePass::~FilePass() = default;
 
 int FilePass::ThreadCount() const {
   if (list_.size() < kMinFilesForThreads) return 1;
-  int threads = job_.services_.fileThreads;
+  int threads = job_.services().fileThreads;
   if (threads == 0) threads = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
   return std::clamp(threads, 1, 64);
 }
@@ -136,7 +138,7 @@ const NameCollision* FilePass::CollisionAt(size_t index) const {
 }
 
 size_t FilePass::RelativeStart(size_t index) const {
-  return std::min(job_.sourceRoot.size(), list_[index].path.size());
+  return std::min(job_.options.sourceRoot.size(), list_[index].path.size());
 }
 
 std::string FilePass::RelativePart(size_t index) const {
@@ -147,8 +149,9 @@ std::string FilePass::TargetPath(size_t index) const {
   // Built in one piece: this runs for every file of every run.
   const std::string& path = list_[index].path;
   std::string target;
-  target.reserve(job_.targetRoot.size() + path.size() - RelativeStart(index));
-  target.append(job_.targetRoot).append(path, RelativeStart(index));
+  const std::string& root = job_.options.targetRoot;
+  target.reserve(root.size() + path.size() - RelativeStart(index));
+  target.append(root).append(path, RelativeStart(index));
   return target;
 }
 
@@ -195,17 +198,17 @@ void FilePass::PrepareCopies(Outcome& outcome, size_t index, const std::string& 
   const std::string& path = list_[index].path;
   if (outcome.decision == Decision::kNotAFile) {
     // Refused by the file system with its own code; the item there stays untouched.
-    outcome.copy = job_.PrepareCopy(path, target_path, nullptr);
+    outcome.copy = PrepareCopy(fs_, path, target_path, nullptr);
     if (outcome.copy.copy == nullptr) return;
     outcome.decision = Decision::kNew;  // it went away meanwhile: a new file after all
   }
   const bool folder = versioning_ && version_folder_.Ensure();
   if (folder && outcome.decision == Decision::kUpdate) {
     outcome.saveVersion = true;
-    outcome.version = job_.PrepareCopy(target_path, VersionPath(index), nullptr);
+    outcome.version = PrepareCopy(fs_, target_path, VersionPath(index), nullptr);
     FlushAlone(outcome.version);
   }
-  outcome.copy = job_.PrepareCopy(path, target_path, known_directory);
+  outcome.copy = PrepareCopy(fs_, path, target_path, known_directory);
   FlushAlone(outcome.copy);
   pending_.fetch_add((outcome.copy.copy ? 1 : 0) + (outcome.version.copy ? 1 : 0));
 }
@@ -274,25 +277,28 @@ void FilePass::MakeRoom() {
 void FilePass::Report(size_t index) {
   const Outcome& outcome = outcomes_[index];
   const std::string& path = list_[index].path;
-  BackupCounters& counters = job_.counters;
   switch (outcome.decision) {
     case Decision::kSkip:
-      ++counters.skipped;
-      job_.LogFileOperation("SKIPPED", path, "");
-      return;
+      ++job_.results.counters.skipped;
+      return job_.Report({.kind = RunEventKind::kSkipped, .job = job_, .path = path});
     case Decision::kCollision:
-      job_.LogMessage("Name collides on the target: " + list_[CollisionAt(index)->first].path +
-                      " and " + path);
-      break;
+      job_.Report({.kind = RunEventKind::kNameCollision,
+                   .job = job_,
+                   .path = path,
+                   .other = list_[CollisionAt(index)->first].path});
+      return ReportFailed(index);
     case Decision::kNotAFile:
-      job_.ReportCopy(outcome.copy.attempt, path, TargetPath(index), false);
-      break;
+      ReportCopyAttempt(job_, outcome.copy.attempt, path, TargetPath(index));
+      return ReportFailed(index);
     case Decision::kNew:
     case Decision::kUpdate:
       return ReportCopy(index, TargetPath(index));
   }
-  job_.LogFileOperation("FAILED", path, "");
-  ++counters.failed;
+}
+
+void FilePass::ReportFailed(size_t index) {
+  ++job_.results.counters.failed;
+  job_.Report({.kind = RunEventKind::kFailed, .job = job_, .path = list_[index].path});
 }
 
 void FilePass::ReportCopy(size_t index, const std::string& target_path) {
@@ -306,58 +312,61 @@ void FilePass::ReportCopy(size_t index, const std::string& target_path) {
     prepared.copy.reset();
     pending_.fetch_sub(1);
   }
-  if (!job_.ReportCopy(prepared.attempt, path, target_path, false)) {
-    job_.LogFileOperation("FAILED", path, "");
-    ++job_.counters.failed;
-    return;
-  }
+  if (!ReportCopyAttempt(job_, prepared.attempt, path, target_path)) return ReportFailed(index);
   durable_names_.Published(target_path, prepared.copy->Volume(),
                            prepared.copy->FlushedWithVolume());
   const bool is_new = outcome.decision == Decision::kNew;
-  job_.LogFileOperation(is_new ? "COPIED" : "UPDATED", path, "");
-  ++(is_new ? job_.counters.copied : job_.counters.updated);
-  if (const uint32_t code = prepared.copy->AttributesNotKept())
-    job_.LogMessage("Extended attributes not kept: " + target_path +
-                    " Error: " + std::to_string(code));
-  if (saved) job_.LogMessage("Old version saved to time directory: " + RelativePart(index));
+  ++(is_new ? job_.results.counters.copied : job_.results.counters.updated);
+  const std::string relative = RelativePart(index);
+  job_.Report({.kind = is_new ? RunEventKind::kCopied : RunEventKind::kUpdated,
+               .job = job_,
+               .path = path,
+               .relative = relative,
+               .versioned = saved});
+  if (const uint32_t code = prepared.copy->AttributesNotKept()) {
+    job_.Report(
+        {.kind = RunEventKind::kAttributesNotKept, .job = job_, .path = target_path, .code = code});
+  }
 }
 
 bool FilePass::PublishVersion(size_t index, const std::string& target_path) {
   PreparedCopy& prepared = outcomes_[index].version;
   if (prepared.copy == nullptr || !prepared.copy->Publish()) {
-    job_.LogFileOperation("TIME VERSION FAILED", target_path, "");
-    ++job_.timeVersionFailures;
+    ++job_.results.timeVersionFailures;
+    job_.Report({.kind = RunEventKind::kVersionNotSaved, .job = job_, .path = target_path});
     return false;
   }
   durable_names_.Published(VersionPath(index), prepared.copy->Volume(),
                            prepared.copy->FlushedWithVolume());
   std::string name = RelativePart(index);
   if (!name.empty() && name.front() == kPathSeparator) name.erase(0, 1);
-  job_.LogFileOperation("TIME VERSION", target_path, "");
-  ++job_.counters.timeVersioned;
-  job_.LogMessage("Time version created: " + name);
+  ++job_.results.counters.timeVersioned;
+  job_.Report(
+      {.kind = RunEventKind::kVersionSaved, .job = job_, .path = target_path, .relative = name});
   return true;
 }
 
 void FilePass::ReportVersionFolderOnce() {
   if (!versioning_ || version_folder_reported_ || !version_folder_.Attempted()) return;
   version_folder_reported_ = true;
-  job_.versionDir = version_folder_.Path();
+  job_.results.versionDir = version_folder_.Path();
+  const std::string& dir = job_.results.versionDir;
   if (version_folder_.Ensure()) {
-    durable_names_.MadeDirectory(job_.versionDir);
-    job_.LogMessage("Time version directory created: " + job_.versionDir);
-    return;
+    durable_names_.MadeDirectory(dir);
+    return job_.Report({.kind = RunEventKind::kVersionFolderMade, .job = job_, .path = dir});
   }
-  job_.LogMessage("Failed to create time version directory: " + job_.versionDir +
-                  " Error: " + std::to_string(version_folder_.ErrorCode()));
-  job_.timeVersioningOn = false;
-  ++job_.timeVersionFailures;
+  ++job_.results.timeVersionFailures;
+  job_.options.timeVersioningOn = false;
+  job_.Report({.kind = RunEventKind::kVersionFolderFailed,
+               .job = job_,
+               .path = dir,
+               .code = version_folder_.ErrorCode()});
 }
 
 void FilePass::MakeNamesDurable() {
   durable_names_.Sync(fs_, [this](const std::string& path, uint32_t code) {
-    job_.LogMessage("Failed to flush to disk: " + path + " Error: " + std::to_string(code));
-    ++job_.flushFailures;
+    ++job_.results.flushFailures;
+    job_.Report({.kind = RunEventKind::kFlushFailed, .job = job_, .path = path, .code = code});
   });
 }
 

@@ -10,9 +10,10 @@
 
 #include "engine/backup_job.h"
 #include "engine/durable_names.h"
+#include "engine/file_copy.h"
 #include "engine/name_collisions.h"
 #include "engine/target_volume.h"
-#include "engine/version_folder.h"
+#include "engine/time_versioning.h"
 
 namespace qs {
 
@@ -59,6 +60,7 @@ class FilePass {
   void FlushBatchFrom(size_t index, std::string* known_directory);
   void FlushVolume(size_t begin, size_t end, uint64_t volume, const std::string& dir);
   void Report(size_t index);
+  void ReportFailed(size_t index);
   void ReportCopy(size_t index, const std::string& target_path);
   bool PublishVersion(size_t index, const std::string& target_path);
   void ReportVersionFolderOnce();

@@ -22,7 +22,4 @@ struct LogServices {
   bool flushEachLine = true;        ///< flush the console after every entry
 };
 
-/// The real clock, no status area, standard output flushed after every entry.
-LogServices DefaultLogServices();
-
 }  // namespace qs

@@ -1,5 +1,4 @@
-// The composites over the seam, and the process-wide real file system for callers that are
-// not handed one.
+// The composites over the seam.
 #include "platform/file_system.h"
 
 namespace qs {
@@ -7,11 +6,6 @@ namespace qs {
 bool FileSystem::CopyReplacing(const std::string& from, const std::string& to) {
   std::unique_ptr<PendingCopy> copy = PrepareCopy(from, to);
   return copy != nullptr && copy->Flush() && copy->Publish();
-}
-
-FileSystem& RealFileSystem() {
-  static const std::unique_ptr<FileSystem> real = MakeRealFileSystem();
-  return *real;
 }
 
 }  // namespace qs

@@ -152,9 +152,7 @@ class FileSystem {
   bool CopyReplacing(const std::string& from, const std::string& to);
 };
 
+/// The system's file system. The program makes one where it starts and passes it on.
 std::unique_ptr<FileSystem> MakeRealFileSystem();
-
-/// The process's one real file system, for code that has no seam passed in.
-FileSystem& RealFileSystem();
 
 }  // namespace qs

@@ -2,8 +2,14 @@
 // over, until it is stopped.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "engine/backup_results.h"
+#include "schedule/run_seams.h"
 
 namespace qs {
 
@@ -16,17 +22,31 @@ constexpr int32_t kMaxIntervalMinutes = 35791394;
 /// kMaxIntervalMinutes.
 int32_t UsableInterval(int32_t minutes);
 
-/// Starts (true) or stops (false) the scheduler; starting a running one or stopping a stopped
-/// one only refreshes the status. Window thread only.
-void SetAutoBackup(bool enable);
+class SchedulerThread;
 
-/// How long a stop waits for the scheduler thread before leaving it to end by itself after its
-/// current run: 5000 ms. Tests shorten it.
-void SetSchedulerStopWait(std::chrono::milliseconds bound);
+/// The scheduler is meant to run: raised at the start, lowered only by the stop.
+extern std::atomic<bool> g_autoBackupRunning;
+/// The scheduler thread last started; null after a stop. Window thread only.
+extern std::shared_ptr<SchedulerThread> g_schedulerThread;
+/// When the next scheduled run is due, in nanoseconds on the monotonic clock.
+extern std::atomic<int64_t> g_nextBackupTime;
 
-/// Tests: returns once every scheduler thread started so far has ended.
-void WaitForSchedulerThreadsToEnd();
-/// Tests: how many scheduler threads have not ended yet.
-int SchedulerThreadsAlive();
+struct SchedulerSeams {
+  RunSeams run;
+  /// The interval in minutes, read afresh at the start of every cycle.
+  const std::atomic<int32_t>* intervalMinutes = nullptr;
+  /// Brings the status area up to date, once every countdown slice.
+  std::function<void()> refreshStatus;
+  /// How long a stop waits for the thread before leaving it to end after its current run.
+  std::chrono::milliseconds stopWait{5000};
+};
+
+/// Starts the scheduler thread for `request` unless it runs already, and logs that it
+/// started. Window thread only.
+void StartScheduler(const BackupOptions& request, const SchedulerSeams& seams);
+
+/// Stops the scheduler: waits up to seams.stopWait for its thread, then logs that it stopped.
+/// Does nothing when it is not running. Window thread only.
+void StopScheduler(const SchedulerSeams& seams);
 
 }  // namespace qs

@@ -1,15 +1,18 @@
-// "Start Backup Now": one backup of the typed directories on a worker thread of its own.
+// "Start Backup Now": one backup on a worker thread of its own, so that the window stays
+// responsive while it runs.
 #pragma once
 
-#include <string>
+#include <functional>
+
+#include "engine/backup_results.h"
+#include "schedule/run_seams.h"
 
 namespace qs {
 
-/// Reads the source and target fields, trims both logs, disables the button and starts the
-/// worker, which runs the backup and enables the button again. Window thread only.
-void StartManualBackup();
-
-/// Tests: returns once every manual backup worker started so far has ended.
-void WaitForManualBackupsToEnd();
+/// Starts the worker, which runs one backup of `request` and then calls `finished` on its own
+/// thread (the window enables its button there). The thread is not kept: nothing waits for it.
+/// False when no thread could be started; `finished` is then never called.
+bool StartManualBackup(const BackupOptions& request, const RunSeams& seams,
+                       std::function<void()> finished);
 
 }  // namespace qs

@@ -1,18 +1,19 @@
-// The five commands over in-memory controls: what each stores in g_settings, what it saves to
-// backup_config.dat (and what it leaves there), and what it logs.
+// The five commands over in-memory controls (and "Start Backup Now"'s launch): what each stores in
+// g_settings, what it saves to backup_config.dat (and what it leaves there), and what it logs.
 #include "app/commands.h"
 
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
-#include "schedule/auto_backup.h"
-#include "schedule/manual_backup.h"
+#include "engine/paths.h"
 #include "settings/settings_file.h"
 #include "tests/support/app_fixture.h"
 
 namespace qs {
 namespace {
 
+using test::CountOf;
+using test::IndexOf;
 using test::ReadFile;
 using test::WriteFile;
 
@@ -26,7 +27,7 @@ class CommandsTest : public test::AppFixture {
   }
   void Click(KeptAs box, ControlId command) {
     Kept(box).Toggle();
-    OnCommand(static_cast<int>(command));
+    OnCommand(*app_, static_cast<int>(command));
   }
 };
 
@@ -37,7 +38,7 @@ TEST_F(CommandsTest, AutoBackupStoresTheFieldsSavesAndStarts) {
   Click(KeptAs::kAutoBackupCheck, ControlId::kAutoBackup);
   // Saved as typed (no separator added, empty interval as 0) before the scheduler's own 60.
   EXPECT_EQ(FormatSettings({"/typed/src", "/typed/dst", 0, true, false}), ReadFile(SettingsFile()));
-  EXPECT_EQ((AppSettings{"/typed/src", "/typed/dst", 60, true, false}), g_settings);
+  EXPECT_EQ((AppSettings{"/typed/src", "/typed/dst", 60, true, false}), g_settings.Snapshot());
   clock_->WaitUntilHeld();
   EXPECT_EQ("=== Next backup in 60 minutes ===", BackupLogLines().back());
 
@@ -60,13 +61,13 @@ TEST_F(CommandsTest, TimeVersioningSavesTheStoredFieldsNotTheTypedOnes) {
   EXPECT_EQ(FormatSettings({"/saved/src", "/saved/dst", 15, false, true}),
             ReadFile(SettingsFile()));
   EXPECT_TRUE(g_settings.timeVersioning);
-  EXPECT_TRUE(g_timeVersioning);
+  EXPECT_TRUE(g_settings.Snapshot().timeVersioning);
   EXPECT_EQ("/saved/src", g_settings.sourceDir);
   EXPECT_EQ("=== Time versioning ENABLED ===", BackupLogLines().back());
 
   Click(KeptAs::kTimeVersioningCheck, ControlId::kTimeVersioning);
   EXPECT_EQ(kSaved, ReadFile(SettingsFile()));
-  EXPECT_FALSE(g_timeVersioning);
+  EXPECT_FALSE(g_settings.Snapshot().timeVersioning);
   EXPECT_EQ("=== Time versioning DISABLED ===", BackupLogLines().back());
   EXPECT_FALSE(g_autoBackupRunning);
 }
@@ -74,9 +75,9 @@ TEST_F(CommandsTest, TimeVersioningSavesTheStoredFieldsNotTheTypedOnes) {
 TEST_F(CommandsTest, ClearLogLeavesOneEntryAndSavesNothing) {
   Kept(KeptAs::kBackupLog).pane.SetText("a\r\nb\r\nc\r\n");
   test::WriteFile(SettingsFile(), "untouched");
-  OnCommand(static_cast<int>(ControlId::kClearLog));
+  OnCommand(*app_, static_cast<int>(ControlId::kClearLog));
   EXPECT_EQ((std::vector<std::string>{"=== Log cleared ==="}), BackupLogLines());
-  EXPECT_EQ(2, g_hBackupLog->LineCount());
+  EXPECT_EQ(2, PaneOf(g_hBackupLog)->LineCount());
   EXPECT_EQ("untouched", ReadFile(SettingsFile()));
 }
 
@@ -84,7 +85,7 @@ TEST_F(CommandsTest, ClearFileLogWritesOnlyTheHeader) {
   Kept(KeptAs::kFileLog).pane.SetText("[COPIED] a\r\n");
   Kept(KeptAs::kBackupLog).pane.SetText("kept\r\n");
   test::WriteFile(SettingsFile(), "untouched");
-  OnCommand(static_cast<int>(ControlId::kClearFileLog));
+  OnCommand(*app_, static_cast<int>(ControlId::kClearFileLog));
   EXPECT_EQ("=== File Operation Log ===\r\n", Kept(KeptAs::kFileLog).pane.Text());
   EXPECT_EQ("kept\r\n", Kept(KeptAs::kBackupLog).pane.Text());
   EXPECT_EQ("untouched", ReadFile(SettingsFile()));
@@ -94,8 +95,8 @@ TEST_F(CommandsTest, StartBackupNowReadsTheFieldsAndSavesNothing) {
   WriteFile(dir_ / "src/a.txt", "alpha");
   Kept(KeptAs::kSourceEdit).Type(dir_ / "src");
   Kept(KeptAs::kTargetEdit).Type(dir_ / "dst");
-  OnCommand(static_cast<int>(ControlId::kStartBackup));
-  WaitForManualBackupsToEnd();
+  OnCommand(*app_, static_cast<int>(ControlId::kStartBackup));
+  ASSERT_TRUE(WaitForThreadsToEnd());
   EXPECT_EQ("alpha", ReadFile(dir_ / "dst/a.txt"));
   EXPECT_EQ("/saved/src", g_settings.sourceDir);
   EXPECT_EQ(kSaved, ReadFile(SettingsFile()));
@@ -105,18 +106,83 @@ TEST_F(CommandsTest, StartBackupNowReadsTheFieldsAndSavesNothing) {
 TEST_F(CommandsTest, FieldsAreReadAsTheControlGivesThem) {
   Kept(KeptAs::kSourceEdit).Type(std::string(600, 's'));
   Kept(KeptAs::kIntervalEdit).Type("12345678901");  // the field gives 9 characters
-  AppSettings read = WithFieldsRead(g_settings);
+  AppSettings read = WithFieldsRead(g_settings.Snapshot());
   EXPECT_EQ(std::string(511, 's'), read.sourceDir);
   EXPECT_EQ(123456789, read.intervalMinutes);
   Kept(KeptAs::kIntervalEdit).Type("  42abc");
-  EXPECT_EQ(42, WithFieldsRead(g_settings).intervalMinutes);
+  EXPECT_EQ(42, WithFieldsRead(g_settings.Snapshot()).intervalMinutes);
 }
 
 TEST_F(CommandsTest, OtherIdsDoNothing) {
-  for (int id : {0, 6, -1}) OnCommand(id);
+  for (int id : {0, 6, -1}) OnCommand(*app_, id);
   EXPECT_EQ(kSaved, ReadFile(SettingsFile()));
   EXPECT_TRUE(BackupLogLines().empty());
   EXPECT_EQ("", Kept(KeptAs::kFileLog).pane.Text());
+}
+
+class StartBackupNowTest : public test::AppFixture {
+ protected:
+  StartBackupNowTest() {
+    Create();
+    test::WriteFile(dir_ / "src/a.txt", "alpha");
+    test::WriteFile(dir_ / "src/sub/b.txt", "beta");
+    Kept(KeptAs::kSourceEdit).Type(dir_ / "src");
+    Kept(KeptAs::kTargetEdit).Type(dir_ / "dst");
+  }
+};
+
+TEST_F(StartBackupNowTest, RunsTheTypedDirectoriesOnAWorker) {
+  const AppSettings before = g_settings.Snapshot();
+  OnStartBackupNow(*app_);
+  ASSERT_TRUE(WaitForThreadsToEnd());
+  EXPECT_EQ("alpha", test::ReadFile(dir_ / "dst/a.txt"));
+  EXPECT_EQ("beta", test::ReadFile(dir_ / "dst/sub/b.txt"));
+  const std::vector<std::string> lines = BackupLogLines();
+  EXPECT_EQ(1, CountOf(lines, "Source: " + (dir_ / "src") + kPathSeparator));
+  EXPECT_EQ(1, CountOf(lines, "Target: " + (dir_ / "dst") + kPathSeparator));
+  EXPECT_EQ("Backup operation completed.", lines.back());
+  EXPECT_EQ("[BACKUP COMPLETED] Copied: 2 | Updated: 0 | Failed: 0 | Time-versioned: 0",
+            FileLogLines().back());
+  EXPECT_EQ(before, g_settings.Snapshot());    // nothing stored ...
+  EXPECT_FALSE(test::Exists(SettingsFile()));  // ... and nothing saved
+}
+
+TEST_F(StartBackupNowTest, TheButtonIsGreyedForTheRun) {
+  test::GatedFileSystem gated;
+  UseFileSystem(gated);
+  test::MemoryControl& button = Kept(KeptAs::kStartButton);
+  OnStartBackupNow(*app_);
+  gated.WaitUntilCopyWaiting();
+  EXPECT_FALSE(button.Enabled());
+  gated.Open();
+  ASSERT_TRUE(WaitForThreadsToEnd());
+  EXPECT_EQ((std::vector<bool>{false, true}), button.EnableCalls());
+}
+
+TEST_F(StartBackupNowTest, BothLogsAreTrimmedBeforeTheRun) {
+  std::string text;
+  for (int i = 0; i < 249; ++i) text += "old " + std::to_string(i) + "\r\n";
+  Kept(KeptAs::kBackupLog).pane.SetText(text);  // 250 lines
+  OnStartBackupNow(*app_);
+  ASSERT_TRUE(WaitForThreadsToEnd());
+  const std::vector<std::string> lines = BackupLogLines();
+  EXPECT_EQ("old 150", lines.at(0));
+  EXPECT_EQ("old 248", lines.at(98));
+  EXPECT_EQ("=== Log cleaned (keeping latest 100 lines) ===", lines.at(99));
+  EXPECT_EQ("Starting backup...", lines.at(100));
+}
+
+TEST_F(StartBackupNowTest, TimeVersioningIsTakenWhenTheWorkerStarts) {
+  test::GatedFileSystem gated;
+  UseFileSystem(gated);
+  g_settings.timeVersioning = true;
+  OnStartBackupNow(*app_);
+  gated.WaitUntilCopyWaiting();
+  g_settings.timeVersioning = false;  // a tick during the run
+  gated.Open();
+  ASSERT_TRUE(WaitForThreadsToEnd());
+  EXPECT_EQ(1, CountOf(BackupLogLines(), "Time Versioning: ENABLED"));
+  EXPECT_EQ(-1, IndexOf(BackupLogLines(), "Time Versioning: DISABLED"));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include "app/app_main.h"
 #include "app/app_state.h"
-#include "schedule/auto_backup.h"
 #include "settings/settings_file.h"
 #include "tests/support/app_fixture.h"
 
@@ -56,8 +55,9 @@ TEST_F(MainWindowTest, TheTableMakesTwentyControlsInOrder) {
             (std::vector<int>{file_log.x, file_log.y, file_log.width, file_log.height}));
   EXPECT_TRUE(Kept(KeptAs::kIntervalEdit).layout.style & kStyleNumber);
   EXPECT_TRUE(Kept(KeptAs::kAutoBackupCheck).layout.style & kStyleAutoCheckBox);
-  EXPECT_EQ(&Kept(KeptAs::kBackupLog).pane, g_hBackupLog);
-  EXPECT_EQ(&Kept(KeptAs::kFileLog).pane, g_hFileLog);
+  EXPECT_EQ(&Kept(KeptAs::kBackupLog), g_hBackupLog);
+  EXPECT_EQ(&Kept(KeptAs::kBackupLog).pane, PaneOf(g_hBackupLog));
+  EXPECT_EQ(&Kept(KeptAs::kFileLog).pane, PaneOf(g_hFileLog));
   EXPECT_EQ(&Kept(KeptAs::kCountdownLabel), g_hCountdownLabel);
   EXPECT_EQ(&Kept(KeptAs::kIntervalEdit), g_hIntervalEdit);
 }
@@ -65,7 +65,7 @@ TEST_F(MainWindowTest, TheTableMakesTwentyControlsInOrder) {
 TEST_F(MainWindowTest, AFirstStartShowsTheDefaults) {
   Create();
   const AppSettings defaults = DefaultSettings();
-  EXPECT_EQ(defaults, g_settings);
+  EXPECT_EQ(defaults, g_settings.Snapshot());
   EXPECT_EQ(defaults.sourceDir, Kept(KeptAs::kSourceEdit).GetText(512));
   EXPECT_EQ(defaults.targetDir, Kept(KeptAs::kTargetEdit).GetText(512));
   EXPECT_EQ("60", Kept(KeptAs::kIntervalEdit).GetText(10));
@@ -81,7 +81,7 @@ TEST_F(MainWindowTest, SavedSettingsComeBackAndAutoBackupStartsAfterEverything) 
   WriteFile(SettingsFile(), "/data/src\r\n/data/dst\r\n5\r\n1\r\n1\r\n");
   size_t controls_when_clock_started = 0;
   bool scheduler_when_clock_started = true;
-  OnCreate(window_, [&] {
+  OnCreate(*app_, window_, [&] {
     controls_when_clock_started = window_.controls.size();
     scheduler_when_clock_started = g_autoBackupRunning;
   });
@@ -91,7 +91,7 @@ TEST_F(MainWindowTest, SavedSettingsComeBackAndAutoBackupStartsAfterEverything) 
   EXPECT_EQ("5", Kept(KeptAs::kIntervalEdit).GetText(10));
   EXPECT_TRUE(Kept(KeptAs::kAutoBackupCheck).IsChecked());
   EXPECT_TRUE(Kept(KeptAs::kTimeVersioningCheck).IsChecked());
-  EXPECT_TRUE(g_timeVersioning);
+  EXPECT_TRUE(g_settings.timeVersioning);
   clock_->WaitUntilHeld();
   EXPECT_TRUE(g_autoBackupRunning);
   EXPECT_EQ(
@@ -106,9 +106,9 @@ TEST_F(MainWindowTest, CloseStoresAllFiveSettingsAndSavesThem) {
   Kept(KeptAs::kIntervalEdit).Type("");
   Kept(KeptAs::kAutoBackupCheck).Toggle();  // ticked, but no command was sent
   Kept(KeptAs::kTimeVersioningCheck).Toggle();
-  OnClose(window_);
+  OnClose(*app_, window_);
   const AppSettings expected{"/typed/src", "/typed/dst", 0, true, true};
-  EXPECT_EQ(expected, g_settings);
+  EXPECT_EQ(expected, g_settings.Snapshot());
   EXPECT_EQ(FormatSettings(expected), test::ReadFile(SettingsFile()));
   EXPECT_TRUE(BackupLogLines().empty());  // nothing was running, nothing was stopped
   EXPECT_TRUE(window_.destroyed);
@@ -122,11 +122,11 @@ TEST_F(MainWindowTest, CloseStopsTheSchedulerBeforeTheWindowGoes) {
     test::WaitUntil([] { return !g_autoBackupRunning; });
     clock_->Free();
   });
-  OnClose(window_);
+  OnClose(*app_, window_);
   let_go.join();
   EXPECT_TRUE(window_.destroyed);
   EXPECT_EQ("=== Auto backup stopped ===", BackupLogLines().back());
-  EXPECT_EQ(0, SchedulerThreadsAlive());
+  EXPECT_TRUE(WaitForThreadsToEnd());
   EXPECT_TRUE(LoadSettings(SettingsFile()).autoBackupEnabled);  // the box is still ticked
 }
 

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "app/app_state.h"
+#include "engine/backup_job.h"
+#include "tests/support/app_fixture.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -59,13 +63,12 @@ class RecordingLabel : public Control {
 
 class RefreshStatusTest : public ::testing::Test {
  protected:
-  RefreshStatusTest() {
-    ResetAppState();
-    g_clock = &clock_;
-  }
-  ~RefreshStatusTest() override { ResetAppState(); }
+  RefreshStatusTest() { test::ResetAppState(); }
+  ~RefreshStatusTest() override { test::ResetAppState(); }
+  void RefreshStatus() { status_.RefreshStatus(); }
 
   test::FakeClock clock_;
+  StatusDisplay status_{clock_};
   RecordingLabel clock_label_, status_label_, countdown_label_;
 };
 
@@ -101,6 +104,24 @@ TEST_F(RefreshStatusTest, WritesAllThreeLabels) {
   EXPECT_EQ("Next backup in: 59:59", countdown_label_.text);
   EXPECT_EQ("2025-01-31 08:00:01.000", clock_label_.text);
   EXPECT_EQ(4, countdown_label_.writes);
+}
+
+TEST_F(RefreshStatusTest, ARunUnderWayIsShownFromItsStartToItsEnd) {
+  g_hClockLabel = &clock_label_;
+  g_hStatusLabel = &status_label_;
+  g_hCountdownLabel = &countdown_label_;
+  g_autoBackupRunning = true;
+  test::FaultyFileSystem fs;
+  std::ostringstream console;
+  BackupJob job("", "", nullptr, nullptr, false, test::TestServices(&fs, &clock_, &console));
+  status_.OnRunEvent({.kind = RunEventKind::kStarted, .job = job});
+  EXPECT_TRUE(g_backupInProgress);
+  EXPECT_EQ("Backup in progress...", countdown_label_.text);
+  status_.OnRunEvent({.kind = RunEventKind::kCopied, .job = job, .path = "a"});
+  EXPECT_TRUE(g_backupInProgress);
+  status_.OnRunEvent({.kind = RunEventKind::kEnded, .job = job});
+  EXPECT_FALSE(g_backupInProgress);
+  EXPECT_EQ("Next backup: Any moment...", countdown_label_.text);
 }
 
 }  // namespace

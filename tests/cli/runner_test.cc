@@ -42,7 +42,7 @@ TEST_F(RunnerTest, BacksUpATreeAndPrintsTheLog) {
            "] Backup operation completed.\n"})
     EXPECT_NE(std::string::npos, out.find(expected)) << expected;
   EXPECT_EQ("b", test::ReadFile(dir_ / "dst/sub/b.txt"));
-  EXPECT_EQ(Seconds(1000), RealFileSystem().LastWriteTime(dir_ / "dst/sub/b.txt"));
+  EXPECT_EQ(Seconds(1000), test::RealFs().LastWriteTime(dir_ / "dst/sub/b.txt"));
 
   ASSERT_EQ(0, Run("--time-versioning " + Quoted("src") + " " + Quoted("dst")));
   EXPECT_NE(std::string::npos, Out().find("0 copied, 0 updated, 2 skipped"));

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
-#include "log/memory_log_pane.h"
+#include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -25,7 +25,7 @@ TEST(Win32BackupJobTest, TheVersionReadmeHasCrLfLines) {
   std::ostringstream console;
   MemoryLogPane pane;
   BackupJob job(dir / "src", dir / "dst", &pane, nullptr, true,
-                test::TestServices(&RealFileSystem(), &clock, &console));
+                test::TestServices(&test::RealFs(), &clock, &console));
   const std::string version = dir / "dst/backup_20250131_080000";
   ASSERT_TRUE(job.CreateVersionDirectory(version));
   EXPECT_EQ(

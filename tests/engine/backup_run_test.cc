@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
-#include "log/memory_log_pane.h"
 #include "platform/file_time_setter.h"
+#include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -69,8 +69,8 @@ TEST_F(BackupRunTest, NewFileIsCopiedWithItsTimeAndReportedInBothLogs) {
                    "[BACKUP COMPLETED] Copied: 1 | Updated: 0 | Failed: 0 | Time-versioned: 0"}),
             FileLog());
   EXPECT_EQ("alpha", test::ReadFile(Dst("sub/a.txt")));
-  EXPECT_EQ(Seconds(1000), RealFileSystem().LastWriteTime(Dst("sub/a.txt")));
-  EXPECT_EQ(1, job->counters.copied);
+  EXPECT_EQ(Seconds(1000), test::RealFs().LastWriteTime(Dst("sub/a.txt")));
+  EXPECT_EQ(1, job->results.counters.copied);
 }
 
 TEST_F(BackupRunTest, NewerSourceUpdatesOlderTarget) {
@@ -85,7 +85,7 @@ TEST_F(BackupRunTest, NewerSourceUpdatesOlderTarget) {
                    "Backup operation completed."}}),
             BackupLog());
   EXPECT_EQ("new", test::ReadFile(Dst("a.txt")));
-  EXPECT_EQ(Seconds(2000), RealFileSystem().LastWriteTime(Dst("a.txt")));
+  EXPECT_EQ(Seconds(2000), test::RealFs().LastWriteTime(Dst("a.txt")));
 }
 
 TEST_F(BackupRunTest, EqualOrNewerTargetsAreSkippedSilentlyWhateverTheirSize) {
@@ -132,7 +132,7 @@ TEST_F(BackupRunTest, ADirectoryWhereTheFilesCopyBelongsFailsWhateverTheTimes) {
     ASSERT_TRUE(SetLastWriteTime(Dst("a"), Seconds(1000)));
     auto job = Job(true);
     job->RunBackup();
-    EXPECT_EQ(1, job->counters.failed);
+    EXPECT_EQ(1, job->results.counters.failed);
     const Lines log = BackupLog();
     ASSERT_EQ(10u, log.size());
     const std::string failed = "CopyFile failed: " + Src("a") + " -> " + Dst("a") + " Error: ";
@@ -165,7 +165,7 @@ TEST_F(BackupRunTest, VersioningSavesTheOldCopyBeforeTheUpdate) {
              "[BACKUP COMPLETED] Copied: 0 | Updated: 1 | Failed: 0 | Time-versioned: 1"}),
       FileLog());
   EXPECT_EQ("old", test::ReadFile(VersionDir() + kPathSeparator + rel));
-  EXPECT_EQ(Seconds(1000), RealFileSystem().LastWriteTime(VersionDir() + kPathSeparator + rel));
+  EXPECT_EQ(Seconds(1000), test::RealFs().LastWriteTime(VersionDir() + kPathSeparator + rel));
   EXPECT_EQ("new", test::ReadFile(Dst("sub/a.txt")));
 }
 
@@ -176,7 +176,7 @@ TEST_F(BackupRunTest, TwoUpdatesShareOneVersionDirectory) {
   }
   auto job = Job(true);
   job->RunBackup();
-  EXPECT_EQ(2, job->counters.timeVersioned);
+  EXPECT_EQ(2, job->results.counters.timeVersioned);
   EXPECT_EQ((Lines{"a", "b", "backup_20250131_080000/README.txt", "backup_20250131_080000/a",
                    "backup_20250131_080000/b"}),
             test::ListTree(dir_ / "dst"));
@@ -211,8 +211,8 @@ TEST_F(BackupRunTest, AVersionDirectoryThatCannotBeMadeSwitchesVersioningOffForT
                    "failed, 0 time-versioned.",
                    "Backup operation completed."}}),
             BackupLog());
-  EXPECT_FALSE(job->timeVersioningOn);
-  EXPECT_EQ(1, job->timeVersionFailures);
+  EXPECT_FALSE(job->options.timeVersioningOn);
+  EXPECT_EQ(1, job->results.timeVersionFailures);
 
   backup_pane_.SetText("");
   test::WriteFile(Src("a"), "newer", Seconds(3000));
@@ -254,7 +254,7 @@ TEST_F(BackupRunTest, AMissingSourceIsReportedBeforeTheZeroCount) {
   const std::string prefix = "Cannot list directory: " + dir_ / "src/" + " Error: ";
   EXPECT_EQ(prefix, log[4].substr(0, prefix.size()));
   EXPECT_EQ("Found 0 files.", log[5]);
-  EXPECT_EQ(1, job->unlistedDirectories);
+  EXPECT_EQ(1, job->results.unlistedDirectories);
 }
 
 TEST_F(BackupRunTest, AReusedJobStartsEachRunFromZeroWithItsOwnVersionDirectory) {
@@ -262,24 +262,51 @@ TEST_F(BackupRunTest, AReusedJobStartsEachRunFromZeroWithItsOwnVersionDirectory)
   test::WriteFile(Dst("a"), "0", Seconds(1000));
   auto job = Job(true);
   job->RunBackup();
-  const std::string first = job->versionDir;
+  const std::string first = job->results.versionDir;
   clock_.Advance(61 * test::kSecondNanos);
   test::WriteFile(Src("a"), "2", Seconds(3000));
   job->RunBackup();
-  EXPECT_EQ(1, job->counters.updated);
-  EXPECT_EQ(1, job->counters.timeVersioned);
-  EXPECT_EQ(Dst("backup_20250131_080101"), job->versionDir);
-  EXPECT_NE(first, job->versionDir);
-  EXPECT_EQ("1", test::ReadFile(job->versionDir + kPathSeparator + "a"));
+  EXPECT_EQ(1, job->results.counters.updated);
+  EXPECT_EQ(1, job->results.counters.timeVersioned);
+  EXPECT_EQ(Dst("backup_20250131_080101"), job->results.versionDir);
+  EXPECT_NE(first, job->results.versionDir);
+  EXPECT_EQ("1", test::ReadFile(job->results.versionDir + kPathSeparator + "a"));
 }
 
-TEST_F(BackupRunTest, TheRunRaisesTheProgressFlagAndRefreshesTheStatus) {
-  test::MakeDirs(dir_ / "src");
-  auto job = Job(false);
-  job->RunBackup();
-  EXPECT_FALSE(g_backupInProgress);
-  // Start and end, plus one per backup log entry (7 entries for an empty run).
-  EXPECT_EQ(2 + 7, status_.refreshes);
+/// Records the kind of every event, and how many backup log lines stood before it.
+class RecordingObserver : public RunObserver {
+ public:
+  explicit RecordingObserver(MemoryLogPane& pane) : pane_(pane) {}
+  void OnRunEvent(const RunEvent& event) override {
+    kinds.push_back(event.kind);
+    lines_before.push_back(PaneLines(pane_.Text()).size());
+  }
+  std::vector<RunEventKind> kinds;
+  std::vector<size_t> lines_before;
+
+ private:
+  MemoryLogPane& pane_;
+};
+
+TEST_F(BackupRunTest, ObserversHearEveryEventInOrderBeforeTheLogsWriteIt) {
+  test::WriteFile(Src("new"), "1", Seconds(2000));
+  test::WriteFile(Src("old"), "1", Seconds(1000));
+  test::WriteFile(Dst("old"), "1", Seconds(1000));
+  RecordingObserver observer(backup_pane_);
+  JobServices services = test::TestServices(&fs_, &clock_, &console_, &status_);
+  services.observers = {&observer};
+  BackupJob job(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_, false, services);
+  job.RunBackup();
+  ASSERT_EQ(5u, observer.kinds.size());
+  EXPECT_EQ(RunEventKind::kStarted, observer.kinds.front());
+  EXPECT_EQ(0u, observer.lines_before.front());  // the status hears of it before any line
+  EXPECT_EQ(RunEventKind::kScanned, observer.kinds[1]);
+  const std::vector<RunEventKind> files(observer.kinds.begin() + 2, observer.kinds.end() - 1);
+  EXPECT_EQ(1, std::count(files.begin(), files.end(), RunEventKind::kCopied));
+  EXPECT_EQ(1, std::count(files.begin(), files.end(), RunEventKind::kSkipped));
+  EXPECT_EQ(RunEventKind::kEnded, observer.kinds.back());
+  // The status area is refreshed once per backup log entry.
+  EXPECT_EQ(static_cast<int>(BackupLog().size()), status_.refreshes);
 }
 
 TEST_F(BackupRunTest, NothingInTheTargetIsEverDeleted) {
@@ -297,18 +324,18 @@ TEST_F(BackupRunTest, CoarseTargetTimesDoNotCauseEndlessCopies) {
   test::WriteFile(Src("b"), "2", test::At(1000, 1));
   auto job = Job(true);
   job->RunBackup();
-  ASSERT_EQ(2, job->counters.copied);
+  ASSERT_EQ(2, job->results.counters.copied);
   ASSERT_EQ(Seconds(1000), fs_.Stat(Dst("a")).lastWrite);  // stored in 2-second steps
   clock_.Advance(60 * test::kSecondNanos);
   job->RunBackup();
-  EXPECT_EQ(2, job->counters.skipped);
-  EXPECT_EQ(0, job->counters.updated);
-  EXPECT_EQ(0, job->counters.timeVersioned);
-  EXPECT_EQ("", job->versionDir);
+  EXPECT_EQ(2, job->results.counters.skipped);
+  EXPECT_EQ(0, job->results.counters.updated);
+  EXPECT_EQ(0, job->results.counters.timeVersioned);
+  EXPECT_EQ("", job->results.versionDir);
   // A genuinely newer source is still copied.
   test::WriteFile(Src("a"), "changed", Seconds(1003));
   job->RunBackup();
-  EXPECT_EQ(1, job->counters.updated);
+  EXPECT_EQ(1, job->results.counters.updated);
 }
 
 TEST_F(BackupRunTest, AWholeSecondSavedAgainWithinTwoSecondsIsUpdatedOnAnExactVolume) {
@@ -318,9 +345,9 @@ TEST_F(BackupRunTest, AWholeSecondSavedAgainWithinTwoSecondsIsUpdatedOnAnExactVo
   test::WriteFile(Dst("a"), "unpacked", Seconds(1600000000));
   auto job = Job(false);
   job->RunBackup();
-  EXPECT_EQ(1, job->counters.updated);
+  EXPECT_EQ(1, job->results.counters.updated);
   EXPECT_EQ("edited", test::ReadFile(Dst("a")));
-  EXPECT_EQ(test::At(1600000001, 500000000), RealFileSystem().LastWriteTime(Dst("a")));
+  EXPECT_EQ(test::At(1600000001, 500000000), test::RealFs().LastWriteTime(Dst("a")));
 }
 
 TEST_F(BackupRunTest, AnUnchangedRerunOnAnExactVolumeWritesNothingToTheTarget) {
@@ -328,10 +355,10 @@ TEST_F(BackupRunTest, AnUnchangedRerunOnAnExactVolumeWritesNothingToTheTarget) {
     test::WriteFile(Src("d/f" + std::to_string(i)), "x", test::At(1000 + i, 123456789));
   auto job = Job(true);
   job->RunBackup();
-  ASSERT_EQ(100, job->counters.copied);
+  ASSERT_EQ(100, job->results.counters.copied);
   fs_.events.clear();
   job->RunBackup();
-  EXPECT_EQ(100, job->counters.skipped);
+  EXPECT_EQ(100, job->results.counters.skipped);
   for (const std::string& event : fs_.events) {
     EXPECT_NE(0u, event.rfind("prepare ", 0)) << event;
     EXPECT_NE(0u, event.rfind("create ", 0)) << event;  // no probe of the time step
@@ -347,14 +374,14 @@ TEST_F(BackupRunTest, ACoarseVolumeIsComparedInItsOwnStep) {
     test::WriteFile(Src("a"), "1", test::At(1001, 987654321));
     auto job = Job(true);
     job->RunBackup();
-    ASSERT_EQ(1, job->counters.copied);
+    ASSERT_EQ(1, job->results.counters.copied);
     clock_.Advance(61 * test::kSecondNanos);
     job->RunBackup();
-    EXPECT_EQ(1, job->counters.skipped) << step;
-    EXPECT_EQ(0, job->counters.timeVersioned) << step;
+    EXPECT_EQ(1, job->results.counters.skipped) << step;
+    EXPECT_EQ(0, job->results.counters.timeVersioned) << step;
     test::WriteFile(Src("a"), "2", test::At(1003, 0));
     job->RunBackup();
-    EXPECT_EQ(1, job->counters.updated) << step;
+    EXPECT_EQ(1, job->results.counters.updated) << step;
   }
 }
 
@@ -364,15 +391,15 @@ TEST_F(BackupRunTest, NamesThatCollideOnACaseFoldingTargetFailAllButTheFirst) {
   test::WriteFile(Src("other.txt"), "o", Seconds(1000));
   test::MakeDirs(dir_ / "dst");
   DirListing listing;
-  ASSERT_TRUE(RealFileSystem().ListDirectory(dir_ / "src", &listing));
+  ASSERT_TRUE(test::RealFs().ListDirectory(dir_ / "src", &listing));
   std::vector<std::string> notes;
   for (const DirEntry& entry : listing.entries)
     if (entry.name != "other.txt") notes.push_back(Src(entry.name));
   fs_.foldsCase = true;
   auto job = Job(false);
   job->RunBackup();
-  EXPECT_EQ(2, job->counters.copied);
-  EXPECT_EQ(1, job->counters.failed);
+  EXPECT_EQ(2, job->results.counters.copied);
+  EXPECT_EQ(1, job->results.counters.failed);
   const Lines log = BackupLog();
   const auto collision = std::find(log.begin(), log.end(),
                                    "Name collides on the target: " + notes[0] + " and " + notes[1]);
@@ -384,7 +411,7 @@ TEST_F(BackupRunTest, NamesThatCollideOnACaseFoldingTargetFailAllButTheFirst) {
   std::filesystem::remove_all(dir_ / "dst");
   test::MakeDirs(dir_ / "dst");
   job->RunBackup();
-  EXPECT_EQ(3, job->counters.copied);
+  EXPECT_EQ(3, job->results.counters.copied);
 }
 
 /// The position of the first event equal to `event` at or after `from`; npos when none.
@@ -411,7 +438,7 @@ TEST_F(BackupRunTest, NoCopyIsPutInPlaceBeforeItsDataIsFlushed) {
     fs_.wholeVolumeFlush = whole_volume;
     auto job = Job(false);
     job->RunBackup();
-    ASSERT_EQ(200, job->counters.copied);
+    ASSERT_EQ(200, job->results.counters.copied);
     const Lines events = fs_.events;
     size_t last_publish = 0;
     for (int i = 0; i < 200; ++i) {
@@ -443,8 +470,8 @@ TEST_F(BackupRunTest, ACopyWhoseFlushFailsFailsAndTheOldCopyStays) {
   fs_.code = 5;
   auto job = Job(false);
   job->RunBackup();
-  EXPECT_EQ(1, job->counters.copied);
-  EXPECT_EQ(1, job->counters.failed);
+  EXPECT_EQ(1, job->results.counters.copied);
+  EXPECT_EQ(1, job->results.counters.failed);
   const Lines log = BackupLog();
   EXPECT_NE(log.end(), std::find(log.begin(), log.end(),
                                  "CopyFile failed: " + Src("b") + " -> " + Dst("b") + " Error: 5"));
@@ -460,11 +487,11 @@ TEST_F(BackupRunTest, AVolumeFlushThatFailsFallsBackToEachFileAndTheEndIsReporte
   fs_.code = 5;
   auto job = Job(false);
   job->RunBackup();
-  EXPECT_EQ(1, job->counters.copied);  // its own flush worked
+  EXPECT_EQ(1, job->results.counters.copied);  // its own flush worked
   EXPECT_NE(std::string::npos, Find(fs_.events, "flush " + Dst("a")));
   const Lines log = BackupLog();
   EXPECT_EQ("Failed to flush to disk: " + dir_ / "dst" + " Error: 5", log.end()[-3]);
-  EXPECT_EQ(1, job->flushFailures);
+  EXPECT_EQ(1, job->results.flushFailures);
 }
 
 TEST_F(BackupRunTest, AttributesTheTargetCannotHoldAreReportedButTheCopyCounts) {
@@ -472,8 +499,8 @@ TEST_F(BackupRunTest, AttributesTheTargetCannotHoldAreReportedButTheCopyCounts) 
   fs_.dropAttributesOf = [this](const std::string& to) { return to == Dst("a"); };
   auto job = Job(false);
   job->RunBackup();
-  EXPECT_EQ(1, job->counters.copied);
-  EXPECT_EQ(0, job->counters.failed);
+  EXPECT_EQ(1, job->results.counters.copied);
+  EXPECT_EQ(0, job->results.counters.failed);
   const Lines log = BackupLog();
   EXPECT_EQ((Lines{"[COPIED] a", "Extended attributes not kept: " + Dst("a") + " Error: 95"}),
             Lines(log.begin() + 5, log.begin() + 7));

@@ -11,8 +11,8 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
-#include "log/memory_log_pane.h"
 #include "platform/command_runner.h"
+#include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -57,7 +57,7 @@ class ChangingSourceTest : public ::testing::Test {
     BackupJob job(dir_ / "src", dir_ / "dst", &backup_pane_, nullptr, versioning,
                   test::TestServices(&fs_, &clock_, &console_));
     job.RunBackup();
-    counters_ = job.counters;
+    counters_ = job.results.counters;
   }
 
   std::string Src(const std::string& p) { return dir_ / ("src/" + p); }
@@ -104,7 +104,7 @@ TEST_F(ChangingSourceTest, AFileThatVanishesBeforeItsUpdateLeavesTheOldCopy) {
   EXPECT_EQ(1, counters_.failed);
   EXPECT_EQ(1, counters_.timeVersioned);
   EXPECT_EQ("old", test::ReadFile(Dst("b")));
-  EXPECT_EQ(Seconds(1000), RealFileSystem().LastWriteTime(Dst("b")));
+  EXPECT_EQ(Seconds(1000), test::RealFs().LastWriteTime(Dst("b")));
 }
 
 TEST_F(ChangingSourceTest, AFileThatTurnsIntoADirectoryOrAPipeFailsWithoutWaiting) {
@@ -133,7 +133,7 @@ TEST_F(ChangingSourceTest, AFileRewrittenBeforeItsCopyIsCopiedAsItIsThen) {
   fs_.beforeCopyFrom[Src("a")] = [&] { test::WriteFile(Src("a"), "rewritten", Seconds(3000)); };
   Run(false);
   EXPECT_EQ("rewritten", test::ReadFile(Dst("a")));
-  EXPECT_EQ(Seconds(3000), RealFileSystem().LastWriteTime(Dst("a")));
+  EXPECT_EQ(Seconds(3000), test::RealFs().LastWriteTime(Dst("a")));
   EXPECT_EQ(1, counters_.copied);
 }
 

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
-#include "log/memory_log_pane.h"
+#include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -36,7 +36,7 @@ TEST_F(Win32FileCopyTest, ATrailingBackslashMakesTheDirectoryOnceAndEndsInAlread
 std::string MissingDriveLetters() {
   std::string letters;
   for (char letter = 'Y'; letter >= 'D'; --letter)
-    if (RealFileSystem().Probe(std::string(1, letter) + ":\\") == PathKind::Missing)
+    if (test::RealFs().Probe(std::string(1, letter) + ":\\") == PathKind::Missing)
       letters += letter;
   return letters;
 }

@@ -1,10 +1,14 @@
 // CopyOneFile and EnsureDirectory: directory chains, failures and their log texts.
+#include "engine/file_copy.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 
 #include "engine/backup_job.h"
-#include "log/memory_log_pane.h"
+#include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -27,7 +31,7 @@ TEST_F(FileCopyTest, MissingDirectoriesAreMadeTopDownAndNothingIsLogged) {
   EXPECT_EQ((std::vector<std::string>{dir_ / "dst", dir_ / "dst/x", dir_ / "dst/x/y"}),
             fs_.directoriesMade);
   EXPECT_EQ("content", test::ReadFile(target));
-  EXPECT_EQ(test::Seconds(1000), RealFileSystem().LastWriteTime(target));
+  EXPECT_EQ(test::Seconds(1000), test::RealFs().LastWriteTime(target));
   EXPECT_EQ("", backup_pane_.Text());
   EXPECT_EQ("", file_pane_.Text());
 }
@@ -93,7 +97,23 @@ TEST_F(FileCopyTest, CopyReplacesAnOlderTarget) {
   test::WriteFile(dir_ / "dst/f.txt", "old and longer content", test::Seconds(500));
   EXPECT_TRUE(job_.CopyOneFile(dir_ / "src/f.txt", dir_ / "dst/f.txt", false));
   EXPECT_EQ("content", test::ReadFile(dir_ / "dst/f.txt"));
-  EXPECT_EQ(test::Seconds(1000), RealFileSystem().LastWriteTime(dir_ / "dst/f.txt"));
+  EXPECT_EQ(test::Seconds(1000), test::RealFs().LastWriteTime(dir_ / "dst/f.txt"));
+}
+
+TEST_F(FileCopyTest, ADirectoryKnownFromAnEarlierFileThatHasGoneIsMadeAgain) {
+  // The files of one directory probe it once; when it vanishes in between (a user clearing
+  // the backup while it runs), the copy makes it again rather than failing.
+  std::string known;
+  PreparedCopy first = PrepareCopy(fs_, dir_ / "src/f.txt", dir_ / "dst/d/a", &known);
+  ASSERT_NE(nullptr, first.copy);
+  ASSERT_TRUE(first.copy->Flush() && first.copy->Publish());
+  EXPECT_EQ(dir_ / "dst/d", known);
+  std::filesystem::remove_all(dir_ / "dst/d");
+  PreparedCopy second = PrepareCopy(fs_, dir_ / "src/f.txt", dir_ / "dst/d/b", &known);
+  ASSERT_NE(nullptr, second.copy);
+  ASSERT_TRUE(second.copy->Flush() && second.copy->Publish());
+  EXPECT_EQ("content", test::ReadFile(dir_ / "dst/d/b"));
+  EXPECT_EQ(2, std::count(fs_.directoriesMade.begin(), fs_.directoriesMade.end(), dir_ / "dst/d"));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "log/memory_log_pane.h"
+#include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -53,7 +53,7 @@ class FilePassTest : public ::testing::Test {
     BackupJob job(dir_ / "src", dir_ / "dst", &backup_pane, &file_pane, versioning, services);
     job.RunBackup();
     return {test::WithoutStamps(test::PaneLines(backup_pane.Text())),
-            test::PaneLines(file_pane.Text()), test::ListTree(dir_ / "dst"), job.counters};
+            test::PaneLines(file_pane.Text()), test::ListTree(dir_ / "dst"), job.results.counters};
   }
 
   test::ScopedTempDir dir_;

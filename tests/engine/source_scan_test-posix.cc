@@ -20,7 +20,7 @@ class SourceScanLinkTest : public ::testing::Test {
     BackupJob job(source, "", nullptr, nullptr, false,
                   test::TestServices(&fs_, &clock_, &console_));
     FileList list;
-    job.ScanSource(job.sourceRoot, list);
+    job.ScanSource(job.options.sourceRoot, list);
     std::vector<std::string> paths;
     for (const ListedFile& file : list) paths.push_back(file.path);
     std::sort(paths.begin(), paths.end());

@@ -20,8 +20,8 @@ class SourceScanTest : public ::testing::Test {
     BackupJob job(source, target, nullptr, nullptr, false,
                   test::TestServices(&fs_, &clock_, &console_));
     FileList list;
-    job.ScanSource(job.sourceRoot, list);
-    unlisted_ = job.unlistedDirectories;
+    job.ScanSource(job.options.sourceRoot, list);
+    unlisted_ = job.results.unlistedDirectories;
     std::vector<std::string> paths;
     for (const ListedFile& file : list) paths.push_back(file.path);
     return paths;

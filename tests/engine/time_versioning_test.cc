@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
-#include "log/memory_log_pane.h"
+#include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -57,11 +57,11 @@ TEST_F(TimeVersioningTest, ADirectoryThatCannotBeMadeIsReportedWithItsCode) {
 
 TEST_F(TimeVersioningTest, SaveOldVersionCopiesTheTargetCopyUnderItsRelativePath) {
   test::WriteFile(dir_ / "dst/sub/a.txt", "old", test::Seconds(100));
-  job_.versionDir = dir_ / "dst/backup_x";
+  job_.results.versionDir = dir_ / "dst/backup_x";
   ASSERT_TRUE(job_.SaveOldVersion(dir_ / "dst/sub/a.txt", Native("/sub/a.txt")));
   EXPECT_EQ("old", test::ReadFile(dir_ / "dst/backup_x/sub/a.txt"));
-  EXPECT_EQ(test::Seconds(100), RealFileSystem().LastWriteTime(dir_ / "dst/backup_x/sub/a.txt"));
-  EXPECT_EQ(1, job_.counters.timeVersioned);
+  EXPECT_EQ(test::Seconds(100), test::RealFs().LastWriteTime(dir_ / "dst/backup_x/sub/a.txt"));
+  EXPECT_EQ(1, job_.results.counters.timeVersioned);
   EXPECT_EQ((std::vector<std::string>{"[TIME VERSION] " + dir_ / "dst/sub/a.txt",
                                       "Time version created: " + Native("sub/a.txt")}),
             BackupLog());
@@ -72,22 +72,22 @@ TEST_F(TimeVersioningTest, SaveOldVersionCopiesTheTargetCopyUnderItsRelativePath
 TEST_F(TimeVersioningTest, SaveOldVersionNeedsTheSwitchAndTheDirectory) {
   test::WriteFile(dir_ / "dst/a.txt", "old");
   EXPECT_FALSE(job_.SaveOldVersion(dir_ / "dst/a.txt", "a.txt"));  // no versionDir yet
-  job_.versionDir = dir_ / "dst/backup_x";
-  job_.timeVersioningOn = false;
+  job_.results.versionDir = dir_ / "dst/backup_x";
+  job_.options.timeVersioningOn = false;
   EXPECT_FALSE(job_.SaveOldVersion(dir_ / "dst/a.txt", "a.txt"));
   EXPECT_EQ("", backup_pane_.Text());
-  EXPECT_EQ(0, job_.counters.timeVersioned);
+  EXPECT_EQ(0, job_.results.counters.timeVersioned);
   EXPECT_TRUE(fs_.copies.empty());
 }
 
 TEST_F(TimeVersioningTest, AFailedSaveIsReportedWithoutReason) {
   test::WriteFile(dir_ / "dst/a.txt", "old");
-  job_.versionDir = dir_ / "dst/backup_x";
+  job_.results.versionDir = dir_ / "dst/backup_x";
   fs_.failCopyTo = [](const std::string&) { return true; };
   EXPECT_FALSE(job_.SaveOldVersion(dir_ / "dst/a.txt", "a.txt"));
   EXPECT_EQ(std::vector<std::string>{"[TIME VERSION FAILED] " + dir_ / "dst/a.txt"}, BackupLog());
   EXPECT_EQ("", file_pane_.Text());
-  EXPECT_EQ(0, job_.counters.timeVersioned);
+  EXPECT_EQ(0, job_.results.counters.timeVersioned);
 }
 
 }  // namespace

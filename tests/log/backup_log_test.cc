@@ -5,7 +5,7 @@
 
 #include <sstream>
 
-#include "log/memory_log_pane.h"
+#include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
 namespace qs {

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
-#include "log/memory_log_pane.h"
+#include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -36,44 +36,6 @@ TEST_F(FileLogTest, RelativePathCutsTheSourceRootByteForByte) {
   EXPECT_EQ("Session started", RelativePath(root, "Session started"));
   EXPECT_EQ("x", RelativePath("", "x"));
   EXPECT_EQ("", RelativePath(root, root));
-}
-
-TEST_F(FileLogTest, EachCategoryReachesItsLogs) {
-  BackupJob job(Native("/src"), Native("/dst"), &backup_pane_, &file_pane_, false, Services());
-  const std::string file = Native("/src/sub/a.txt");
-  const std::string shown = Native("sub/a.txt");
-  job.LogFileOperation("SKIPPED", file, "");
-  EXPECT_EQ("", backup_pane_.Text());
-  EXPECT_EQ("", file_pane_.Text());
-
-  job.LogFileOperation("BACKUP STARTED", "Session started", "");
-  job.LogFileOperation("COPIED", file, "");
-  job.LogFileOperation("UPDATED", file, "ignored detail");
-  job.LogFileOperation("TIME VERSION", Native("/dst/sub/a.txt"), "");
-  job.LogFileOperation("FAILED", file, "");
-  job.LogFileOperation("COPY ERROR", file, "x");
-  job.LogFileOperation("DIRECTORY ERROR", Native("/dst/sub"), "");
-  job.LogFileOperation("TIME VERSION FAILED", Native("/dst/sub/a.txt"), "");
-  job.LogFileOperation("SOMETHING NEW", file, "");
-
-  EXPECT_EQ((std::vector<std::string>{
-                "[BACKUP STARTED] Session started", "[COPIED] " + shown, "[UPDATED] " + shown,
-                "[TIME VERSION] " + Native("/dst/sub/a.txt"), "[SOMETHING NEW] " + shown}),
-            PaneLines(file_pane_.Text()));
-  EXPECT_EQ((std::vector<std::string>{"[COPIED] " + shown, "[UPDATED] " + shown,
-                                      "[TIME VERSION] " + Native("/dst/sub/a.txt"),
-                                      "[FAILED] " + file, "[COPY ERROR] " + file + " (x)",
-                                      "[DIRECTORY ERROR] " + Native("/dst/sub"),
-                                      "[TIME VERSION FAILED] " + Native("/dst/sub/a.txt")}),
-            WithoutStamps(PaneLines(backup_pane_.Text())));
-}
-
-TEST_F(FileLogTest, WithoutFileLogPaneCopiedStillReachesTheBackupLog) {
-  BackupJob job(Native("/src"), "", &backup_pane_, nullptr, false, Services());
-  job.LogFileOperation("COPIED", Native("/src/a.txt"), "");
-  job.LogFileOperation("FILE SCAN", "3 files found", "");
-  EXPECT_EQ(std::vector<std::string>{"[COPIED] a.txt"},
-            WithoutStamps(PaneLines(backup_pane_.Text())));
 }
 
 TEST_F(FileLogTest, ResetLeavesOnlyTheHeader) {

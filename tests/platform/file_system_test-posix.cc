@@ -40,7 +40,7 @@ class PosixFileSystemTest : public ::testing::Test {
   std::string Quoted(const std::string& relative) { return "'" + dir_ / relative + "'"; }
   bool IsRoot() { return Shell("id -u") == "0"; }
 
-  FileSystem& fs_ = RealFileSystem();
+  FileSystem& fs_ = test::RealFs();
   test::ScopedTempDir dir_;
 };
 
@@ -68,8 +68,8 @@ TEST_F(PosixFileSystemTest, ABackupReachesFilesBeyondPathMax) {
   BackupJob job(dir_.path(), target, nullptr, nullptr, false,
                 test::TestServices(&fs_, &RealClock(), nullptr));
   job.RunBackup();
-  EXPECT_EQ(0, job.counters.failed);
-  EXPECT_EQ(2, job.counters.copied);  // "short" and the deep file
+  EXPECT_EQ(0, job.results.counters.failed);
+  EXPECT_EQ(2, job.results.counters.copied);  // "short" and the deep file
   const std::string copied = target + deep.substr(dir_.path().size()) + "/f";
   EXPECT_EQ(Seconds(5), fs_.LastWriteTime(copied));
 }

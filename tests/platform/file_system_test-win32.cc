@@ -18,7 +18,7 @@ constexpr uint32_t kAlreadyExists = 183;  // ERROR_ALREADY_EXISTS
 
 class Win32FileSystemTest : public ::testing::Test {
  protected:
-  FileSystem& fs_ = RealFileSystem();
+  FileSystem& fs_ = test::RealFs();
   test::ScopedTempDir dir_;
 };
 

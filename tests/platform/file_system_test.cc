@@ -15,7 +15,7 @@ using test::Seconds;
 
 class FileSystemTest : public ::testing::Test {
  protected:
-  FileSystem& fs_ = RealFileSystem();
+  FileSystem& fs_ = test::RealFs();
   test::ScopedTempDir dir_;
 };
 

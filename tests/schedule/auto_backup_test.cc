@@ -1,18 +1,20 @@
-// The scheduler on a step clock: whole intervals pass in no time, and the test decides how far
-// the clock may run before the scheduler's next sleep is held.
+// The scheduler on its own, on a step clock: a request and seams in, no window. Whole
+// intervals pass in no time, and the test decides how far the clock may run before the
+// scheduler's next sleep is held.
 #include "schedule/auto_backup.h"
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "schedule/manual_backup.h"
-#include "tests/support/app_fixture.h"
+#include <algorithm>
+#include <atomic>
+#include <sstream>
+#include <thread>
+
+#include "tests/support/memory_log_pane.h"
+#include "tests/support/test_support.h"
 
 namespace qs {
 namespace {
-
-using test::CountOf;
-using test::IndexOf;
 
 const char kStarted[] = "=== Auto backup started ===";
 const char kStopped[] = "=== Auto backup stopped ===";
@@ -23,231 +25,168 @@ std::string NextBackupIn(int minutes) {
   return "=== Next backup in " + std::to_string(minutes) + " minutes ===";
 }
 
-class AutoBackupTest : public test::AppFixture {
+int CountOf(const std::vector<std::string>& lines, const std::string& line) {
+  return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+class AutoBackupTest : public ::testing::Test {
  protected:
   AutoBackupTest() {
-    Create();
     test::WriteFile(dir_ / "src/a.txt", "alpha");
     test::WriteFile(dir_ / "src/sub/b.txt", "beta");
-    g_settings.sourceDir = dir_ / "src";
-    g_settings.targetDir = dir_ / "dst";
+    Seams(&fs_);
+  }
+  ~AutoBackupTest() override {
+    StopScheduler(seams_);
+    clock_.Free();
+    EXPECT_TRUE(Ended());
+    g_autoBackupRunning = false;
+    g_schedulerThread = nullptr;
   }
 
-  /// Starts with the interval field showing `interval`; with the clock not yet let go, waits
-  /// for the first countdown sleep.
-  void StartWith(const std::string& interval, bool clock_free = false) {
-    Kept(KeptAs::kIntervalEdit).Type(interval);
-    SetAutoBackup(true);
-    if (!clock_free) clock_->WaitUntilHeld();
+  void Seams(FileSystem* fs) {
+    seams_.run.backupLog = &backup_pane_;
+    seams_.run.fileLog = &file_pane_;
+    seams_.run.services = test::TestServices(fs, &clock_, &console_);
+    // The seams hold the only copy; each scheduler thread holds one more while it runs.
+    if (!seams_.run.presence) seams_.run.presence = std::make_shared<int>(0);
+    seams_.intervalMinutes = &interval_;
+    seams_.refreshStatus = [this] { ++refreshes_; };
   }
 
-  std::string Countdown() { return Kept(KeptAs::kCountdownLabel).GetText(100); }
-  std::string Status() { return Kept(KeptAs::kStatusLabel).GetText(100); }
+  BackupOptions Request() { return {dir_ / "src", dir_ / "dst", false}; }
+
+  /// Starts with `minutes`; unless the clock runs free, waits for the first countdown sleep.
+  void Start(int32_t minutes, bool clock_free = false) {
+    interval_ = minutes;
+    StartScheduler(Request(), seams_);
+    if (!clock_free) clock_.WaitUntilHeld();
+  }
+
+  /// Stops while the step clock holds the thread: the clock lets every sleep through once the
+  /// stop has been asked for.
+  void Stop() {
+    std::thread let_go([this] {
+      test::WaitUntil([] { return !g_autoBackupRunning; });
+      clock_.Free();
+    });
+    StopScheduler(seams_);
+    let_go.join();
+  }
+
+  std::vector<std::string> Lines() {
+    return test::WithoutStamps(test::PaneLines(backup_pane_.Text()));
+  }
+  long Threads() const { return seams_.run.presence.use_count() - 1; }
+  bool Ended() {
+    return test::WaitUntil([&] { return Threads() == 0; });
+  }
+
+  test::ScopedTempDir dir_;
+  test::FaultyFileSystem fs_;
+  test::StepClock clock_;
+  std::ostringstream console_;
+  MemoryLogPane backup_pane_, file_pane_;
+  std::atomic<int32_t> interval_{0};
+  std::atomic<int> refreshes_{0};
+  SchedulerSeams seams_;
 };
 
 TEST_F(AutoBackupTest, AOneMinuteIntervalRunsWithoutWaitingAMinute) {
-  StartWith("1");
-  EXPECT_EQ((std::vector<std::string>{kStarted, NextBackupIn(1)}), BackupLogLines());
-  EXPECT_EQ("Auto Backup: ACTIVE", Status());
-
-  clock_->RunFor(59000);
-  clock_->WaitUntilHeld();
-  EXPECT_EQ(2u, BackupLogLines().size());
+  Start(1);
+  EXPECT_EQ((std::vector<std::string>{kStarted, NextBackupIn(1)}), Lines());
+  EXPECT_TRUE(g_autoBackupRunning);
+  clock_.RunFor(59000);
+  clock_.WaitUntilHeld();
+  EXPECT_EQ(2u, Lines().size());
   EXPECT_FALSE(test::Exists(dir_ / "dst/a.txt"));
+  EXPECT_GE(refreshes_, 59);  // once every slice
 
-  clock_->RunFor(1000);
-  clock_->WaitUntilHeld();  // the run is over and the next countdown has begun
-  const std::vector<std::string> lines = BackupLogLines();
-  ASSERT_GE(lines.size(), 5u);
-  EXPECT_EQ(kRunStarted, lines[2]);
-  EXPECT_EQ("Starting backup...", lines[3]);
-  EXPECT_EQ(kRunCompleted, lines[lines.size() - 2]);
+  clock_.RunFor(1000);
+  clock_.WaitUntilHeld();  // the run is over and the next countdown has begun
+  const std::vector<std::string> lines = Lines();
+  EXPECT_EQ(kRunStarted, lines.at(2));
+  EXPECT_EQ("Starting backup...", lines.at(3));
+  EXPECT_EQ(kRunCompleted, lines.end()[-2]);
   EXPECT_EQ(NextBackupIn(1), lines.back());
-  EXPECT_EQ(60000, clock_->SleptMillis());
+  EXPECT_EQ(60000, clock_.SleptMillis());
   EXPECT_EQ("alpha", test::ReadFile(dir_ / "dst/a.txt"));
-  EXPECT_EQ("=== File Operation Log ===", FileLogLines().at(0));
 
-  // The interval is read afresh at the start of every cycle.
-  StoreIntervalMinutes(3);
-  clock_->RunFor(60000);
-  clock_->WaitUntilHeld();
-  EXPECT_EQ(NextBackupIn(3), BackupLogLines().back());
-
-  StopScheduler();
-  EXPECT_EQ(kStopped, BackupLogLines().back());
-}
-
-TEST_F(AutoBackupTest, TheCountdownFollowsTheClock) {
-  StartWith("2");
-  EXPECT_EQ("Next backup in: 02:00", Countdown());
-  clock_->RunFor(1000);
-  clock_->WaitUntilHeld();
-  EXPECT_EQ("Next backup in: 01:59", Countdown());
-  clock_->RunFor(118000);
-  clock_->WaitUntilHeld();
-  EXPECT_EQ("Next backup in: 00:01", Countdown());
-  clock_->RunFor(1000);
-  clock_->WaitUntilHeld();
-  EXPECT_EQ("Next backup in: 02:00", Countdown());
-
-  const std::vector<std::string> texts = Kept(KeptAs::kCountdownLabel).TextsSet();
-  const auto at = [&](const std::string& text, size_t from) {
-    return std::find(texts.begin() + static_cast<long>(from), texts.end(), text) - texts.begin();
-  };
-  const size_t one_left = static_cast<size_t>(at("Next backup in: 00:01", 0));
-  const size_t running = static_cast<size_t>(at("Backup in progress...", one_left));
-  const size_t after = static_cast<size_t>(at("Next backup: Any moment...", running));
-  EXPECT_LT(running, texts.size());
-  EXPECT_LT(after, static_cast<size_t>(at("Next backup in: 02:00", after)));
-
-  StopScheduler();
-  EXPECT_EQ("Auto backup not running", Countdown());
-  EXPECT_EQ("Auto Backup: INACTIVE", Status());
-}
-
-TEST_F(AutoBackupTest, UnusableIntervalsBecomeSixtyMinutes) {
-  for (const std::string typed : {"0", "", "-5", "x"}) {
-    SCOPED_TRACE("interval field: '" + typed + "'");
-    StartWith(typed);
-    EXPECT_EQ(60, g_settings.intervalMinutes);
-    EXPECT_EQ(60, g_intervalMinutes);
-    EXPECT_EQ(NextBackupIn(60), BackupLogLines().back());
-    EXPECT_EQ("Next backup in: 01:00:00", Countdown());
-    StopScheduler();
-    WaitForSchedulerThreadsToEnd();
-    UseNewClock();
-  }
-}
-
-TEST_F(AutoBackupTest, LongIntervalsAreLimitedSoTheCountdownFits) {
-  for (const std::string typed : {"999999999", "35791395"}) {
-    SCOPED_TRACE("interval field: " + typed);
-    StartWith(typed);
-    EXPECT_EQ(kMaxIntervalMinutes, g_settings.intervalMinutes);
-    EXPECT_EQ(kMaxIntervalMinutes, g_intervalMinutes);
-    EXPECT_EQ(NextBackupIn(35791394), BackupLogLines().back());
-    EXPECT_EQ("Next backup in: 24855 days 03:14:00", Countdown());
-    clock_->RunFor(1000);
-    clock_->WaitUntilHeld();
-    EXPECT_EQ("Next backup in: 24855 days 03:13:59", Countdown());
-    StopScheduler();
-    WaitForSchedulerThreadsToEnd();
-    UseNewClock();
-  }
-  EXPECT_EQ(35791394, UsableInterval(35791394));
-  EXPECT_EQ(1, UsableInterval(1));
+  interval_ = 3;  // read afresh at the start of every cycle
+  clock_.RunFor(60000);
+  clock_.WaitUntilHeld();
+  EXPECT_EQ(NextBackupIn(3), Lines().back());
+  Stop();
+  EXPECT_EQ(kStopped, Lines().back());
 }
 
 TEST_F(AutoBackupTest, AStopDuringTheCountdownEndsTheThreadSilently) {
-  StartWith("60");
+  Start(60);
   const int64_t due = g_nextBackupTime;
-  StopScheduler();
-  WaitForSchedulerThreadsToEnd();
-  EXPECT_EQ((std::vector<std::string>{kStarted, NextBackupIn(60), kStopped}), BackupLogLines());
+  Stop();
+  ASSERT_TRUE(Ended());
+  EXPECT_EQ((std::vector<std::string>{kStarted, NextBackupIn(60), kStopped}), Lines());
   EXPECT_FALSE(g_autoBackupRunning);
   EXPECT_EQ(due, g_nextBackupTime);  // kept after the stop
-  EXPECT_EQ("Auto backup not running", Countdown());
 }
 
 TEST_F(AutoBackupTest, AStopDuringALongRunReturnsWithinItsBound) {
   test::GatedFileSystem gated;
-  g_fileSystem = &gated;
-  SetSchedulerStopWait(std::chrono::milliseconds(50));
-  clock_->Free();
-  StartWith("1", true);
+  Seams(&gated);
+  seams_.stopWait = std::chrono::milliseconds(50);
+  clock_.Free();
+  Start(1, true);
   gated.WaitUntilCopyWaiting();  // the scheduled run is under way and cannot finish
 
-  SetAutoBackup(false);  // returns although the run goes on
-  std::vector<std::string> lines = BackupLogLines();
+  StopScheduler(seams_);  // returns although the run goes on
+  std::vector<std::string> lines = Lines();
   EXPECT_EQ(kStopped, lines.back());
-  EXPECT_EQ(-1, IndexOf(lines, kRunCompleted));
-  EXPECT_EQ("Auto Backup: INACTIVE", Status());
-  EXPECT_EQ("Auto backup not running", Countdown());
+  EXPECT_EQ(0, CountOf(lines, kRunCompleted));
+  EXPECT_FALSE(g_autoBackupRunning);
 
   gated.Open();
-  WaitForSchedulerThreadsToEnd();
-  lines = BackupLogLines();
-  EXPECT_LT(IndexOf(lines, kStopped), IndexOf(lines, kRunCompleted));
-  EXPECT_EQ(kRunCompleted, lines.back());  // and no new cycle
+  ASSERT_TRUE(Ended());
+  lines = Lines();
+  EXPECT_EQ(kRunCompleted, lines.back());  // after "stopped", and no new cycle
   EXPECT_EQ(1, CountOf(lines, NextBackupIn(1)));
   EXPECT_EQ("beta", test::ReadFile(dir_ / "dst/sub/b.txt"));
 }
 
-TEST_F(AutoBackupTest, StartingARunningOneOrStoppingAStoppedOneChangesNothing) {
-  SetAutoBackup(false);
-  EXPECT_TRUE(BackupLogLines().empty());
-  EXPECT_EQ(1u, Kept(KeptAs::kStatusLabel).TextsSet().size());  // only the refresh
-
-  StartWith("1");
-  Kept(KeptAs::kIntervalEdit).Type("7");
-  const size_t refreshes = Kept(KeptAs::kStatusLabel).TextsSet().size();
-  SetAutoBackup(true);
-  EXPECT_EQ((std::vector<std::string>{kStarted, NextBackupIn(1)}), BackupLogLines());
-  EXPECT_EQ(1, g_settings.intervalMinutes);
-  EXPECT_EQ(1, SchedulerThreadsAlive());
-  EXPECT_LT(refreshes, Kept(KeptAs::kStatusLabel).TextsSet().size());
-  StopScheduler();
-}
-
 TEST_F(AutoBackupTest, AQuickStopAndStartLeavesOneScheduler) {
   test::GatedFileSystem gated;
-  g_fileSystem = &gated;
-  SetSchedulerStopWait(std::chrono::milliseconds(50));
-  StartWith("1");
-  clock_->RunFor(60000);
+  Seams(&gated);
+  seams_.stopWait = std::chrono::milliseconds(50);
+  Start(1);
+  clock_.RunFor(60000);
   gated.WaitUntilCopyWaiting();  // the first thread is in its run
-  SetAutoBackup(false);          // its wait runs out
-  SetAutoBackup(true);           // a second thread
-  clock_->WaitUntilHeld();       // ... counting down
-
+  StopScheduler(seams_);         // its wait runs out
+  Start(1);                      // a second thread, counting down
   gated.Open();  // the first thread finishes its run, and must not start another cycle
-  ASSERT_TRUE(test::WaitUntil([&] {
-    return SchedulerThreadsAlive() == 1 || CountOf(BackupLogLines(), NextBackupIn(1)) > 2;
-  }));
-  StopScheduler();
-  WaitForSchedulerThreadsToEnd();
-  const std::vector<std::string> lines = BackupLogLines();
+  ASSERT_TRUE(
+      test::WaitUntil([&] { return Threads() == 1 || CountOf(Lines(), NextBackupIn(1)) > 2; }));
+  Stop();
+  ASSERT_TRUE(Ended());
+  const std::vector<std::string> lines = Lines();
   EXPECT_EQ(2, CountOf(lines, NextBackupIn(1)));
   EXPECT_EQ(1, CountOf(lines, kRunCompleted));
   EXPECT_EQ(kStopped, lines.back());
 }
 
-TEST_F(AutoBackupTest, TheJobIsFixedWhenTheThreadStarts) {
-  g_settings.timeVersioning = true;
-  StartWith("1");
-  g_settings.sourceDir = dir_ / "elsewhere";  // what a later click would store
-  StoreTimeVersioning(false);
-  clock_->RunFor(60000);
-  clock_->WaitUntilHeld();
-  const std::vector<std::string> lines = BackupLogLines();
-  EXPECT_EQ(1, CountOf(lines, "Source: " + (dir_ / "src") + kPathSeparator));
-  EXPECT_EQ(1, CountOf(lines, "Time Versioning: ENABLED"));
-  StopScheduler();
+TEST_F(AutoBackupTest, StartingARunningOneOrStoppingAStoppedOneDoesNothing) {
+  StopScheduler(seams_);
+  EXPECT_EQ("", backup_pane_.Text());
+  Start(1);
+  StartScheduler(Request(), seams_);
+  EXPECT_EQ((std::vector<std::string>{kStarted, NextBackupIn(1)}), Lines());
+  EXPECT_EQ(1, Threads());
 }
 
-TEST_F(AutoBackupTest, AManualAndAScheduledRunOverlapOverTheSameTrees) {
-  for (int i = 0; i < 40; ++i)
-    test::WriteFile(dir_ / ("src/many/f" + std::to_string(i) + ".txt"), std::to_string(i));
-  Kept(KeptAs::kSourceEdit).Type(dir_ / "src");
-  Kept(KeptAs::kTargetEdit).Type(dir_ / "dst");
-  clock_->Free();
-  StartWith("1", true);
-  StartManualBackup();
-  WaitForManualBackupsToEnd();
-  ASSERT_TRUE(test::WaitUntil([&] { return CountOf(BackupLogLines(), kRunCompleted) > 0; }));
-  SetAutoBackup(false);
-  WaitForSchedulerThreadsToEnd();
-
-  EXPECT_EQ(42u, test::ListTree(dir_ / "dst").size());
-  for (int i = 0; i < 40; ++i)
-    EXPECT_EQ(std::to_string(i),
-              test::ReadFile(dir_ / ("dst/many/f" + std::to_string(i) + ".txt")));
-  // Every line of the pane is one whole entry.
-  for (const std::string& line : test::PaneLines(Kept(KeptAs::kBackupLog).pane.Text())) {
-    const bool notice = line == "=== Log cleaned (keeping latest 100 lines) ===";
-    EXPECT_TRUE(notice || (line.size() > 26 && line[0] == '[' && line[24] == ']')) << line;
-  }
-  EXPECT_TRUE(Kept(KeptAs::kStartButton).Enabled());
+TEST_F(AutoBackupTest, UsableIntervalsAreOneMinuteToTheLongestThatFits) {
+  EXPECT_EQ(60, UsableInterval(0));
+  EXPECT_EQ(60, UsableInterval(-5));
+  EXPECT_EQ(1, UsableInterval(1));
+  EXPECT_EQ(kMaxIntervalMinutes, UsableInterval(kMaxIntervalMinutes));
+  EXPECT_EQ(kMaxIntervalMinutes, UsableInterval(999999999));
 }
 
 }  // namespace

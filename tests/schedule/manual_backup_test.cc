@@ -1,88 +1,75 @@
-// "Start Backup Now": the fields as typed, the trims, the button, and the worker's run.
+// The manual backup worker on its own: a request and seams in, a run on a thread of its own,
+// and the call back once it is over.
 #include "schedule/manual_backup.h"
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "engine/paths.h"
-#include "tests/support/app_fixture.h"
+#include <atomic>
+#include <sstream>
+#include <thread>
+
+#include "tests/support/memory_log_pane.h"
+#include "tests/support/test_support.h"
 
 namespace qs {
 namespace {
 
-using test::CountOf;
-using test::IndexOf;
-
-TEST(WithTrailingSeparatorTest, AddsOneWhereMissing) {
-  const std::string sep(1, kPathSeparator);
-  EXPECT_EQ("data" + sep, WithTrailingSeparator("data"));
-  EXPECT_EQ("copy" + sep, WithTrailingSeparator("copy" + sep));
-  EXPECT_EQ("", WithTrailingSeparator(""));
-}
-
-class ManualBackupTest : public test::AppFixture {
+class ManualBackupTest : public ::testing::Test {
  protected:
-  ManualBackupTest() {
-    Create();
-    test::WriteFile(dir_ / "src/a.txt", "alpha");
-    test::WriteFile(dir_ / "src/sub/b.txt", "beta");
-    Kept(KeptAs::kSourceEdit).Type(dir_ / "src");
-    Kept(KeptAs::kTargetEdit).Type(dir_ / "dst");
+  RunSeams Seams() {
+    RunSeams seams;
+    seams.backupLog = &backup_pane_;
+    seams.fileLog = &file_pane_;
+    seams.services = test::TestServices(&fs_, &clock_, &console_);
+    seams.presence = presence_;
+    return seams;
   }
+
+  test::ScopedTempDir dir_;
+  test::FaultyFileSystem fs_;
+  test::FakeClock clock_;
+  std::ostringstream console_;
+  MemoryLogPane backup_pane_, file_pane_;
+  std::shared_ptr<const void> presence_ = std::make_shared<int>(0);
 };
 
-TEST_F(ManualBackupTest, RunsTheTypedDirectoriesOnAWorker) {
-  const AppSettings before = g_settings;
-  StartManualBackup();
-  WaitForManualBackupsToEnd();
+TEST_F(ManualBackupTest, RunsTheRequestOnAWorkerAndCallsBackOnItsThread) {
+  test::WriteFile(dir_ / "src/a.txt", "alpha");
+  std::atomic<bool> finished{false};
+  std::thread::id worker;
+  const BackupOptions request{dir_ / "src", dir_ / "dst", false};
+  ASSERT_TRUE(StartManualBackup(request, Seams(), [&] {
+    worker = std::this_thread::get_id();
+    finished = true;
+  }));
+  ASSERT_TRUE(test::WaitUntil([&] { return finished.load(); }));
+  ASSERT_TRUE(test::WaitUntil([&] { return presence_.use_count() == 1; }));
+  EXPECT_NE(std::this_thread::get_id(), worker);
   EXPECT_EQ("alpha", test::ReadFile(dir_ / "dst/a.txt"));
-  EXPECT_EQ("beta", test::ReadFile(dir_ / "dst/sub/b.txt"));
-  const std::vector<std::string> lines = BackupLogLines();
-  EXPECT_EQ(1, CountOf(lines, "Source: " + (dir_ / "src") + kPathSeparator));
-  EXPECT_EQ(1, CountOf(lines, "Target: " + (dir_ / "dst") + kPathSeparator));
+  const std::vector<std::string> lines = test::WithoutStamps(test::PaneLines(backup_pane_.Text()));
+  EXPECT_EQ("Source: " + dir_ / "src/", lines.at(1));
   EXPECT_EQ("Backup operation completed.", lines.back());
-  EXPECT_EQ("[BACKUP COMPLETED] Copied: 2 | Updated: 0 | Failed: 0 | Time-versioned: 0",
-            FileLogLines().back());
-  EXPECT_EQ(before, g_settings);               // nothing stored ...
-  EXPECT_FALSE(test::Exists(SettingsFile()));  // ... and nothing saved
+  EXPECT_EQ("=== File Operation Log ===", test::PaneLines(file_pane_.Text()).at(0));
 }
 
-TEST_F(ManualBackupTest, TheButtonIsGreyedForTheRun) {
+TEST_F(ManualBackupTest, TheWorkerOwnsItsRequestAndIsNotWaitedFor) {
+  test::WriteFile(dir_ / "src/a.txt", "alpha");
   test::GatedFileSystem gated;
-  g_fileSystem = &gated;
-  test::MemoryControl& button = Kept(KeptAs::kStartButton);
-  StartManualBackup();
-  gated.WaitUntilCopyWaiting();
-  EXPECT_FALSE(button.Enabled());
+  RunSeams seams = Seams();
+  seams.services.fs = &gated;
+  std::atomic<bool> finished{false};
+  {
+    BackupOptions request{dir_ / "src", dir_ / "dst", false};
+    ASSERT_TRUE(StartManualBackup(request, seams, [&] { finished = true; }));
+    request.sourceRoot = "changed";  // the caller's copies go away while the run goes on
+    seams = RunSeams();
+  }
+  gated.WaitUntilCopyWaiting();  // the start returned while the run waits
+  EXPECT_FALSE(finished);
   gated.Open();
-  WaitForManualBackupsToEnd();
-  EXPECT_EQ((std::vector<bool>{false, true}), button.EnableCalls());
-}
-
-TEST_F(ManualBackupTest, BothLogsAreTrimmedBeforeTheRun) {
-  std::string text;
-  for (int i = 0; i < 249; ++i) text += "old " + std::to_string(i) + "\r\n";
-  Kept(KeptAs::kBackupLog).pane.SetText(text);  // 250 lines
-  StartManualBackup();
-  WaitForManualBackupsToEnd();
-  const std::vector<std::string> lines = BackupLogLines();
-  EXPECT_EQ("old 150", lines.at(0));
-  EXPECT_EQ("old 248", lines.at(98));
-  EXPECT_EQ("=== Log cleaned (keeping latest 100 lines) ===", lines.at(99));
-  EXPECT_EQ("Starting backup...", lines.at(100));
-}
-
-TEST_F(ManualBackupTest, TimeVersioningIsTakenWhenTheWorkerStarts) {
-  test::GatedFileSystem gated;
-  g_fileSystem = &gated;
-  StoreTimeVersioning(true);
-  StartManualBackup();
-  gated.WaitUntilCopyWaiting();
-  StoreTimeVersioning(false);  // a tick during the run
-  gated.Open();
-  WaitForManualBackupsToEnd();
-  EXPECT_EQ(1, CountOf(BackupLogLines(), "Time Versioning: ENABLED"));
-  EXPECT_EQ(-1, IndexOf(BackupLogLines(), "Time Versioning: DISABLED"));
+  ASSERT_TRUE(test::WaitUntil([&] { return presence_.use_count() == 1; }));
+  EXPECT_TRUE(finished);
+  EXPECT_EQ("alpha", test::ReadFile(dir_ / "dst/a.txt"));
 }
 
 }  // namespace

@@ -5,29 +5,41 @@
 #include <thread>
 
 #include "app/app_state.h"
+#include "app/auto_backup_switch.h"
 #include "app/main_window.h"
-#include "schedule/auto_backup.h"
-#include "schedule/manual_backup.h"
 
 namespace qs::test {
 
+void ResetAppState() {
+  g_settings.Store(AppSettings{"", "", 0, false, false});
+  g_hSourceEdit = g_hTargetEdit = g_hIntervalEdit = nullptr;
+  g_hAutoBackupCheck = g_hTimeVersioningCheck = g_hStartButton = nullptr;
+  g_hBackupLog = g_hFileLog = nullptr;
+  g_hClockLabel = g_hStatusLabel = g_hCountdownLabel = nullptr;
+  g_autoBackupRunning = false;
+  g_schedulerThread = nullptr;
+  g_nextBackupTime = 0;
+  g_backupInProgress = false;
+}
+
 AppFixture::AppFixture() {
   ResetAppState();
-  g_settingsPath = SettingsFile();
   UseNewClock();
 }
 
 AppFixture::~AppFixture() {
   if (g_autoBackupRunning) StopScheduler();
   clock_->Free();
-  WaitForSchedulerThreadsToEnd();
-  WaitForManualBackupsToEnd();
-  SetSchedulerStopWait(std::chrono::milliseconds(5000));
+  EXPECT_TRUE(WaitForThreadsToEnd()) << ThreadsAlive() << " threads still at work";
   ResetAppState();
 }
 
+bool AppFixture::WaitForThreadsToEnd() {
+  return WaitUntil([this] { return ThreadsAlive() == 0; });
+}
+
 void AppFixture::Create() {
-  OnCreate(window_, [] {});
+  OnCreate(*app_, window_, [] {});
 }
 
 MemoryControl& AppFixture::Kept(KeptAs kept) {
@@ -42,13 +54,22 @@ void AppFixture::StopScheduler() {
     WaitUntil([] { return !g_autoBackupRunning; });
     clock_->Free();
   });
-  SetAutoBackup(false);
+  SetAutoBackup(*app_, false);
   let_go.join();
 }
 
 void AppFixture::UseNewClock() {
-  clock_ = std::make_unique<StepClock>();
-  g_clock = clock_.get();
+  auto clock = std::make_unique<StepClock>();
+  auto app = std::make_unique<AppContext>(app_ ? app_->fs : RealFs(), *clock);
+  app->settingsPath = SettingsFile();
+  app_ = std::move(app);
+  clock_ = std::move(clock);
+}
+
+void AppFixture::UseFileSystem(FileSystem& fs) {
+  auto app = std::make_unique<AppContext>(fs, *clock_);
+  app->settingsPath = SettingsFile();
+  app_ = std::move(app);
 }
 
 std::vector<std::string> AppFixture::BackupLogLines() {

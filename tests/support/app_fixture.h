@@ -8,11 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "app/app_context.h"
 #include "app/control_table.h"
 #include "tests/support/memory_window.h"
 #include "tests/support/test_support.h"
 
 namespace qs::test {
+
+/// Puts every global of the program back as at process start.
+void ResetAppState();
 
 class AppFixture : public ::testing::Test {
  protected:
@@ -25,8 +29,14 @@ class AppFixture : public ::testing::Test {
   /// Stops the scheduler while the step clock holds it: the clock lets every sleep through
   /// once the stop has been asked for.
   void StopScheduler();
-  /// A fresh step clock for g_clock; the scheduler must not be running.
+  /// A fresh step clock, and a program context over it; the scheduler must not be running.
   void UseNewClock();
+  /// A program context over `fs` (which must outlive the test); nothing may be running.
+  void UseFileSystem(FileSystem& fs);
+  /// Returns once every thread the program started has ended (20 s at most).
+  bool WaitForThreadsToEnd();
+  /// How many threads the program started are still at work.
+  long ThreadsAlive() const { return app_->threads.use_count() - 1; }
 
   std::vector<std::string> BackupLogLines();
   std::vector<std::string> FileLogLines();
@@ -35,6 +45,7 @@ class AppFixture : public ::testing::Test {
   ScopedTempDir dir_;
   MemoryWindow window_;
   std::unique_ptr<StepClock> clock_;
+  std::unique_ptr<AppContext> app_;
 };
 
 /// How many of `lines` equal `line`.

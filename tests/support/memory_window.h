@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "log/memory_log_pane.h"
 #include "platform/window_controls.h"
+#include "tests/support/memory_log_pane.h"
 
 namespace qs::test {
 

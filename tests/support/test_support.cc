@@ -17,6 +17,11 @@ namespace fs = std::filesystem;
 
 namespace qs::test {
 
+FileSystem& RealFs() {
+  static const std::unique_ptr<FileSystem> real = MakeRealFileSystem();
+  return *real;
+}
+
 ScopedTempDir::ScopedTempDir() {
   static std::atomic<int> counter{0};
   std::random_device random;
@@ -161,7 +166,8 @@ void StepClock::Free() {
 
 void StepClock::WaitUntilHeld() {
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return held_for_millis_ > allowed_millis_; });
+  if (!changed_.wait_for(lock, kLongestWait, [this] { return held_for_millis_ > allowed_millis_; }))
+    ADD_FAILURE() << "no sleeper was held within " << kLongestWait.count() << " s";
 }
 
 int64_t StepClock::SleptMillis() {
@@ -170,7 +176,7 @@ int64_t StepClock::SleptMillis() {
 }
 
 bool WaitUntil(const std::function<bool()>& done) {
-  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  const auto give_up = std::chrono::steady_clock::now() + kLongestWait;
   while (!done()) {
     if (std::chrono::steady_clock::now() > give_up) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -204,7 +210,7 @@ class RecordingPendingCopy : public PendingCopy {
 
  private:
   bool Result(bool done) {
-    if (!done) t_last_error = RealFileSystem().LastErrorCode();
+    if (!done) t_last_error = RealFs().LastErrorCode();
     return done;
   }
   std::unique_ptr<PendingCopy> real_;
@@ -219,7 +225,7 @@ std::string FoldedMatch(const std::string& dir, const std::string& name) {
     return text;
   };
   DirListing listing;
-  if (!RealFileSystem().ListDirectory(dir.empty() ? "." : dir, &listing)) return "";
+  if (!RealFs().ListDirectory(dir.empty() ? "." : dir, &listing)) return "";
   for (const DirEntry& entry : listing.entries)
     if (lower(entry.name) == lower(name)) return entry.name;
   return "";
@@ -341,7 +347,8 @@ std::unique_ptr<PendingCopy> GatedFileSystem::PrepareCopy(const std::string& fro
     std::unique_lock<std::mutex> lock(mutex_);
     ++waiting_;
     changed_.notify_all();
-    changed_.wait(lock, [this] { return open_; });
+    // Bounded, so that a test that fails before it opens the gate cannot hang the program.
+    changed_.wait_for(lock, kLongestWait, [this] { return open_; });
     --waiting_;
   }
   return real_.PrepareCopy(from, to);
@@ -349,7 +356,8 @@ std::unique_ptr<PendingCopy> GatedFileSystem::PrepareCopy(const std::string& fro
 
 void GatedFileSystem::WaitUntilCopyWaiting() {
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return waiting_ > 0; });
+  if (!changed_.wait_for(lock, kLongestWait, [this] { return waiting_ > 0; }))
+    ADD_FAILURE() << "no copy reached the gate within " << kLongestWait.count() << " s";
 }
 
 void GatedFileSystem::Open() {

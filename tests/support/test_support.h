@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -15,11 +16,14 @@
 #include "engine/backup_job.h"
 #include "engine/file_times.h"
 #include "log/log_services.h"
-#include "log/memory_log_pane.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "tests/support/memory_log_pane.h"
 
 namespace qs::test {
+
+/// The system's file system, one for the whole test program.
+FileSystem& RealFs();
 
 /// A fresh directory below the system's temporary directory, removed with all its content.
 class ScopedTempDir {
@@ -83,7 +87,8 @@ class StepClock : public Clock {
 
   void RunFor(int64_t millis);
   void Free();
-  /// Returns once a sleeper is held for lack of time (one sleeping thread at a time).
+  /// Returns once a sleeper is held for lack of time (one sleeping thread at a time); a
+  /// failure of the test after kLongestWait.
   void WaitUntilHeld();
   int64_t SleptMillis();
 
@@ -98,7 +103,10 @@ class StepClock : public Clock {
   bool free_ = false;
 };
 
-/// Waits (in short real sleeps, 20 s at most) until `done` holds; returns whether it did.
+/// How long any wait in the tests may take before it counts as a failure.
+constexpr std::chrono::seconds kLongestWait{20};
+
+/// Waits (in short real sleeps, kLongestWait at most) until `done` holds; returns whether it did.
 bool WaitUntil(const std::function<bool()>& done);
 
 /// Forwards every call to the real file system; doubles override what they change.
@@ -132,7 +140,7 @@ class ForwardingFileSystem : public FileSystem {
   uint32_t LastErrorCode() override { return real_.LastErrorCode(); }
 
  protected:
-  FileSystem& real_ = RealFileSystem();
+  FileSystem& real_ = RealFs();
 };
 
 /// Wraps the real file system, records what was asked, and fails on request.
@@ -188,7 +196,7 @@ class GatedFileSystem : public ForwardingFileSystem {
  public:
   std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
 
-  /// Returns once a copy is waiting at the closed gate.
+  /// Returns once a copy is waiting at the closed gate; a failure after kLongestWait.
   void WaitUntilCopyWaiting();
   void Open();
 

@@ -1,5 +1,5 @@
-// The pane model used by tests and by the headless paths: the shared pane text under a lock.
-#include "log/memory_log_pane.h"
+// The pane model for tests: the shared pane text under a lock.
+#include "tests/support/memory_log_pane.h"
 
 namespace qs {
 

@@ -1,0 +1,32 @@
+// Every run the window starts reports to both panes and to the status area.
+#include "app/app_context.h"
+
+#include <iostream>
+
+#include "app/app_state.h"
+
+namespace qs {
+
+RunSeams AppContext::Seams() {
+  RunSeams seams;
+  seams.backupLog = PaneOf(g_hBackupLog);
+  seams.fileLog = PaneOf(g_hFileLog);
+  seams.services.fs = &fs;
+  seams.services.log.clock = &clock;
+  seams.services.log.status = &status;
+  seams.services.log.console = &std::cout;
+  seams.services.observers = {&status};
+  seams.presence = threads;
+  return seams;
+}
+
+SchedulerSeams AppContext::ForScheduler() {
+  SchedulerSeams seams;
+  seams.run = Seams();
+  seams.intervalMinutes = &g_settings.intervalMinutes;
+  seams.refreshStatus = [this] { status.RefreshStatus(); };
+  seams.stopWait = schedulerStopWait;
+  return seams;
+}
+
+}  // namespace qs

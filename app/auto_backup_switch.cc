@@ -1,0 +1,22 @@
+// The interval is read from its field at the start only; the scheduler then reads the stored
+// value at every cycle.
+#include "app/auto_backup_switch.h"
+
+#include "app/app_state.h"
+#include "app/control_table.h"
+
+namespace qs {
+
+void SetAutoBackup(AppContext& app, bool enable) {
+  if (!enable) {
+    StopScheduler(app.ForScheduler());
+  } else if (!g_autoBackupRunning) {
+    const std::string typed = g_hIntervalEdit->GetText(kIntervalFieldMaxCount);
+    g_settings.intervalMinutes = UsableInterval(ParseIntervalText(typed));
+    StartScheduler({g_settings.sourceDir, g_settings.targetDir, g_settings.timeVersioning},
+                   app.ForScheduler());
+  }
+  app.status.RefreshStatus();
+}
+
+}  // namespace qs

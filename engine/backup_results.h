@@ -1,0 +1,42 @@
+// What a job backs up, and what its last run found: kept apart, so that a run's results never
+// pass for its inputs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qs {
+
+/// What a job backs up, and how.
+struct BackupOptions {
+  std::string sourceRoot;  ///< empty, or ending with one separator
+  std::string targetRoot;  ///< likewise
+  /// Whether old copies are saved before an update. A run switches it off for the rest of the
+  /// job's life when it cannot make its version folder.
+  bool timeVersioningOn = false;
+};
+
+struct BackupCounters {
+  int32_t copied = 0;
+  int32_t updated = 0;
+  int32_t skipped = 0;
+  int32_t failed = 0;
+  int32_t timeVersioned = 0;
+
+  /// "Time-based incremental backup completed: 1 copied, ... 0 time-versioned."
+  std::string SummaryText() const;
+};
+
+/// What the last run found. Each run starts it afresh after its scan.
+struct BackupResults {
+  BackupCounters counters;
+  std::string versionDir;           ///< the run's version folder; empty until one was needed
+  int32_t timeVersionFailures = 0;  ///< old copies not kept, version folders not made
+  int32_t unlistedDirectories = 0;  ///< source folders that could not be listed
+  int32_t flushFailures = 0;        ///< copies and names that could not be made durable
+
+  /// True when the backup is not complete: a file, a folder, an old version or a flush failed.
+  bool AnyFailed() const;
+};
+
+}  // namespace qs

@@ -1,0 +1,46 @@
+// The file-system half of a copy: the directories above the target, and the safe copy itself.
+// Safe on several threads at once; nothing here logs.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace qs {
+
+class BackupJob;
+
+struct CopyAttempt {
+  enum class Result : uint8_t { kCopied, kDirectoryFailed, kCopyFailed };
+  Result result = Result::kCopied;
+  uint32_t code = 0;  ///< the system's error code of the failing step
+};
+
+/// A copy made ahead into a temporary file, and what happened on the way.
+struct PreparedCopy {
+  CopyAttempt attempt;
+  std::unique_ptr<PendingCopy> copy;  ///< set when attempt.result is kCopied
+};
+
+/// True when the directory exists afterwards; makes every missing level above it, top down.
+/// On failure the failing step's code is the file system's last error.
+bool EnsureDirectory(FileSystem& fs, const std::string& path);
+
+/// Makes the target's directory and copies into a temporary file there. `known_directory`,
+/// when given, remembers the last directory made or found, so that the files of one
+/// directory probe it once. The copy appears at the target only when published.
+PreparedCopy PrepareCopy(FileSystem& fs, const std::string& source_path,
+                         const std::string& target_path, std::string* known_directory);
+
+/// Prepares, flushes and publishes: the copy is on the disk when this reports kCopied.
+CopyAttempt AttemptCopy(FileSystem& fs, const std::string& source_path,
+                        const std::string& target_path);
+
+/// Reports a failed attempt as the run shows it: the directory or the copy that failed, with
+/// its code. False for a failure, true for a copy.
+bool ReportCopyAttempt(BackupJob& job, const CopyAttempt& attempt, const std::string& source_path,
+                       const std::string& target_path);
+
+}  // namespace qs

@@ -1,0 +1,53 @@
+// What a backup run reports as it goes: typed events in list order, for observers (the two
+// logs, the status area, a progress line) to show as they see fit.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace qs {
+
+class BackupJob;
+
+enum class RunEventKind : uint8_t {
+  kStarted,              ///< before the scan
+  kDirectoryUnlisted,    ///< path: a source folder that could not be listed; code
+  kDanglingLinkLeftOut,  ///< path: a link that leads nowhere
+  kJunctionLeftOut,      ///< path: a link the system keeps for old programs
+  kScanned,              ///< count: the files found
+  kVersionFolderMade,    ///< path: the run's version folder
+  kVersionFolderFailed,  ///< path, code
+  kVersionSaved,         ///< path: the target copy saved; relative: its name in the folder
+  kVersionNotSaved,      ///< path: the target copy that could not be saved
+  kCopied,               ///< path: the source file
+  kUpdated,              ///< path, relative; versioned when its old copy was saved first
+  kSkipped,              ///< path
+  kDirectoryFailed,      ///< path: the folder a copy needed and could not be made
+  kCopyFailed,           ///< path: the source file; other: the target path; code
+  kNameCollision,        ///< path: the later file; other: the first with that name
+  kFailed,               ///< path: the source file, after the event that says why
+  kAttributesNotKept,    ///< path: the target copy; code
+  kFlushFailed,          ///< path: what could not be made durable; code
+  kEnded,                ///< the job's results are final
+};
+
+struct RunEvent {
+  RunEventKind kind;
+  const BackupJob& job;
+  std::string_view path = {};
+  std::string_view other = {};
+  std::string_view relative = {};
+  uint32_t code = 0;
+  size_t count = 0;
+  bool versioned = false;
+};
+
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+  /// Called on the run's thread, in the order things happen.
+  virtual void OnRunEvent(const RunEvent& event) = 0;
+};
+
+}  // namespace qs

@@ -1,0 +1,133 @@
+// The texts of the logs. Every line a run writes is made here, from the event that asks for it.
+#include "engine/run_log.h"
+
+#include "engine/backup_job.h"
+#include "log/backup_log.h"
+#include "log/file_log.h"
+
+namespace qs {
+
+namespace {
+
+std::string Text(std::string_view view) { return std::string(view); }
+
+}  // namespace
+
+void BackupLogObserver::Write(const std::string& message) const {
+  WriteBackupLogEntry(pane_, message, services_);
+}
+
+void BackupLogObserver::WriteFileOperation(FileOperation category, const std::string& path,
+                                           const std::string& detail,
+                                           const std::string& source_root) const {
+  if (const auto message = BackupLogMessage(category, path, detail, source_root)) Write(*message);
+}
+
+void BackupLogObserver::WriteWithCode(const std::string& text, const RunEvent& event) const {
+  Write(text + " Error: " + std::to_string(event.code));
+}
+
+void BackupLogObserver::WriteStart(const BackupJob& job) const {
+  Write("Starting backup...");
+  Write("Source: " + job.options.sourceRoot);
+  Write("Target: " + job.options.targetRoot);
+  Write(std::string("Time Versioning: ") + (job.options.timeVersioningOn ? "ENABLED" : "DISABLED"));
+}
+
+void BackupLogObserver::WriteEnd(const BackupJob& job) const {
+  const BackupResults& results = job.results;
+  Write(results.counters.SummaryText());
+  if (job.options.timeVersioningOn) {
+    if (results.counters.timeVersioned > 0)
+      Write("=== Time version location: " + results.versionDir + " ===");
+    else if (!results.versionDir.empty())
+      Write("=== Time version directory created but no files versioned ===");
+  }
+  Write("Backup operation completed.");
+}
+
+void BackupLogObserver::OnRunEvent(const RunEvent& event) {
+  const std::string& root = event.job.options.sourceRoot;
+  const std::string path = Text(event.path);
+  switch (event.kind) {
+    case RunEventKind::kStarted:
+      return WriteStart(event.job);
+    case RunEventKind::kDirectoryUnlisted:
+      return WriteWithCode("Cannot list directory: " + path, event);
+    case RunEventKind::kDanglingLinkLeftOut:
+      return Write("Dangling link left out: " + path);
+    case RunEventKind::kJunctionLeftOut:
+      return Write("System junction left out: " + path);
+    case RunEventKind::kScanned:
+      return Write("Found " + std::to_string(event.count) + " files.");
+    case RunEventKind::kVersionFolderMade:
+      return Write("Time version directory created: " + path);
+    case RunEventKind::kVersionFolderFailed:
+      return WriteWithCode("Failed to create time version directory: " + path, event);
+    case RunEventKind::kVersionSaved:
+      WriteFileOperation(FileOperation::kTimeVersion, path, "", root);
+      return Write("Time version created: " + Text(event.relative));
+    case RunEventKind::kVersionNotSaved:
+      return WriteFileOperation(FileOperation::kTimeVersionFailed, path, "", root);
+    case RunEventKind::kCopied:
+      return WriteFileOperation(FileOperation::kCopied, path, "", root);
+    case RunEventKind::kUpdated:
+      WriteFileOperation(FileOperation::kUpdated, path, "", root);
+      if (event.versioned) Write("Old version saved to time directory: " + Text(event.relative));
+      return;
+    case RunEventKind::kSkipped:
+      return;
+    case RunEventKind::kDirectoryFailed:
+      Write("Failed to create directory: " + path);
+      return WriteFileOperation(FileOperation::kDirectoryError, path, "", root);
+    case RunEventKind::kCopyFailed:
+      WriteWithCode("CopyFile failed: " + path + " -> " + Text(event.other), event);
+      return WriteFileOperation(FileOperation::kCopyError, path, "", root);
+    case RunEventKind::kNameCollision:
+      return Write("Name collides on the target: " + Text(event.other) + " and " + path);
+    case RunEventKind::kFailed:
+      return WriteFileOperation(FileOperation::kFailed, path, "", root);
+    case RunEventKind::kAttributesNotKept:
+      return WriteWithCode("Extended attributes not kept: " + path, event);
+    case RunEventKind::kFlushFailed:
+      return WriteWithCode("Failed to flush to disk: " + path, event);
+    case RunEventKind::kEnded:
+      return WriteEnd(event.job);
+  }
+}
+
+void FileLogObserver::WriteFileOperation(FileOperation category, const std::string& path,
+                                         const std::string& source_root) const {
+  if (pane_ == nullptr) return;
+  if (const auto line = FileLogLine(category, path, source_root)) AppendFileLogLine(pane_, *line);
+}
+
+void FileLogObserver::OnRunEvent(const RunEvent& event) {
+  const std::string& root = event.job.options.sourceRoot;
+  const BackupCounters& counters = event.job.results.counters;
+  switch (event.kind) {
+    case RunEventKind::kStarted:
+      if (pane_ != nullptr) ResetFileLog(pane_);
+      return WriteFileOperation(FileOperation::kBackupStarted, "Session started", root);
+    case RunEventKind::kScanned:
+      return WriteFileOperation(FileOperation::kFileScan,
+                                std::to_string(event.count) + " files found", root);
+    case RunEventKind::kVersionSaved:
+      return WriteFileOperation(FileOperation::kTimeVersion, Text(event.path), root);
+    case RunEventKind::kCopied:
+      return WriteFileOperation(FileOperation::kCopied, Text(event.path), root);
+    case RunEventKind::kUpdated:
+      return WriteFileOperation(FileOperation::kUpdated, Text(event.path), root);
+    case RunEventKind::kEnded:
+      return WriteFileOperation(FileOperation::kBackupCompleted,
+                                "Copied: " + std::to_string(counters.copied) +
+                                    " | Updated: " + std::to_string(counters.updated) +
+                                    " | Failed: " + std::to_string(counters.failed) +
+                                    " | Time-versioned: " + std::to_string(counters.timeVersioned),
+                                root);
+    default:
+      return;
+  }
+}
+
+}  // namespace qs

@@ -1,0 +1,36 @@
+// The scan of a job's source: every file below a directory, depth-first.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/file_list.h"
+#include "platform/file_system.h"
+
+namespace qs {
+
+class BackupJob;
+
+/// Lists in the order the system gives entries, leaving out "oh_modules" directories and the
+/// target root. Links are followed; only a directory that is one of its own ancestors is
+/// refused. Folders that cannot be listed and links that lead nowhere are reported through
+/// the job.
+class SourceScan {
+ public:
+  explicit SourceScan(BackupJob& job);
+  /// Appends every file below `directory` (which ends with a separator) to `list`.
+  void Scan(const std::string& directory, FileList& list);
+
+ private:
+  void ScanDirectory(const std::string& directory, FileList& list);
+  void ScanEntry(const std::string& directory, const DirEntry& entry, FileList& list);
+  void ReportUnlisted(const std::string& directory, const std::string& listed);
+
+  BackupJob& job_;
+  FileSystem& fs_;
+  std::vector<DirectoryId> ancestors_;  ///< the directories of the current descent
+  std::optional<DirectoryId> target_root_;
+};
+
+}  // namespace qs
