@@ -16,7 +16,7 @@ RunSeams AppContext::Seams() {
   seams.services.log.status = &status;
   seams.services.log.console = &std::cout;
   seams.services.observers = {&status};
-  seams.presence = threads;
+  seams.presence = threads.Ticket();
   return seams;
 }
 

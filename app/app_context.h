@@ -27,8 +27,8 @@ struct AppContext {
   StatusDisplay status;
   /// How long a stop waits for the scheduler thread.
   std::chrono::milliseconds schedulerStopWait{5000};
-  /// Held by every thread the window starts (scheduler, manual workers) while it runs.
-  std::shared_ptr<const void> threads = std::make_shared<int>(0);
+  /// The threads the window started (scheduler, manual workers) that are still at work.
+  ThreadCount threads;
 
   /// The panes, the status area and the services of every backup the window starts.
   RunSeams Seams();

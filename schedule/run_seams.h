@@ -3,6 +3,7 @@
 // program; nothing here reaches for a global.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -15,9 +16,21 @@ struct RunSeams {
   LogPane* backupLog = nullptr;  ///< null: entries go to the console of services.log
   LogPane* fileLog = nullptr;
   JobServices services;
-  /// Held by the thread that runs with these seams until it has ended: its use count says
-  /// how many such threads are still at work.
+  /// Held by the thread that runs with these seams until it has ended (see ThreadCount).
   std::shared_ptr<const void> presence;
+};
+
+/// Counts the threads at work with seams that hold one of its tickets.
+class ThreadCount {
+ public:
+  /// The count is one higher until the last copy of the ticket is gone.
+  std::shared_ptr<const void> Ticket() const;
+  /// How many tickets are out. Whatever a thread did before it let go of its ticket is seen
+  /// by the caller once the count no longer includes it.
+  int Running() const;
+
+ private:
+  std::shared_ptr<std::atomic<int>> count_ = std::make_shared<std::atomic<int>>(0);
 };
 
 /// Writes one entry to the backup log of `seams`, as a run's own entries are written.

@@ -48,8 +48,6 @@ class AutoBackupTest : public ::testing::Test {
     seams_.run.backupLog = &backup_pane_;
     seams_.run.fileLog = &file_pane_;
     seams_.run.services = test::TestServices(fs, &clock_, &console_);
-    // The seams hold the only copy; each scheduler thread holds one more while it runs.
-    if (!seams_.run.presence) seams_.run.presence = std::make_shared<int>(0);
     seams_.intervalMinutes = &interval_;
     seams_.refreshStatus = [this] { ++refreshes_; };
   }
@@ -59,7 +57,7 @@ class AutoBackupTest : public ::testing::Test {
   /// Starts with `minutes`; unless the clock runs free, waits for the first countdown sleep.
   void Start(int32_t minutes, bool clock_free = false) {
     interval_ = minutes;
-    StartScheduler(Request(), seams_);
+    StartScheduler(Request(), Ticketed());
     if (!clock_free) clock_.WaitUntilHeld();
   }
 
@@ -77,7 +75,14 @@ class AutoBackupTest : public ::testing::Test {
   std::vector<std::string> Lines() {
     return test::WithoutStamps(test::PaneLines(backup_pane_.Text()));
   }
-  long Threads() const { return seams_.run.presence.use_count() - 1; }
+  /// The fixture's seams, with a ticket of their own for the thread they start.
+  SchedulerSeams Ticketed() {
+    SchedulerSeams seams = seams_;
+    seams.run.presence = threads_.Ticket();
+    return seams;
+  }
+  /// The scheduler threads at work.
+  int Threads() const { return threads_.Running(); }
   bool Ended() {
     return test::WaitUntil([&] { return Threads() == 0; });
   }
@@ -89,6 +94,7 @@ class AutoBackupTest : public ::testing::Test {
   MemoryLogPane backup_pane_, file_pane_;
   std::atomic<int32_t> interval_{0};
   std::atomic<int> refreshes_{0};
+  ThreadCount threads_;
   SchedulerSeams seams_;
 };
 
@@ -176,7 +182,7 @@ TEST_F(AutoBackupTest, StartingARunningOneOrStoppingAStoppedOneDoesNothing) {
   StopScheduler(seams_);
   EXPECT_EQ("", backup_pane_.Text());
   Start(1);
-  StartScheduler(Request(), seams_);
+  StartScheduler(Request(), Ticketed());
   EXPECT_EQ((std::vector<std::string>{kStarted, NextBackupIn(1)}), Lines());
   EXPECT_EQ(1, Threads());
 }

@@ -21,7 +21,7 @@ class ManualBackupTest : public ::testing::Test {
     seams.backupLog = &backup_pane_;
     seams.fileLog = &file_pane_;
     seams.services = test::TestServices(&fs_, &clock_, &console_);
-    seams.presence = presence_;
+    seams.presence = threads_.Ticket();
     return seams;
   }
 
@@ -30,7 +30,7 @@ class ManualBackupTest : public ::testing::Test {
   test::FakeClock clock_;
   std::ostringstream console_;
   MemoryLogPane backup_pane_, file_pane_;
-  std::shared_ptr<const void> presence_ = std::make_shared<int>(0);
+  ThreadCount threads_;
 };
 
 TEST_F(ManualBackupTest, RunsTheRequestOnAWorkerAndCallsBackOnItsThread) {
@@ -43,7 +43,7 @@ TEST_F(ManualBackupTest, RunsTheRequestOnAWorkerAndCallsBackOnItsThread) {
     finished = true;
   }));
   ASSERT_TRUE(test::WaitUntil([&] { return finished.load(); }));
-  ASSERT_TRUE(test::WaitUntil([&] { return presence_.use_count() == 1; }));
+  ASSERT_TRUE(test::WaitUntil([&] { return threads_.Running() == 0; }));
   EXPECT_NE(std::this_thread::get_id(), worker);
   EXPECT_EQ("alpha", test::ReadFile(dir_ / "dst/a.txt"));
   const std::vector<std::string> lines = test::WithoutStamps(test::PaneLines(backup_pane_.Text()));
@@ -67,7 +67,7 @@ TEST_F(ManualBackupTest, TheWorkerOwnsItsRequestAndIsNotWaitedFor) {
   gated.WaitUntilCopyWaiting();  // the start returned while the run waits
   EXPECT_FALSE(finished);
   gated.Open();
-  ASSERT_TRUE(test::WaitUntil([&] { return presence_.use_count() == 1; }));
+  ASSERT_TRUE(test::WaitUntil([&] { return threads_.Running() == 0; }));
   EXPECT_TRUE(finished);
   EXPECT_EQ("alpha", test::ReadFile(dir_ / "dst/a.txt"));
 }

@@ -36,7 +36,7 @@ class AppFixture : public ::testing::Test {
   /// Returns once every thread the program started has ended (20 s at most).
   bool WaitForThreadsToEnd();
   /// How many threads the program started are still at work.
-  long ThreadsAlive() const { return app_->threads.use_count() - 1; }
+  int ThreadsAlive() const { return app_->threads.Running(); }
 
   std::vector<std::string> BackupLogLines();
   std::vector<std::string> FileLogLines();
