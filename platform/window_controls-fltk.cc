@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/fltk_window_look.h"
 #include "platform/fltk_window_thread.h"
 #include "platform/window_controls.h"
 
@@ -43,6 +44,17 @@ class NumberInput : public Fl_Input {
   }
 };
 
+/// A caption drawn from its box's left edge, as the table places it; FLTK would keep three
+/// pixels free at each side of a label set to the left.
+class Caption : public Fl_Box {
+ public:
+  using Fl_Box::Fl_Box;
+  void draw() override {
+    draw_box();
+    draw_label(x(), y(), w(), h(), align());
+  }
+};
+
 Fl_Widget* MakeWidget(const ControlLayout& layout) {
   const int x = layout.x, y = layout.y, w = layout.width, h = layout.height;
   switch (layout.controlClass) {
@@ -55,7 +67,7 @@ Fl_Widget* MakeWidget(const ControlLayout& layout) {
     case ControlClass::kStatic:
       break;
   }
-  auto* label = new Fl_Box(x, y, w, h);
+  auto* label = new Caption(x, y, w, h);
   label->box(FL_FLAT_BOX);  // so that a new text is drawn over a cleared background
   // Status texts change and stay inside their box; a fixed caption may run past a narrow box
   // into the empty space beside it rather than being cut.
@@ -108,6 +120,15 @@ class FltkControl : public Control, public fltk::ShownLater {
     RunOnWindowThread([&] {
       if (button_ != nullptr) button_->value(checked ? 1 : 0);
     });
+  }
+
+  TextFit MeasureText() override {
+    TextFit fit;
+    RunOnWindowThread([&] {
+      fit = input_ != nullptr ? fltk::MeasureFieldLine(*widget_)
+                              : fltk::MeasureLabel(*widget_, CurrentText().c_str());
+    });
+    return fit;
   }
 
   void Show() override {
@@ -208,7 +229,7 @@ std::unique_ptr<MainWindow> CreateMainWindow(const std::string& caption, int wid
   }
   fl_open_display(display);
   fltk::BecomeWindowThread();
-  FL_NORMAL_SIZE = 12;
+  fltk::ApplyWindowLook();
   return std::make_unique<FltkMainWindow>(caption, width, height, events);
 }
 
