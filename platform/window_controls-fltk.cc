@@ -44,17 +44,6 @@ class NumberInput : public Fl_Input {
   }
 };
 
-/// A caption drawn from its box's left edge, as the table places it; FLTK would keep three
-/// pixels free at each side of a label set to the left.
-class Caption : public Fl_Box {
- public:
-  using Fl_Box::Fl_Box;
-  void draw() override {
-    draw_box();
-    draw_label(x(), y(), w(), h(), align());
-  }
-};
-
 Fl_Widget* MakeWidget(const ControlLayout& layout) {
   const int x = layout.x, y = layout.y, w = layout.width, h = layout.height;
   switch (layout.controlClass) {
@@ -67,7 +56,7 @@ Fl_Widget* MakeWidget(const ControlLayout& layout) {
     case ControlClass::kStatic:
       break;
   }
-  auto* label = new Caption(x, y, w, h);
+  Fl_Widget* label = fltk::MakeCaption(x, y, w, h);
   label->box(FL_FLAT_BOX);  // so that a new text is drawn over a cleared background
   // Status texts change and stay inside their box; a fixed caption may run past a narrow box
   // into the empty space beside it rather than being cut.

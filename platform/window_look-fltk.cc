@@ -1,6 +1,7 @@
 // The window's look over FLTK: the "gtk+" scheme, DejaVu Sans Condensed (Debian's own face,
 // narrow enough for the table's boxes) at 11 pixels, and the icon, built into the program.
 #include <FL/Fl.H>
+#include <FL/Fl_Box.H>
 #include <FL/Fl_Input_.H>
 #include <FL/Fl_Light_Button.H>
 #include <FL/Fl_PNG_Image.H>
@@ -22,15 +23,28 @@ namespace {
 const char kTextFace[] = " DejaVu Sans Condensed";
 constexpr int kTextSize = 11;
 
-/// The room in which FLTK draws a widget's label: a check button keeps a square of the
-/// label's size and two pixels on each side of it for the mark; other widgets their box's
-/// frame (a caption has none).
+class Caption : public Fl_Box {
+ public:
+  using Fl_Box::Fl_Box;
+  void draw() override {
+    draw_box();
+    draw_label(x(), y(), w(), h(), align());
+  }
+};
+
+/// The room in which FLTK draws a widget's label: the box less its frame; a check button also
+/// keeps a square of the label's size, and two pixels at each side of it, for the mark; a
+/// label set to a side, but for a caption, three pixels at each side.
 void LabelRoom(const Fl_Widget& widget, int* width, int* height) {
   const Fl_Boxtype box = widget.box();
   *height = widget.h() - Fl::box_dh(box);
   *width = widget.w() - Fl::box_dw(box);
-  if (dynamic_cast<const Fl_Light_Button*>(&widget) != nullptr)
+  if (dynamic_cast<const Fl_Light_Button*>(&widget) != nullptr) {
     *width -= 2 + widget.labelsize() + 2;
+    return;
+  }
+  const bool to_a_side = (widget.align() & (FL_ALIGN_LEFT | FL_ALIGN_RIGHT)) != 0;
+  if (to_a_side && *width > 11 && dynamic_cast<const Caption*>(&widget) == nullptr) *width -= 6;
 }
 
 }  // namespace
@@ -41,6 +55,10 @@ void ApplyWindowLook() {
   FL_NORMAL_SIZE = kTextSize;
   static Fl_PNG_Image icon("window icon", kWindowIconPng, static_cast<int>(kWindowIconPngSize));
   Fl_Window::default_icon(&icon);
+}
+
+Fl_Widget* MakeCaption(int x, int y, int width, int height) {
+  return new Caption(x, y, width, height);
 }
 
 TextFit MeasureLabel(const Fl_Widget& widget, const char* text) {
