@@ -3,11 +3,12 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# strace and python3 serve the fault cases (tests/faults/); FLTK the desktop program; Xvfb,
-# xdotool, ImageMagick, openbox and wmctrl its window test (installed here, not inside the
+# strace and python3 serve the fault cases (tests/faults/), attr and acl the tests of
+# extended attributes; FLTK and the face its texts are sized for the desktop program; Xvfb,
+# xdotool, ImageMagick, openbox and wmctrl its window tests (installed here, not inside the
 # test, so that a slow download cannot run into the test's time limit).
-bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libfltk1.3-dev strace python3 \
-  xvfb xauth xdotool imagemagick openbox wmctrl attr acl
+bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libfltk1.3-dev fonts-dejavu-extra \
+  strace python3 attr acl xvfb xauth xdotool imagemagick openbox wmctrl
 
 preset="${QS_PRESET:-linux}"
 cmake --preset "$preset" ${QS_WERROR:+-DQS_WERROR=ON} >/dev/null

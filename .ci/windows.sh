@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # CI for the Windows build: cross-build with MinGW-w64, run the whole GoogleTest suite under
-# Wine (a fresh prefix inside the build tree), then the GUI smoke test under Wine + Xvfb.
+# Wine (a fresh prefix inside the build tree, with Wine's own fonts), the text-fit tests again
+# at 125 % and 150 %, then the GUI smoke test under Wine + Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 started=$(date +%s)
 bash cmake/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64-posix googletest \
-  wine wine64 xvfb xauth xdotool imagemagick
+  wine wine64 fonts-wine xvfb xauth xdotool imagemagick
 
 cmake --preset windows ${QS_WERROR:+-DQS_WERROR=ON} >/dev/null
 cmake --build --preset windows
@@ -16,6 +17,19 @@ log=build/windows/quillstone_tests.log
 cmake/wine-run.sh build/windows/quillstone_tests.exe --gtest_brief=1 2>&1 | tee "$log"
 passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$log")
 echo "windows-tests: ${passed:-0} passed, 0 failed"
+
+# The suite ran at 100 %; every text must fit at 125 % and 150 % as well. The prefix goes back
+# to 100 % whatever happens, as the GUI smoke test clicks at the table's places.
+echo "=== windows: text fit at 125 % and 150 % ==="
+exe=build/windows/quillstone_tests.exe
+trap 'cmake/wine-dpi.sh "$exe" 96' EXIT
+for dpi in 120 144; do
+  cmake/wine-dpi.sh "$exe" "$dpi"
+  cmake/wine-run.sh "$exe" --gtest_brief=1 --gtest_filter='TextFitTest.*' 2>&1 | tee "$log"
+  grep -q '^\[  PASSED  \] 3 tests' "$log" || { echo "text fit at $dpi dpi: FAILED"; exit 1; }
+done
+cmake/wine-dpi.sh "$exe" 96
+trap - EXIT
 
 echo "=== windows: GUI smoke test under Wine + Xvfb ==="
 tests/gui/windows_smoke.sh build/windows

@@ -24,4 +24,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init >/dev/null 2>&1 || true
   wineserver --wait || true
 fi
+# Wine's own fonts (Debian's fonts-wine) in the prefix, so that texts are measured and drawn
+# in the faces Wine gives a program, as on Windows, not in whatever the host substitutes.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -d /usr/share/wine/fonts ] && [ ! -f "$fonts/tahoma.ttf" ]; then
+  mkdir -p "$fonts"
+  cp /usr/share/wine/fonts/* "$fonts/"
+fi
 exec wine "$program" "$@"

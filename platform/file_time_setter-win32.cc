@@ -7,8 +7,8 @@ namespace qs {
 
 bool SetLastWriteTime(const std::string& path, FileTime time) {
   constexpr int64_t kUnitsFrom1601To1970 = 116444736000000000;
-  // Floor division, so a time before 1970 rounds down as the system would store it.
-  const int64_t units = (time >= 0 ? time / 100 : (time - 99) / 100) + kUnitsFrom1601To1970;
+  // Nanoseconds are never negative, so a time before 1970 rounds down as the system stores it.
+  const int64_t units = time.seconds * 10000000 + time.nanos / 100 + kUnitsFrom1601To1970;
   FILETIME write_time;
   write_time.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(units));
   write_time.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(units) >> 32);

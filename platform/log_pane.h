@@ -6,7 +6,8 @@
 
 namespace qs {
 
-/// Lines are separated by CR LF; an empty pane has 1 line. Positions are character indexes.
+/// Lines are separated by CR LF; an empty pane has 1 line. Positions and lengths count the
+/// pane's own characters: UTF-16 units in the Windows EDIT control, bytes elsewhere.
 class LogPane {
  public:
   virtual ~LogPane() = default;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/fltk_window_look.h"
 #include "platform/fltk_window_thread.h"
 #include "platform/window_controls.h"
 
@@ -55,7 +56,7 @@ Fl_Widget* MakeWidget(const ControlLayout& layout) {
     case ControlClass::kStatic:
       break;
   }
-  auto* label = new Fl_Box(x, y, w, h);
+  Fl_Widget* label = fltk::MakeCaption(x, y, w, h);
   label->box(FL_FLAT_BOX);  // so that a new text is drawn over a cleared background
   // Status texts change and stay inside their box; a fixed caption may run past a narrow box
   // into the empty space beside it rather than being cut.
@@ -108,6 +109,15 @@ class FltkControl : public Control, public fltk::ShownLater {
     RunOnWindowThread([&] {
       if (button_ != nullptr) button_->value(checked ? 1 : 0);
     });
+  }
+
+  TextFit MeasureText() override {
+    TextFit fit;
+    RunOnWindowThread([&] {
+      fit = input_ != nullptr ? fltk::MeasureFieldLine(*widget_)
+                              : fltk::MeasureLabel(*widget_, CurrentText().c_str());
+    });
+    return fit;
   }
 
   void Show() override {
@@ -208,7 +218,7 @@ std::unique_ptr<MainWindow> CreateMainWindow(const std::string& caption, int wid
   }
   fl_open_display(display);
   fltk::BecomeWindowThread();
-  FL_NORMAL_SIZE = 12;
+  fltk::ApplyWindowLook();
   return std::make_unique<FltkMainWindow>(caption, width, height, events);
 }
 

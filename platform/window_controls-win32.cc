@@ -1,35 +1,49 @@
-// The window seam over USER32's ANSI calls: one window of class "Quillstone", child controls of
-// the classes STATIC, EDIT and BUTTON, and the log pane over a multi-line EDIT control. Work of
-// other threads reaches the window thread through SendMessageA, which waits for it.
+// The window seam over USER32's W calls: one window of class "Quillstone", child controls of
+// the classes STATIC, EDIT and BUTTON in the system's message font, placed at the window's
+// dots per inch, and a message loop that moves the focus with Tab as a dialog does. Work of
+// other threads reaches the window thread through SendMessageW, which waits for it.
+// <commctrl.h> needs <windows.h> before it.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <vector>
 
-#include "platform/window_controls.h"
+#include "platform/win32_text.h"
+#include "platform/win32_window-win32.h"
+#include "platform/windows/resource.h"
 
 namespace qs {
 
 namespace {
 
-const char kClassName[] = "Quillstone";
+using win32::Scaled;
+
+const wchar_t kClassName[] = L"Quillstone";
 /// Carries a std::function<void()>* in lParam, to be run on the window thread.
 constexpr UINT kRunMessage = WM_APP + 1;
 
-HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
-const char* ClassNameOf(ControlClass control_class) {
+const wchar_t* ClassNameOf(ControlClass control_class) {
   switch (control_class) {
     case ControlClass::kStatic:
-      return "STATIC";
+      return L"STATIC";
     case ControlClass::kEdit:
-      return "EDIT";
+      return L"EDIT";
     case ControlClass::kButton:
-      return "BUTTON";
+      return L"BUTTON";
   }
-  return "STATIC";
+  return L"STATIC";
 }
 
-DWORD StyleOf(uint32_t style) {
+bool IsLogPaneRow(const ControlLayout& row) {
+  const uint32_t log_bits = kStyleMultiline | kStyleReadOnly;
+  return row.controlClass == ControlClass::kEdit && (row.style & log_bits) == log_bits;
+}
+
+DWORD StyleOf(const ControlLayout& row) {
   struct Bit {
     uint32_t ours;
     DWORD win32;
@@ -47,75 +61,20 @@ DWORD StyleOf(uint32_t style) {
   };
   DWORD win32 = WS_CHILD | WS_VISIBLE;
   for (const Bit& bit : kBits)
-    if ((style & bit.ours) != 0) win32 |= bit.win32;
+    if ((row.style & bit.ours) != 0) win32 |= bit.win32;
+  // Tab reaches what the user works with: fields, check boxes and buttons. A log pane would
+  // keep the Tab key for itself.
+  if (row.controlClass != ControlClass::kStatic && !IsLogPaneRow(row)) win32 |= WS_TABSTOP;
   return win32;
 }
 
-bool IsLogPaneRow(const ControlLayout& row) {
-  const uint32_t log_bits = kStyleMultiline | kStyleReadOnly;
-  return row.controlClass == ControlClass::kEdit && (row.style & log_bits) == log_bits;
+/// Enter and Escape would reach the window as the dialog commands IDOK (1) and IDCANCEL (2),
+/// which are the ids of "Start Backup Now" and "Enable Auto Backup": they stay keys.
+bool IsDialogNavigation(const MSG& message) {
+  const bool key =
+      message.message == WM_KEYDOWN || message.message == WM_KEYUP || message.message == WM_CHAR;
+  return !(key && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE));
 }
-
-/// One child control. Calls from other threads are sent to the window thread by USER32 itself.
-class Win32Control : public Control {
- public:
-  explicit Win32Control(HWND hwnd) : hwnd_(hwnd) {}
-
-  std::string GetText(int max_count) override {
-    if (max_count <= 0) return std::string();
-    std::vector<char> buffer(static_cast<size_t>(max_count), '\0');
-    const int length = GetWindowTextA(hwnd_, buffer.data(), max_count);
-    return std::string(buffer.data(), static_cast<size_t>(length > 0 ? length : 0));
-  }
-  void SetText(const std::string& text) override { SetWindowTextA(hwnd_, text.c_str()); }
-  void Enable(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
-  bool IsChecked() override { return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  void SetChecked(bool checked) override {
-    SendMessageA(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  }
-
- protected:
-  HWND hwnd_;
-};
-
-class Win32MainWindow;
-
-/// The log pane over a multi-line EDIT control: lines, line indexes and scrolling are the
-/// control's own, so a long line that wraps counts as one line per display row.
-class Win32LogPane : public LogPane {
- public:
-  Win32LogPane(HWND hwnd, Win32MainWindow* window) : hwnd_(hwnd), window_(window) {}
-
-  int TextLength() override { return GetWindowTextLengthA(hwnd_); }
-  int LineCount() override { return Send(EM_GETLINECOUNT, 0, 0); }
-  int LineStart(int line) override { return Send(EM_LINEINDEX, static_cast<WPARAM>(line), 0); }
-  void Select(int start, int end) override {
-    Send(EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
-  }
-  void ReplaceSelection(const std::string& text) override {
-    Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-  }
-  void ScrollBy(int lines) override { Send(EM_LINESCROLL, 0, static_cast<LPARAM>(lines)); }
-  void SetText(const std::string& text) override { SetWindowTextA(hwnd_, text.c_str()); }
-  void RunAsUnit(const std::function<void()>& unit) override;
-
- private:
-  int Send(UINT message, WPARAM wparam, LPARAM lparam) {
-    return static_cast<int>(SendMessageA(hwnd_, message, wparam, lparam));
-  }
-
-  HWND hwnd_;
-  Win32MainWindow* window_;
-};
-
-class Win32EditLog : public Win32Control {
- public:
-  Win32EditLog(HWND hwnd, Win32MainWindow* window) : Win32Control(hwnd), pane_(hwnd, window) {}
-  LogPane* AsLogPane() override { return &pane_; }
-
- private:
-  Win32LogPane pane_;
-};
 
 class Win32MainWindow : public MainWindow {
  public:
@@ -123,30 +82,38 @@ class Win32MainWindow : public MainWindow {
       : events_(events), thread_id_(GetCurrentThreadId()) {}
 
   ~Win32MainWindow() override {
-    if (hwnd_ == nullptr || !IsWindow(hwnd_)) return;
-    // Detached first: a window that goes with its owner posts no quit message.
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
+    if (hwnd_ != nullptr && IsWindow(hwnd_)) {
+      // Detached first: a window that goes with its owner posts no quit message.
+      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+      DestroyWindow(hwnd_);
+    }
+    if (font_ != nullptr) DeleteObject(font_);
   }
 
   bool Create(const std::string& caption, int width, int height) {
-    hwnd_ = CreateWindowExA(0, kClassName, caption.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                            CW_USEDEFAULT, width, height, nullptr, nullptr, Instance(), this);
-    return hwnd_ != nullptr;
+    hwnd_ = CreateWindowExW(0, kClassName, win32::WideFromUtf8(caption).c_str(),
+                            WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, width, height,
+                            nullptr, nullptr, Instance(), this);
+    if (hwnd_ == nullptr) return false;
+    // The size is for 96 dots per inch, like every place in the table.
+    dpi_ = static_cast<int>(GetDpiForWindow(hwnd_));
+    SetWindowPos(hwnd_, nullptr, 0, 0, Scaled(width, dpi_), Scaled(height, dpi_),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    font_ = win32::CreateMessageFont(dpi_);
+    return true;
   }
 
   Control* CreateControl(const ControlLayout& row, const std::string& text) override {
     Control* control = nullptr;
     // A control belongs to the thread that makes it, so it is made on the window thread.
     RunOnWindowThread([&] {
-      const HWND child = CreateWindowExA(
-          0, ClassNameOf(row.controlClass), text.c_str(), StyleOf(row.style), row.x, row.y,
-          row.width, row.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
-          Instance(), nullptr);
-      if (IsLogPaneRow(row))
-        controls_.push_back(std::make_unique<Win32EditLog>(child, this));
-      else
-        controls_.push_back(std::make_unique<Win32Control>(child));
+      const HWND child = CreateChild(row, text);
+      if (IsLogPaneRow(row)) {
+        controls_.push_back(win32::MakeLogPaneControl(
+            child, [this](const std::function<void()>& work) { RunOnWindowThread(work); }));
+      } else {
+        controls_.push_back(win32::MakeControl(child));
+      }
       control = controls_.back().get();
     });
     return control;
@@ -160,9 +127,10 @@ class Win32MainWindow : public MainWindow {
 
   int RunMessageLoop() override {
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      if (IsDialogNavigation(message) && IsDialogMessageW(hwnd_, &message)) continue;
       TranslateMessage(&message);
-      DispatchMessageA(&message);
+      DispatchMessageW(&message);
     }
     return 0;
   }
@@ -176,20 +144,30 @@ class Win32MainWindow : public MainWindow {
       work();
       return;
     }
-    SendMessageA(hwnd_, kRunMessage, 0, reinterpret_cast<LPARAM>(&work));
+    SendMessageW(hwnd_, kRunMessage, 0, reinterpret_cast<LPARAM>(&work));
   }
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_NCCREATE) {
-      const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    auto* window = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (window == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
+    auto* window = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (window == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
     return window->HandleMessage(hwnd, message, wparam, lparam);
   }
 
  private:
+  HWND CreateChild(const ControlLayout& row, const std::string& text) {
+    const HWND child = CreateWindowExW(
+        0, ClassNameOf(row.controlClass), win32::WideFromUtf8(text).c_str(), StyleOf(row),
+        Scaled(row.x, dpi_), Scaled(row.y, dpi_), Scaled(row.width, dpi_), Scaled(row.height, dpi_),
+        hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), Instance(), nullptr);
+    if (child != nullptr && font_ != nullptr)
+      SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return child;
+  }
+
   LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
       case WM_CREATE:
@@ -198,6 +176,14 @@ class Win32MainWindow : public MainWindow {
       case WM_COMMAND:
         // Only the command controls have ids; edit notifications carry id 0.
         if (LOWORD(wparam) != 0) events_.OnCommand(LOWORD(wparam));
+        return 0;
+      case WM_CTLCOLORSTATIC:
+        return OnColorStatic(reinterpret_cast<HDC>(wparam));
+      case WM_ACTIVATE:
+        OnActivate(LOWORD(wparam));
+        return 0;
+      case WM_SETFOCUS:
+        OnSetFocus();
         return 0;
       case WM_CLOSE:
         events_.OnClose();
@@ -209,29 +195,53 @@ class Win32MainWindow : public MainWindow {
         (*reinterpret_cast<const std::function<void()>*>(lparam))();
         return 0;
       default:
-        return DefWindowProcA(hwnd, message, wparam, lparam);
+        return DefWindowProcW(hwnd, message, wparam, lparam);
     }
+  }
+
+  // Labels, check boxes and the read-only panes are drawn on the window's own colour, not on
+  // the grey of a dialog.
+  static LRESULT OnColorStatic(HDC dc) {
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+  }
+
+  // The focus comes back to the control that had it when the window was left.
+  void OnActivate(WORD state) {
+    if (state != WA_INACTIVE) return;
+    const HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(hwnd_, focus)) last_focus_ = focus;
+  }
+
+  void OnSetFocus() {
+    HWND target = last_focus_;
+    if (target == nullptr || !IsWindow(target)) target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (target != nullptr) SetFocus(target);
   }
 
   WindowEvents& events_;
   const DWORD thread_id_;
   HWND hwnd_ = nullptr;
+  HWND last_focus_ = nullptr;
+  int dpi_ = USER_DEFAULT_SCREEN_DPI;
+  HFONT font_ = nullptr;  // every control's; deleted after the controls
   std::vector<std::unique_ptr<Control>> controls_;
 };
 
-void Win32LogPane::RunAsUnit(const std::function<void()>& unit) {
-  window_->RunOnWindowThread(unit);
-}
-
 bool RegisterWindowClass() {
-  WNDCLASSA window_class = {};
+  // The controls of Common Controls 6, which the manifest asks for, are registered here.
+  INITCOMMONCONTROLSEX common = {sizeof common, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&common);
+  WNDCLASSW window_class = {};
   window_class.style = 0;
   window_class.lpfnWndProc = &Win32MainWindow::WindowProc;
   window_class.hInstance = Instance();
-  window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  window_class.hIcon = LoadIconW(Instance(), MAKEINTRESOURCEW(QS_ICON_APP));
+  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
   window_class.lpszClassName = kClassName;
-  return RegisterClassA(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return RegisterClassW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 }  // namespace
@@ -239,12 +249,12 @@ bool RegisterWindowClass() {
 std::unique_ptr<MainWindow> CreateMainWindow(const std::string& caption, int width, int height,
                                              WindowEvents& events, std::string* error) {
   if (!RegisterWindowClass()) {
-    if (error != nullptr) *error = "RegisterClassA failed: " + std::to_string(GetLastError());
+    if (error != nullptr) *error = "RegisterClassW failed: " + std::to_string(GetLastError());
     return nullptr;
   }
   auto window = std::make_unique<Win32MainWindow>(events);
   if (!window->Create(caption, width, height)) {
-    if (error != nullptr) *error = "CreateWindowExA failed: " + std::to_string(GetLastError());
+    if (error != nullptr) *error = "CreateWindowExW failed: " + std::to_string(GetLastError());
     return nullptr;
   }
   return window;

@@ -36,6 +36,17 @@ struct ControlLayout {
   int id;  ///< 0: sends no command
 };
 
+/// How a control's text fits it, in pixels: what the text takes in the control's own font, as
+/// the window system measures it, and the room the control gives it (its box less a check
+/// mark, a button's edges or a field's border).
+struct TextFit {
+  int text_width = 0;
+  int text_height = 0;
+  int room_width = 0;
+  int room_height = 0;
+  bool Fits() const { return text_width <= room_width && text_height <= room_height; }
+};
+
 /// A control of the main window. Every operation may be called from any thread; a call from
 /// another thread is carried out as if on the window thread (on it, or under the toolkit's
 /// lock that the window thread holds while it handles events) while the caller waits.
@@ -51,6 +62,9 @@ class Control {
   virtual void SetChecked(bool checked) = 0;
   /// The log pane behind a multi-line read-only edit control; null for other controls.
   virtual LogPane* AsLogPane() { return nullptr; }
+  /// How the current text fits. A field scrolls its text sideways, so only a line's height
+  /// is measured there (text_width 0); a log pane scrolls both ways and measures nothing.
+  virtual TextFit MeasureText() { return {}; }
 };
 
 /// Receives what the user does to the window, on the window thread.

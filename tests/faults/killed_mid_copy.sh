@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
 # SIGKILL while a 512 MiB file is being copied over an older copy. The kill is sent only once
-# the copy's temporary file is seen holding part of the data, so it lands mid-copy. The old
-# copy must survive whole, nothing a later scan would list may be left, and a rerun completes.
-# Done twice: with the unnamed temporary file, and with the named one that file systems
-# without O_TMPFILE get (an exFAT image through FUSE, which has none).
+# the copy's temporary file is seen holding data that is not in place yet, so it lands between
+# the start of the copy and its publication. The old copy must survive whole, and a rerun
+# completes. Done twice: with the unnamed temporary file, and with the named one that file
+# systems without O_TMPFILE get (an exFAT image through FUSE, which has none).
 source "$(dirname "$0")/lib.sh"
 qs_require_image exfat
+qs_require_tool strace strace
+
+# The flush before the copy is put in place is held back for two seconds, so that the kill
+# lands in time even on a busy machine. LeakSanitizer cannot work under ptrace.
+SLOW_FLUSH=(env "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+  strace -f -qq -o /dev/null -e trace=syncfs,fdatasync
+  -e inject=syncfs:delay_enter=2000000 -e inject=fdatasync:delay_enter=2000000 --)
 
 SIZE=$((512 * 1024 * 1024))
 SRC=$WORK/src
@@ -68,7 +75,8 @@ kill_mid_copy() {
     find "$dst" -mindepth 1 -delete
     cp -p "$WORK/old.ref" "$dst/big.bin"
     OLD_MTIME=$(qs_mtime "$dst/big.bin")  # as the target's file system keeps it
-    timeout -k 5 "$QS_RUN_LIMIT" "$QS_RUNNER" "$SRC" "$dst" >"$WORK/$name.out" 2>&1 &
+    "${SLOW_FLUSH[@]}" timeout -k 5 "$QS_RUN_LIMIT" "$QS_RUNNER" "$SRC" "$dst" \
+      >"$WORK/$name.out" 2>&1 &
     pid=$!
     QS_PIDS+=("$pid")
     if runner=$(find_runner "$pid") && KILLED_AT=$(wait_for_partial_copy "$runner" "$dst"); then

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # GUI smoke test of the Windows program under Wine + Xvfb: the window comes up with its
-# controls, "Start Backup Now" copies a small tree with its last-write times, and the close
-# request saves backup_config.dat with CR LF lines. Screenshots go to the build tree.
+# controls, "Start Backup Now" copies a small tree with its last-write times, Tab and Shift+Tab
+# move the focus through the fields and check boxes, and the close request saves
+# backup_config.dat with CR LF lines. Screenshots go to the build tree.
 # Usage: tests/gui/windows_smoke.sh [BUILD_DIR]   (default build/windows)
 set -euo pipefail
 
@@ -74,11 +75,28 @@ for file in a.txt sub/b.txt; do
 done
 echo "backup: a.txt and sub/b.txt copied with their last-write times"
 
+# The keyboard alone: Tab from the interval field to "Enable Auto Backup", on to "Enable Time
+# Versioning", Space ticks it, Shift+Tab twice comes back to the field (which Tab selects
+# whole), and the typed interval replaces it. Enter and Escape there start and toggle nothing:
+# a newer source file stays uncopied.
+printf 'alpha, changed\n' >"$work/src/a.txt"
 click 60 167  # the interval field: x 10, y 155, 100 x 25
-xdotool key --clearmodifiers End BackSpace BackSpace BackSpace BackSpace
+sleep 0.5
+xdotool key --clearmodifiers Tab
+sleep 0.3
+xdotool key --clearmodifiers Tab
+sleep 0.3
+xdotool key --clearmodifiers space
+sleep 0.3
+xdotool key --clearmodifiers shift+Tab
+sleep 0.3
+xdotool key --clearmodifiers shift+Tab
+sleep 0.3
 xdotool type --delay 50 15
-click 290 167  # "Enable Time Versioning": x 280, y 155
-sleep 1
+xdotool key --clearmodifiers Return Escape
+sleep 2
+import -window root "$work/window-keyboard.png"
+cmp -s "$work/dst/a.txt" <(printf 'alpha\n') || fail "Enter or Escape in a field started a backup"
 xdotool windowfocus "$window" 2>/dev/null || true
 xdotool key --clearmodifiers alt+F4  # the close request
 for _ in $(seq 200); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
@@ -88,6 +106,6 @@ app_pid=""
 printf '%s\r\n%s\r\n15\r\n0\r\n1\r\n' "$source_dir" "$target_dir" >"$work/expected_config.dat"
 cmp -s "$work/expected_config.dat" "$work/run/backup_config.dat" ||
   fail "backup_config.dat is not as expected: $(od -c "$work/run/backup_config.dat" | head -5)"
-echo "close: backup_config.dat saved with the edited interval, the ticked box and CR LF lines"
-echo "screenshots: $work/window-start.png $work/window-after-backup.png"
+echo "close: backup_config.dat saved with the interval typed and the box ticked from the keyboard"
+echo "screenshots: $work/window-start.png $work/window-after-backup.png $work/window-keyboard.png"
 echo "windows GUI smoke test: PASSED"

@@ -1,6 +1,7 @@
 // The Win32 window layer against real USER32 controls in a window that is never shown: the
 // EDIT control's own line counting (wrapped rows included) under the log trims, the control
-// operations, and writes from other threads carried out on the window thread.
+// operations, texts of any script, and writes from other threads carried out on the window
+// thread.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -167,6 +168,46 @@ TEST_F(Win32WindowTest, ControlTextsChecksAndTheirLimits) {
   check->Enable(false);
   check->Enable(true);
   EXPECT_TRUE(events_.commands.empty());  // setting a box by program is no click
+}
+
+// Texts reach the controls as UTF-16: a path of any script is shown and read back whole, and
+// the read limits count UTF-16 units, as GetWindowTextW does.
+TEST_F(Win32WindowTest, ControlsKeepTextsOfAnyScript) {
+  Control* edit = window_->CreateControl(
+      {ControlClass::kEdit, "", kStyleBorder | kStyleAutoHScroll, 10, 35, 400, 25, 0}, "");
+  const std::string path = "C:\\Users\\Zoë\\文書\\Ωμέγα \xF0\x9F\x98\x80";
+  edit->SetText(path);
+  EXPECT_EQ(path, edit->GetText(512));
+  Control* label = window_->CreateControl(
+      {ControlClass::kStatic, "", kStyleNone, 10, 10, 120, 20, 0}, "Répertoire source :");
+  EXPECT_EQ("Répertoire source :", label->GetText(512));
+
+  std::string accents;
+  for (int i = 0; i < 600; ++i) accents += "é";  // one unit, two bytes each
+  edit->SetText(accents);
+  EXPECT_EQ(accents.substr(0, 511 * 2), edit->GetText(512));
+  std::string smiles;
+  for (int i = 0; i < 300; ++i) smiles += "\xF0\x9F\x98\x80";  // two units each
+  edit->SetText(smiles);
+  // 511 units would end inside a pair: the read stops before it.
+  EXPECT_EQ(smiles.substr(0, 255 * 4), edit->GetText(512));
+}
+
+TEST_F(Win32WindowTest, ThePaneCountsUtf16UnitsAndHoldsMoreThanTheDefaultLimit) {
+  pane_->AppendText("日本\r\n");
+  pane_->AppendText("\xF0\x9F\x98\x80!\r\n");
+  EXPECT_EQ(4 + 5, pane_->TextLength());
+  EXPECT_EQ(4, pane_->LineStart(1));
+  EXPECT_EQ(9, pane_->LineStart(2));
+  pane_->Select(4, 9);
+  pane_->ReplaceSelection("");
+  EXPECT_EQ("日本\r\n", Text());
+
+  // An EDIT control takes 32767 units unless its limit is raised.
+  pane_->SetText("");
+  const std::string line = std::string(98, 'x') + "\r\n";
+  for (int i = 0; i < 400; ++i) pane_->AppendText(line);
+  EXPECT_EQ(400 * 100, pane_->TextLength());
 }
 
 TEST_F(Win32WindowTest, OtherThreadsWriteWholeEntriesThroughTheWindowThread) {
