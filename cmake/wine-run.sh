@@ -18,10 +18,19 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 # Local-time texts are compared against UTC in the tests; Wine takes its zone from TZ.
 export TZ="${TZ:-UTC}"
+# Wine turns file names and arguments into UTF-16 through the Unix locale's character set:
+# under C or POSIX every non-ASCII name would be garbled before the program sees it. The
+# Windows code page stays that of an English Windows (1252).
+export LC_ALL=C.UTF-8
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot --init >/dev/null 2>&1 || true
   wineserver --wait || true
+fi
+# Wine's own fonts (Debian fonts-wine), so that text widths are those Windows gives.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ]; then
+  cp -n /usr/share/wine/fonts/* "$fonts/" 2>/dev/null || true
 fi
 exec wine "$program" "$@"
