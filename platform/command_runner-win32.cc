@@ -1,8 +1,10 @@
-// std::system hands the line to cmd.exe /c, which drops the first and the last quote of a
-// line that starts with one; an extra pair around the whole line keeps the caller's quotes.
-#include <cstdlib>
+// _wsystem hands the line to cmd.exe /c, which drops the first and the last quote of a line
+// that starts with one; an extra pair around the whole line keeps the caller's quotes. The
+// line goes as UTF-16, so that the program run gets every name in its wide command line.
+#include <stdlib.h>
 
 #include "platform/command_runner.h"
+#include "platform/win32_text.h"
 
 namespace qs {
 
@@ -19,10 +21,11 @@ int RunCommandLine(const std::string& command, const std::string& working_direct
   std::string line = command;
   // /d: the folder may be on another drive than the current one.
   if (!working_directory.empty()) line = "cd /d \"" + working_directory + "\" && " + line;
-  const std::string quoted = "\"" + line + "\"";
+  std::wstring quoted;
+  if (!win32::Utf8ToWide("\"" + line + "\"", &quoted)) return -1;
   int status = kCommandNotFound;
   for (int attempt = 0; attempt < kTries && status == kCommandNotFound; ++attempt)
-    status = std::system(quoted.c_str());
+    status = _wsystem(quoted.c_str());
   return status;
 }
 
