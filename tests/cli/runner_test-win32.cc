@@ -133,6 +133,16 @@ TEST_F(Win32RunnerTest, AUsageErrorNamesTheArgumentAsTyped) {
   EXPECT_EQ("", Out());
 }
 
+TEST_F(Win32RunnerTest, AnArgumentNoTextCanHoldNamesNoOtherFolder) {
+  // Windows passes a lone surrogate in a command line; read through a code page it becomes
+  // U+FFFD, which may name another folder. Here it names nothing at all.
+  test::WriteFile(dir_ / "x\uFFFD/other.txt", "someone else's", Seconds(1000));
+  EXPECT_EQ(1, Run(Quoted("x\xED\xA0\x80") + " " + Quoted("copy")));
+  EXPECT_TRUE(OutHas("Found 0 files.")) << Out();
+  EXPECT_TRUE(OutHas("Cannot list directory: " + dir_ / "x\xED\xA0\x80/ Error: 1113")) << Out();
+  EXPECT_TRUE(test::ListTree(dir_ / "copy").empty());
+}
+
 TEST_F(Win32RunnerTest, OnAConsoleEveryNameReadsRight) {
   std::vector<std::string> screen;
   ASSERT_EQ(0, RunOnConsole("\"" + std::string(QS_RUNNER_PATH) + "\" " + Quoted("in/src") + " " +
