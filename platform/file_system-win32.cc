@@ -48,11 +48,12 @@ PathInfo NotLookedAt() {
 }
 
 /// A link is what it leads to; a link that leads nowhere is Missing, as nothing is there.
+/// The volume is left 0, as for every other path: the attribute query does not give it.
 PathInfo StatThroughLink(const std::wstring& path) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!InformationOf(path, &info)) return NotLookedAt();
   return {KindOf(info.dwFileAttributes), TimeOf(info.ftLastWriteTime),
-          SizeOf(info.nFileSizeHigh, info.nFileSizeLow), info.dwVolumeSerialNumber};
+          SizeOf(info.nFileSizeHigh, info.nFileSizeLow), 0};
 }
 
 class Win32PendingCopy : public PendingCopy {
@@ -184,7 +185,8 @@ bool Win32FileSystem::SetLastWriteTime(const std::string& path, FileTime time) {
   std::wstring system;
   uint64_t units;
   if (!ToSystemPath(path, &system)) return false;
-  if (!win32::ToUnits(time, &units)) return FailWith(ERROR_INVALID_PARAMETER);
+  // A count of 0 (1601-01-01 00:00:00.0000000) tells SetFileTime to leave the time alone.
+  if (!win32::ToUnits(time, &units) || units == 0) return FailWith(ERROR_INVALID_PARAMETER);
   // A directory opens only with backup semantics.
   ScopedHandle file(CreateFileW(system.c_str(), FILE_WRITE_ATTRIBUTES, kShareAll, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
