@@ -1,5 +1,5 @@
-// The W calls on "\\?\" paths: std::filesystem under MinGW stops at 260 characters while
-// walking a tree, and takes narrow names in the ANSI code page.
+// The W calls on "\\?\" paths: std::filesystem under MinGW stops near 260 characters while
+// walking a tree.
 #include <windows.h>
 
 #include <algorithm>

@@ -22,8 +22,8 @@ namespace {
 constexpr std::streamsize kMaxSettingsBytes = 1 << 20;
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-/// A path from a UTF-8 text. A narrow text would be read in the ANSI code page on Windows;
-/// on POSIX both forms are the bytes as they are.
+/// A path from a UTF-8 text. On Windows std::filesystem takes a narrow text through the C
+/// runtime's code page, never as UTF-8; on POSIX both forms are the bytes as they are.
 std::filesystem::path PathOf(const std::string& utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }

@@ -20,8 +20,8 @@ namespace qs::test {
 
 namespace {
 
-/// A path from a UTF-8 text: on Windows std::filesystem reads a narrow text in the ANSI code
-/// page, a char8_t text as UTF-8; on POSIX both are bytes as they are.
+/// A path from a UTF-8 text: on Windows std::filesystem takes a narrow text through the C
+/// runtime's code page, a char8_t text as UTF-8; on POSIX both are bytes as they are.
 fs::path PathOf(const std::string& utf8) {
   return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
