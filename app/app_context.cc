@@ -1,9 +1,8 @@
 // Every run the window starts reports to both panes and to the status area.
 #include "app/app_context.h"
 
-#include <iostream>
-
 #include "app/app_state.h"
+#include "platform/console.h"
 
 namespace qs {
 
@@ -14,7 +13,7 @@ RunSeams AppContext::Seams() {
   seams.services.fs = &fs;
   seams.services.log.clock = &clock;
   seams.services.log.status = &status;
-  seams.services.log.console = &std::cout;
+  seams.services.log.console = &StandardOutput();
   seams.services.observers = {&status};
   seams.presence = threads.Ticket();
   return seams;

@@ -1,11 +1,11 @@
 // quillstone-run: one backup without a window; the log goes to standard output.
 #include <cstdlib>
-#include <iostream>
 
 #include "cli/run_args.h"
 #include "engine/backup_job.h"
 #include "platform/broken_pipe.h"
 #include "platform/console.h"
+#include "platform/program_args.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -21,7 +21,7 @@ int RunOnce(const std::string& source, const std::string& target, bool time_vers
   qs::JobServices services;
   services.fs = fs.get();
   services.log.clock = &qs::RealClock();
-  services.log.console = &std::cout;
+  services.log.console = &qs::StandardOutput();
   // Into a file or a pipe the log is written in blocks, as other tools do; a person at a
   // terminal sees every line as it happens.
   services.log.flushEachLine = qs::StandardOutputIsTerminal();
@@ -36,13 +36,17 @@ int RunOnce(const std::string& source, const std::string& target, bool time_vers
 int main(int argc, char** argv) {
   // The log is a by-product: a reader that leaves early must not stop the copies.
   qs::IgnoreBrokenPipes();
-  const qs::RunArgs args = qs::ParseRunArgs(std::vector<std::string>(argv + 1, argv + argc));
+  // UTF-8 on every system: on Windows argv would hold the ANSI code page.
+  const std::vector<std::string> program_args = qs::ProgramArguments(argc, argv);
+  const qs::RunArgs args = qs::ParseRunArgs(std::vector<std::string>(
+      program_args.begin() + (program_args.empty() ? 0 : 1), program_args.end()));
   switch (args.mode) {
     case qs::RunArgs::Mode::kHelp:
-      std::cout << qs::kRunUsage;
+      qs::StandardOutput() << qs::kRunUsage << std::flush;
       return 0;
     case qs::RunArgs::Mode::kUsageError:
-      std::cerr << "quillstone-run: " << args.error << "\n" << qs::kRunUsage;
+      qs::StandardError() << "quillstone-run: " << args.error << "\n"
+                          << qs::kRunUsage << std::flush;
       return 2;
     case qs::RunArgs::Mode::kBackupFromSettings: {
       const qs::AppSettings settings = qs::LoadSettings();

@@ -18,6 +18,10 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 # Local-time texts are compared against UTC in the tests; Wine takes its zone from TZ.
 export TZ="${TZ:-UTC}"
+# Wine turns file names and arguments into UTF-16 through the Unix locale's character set:
+# under C or POSIX every non-ASCII name would be garbled before the program sees it. The
+# Windows code page stays that of an English Windows (1252).
+export LC_ALL=C.UTF-8
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"

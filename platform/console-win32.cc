@@ -1,10 +1,68 @@
+// A console gets characters through WriteConsoleW; files and pipes get the UTF-8 bytes
+// through the C runtime's streams, in text mode (CR LF line ends), as before.
 #include <io.h>
 #include <stdio.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <iostream>
 
 #include "platform/console.h"
+#include "platform/win32_console_buffer.h"
 
 namespace qs {
 
+namespace {
+
+/// WriteConsoleW in pieces that a console takes at once, never splitting a surrogate pair.
+bool WriteToConsole(HANDLE console, std::wstring_view text) {
+  constexpr size_t kPiece = 8192;
+  while (!text.empty()) {
+    size_t piece = std::min(text.size(), kPiece);
+    if (piece < text.size() && text[piece - 1] >= 0xD800 && text[piece - 1] <= 0xDBFF) --piece;
+    DWORD written = 0;
+    if (!WriteConsoleW(console, text.data(), static_cast<DWORD>(piece), &written, nullptr) ||
+        written == 0)
+      return false;
+    text.remove_prefix(written);
+  }
+  return true;
+}
+
+/// A stream over the console that `which` names, or `fallback` when it names no console.
+class StandardStream {
+ public:
+  StandardStream(DWORD which, std::ostream& fallback)
+      : console_(GetStdHandle(which)),
+        buffer_([this](std::wstring_view text) { return WriteToConsole(console_, text); }),
+        own_(&buffer_),
+        stream_(IsConsole(console_) ? own_ : fallback) {}
+  std::ostream& stream() { return stream_; }
+
+ private:
+  static bool IsConsole(HANDLE handle) {
+    DWORD mode = 0;
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
+  }
+
+  HANDLE console_;
+  win32::ConsoleBuffer buffer_;
+  std::ostream own_;
+  std::ostream& stream_;
+};
+
+}  // namespace
+
 bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
+
+std::ostream& StandardOutput() {
+  static StandardStream out(STD_OUTPUT_HANDLE, std::cout);
+  return out.stream();
+}
+
+std::ostream& StandardError() {
+  static StandardStream err(STD_ERROR_HANDLE, std::cerr);
+  return err.stream();
+}
 
 }  // namespace qs

@@ -18,7 +18,7 @@ std::wstring WindowText(HWND hwnd) {
 }
 
 void SetTextOf(HWND hwnd, const std::string& text) {
-  SetWindowTextW(hwnd, WideFromUtf8(text).c_str());
+  SetWindowTextW(hwnd, Utf8ToWideForDisplay(text).c_str());
 }
 
 /// The size of `text` on one line in the control's font, as the control draws it.
@@ -61,7 +61,7 @@ class Win32Control : public Control {
   std::string GetText(int max_count) override {
     if (max_count <= 0) return std::string();
     const std::wstring text = WindowText(hwnd_);
-    return Utf8FromWide(FirstUnits(text, static_cast<size_t>(max_count - 1)));
+    return WideToUtf8(FirstUnits(text, static_cast<size_t>(max_count - 1)));
   }
   void SetText(const std::string& text) override { SetTextOf(hwnd_, text); }
   void Enable(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
@@ -102,7 +102,7 @@ class Win32LogPane : public LogPane {
     Send(EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
   }
   void ReplaceSelection(const std::string& text) override {
-    const std::wstring wide = WideFromUtf8(text);
+    const std::wstring wide = Utf8ToWideForDisplay(text);
     Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
   }
   void ScrollBy(int lines) override { Send(EM_LINESCROLL, 0, static_cast<LPARAM>(lines)); }

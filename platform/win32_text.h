@@ -1,5 +1,6 @@
-// The program's UTF-8 texts to and from the UTF-16 texts of the W calls. UTF-8 maps every
-// character both ways, so nothing goes through a best-fit mapping onto a look-alike.
+// UTF-8 inside the program, UTF-16 at the system's calls: conversions that never guess. No
+// text goes through the ANSI code page or a best-fit mapping, which would turn one name into
+// another (Cyrillic into "??????", "ā" into "a").
 #pragma once
 
 #include <string>
@@ -7,12 +8,17 @@
 
 namespace qs::win32 {
 
-/// The UTF-16 form of `utf8`. A byte sequence that is not UTF-8 becomes U+FFFD, so a broken
-/// text is shown as broken rather than as other characters.
-std::wstring WideFromUtf8(std::string_view utf8);
+/// UTF-8 to UTF-16; false with ERROR_NO_UNICODE_TRANSLATION (1113) as this thread's last error
+/// when `text` is not valid UTF-8.
+bool Utf8ToWide(std::string_view text, std::wstring* wide);
 
-/// The UTF-8 form of `wide`. A lone surrogate becomes U+FFFD.
-std::string Utf8FromWide(std::wstring_view wide);
+/// UTF-16 to UTF-8. A lone surrogate, which NTFS names may hold, is written in its own
+/// three-byte form: such a text never converts back, so a name that holds one fails with 1113
+/// wherever it is used instead of being mistaken for another name.
+std::string WideToUtf8(std::wstring_view wide);
+
+/// For showing text only: UTF-8 to UTF-16 with U+FFFD for every byte that is not valid UTF-8.
+std::wstring Utf8ToWideForDisplay(std::string_view text);
 
 /// The first `count` UTF-16 units of `wide`, one less when the cut would split a surrogate
 /// pair: a character is never halved.

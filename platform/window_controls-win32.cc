@@ -91,7 +91,7 @@ class Win32MainWindow : public MainWindow {
   }
 
   bool Create(const std::string& caption, int width, int height) {
-    hwnd_ = CreateWindowExW(0, kClassName, win32::WideFromUtf8(caption).c_str(),
+    hwnd_ = CreateWindowExW(0, kClassName, win32::Utf8ToWideForDisplay(caption).c_str(),
                             WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, width, height,
                             nullptr, nullptr, Instance(), this);
     if (hwnd_ == nullptr) return false;
@@ -160,7 +160,7 @@ class Win32MainWindow : public MainWindow {
  private:
   HWND CreateChild(const ControlLayout& row, const std::string& text) {
     const HWND child = CreateWindowExW(
-        0, ClassNameOf(row.controlClass), win32::WideFromUtf8(text).c_str(), StyleOf(row),
+        0, ClassNameOf(row.controlClass), win32::Utf8ToWideForDisplay(text).c_str(), StyleOf(row),
         Scaled(row.x, dpi_), Scaled(row.y, dpi_), Scaled(row.width, dpi_), Scaled(row.height, dpi_),
         hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), Instance(), nullptr);
     if (child != nullptr && font_ != nullptr)

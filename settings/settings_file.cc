@@ -3,12 +3,14 @@
 #include "settings/settings_file.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
 #include <sstream>
+
+#include "platform/ansi_text.h"
+#include "settings/utf8_text.h"
 
 namespace qs {
 
@@ -18,6 +20,20 @@ namespace {
 
 // Anything this long is not a settings file; reading stops there.
 constexpr std::streamsize kMaxSettingsBytes = 1 << 20;
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+/// A path from a UTF-8 text. On Windows std::filesystem takes a narrow text through the C
+/// runtime's code page, never as UTF-8; on POSIX both forms are the bytes as they are.
+std::filesystem::path PathOf(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+/// The file's text as UTF-8. Older builds wrote it in the system's ANSI code page: a file
+/// that is not UTF-8 is read in that. An editor's byte-order mark is not part of the text.
+std::string AsUtf8(std::string content) {
+  if (content.compare(0, kUtf8Mark.size(), kUtf8Mark) == 0) content.erase(0, kUtf8Mark.size());
+  return IsValidUtf8(content) ? content : SystemAnsiToUtf8(content);
+}
 
 class SettingsReader {
  public:
@@ -124,14 +140,14 @@ AppSettings ParseSettings(const std::string& content, const AppSettings& default
 }
 
 AppSettings LoadSettings(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(PathOf(path), std::ios::binary);
   if (!file) return DefaultSettings();
   std::string content(static_cast<size_t>(kMaxSettingsBytes), '\0');
   file.read(content.data(), kMaxSettingsBytes);
   // A read error (a folder of that name opens, then fails to read) is not an empty file.
   if (file.bad()) return DefaultSettings();
   content.resize(static_cast<size_t>(file.gcount()));
-  return ParseSettings(content, DefaultSettings());
+  return ParseSettings(AsUtf8(std::move(content)), DefaultSettings());
 }
 
 std::string FormatSettings(const AppSettings& settings) {
@@ -145,7 +161,8 @@ std::string FormatSettings(const AppSettings& settings) {
 }
 
 void SaveSettings(const AppSettings& settings, const std::string& path) {
-  const std::string temp = path + ".new";
+  const std::filesystem::path temp = PathOf(path + ".new");
+  std::error_code error;
   {
     std::ofstream file(temp, std::ios::binary | std::ios::trunc);
     if (!file) return;
@@ -153,13 +170,12 @@ void SaveSettings(const AppSettings& settings, const std::string& path) {
     file.write(content.data(), static_cast<std::streamsize>(content.size()));
     file.close();
     if (!file) {
-      std::remove(temp.c_str());
+      std::filesystem::remove(temp, error);
       return;
     }
   }
-  std::error_code error;
-  std::filesystem::rename(temp, path, error);
-  if (error) std::remove(temp.c_str());
+  std::filesystem::rename(temp, PathOf(path), error);
+  if (error) std::filesystem::remove(temp, error);
 }
 
 }  // namespace qs

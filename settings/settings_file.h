@@ -1,4 +1,4 @@
-// "backup_config.dat": five lines, read leniently, written with CR LF line ends.
+// "backup_config.dat": five lines of UTF-8, read leniently, written with CR LF line ends.
 #pragma once
 
 #include <string>
@@ -9,7 +9,8 @@ namespace qs {
 
 extern const char kSettingsFileName[];
 
-/// Reads the file; whatever cannot be read keeps its default. Never fails.
+/// Reads the file; whatever cannot be read keeps its default. Never fails. A file that is not
+/// UTF-8 (older builds wrote the ANSI code page) is read in the system's ANSI code page.
 AppSettings LoadSettings(const std::string& path = kSettingsFileName);
 
 /// The reading rules applied to the file's bytes, starting from `defaults`.

@@ -11,12 +11,15 @@ namespace qs {
 namespace {
 
 TEST(Win32BackupJobTest, OnlyABackslashEndsARoot) {
-  BackupJob forward("D:/backup/", "D:\\Backup\\", nullptr, nullptr, false);
-  EXPECT_EQ("D:/backup/\\", forward.sourceRoot);  // a forward slash is part of a name
-  EXPECT_EQ("D:\\Backup\\", forward.targetRoot);
-  BackupJob bare("d:\\test", "D:", nullptr, nullptr, false);
-  EXPECT_EQ("d:\\test\\", bare.sourceRoot);
-  EXPECT_EQ("D:\\", bare.targetRoot);
+  test::FakeClock clock;
+  std::ostringstream console;
+  const JobServices services = test::TestServices(&test::RealFs(), &clock, &console);
+  BackupJob forward("D:/backup/", "D:\\Backup\\", nullptr, nullptr, false, services);
+  EXPECT_EQ("D:/backup/\\", forward.options.sourceRoot);  // a forward slash is part of a name
+  EXPECT_EQ("D:\\Backup\\", forward.options.targetRoot);
+  BackupJob bare("d:\\test", "D:", nullptr, nullptr, false, services);
+  EXPECT_EQ("d:\\test\\", bare.options.sourceRoot);
+  EXPECT_EQ("D:\\", bare.options.targetRoot);
 }
 
 TEST(Win32BackupJobTest, TheVersionReadmeHasCrLfLines) {

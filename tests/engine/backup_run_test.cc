@@ -389,6 +389,7 @@ TEST_F(BackupRunTest, NamesThatCollideOnACaseFoldingTargetFailAllButTheFirst) {
   test::WriteFile(Src("Notes.txt"), "upper", Seconds(1000));
   test::WriteFile(Src("notes.txt"), "lower", Seconds(1000));
   test::WriteFile(Src("other.txt"), "o", Seconds(1000));
+  if (test::ListTree(dir_ / "src").size() < 3) GTEST_SKIP() << "the source folds case itself";
   test::MakeDirs(dir_ / "dst");
   DirListing listing;
   ASSERT_TRUE(test::RealFs().ListDirectory(dir_ / "src", &listing));
@@ -447,13 +448,16 @@ TEST_F(BackupRunTest, NoCopyIsPutInPlaceBeforeItsDataIsFlushed) {
       const size_t published = Find(events, "publish " + to);
       ASSERT_LT(prepared, published) << to;
       last_publish = std::max(last_publish, published);
-      const size_t flushed = whole_volume ? FindPrefix(events, "sync-volume ", prepared)
-                                          : Find(events, "flush " + to, prepared);
+      // Windows has no whole-volume flush: there each copy is flushed on its own.
+      const size_t flushed = std::min(FindPrefix(events, "sync-volume ", prepared),
+                                      Find(events, "flush " + to, prepared));
       EXPECT_LT(flushed, published) << to;
+      if (!whole_volume) {
+        EXPECT_EQ(std::string::npos, FindPrefix(events, "sync-volume ", prepared));
+      }
     }
     // The names themselves are made durable after the last copy is in place.
-    const std::string closing = whole_volume ? "sync-volume " : "sync-directory ";
-    EXPECT_EQ(closing, events.back().substr(0, closing.size()));
+    EXPECT_EQ("sync-", events.back().substr(0, 5));
     EXPECT_LT(last_publish, events.size() - 1);
     if (!whole_volume) {
       EXPECT_NE(std::string::npos, Find(events, "sync-directory " + Dst("d3"), last_publish));

@@ -26,7 +26,7 @@ class Win32FileCopyTest : public test::JobFixture {
 TEST_F(Win32FileCopyTest, ATrailingBackslashMakesTheDirectoryOnceAndEndsInAlreadyExists) {
   test::MakeDirs(dir_ / "dst");
   EXPECT_TRUE(job_.EnsureDirectory(dir_ / "dst/new/"));
-  // The recursion makes dst\new; the last CreateDirectoryA, on dst\new\, finds it there.
+  // The recursion makes dst\new; the last CreateDirectoryW, on dst\new\, finds it there.
   EXPECT_EQ(std::vector<std::string>{dir_ / "dst/new"}, fs_.directoriesMade);
   EXPECT_EQ(183u, fs_.LastErrorCode());
   EXPECT_EQ(PathKind::Directory, fs_.Probe(dir_ / "dst/new"));
@@ -93,7 +93,7 @@ TEST_F(Win32FileCopyTest, AFileWhereADirectoryBelongsGivesPathNotFound) {
   test::WriteFile(dir_ / "dst/x", "a file, not a directory");
   const std::string target = dir_ / "dst/x/f.txt";
   EXPECT_FALSE(job_.CopyOneFile(dir_ / "src/f.txt", target, false));
-  // CreateDirectoryA on dst\x met ERROR_ALREADY_EXISTS, which counts as made.
+  // CreateDirectoryW on dst\x met ERROR_ALREADY_EXISTS, which counts as made.
   EXPECT_EQ((std::vector<std::string>{
                 "CopyFile failed: " + dir_ / "src/f.txt" + " -> " + target + " Error: 3",
                 "[COPY ERROR] " + dir_ / "src/f.txt"}),

@@ -21,7 +21,8 @@ build() {
   echo "=== building ${target}_fuzzer"
   clang++-14 "${flags[@]}" "tests/fuzz/${target}_fuzzer.cc" "$@" -o "$out/${target}_fuzzer"
 }
-build settings settings/settings_file.cc settings/settings.cc platform/default_dirs-posix.cc
+build settings settings/settings_file.cc settings/settings.cc settings/utf8_text.cc \
+  platform/ansi_text-posix.cc platform/default_dirs-posix.cc
 build run_args cli/run_args.cc
 
 status=0

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/test_support.h"
+
 namespace qs {
 namespace {
 
@@ -31,11 +33,12 @@ TEST(FileOperationTest, FailuresGoToTheBackupLogOnlyWithTheirFullPath) {
 }
 
 TEST(FileOperationTest, CopiesAndVersionsGoToBothLogsBelowTheRoot) {
+  const std::string root = test::Native("/s/");
   for (FileOperation shown :
        {FileOperation::kCopied, FileOperation::kUpdated, FileOperation::kTimeVersion}) {
     const std::string line = "[" + std::string(CategoryText(shown)) + "] a";
-    EXPECT_EQ(line, FileLogLine(shown, "/s/a", "/s/"));
-    EXPECT_EQ(line, BackupLogMessage(shown, "/s/a", "ignored", "/s/"));
+    EXPECT_EQ(line, FileLogLine(shown, root + "a", root));
+    EXPECT_EQ(line, BackupLogMessage(shown, root + "a", "ignored", root));
   }
 }
 

@@ -90,13 +90,38 @@ TEST(SettingsFileTest, RoundTripKeepsEveryValue) {
   const AppSettings records[] = {
       Record("", "", 0, false, false),
       Record(" lead and trail ", "tab\there", 2147483647, true, false),
-      Record("ends in CR\r", "\xff\xfe bytes", -2147483648, false, true),
+      Record("ends in CR\r", "/b", -2147483648, false, true),
       Record("/a", "/b", -1, true, true),
+      // Cyrillic, CJK, an emoji, a combining accent beside the precomposed letter, ā beside a.
+      Record("C:\\Документы\\отчёт", "D:\\中文目录\\备份", 5, true, false),
+      Record("/home/😀/e\u0301 \u00e9", "/ā/a/．．＼outside", 7, false, true),
   };
   for (const AppSettings& record : records) {
     SaveSettings(record, path);
     EXPECT_EQ(record, LoadSettings(path));
   }
+  // UTF-8 is stored as it is, with nothing converted on the way.
+  SaveSettings(records[4], path);
+  EXPECT_EQ("C:\\Документы\\отчёт\r\nD:\\中文目录\\备份\r\n5\r\n1\r\n0\r\n", test::ReadFile(path));
+}
+
+TEST(SettingsFileTest, AFileInAFolderWithAUnicodeNameIsFoundAgain) {
+  // On Windows a narrow path would open "??????" instead.
+  test::ScopedTempDir dir;
+  const std::string path = dir / "Настройки 中文 😀/backup_config.dat";
+  test::MakeDirs(dir / "Настройки 中文 😀");
+  const AppSettings record = Record("Привет", "世界", 30, true, true);
+  SaveSettings(record, path);
+  EXPECT_EQ(record, LoadSettings(path));
+  EXPECT_EQ(std::vector<std::string>{"Настройки 中文 😀/backup_config.dat"},
+            test::ListTree(dir.path()));
+}
+
+TEST(SettingsFileTest, AByteOrderMarkBeforeTheSourceIsDropped) {
+  // Notepad of older Windows starts a UTF-8 file with one.
+  test::ScopedTempDir dir;
+  test::WriteFile(dir / "backup_config.dat", "\xEF\xBB\xBF/Привет\r\n/b\r\n5\r\n0\r\n1\r\n");
+  EXPECT_EQ(Record("/Привет", "/b", 5, false, true), LoadSettings(dir / "backup_config.dat"));
 }
 
 TEST(SettingsFileTest, UnwritablePlaceIsSilentAndChangesNothing) {

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/file_time_setter.h"
+#include "platform/file_tree.h"
 
 namespace fs = std::filesystem;
 
@@ -22,6 +23,21 @@ FileSystem& RealFs() {
   return *real;
 }
 
+namespace {
+
+/// A path from a UTF-8 text: on Windows std::filesystem takes a narrow text through the C
+/// runtime's code page, a char8_t text as UTF-8; on POSIX both are bytes as they are.
+fs::path PathOf(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string TextOf(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+}  // namespace
+
 ScopedTempDir::ScopedTempDir() {
   static std::atomic<int> counter{0};
   std::random_device random;
@@ -30,21 +46,13 @@ ScopedTempDir::ScopedTempDir() {
     const fs::path candidate =
         base / ("qs-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
     if (fs::create_directory(candidate)) {
-      path_ = candidate.string();
+      path_ = TextOf(candidate);
       return;
     }
   }
 }
 
-ScopedTempDir::~ScopedTempDir() {
-  std::error_code error;
-  // Tests may leave directories without permissions behind; give them back first.
-  for (auto it = fs::recursive_directory_iterator(path_, error);
-       !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
-  }
-  fs::remove_all(path_, error);
-}
+ScopedTempDir::~ScopedTempDir() { RemoveTree(path_); }
 
 std::string ScopedTempDir::operator/(const std::string& relative) const {
   return path_ + kPathSeparator + Native(relative);
@@ -56,27 +64,27 @@ std::string Native(const std::string& path) {
   return native;
 }
 
-void MakeDirs(const std::string& path) { fs::create_directories(path); }
+void MakeDirs(const std::string& path) { fs::create_directories(PathOf(path)); }
 
 void WriteFile(const std::string& path, const std::string& content, FileTime time) {
-  const fs::path parent = fs::path(path).parent_path();
+  const fs::path parent = PathOf(path).parent_path();
   if (!parent.empty()) fs::create_directories(parent);
   {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
     out << content;
   }
   if (!time.IsZero()) SetLastWriteTime(path, time);
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   std::stringstream content;
   content << in.rdbuf();
   return content.str();
 }
 
 std::string ReadTextFile(const std::string& path) {
-  std::ifstream in(path);
+  std::ifstream in(PathOf(path));
   std::stringstream content;
   content << in.rdbuf();
   return content.str();
@@ -84,19 +92,10 @@ std::string ReadTextFile(const std::string& path) {
 
 bool Exists(const std::string& path) {
   std::error_code error;
-  return fs::exists(fs::symlink_status(path, error));
+  return fs::exists(fs::symlink_status(PathOf(path), error));
 }
 
-std::vector<std::string> ListTree(const std::string& root) {
-  std::vector<std::string> files;
-  std::error_code error;
-  for (auto it = fs::recursive_directory_iterator(root, error);
-       !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-    if (!it->is_directory()) files.push_back(fs::relative(it->path(), root).generic_string());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
+std::vector<std::string> ListTree(const std::string& root) { return ListFilesBelow(root); }
 
 int64_t FakeClock::MonotonicNanos() {
   std::lock_guard<std::mutex> lock(mutex_);

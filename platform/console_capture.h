@@ -1,0 +1,16 @@
+// A program run on a console of its own, whose screen can be read back: for Windows tests of
+// what a person at a console sees.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qs {
+
+/// Runs `command_line` (UTF-8, the program first) from `working_directory` with its standard
+/// output and error on a fresh console screen. Returns its exit status, or -1 when it could
+/// not be run; `screen` gets the lines shown, without trailing blanks or empty last lines.
+int RunOnConsole(const std::string& command_line, const std::string& working_directory,
+                 std::vector<std::string>* screen);
+
+}  // namespace qs
