@@ -3,10 +3,12 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# strace and python3 serve the fault cases (tests/faults/); FLTK the desktop program; Xvfb,
-# xdotool, ImageMagick, openbox and wmctrl its window test (installed here, not inside the
-# test, so that a slow download cannot run into the test's time limit).
+# strace, python3, the file-system tools (loop images of XFS, btrfs, FAT32 and exFAT, the
+# last two through FUSE) and attr and acl serve the fault cases (tests/faults/); FLTK the
+# desktop program; Xvfb, xdotool, ImageMagick, openbox and wmctrl its window test (installed
+# here, not inside the test, so that a slow download cannot run into the test's time limit).
 bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libfltk1.3-dev strace python3 \
+  xfsprogs btrfs-progs dosfstools fusefat exfat-fuse exfatprogs attr acl \
   xvfb xauth xdotool imagemagick openbox wmctrl
 
 preset="${QS_PRESET:-linux}"
