@@ -15,10 +15,11 @@ SRC=$WORK/src
 mkdir -p "$SRC"
 
 # crash.py STEP: the steps of a round that look at many files, each in one process.
-#   prepare DST SRC N BEFORE NEW  manifests of the target before the run and of generation N
-#                                 of the source, made in between
+#   prepare SRC N NEW              generation N of the source, and its manifest
+#   manifest SRC NEW               the manifest alone
 #   verify BEFORE NEW DST COMPLETE  the target after the crash (see verify below)
-#   level NEW DST                 the target, saved versions and leftovers aside, is the source
+#   level NEW DST BEFORE           the target, saved versions and leftovers aside, is the
+#                                  source; that part of it is what the next round starts from
 # A manifest gives each file below a root as REL: size, last-write time in ns, SHA-256.
 cat >"$WORK/crash.py" <<'PY'
 import hashlib, json, os, random, re, sys
@@ -131,18 +132,20 @@ def report(bad):
 
 step, args = sys.argv[1], sys.argv[2:]
 if step == "prepare":
-    dst, src, gen, before_path, new_path = args
-    save(manifest(dst), before_path)
-    generate(src, int(gen))
-    save(manifest(src), new_path)
+    generate(args[0], int(args[1]))
+    save(manifest(args[0]), args[2])
+elif step == "manifest":
+    save(manifest(args[0]), args[1])
 elif step == "verify":
     report(verify(load(args[0]), load(args[1]), manifest(args[2]), args[3] == "1"))
 elif step == "level":
-    report(level(load(args[0]), manifest(args[1])))
+    dst = manifest(args[1])
+    save({k: v for k, v in dst.items() if not k.startswith("backup_") and not TEMP.search(k)}, args[2])
+    report(level(load(args[0]), dst))
 PY
 
 GENERATION=0
-python3 "$WORK/crash.py" prepare "$SRC" "$SRC" 0 /dev/null /dev/null
+python3 "$WORK/crash.py" prepare "$SRC" 0 /dev/null
 
 # Shuts the target's file system down without flushing its log; SHUT is when, in ms.
 shut_down() {
@@ -160,7 +163,8 @@ crash() {
   local dst=$mnt/dst
   [ "$mode" = versions ] && args=(--time-versioning)
   GENERATION=$((GENERATION + 1))
-  python3 "$WORK/crash.py" prepare "$dst" "$SRC" "$GENERATION" "$WORK/$name".{before,new}
+  mv "$WORK/$kind.level" "$WORK/$name.before"  # the target as the last rerun left it
+  python3 "$WORK/crash.py" prepare "$SRC" "$GENERATION" "$WORK/$name.new"
   sync -f "$dst"  # the old state is on the disk before the run starts
   # xfs_io starts ahead and waits for its command: starting it at the moment would come late.
   coproc SHUTTER { exec xfs_io -x "$mnt" >"$WORK/$name.xfs_io" 2>&1; }
@@ -195,7 +199,7 @@ crash() {
   qs_run "$name-rerun" "${args[@]}" "$SRC" "$dst"
   qs_check "$name: the rerun succeeds" qs_status_is 0
   qs_check "$name: and leaves the target level with the source" \
-    python3 "$WORK/crash.py" level "$WORK/$name.new" "$dst"
+    python3 "$WORK/crash.py" level "$WORK/$name.new" "$dst" "$WORK/$kind.level"
   # Checked: the saved versions go, so that each round hashes only what it made.
   rm -rf "$dst"/backup_*
 }
@@ -205,12 +209,15 @@ for kind in xfs ext4; do
   qs_mount_image "$kind" "$MNT" 320
   qs_run "$kind-initial" "$SRC" "$MNT/dst"
   qs_check "$kind: the first backup succeeds" qs_status_is 0
+  python3 "$WORK/crash.py" manifest "$SRC" "$WORK/source.manifest"
+  qs_check "$kind: and copies the source" \
+    python3 "$WORK/crash.py" level "$WORK/source.manifest" "$MNT/dst" "$WORK/$kind.level"
   crash "$kind" "$MNT" "$kind-after-plain" plain after
   full=$LAST_RUN_MS
   crash "$kind" "$MNT" "$kind-after-versions" versions after
   full=$(((full + LAST_RUN_MS) / 2))
   # Shutdowns spread over a run as long as those two took.
-  for share in 10 30 60; do
+  for share in 15 50; do
     delay=$(printf '%d.%03d' $((full * share / 100000)) $((full * share / 100 % 1000)))
     crash "$kind" "$MNT" "$kind-plain-at-$share%" plain "$delay"
     crash "$kind" "$MNT" "$kind-versions-at-$share%" versions "$delay"
