@@ -198,6 +198,7 @@ crash() {
   fi
   qs_run "$name-rerun" "${args[@]}" "$SRC" "$dst"
   qs_check "$name: the rerun succeeds" qs_status_is 0
+  qs_check "$name: the rerun writes nothing to standard error" qs_quiet "$name-rerun"
   qs_check "$name: and leaves the target level with the source" \
     python3 "$WORK/crash.py" level "$WORK/$name.new" "$dst" "$WORK/$kind.level"
   # Checked: the saved versions go, so that each round hashes only what it made.
