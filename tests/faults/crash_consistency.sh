@@ -217,11 +217,14 @@ for kind in xfs ext4; do
   full=$LAST_RUN_MS
   crash "$kind" "$MNT" "$kind-after-versions" versions after
   full=$(((full + LAST_RUN_MS) / 2))
-  # Shutdowns spread over a run as long as those two took.
-  for share in 15 50; do
+  # Shutdowns a fifth and half way into a run as long as those two took, each mode at both
+  # points over the two kinds.
+  [ "$kind" = xfs ] && points=("plain 20" "versions 50") || points=("plain 50" "versions 20")
+  for point in "${points[@]}"; do
+    mode=${point% *}
+    share=${point#* }
     delay=$(printf '%d.%03d' $((full * share / 100000)) $((full * share / 100 % 1000)))
-    crash "$kind" "$MNT" "$kind-plain-at-$share%" plain "$delay"
-    crash "$kind" "$MNT" "$kind-versions-at-$share%" versions "$delay"
+    crash "$kind" "$MNT" "$kind-$mode-at-$share%" "$mode" "$delay"
   done
 done
 
