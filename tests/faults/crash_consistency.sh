@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A crash of the machine during a backup and right after one, on XFS and ext4 loop images:
-# the file system is shut down without flushing its log (xfs_io's shutdown without -f, which
-# ext4 takes too), as a power cut would leave it, then mounted again. The run copies hundreds
-# of files of many sizes, some new and some updates over older copies, with and without time
+# the journal is committed (as the file system does by itself every few seconds), then the
+# file system is shut down without flushing its log (xfs_io's shutdown without -f, which ext4
+# takes too), as a power cut would leave it, and mounted again. The run copies hundreds of
+# files of many sizes, some new and some updates over older copies, with and without time
 # versioning. After the crash every target file is its previous copy or the new one, byte for
 # byte and with its own time: never empty, torn, or new-looking with old data. After a run
 # that completed (its closing lines written) every file is the new one. Saved versions are
@@ -147,9 +148,12 @@ PY
 GENERATION=0
 python3 "$WORK/crash.py" prepare "$SRC" 0 /dev/null
 
-# Shuts the target's file system down without flushing its log; SHUT is when, in ms.
+# Commits the file system's journal, as it does by itself every few seconds (an fsync of a
+# file of its own forces that, and writes no other file's data), then shuts the file system
+# down without flushing its log: a power cut right after a commit. Names that the run had put
+# in place by then are on the disk, and their data must be too. SHUT is when, in ms.
 shut_down() {
-  printf 'shutdown\nquit\n' >&"${SHUTTER[1]}"
+  printf 'pwrite -q 0 4096\nfsync\nshutdown\nquit\n' >&"${SHUTTER[1]}"
   wait "$SHUTTER_PID"
   shut=$((($(date +%s%N) - started) / 1000000))
   [ ! -s "$WORK/$name.xfs_io" ] || { cat "$WORK/$name.xfs_io"; exit 1; }
@@ -167,7 +171,7 @@ crash() {
   python3 "$WORK/crash.py" prepare "$SRC" "$GENERATION" "$WORK/$name.new"
   sync -f "$dst"  # the old state is on the disk before the run starts
   # xfs_io starts ahead and waits for its command: starting it at the moment would come late.
-  coproc SHUTTER { exec xfs_io -x "$mnt" >"$WORK/$name.xfs_io" 2>&1; }
+  coproc SHUTTER { exec xfs_io -x -f "$mnt/bystander" >"$WORK/$name.xfs_io" 2>&1; }
   QS_PIDS+=("$SHUTTER_PID")
   started=$(date +%s%N)
   timeout -k 5 "$QS_RUN_LIMIT" "$QS_RUNNER" "${args[@]}" "$SRC" "$dst" >"$WORK/$name.out" 2>"$WORK/$name.err" &
