@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # A crash of the machine during a backup and right after one, on XFS and ext4 loop images:
-# the journal is committed (as the file system does by itself every few seconds), then the
-# file system is shut down without flushing its log (xfs_io's shutdown without -f, which ext4
-# takes too), as a power cut would leave it, and mounted again. The run copies hundreds of
-# files of many sizes, some new and some updates over older copies, with and without time
-# versioning. After the crash every target file is its previous copy or the new one, byte for
-# byte and with its own time: never empty, torn, or new-looking with old data. After a run
-# that completed (its closing lines written) every file is the new one. Saved versions are
-# whole. And a rerun completes the backup.
+# the file system is shut down without flushing its log (xfs_io's shutdown without -f, which
+# ext4 takes too), as a power cut would leave it, and mounted again; during a run, right after
+# its journal was committed, as the file system does by itself every few seconds. The run
+# copies hundreds of files of many sizes, some new and some updates over older copies, with
+# and without time versioning. After the crash every target file is its previous copy or the
+# new one, byte for byte and with its own time: never empty, torn, or new-looking with old
+# data. After a run that completed (its closing lines written) every file is the new one.
+# Saved versions are whole. And a rerun completes the backup.
 source "$(dirname "$0")/lib.sh"
 qs_require_image xfs ext4
 qs_require_tool python3 python3
@@ -148,12 +148,15 @@ PY
 GENERATION=0
 python3 "$WORK/crash.py" prepare "$SRC" 0 /dev/null
 
-# Commits the file system's journal, as it does by itself every few seconds (an fsync of a
-# file of its own forces that, and writes no other file's data), then shuts the file system
-# down without flushing its log: a power cut right after a commit. Names that the run had put
-# in place by then are on the disk, and their data must be too. SHUT is when, in ms.
+# shut_down [commit]: shuts the file system down without flushing its log. With "commit",
+# first commits its journal, as the file system does by itself every few seconds (an fsync of
+# a file of its own forces that, and writes no other file's data): a power cut right after a
+# commit, when the names the run has put in place are on the disk, so their data must be
+# too. Without, only what the run itself made durable survives. SHUT is when, in ms.
 shut_down() {
-  printf 'pwrite -q 0 4096\nfsync\nshutdown\nquit\n' >&"${SHUTTER[1]}"
+  local commands='shutdown\nquit\n'
+  [ "${1:-}" != commit ] || commands="pwrite -q 0 4096\nfsync\n$commands"
+  printf "$commands" >&"${SHUTTER[1]}"
   wait "$SHUTTER_PID"
   shut=$((($(date +%s%N) - started) / 1000000))
   [ ! -s "$WORK/$name.xfs_io" ] || { cat "$WORK/$name.xfs_io"; exit 1; }
@@ -183,7 +186,7 @@ crash() {
     shut_down
   else
     sleep "$delay"
-    shut_down
+    shut_down commit
     set +e; wait "$pid"; rc=$?; set -e
     took=$((($(date +%s%N) - started) / 1000000))
   fi
