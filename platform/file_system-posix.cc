@@ -96,11 +96,12 @@ class PosixPendingCopy : public PendingCopy {
     if (!temp_.Create(st.st_mode & 0777) || !posix::CopyFileData(in, temp_.fd(), st)) return Fail();
     posix::CopyOwnerAndMode(temp_.fd(), st, process);
     attributes_error_ = posix::CopyExtendedAttributes(in, temp_.fd());
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    times_[0] = st.st_atim;
+    times_[1] = st.st_mtim;
     // The device number, not the file system's id: two cloned volumes may share an id.
     struct stat written;
     struct statfs volume;
-    if (futimens(temp_.fd(), times) != 0 || fstat(temp_.fd(), &written) != 0 ||
+    if (futimens(temp_.fd(), times_) != 0 || fstat(temp_.fd(), &written) != 0 ||
         fstatfs(temp_.fd(), &volume) != 0)
       return Fail();
     volume_ = static_cast<uint64_t>(written.st_dev);
@@ -111,11 +112,18 @@ class PosixPendingCopy : public PendingCopy {
   uint64_t Volume() const override { return volume_; }
   bool FlushedWithVolume() const override { return with_volume_; }
   bool Flush() override { return fdatasync(temp_.fd()) == 0 || Fail(); }
-  bool Publish() override { return temp_.Publish() || Fail(); }
+  bool Publish() override {
+    if (!temp_.Publish()) return Fail();
+    // Some file systems over FUSE (fusefat) give a renamed file the time of the rename: the
+    // copy would look newer than its source, and a later change would never be copied.
+    if (!with_volume_) temp_.SetTargetTimes(times_);
+    return true;
+  }
   uint32_t AttributesNotKept() const override { return attributes_error_; }
 
  private:
   TempFile temp_;
+  struct timespec times_[2] = {};
   uint64_t volume_ = 0;
   bool with_volume_ = false;
   uint32_t attributes_error_ = 0;
@@ -284,10 +292,12 @@ bool PosixFileSystem::CreateEmptyFile(const std::string& path) {
 
 bool PosixFileSystem::SetLastWriteTime(const std::string& path, FileTime time) {
   ResolvedPath at(path);
-  if (!at.ok()) return Fail();
+  struct stat st;
+  if (!at.ok() || fstatat(at.dir(), at.rest().c_str(), &st, 0) != 0) return Fail();
+  // The access time is given as it is, not left out: file systems over FUSE (fusefat,
+  // exfat-fuse) ignore a new last-write time that comes without one.
   struct timespec times[2];
-  times[0].tv_sec = 0;
-  times[0].tv_nsec = UTIME_OMIT;
+  times[0] = st.st_atim;
   times[1].tv_sec = static_cast<time_t>(time.seconds);
   times[1].tv_nsec = time.nanos;
   return utimensat(at.dir(), at.rest().c_str(), times, 0) == 0 || Fail();

@@ -75,6 +75,10 @@ bool TempFile::LinkAside() {
   return false;
 }
 
+bool TempFile::SetTargetTimes(const struct timespec times[2]) const {
+  return utimensat(target_.dir(), target_.rest().c_str(), times, 0) == 0;
+}
+
 bool TempFile::Publish() {
   if (name_.empty()) {
     // A new file appears whole under its name; if something is there, replace it below.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Hostile names and shapes: blanks, non-UTF-8 bytes, a line feed, glob and format characters,
-# a 255-byte name, a tree 200 levels deep, directory-link cycles, a link out of the tree, and
-# a pipe, a socket and a device among the files. Every file arrives byte for byte under the
-# same name; the special entries are left out and hang nothing; the run succeeds.
+# a 255-byte name, names like the runner's own temporary copies, a tree 200 levels deep,
+# directory-link cycles, a link out of the tree, and a pipe, a socket and a device among the
+# files. Every file arrives byte for byte under the same name; the special entries are left
+# out and hang nothing; the run succeeds.
 source "$(dirname "$0")/lib.sh"
 qs_require_tool python3 python3
 
@@ -27,6 +28,9 @@ add_file '-starts-with-dash'
 add_file '.hidden'
 add_file $'dir with \xe9 blanks /inner file '
 add_file "$(printf 'n%.0s' $(seq 1 251)).txt"  # 255 bytes, the most a name can have
+# Named like the runner's own temporary copies: a user's files all the same.
+add_file '.qs-tmp-a1b2c3d4e5'
+add_file 'sub/.qs-tmp-0123456789'
 
 # 200 levels, each name as long as lets the deepest path still fit in PATH_MAX (4096 bytes
 # with the terminating zero) below both roots.

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Paths longer than PATH_MAX (4096 bytes): a source file more than 5000 bytes below the
 # source root, and a short source path whose copy lands beyond PATH_MAX below a long target
-# root. Both must be backed up. Today whole-path system calls refuse such paths: the deep
-# directory is passed over in silence and the other copy fails with ENAMETOOLONG (36), so
-# this case fails until the file system works relative to open directories.
+# root. Both must be backed up, though whole-path system calls refuse such paths
+# (ENAMETOOLONG): the file system reaches them through open directories.
 source "$(dirname "$0")/lib.sh"
 
 LEVEL=$(printf 'd%.0s' $(seq 1 200))  # a 200-byte directory name
