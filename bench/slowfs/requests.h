@@ -23,7 +23,10 @@ void request_begin(enum request r);
 /* Counts a request nobody waits for (forget): no delay. */
 void request_count(enum request r);
 
-/* One line: the total and the count of each kind of request seen. */
+/* Counts a reply that carried the error `err` (an errno value). */
+void request_failed(int err);
+
+/* One line: the total and the count of each kind of request seen, then of each error sent. */
 void requests_report(FILE *out);
 
 #endif

@@ -1,7 +1,7 @@
 /* libfuse 3.14 accepts FUSE_CAP_PARALLEL_DIROPS in conn->want but never puts it into its INIT
  * reply, so the kernel would run all lookups and listings of one directory one at a time,
- * which a network file system does not do. This i/o layer sets the flag in that reply; all
- * else is plain read and writev on /dev/fuse. */
+ * which a network file system does not do. This i/o layer sets the flag in that reply, and
+ * counts the replies that carry an error; all else is plain read and writev on /dev/fuse. */
 #include "session_io.h"
 
 #include <linux/fuse.h>
@@ -9,6 +9,8 @@
 #include <stddef.h>
 #include <sys/uio.h>
 #include <unistd.h>
+
+#include "requests.h"
 
 int parallel_dirops;
 
@@ -20,14 +22,18 @@ static ssize_t read_request(int fd, void *buf, size_t len, void *userdata)
 	return read(fd, buf, len);
 }
 
-/* The first reply of a session answers INIT: a header, then struct fuse_init_out. */
+/* Every reply starts with a header; the first reply of a session answers INIT, and a struct
+ * fuse_init_out follows. */
 static ssize_t write_reply(int fd, struct iovec *iov, int count, void *userdata)
 {
 	(void)userdata;
-	if (!atomic_exchange(&init_answered, 1) && parallel_dirops && count >= 2 &&
-	    iov[0].iov_len >= sizeof(struct fuse_out_header) &&
+	const struct fuse_out_header *header = iov[0].iov_base;
+	int ok = count >= 1 && iov[0].iov_len >= sizeof *header;
+	if (ok && header->error != 0)
+		request_failed(-header->error);
+	if (ok && !atomic_exchange(&init_answered, 1) && parallel_dirops && count >= 2 &&
 	    iov[1].iov_len >= offsetof(struct fuse_init_out, flags) + sizeof(uint32_t) &&
-	    ((struct fuse_out_header *)iov[0].iov_base)->error == 0)
+	    header->error == 0)
 		((struct fuse_init_out *)iov[1].iov_base)->flags |= FUSE_PARALLEL_DIROPS;
 	return writev(fd, iov, count);
 }
