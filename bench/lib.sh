@@ -1,5 +1,5 @@
 # shellcheck shell=bash
-# Helpers shared by bench/run.sh and bench/memory.sh (sourced, not run).
+# Helpers shared by the bench scripts (sourced, not run).
 
 BENCH_SRC_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 REPO_ROOT=$(dirname "$BENCH_SRC_DIR")
@@ -31,3 +31,44 @@ verify_copy() {
   report=$("$FLOOR" --stat-walk "$src" "$dst" 2>&1) || die "verify $what: $report"
   [[ $report == *" missing=0 older=0 size_diff=0 "* ]] || die "verify $what: target differs: $report"
 }
+
+# ---- shared by the timing scripts (run.sh, slow_target.sh) -------------------
+
+warm_cache() { find "$1" -type f -print0 | xargs -0 -r cat >/dev/null; }
+
+# Makes the VM hand back the memory the run will need: write, then free it.
+# Uses TREE_MIB and SHM_EXTRA_MIB.
+press_memory() {
+  local fill=/dev/shm/qs-bench-fill.$$
+  dd if=/dev/zero of="$fill" bs=1M count=$((TREE_MIB + SHM_EXTRA_MIB)) status=none
+  rm -f -- "$fill"
+}
+
+# rotated REP NAME...: the names, starting at REP mod count (round-robin order).
+rotated() {
+  local rep=$1 i
+  shift
+  for ((i = 0; i < $#; i++)); do
+    local k=$(((rep + i) % $# + 1))
+    echo "${!k}"
+  done
+}
+
+# touch_and_check SRC DST COUNT: rewrites the same COUNT files below SRC with a newer time
+# (so that each run has them all to copy) and checks that exactly those are stale below DST.
+touch_and_check() {
+  local src=$1 dst=$2 count=$3 report
+  gen_tree touch "$src" --count "$count"
+  sync
+  report=$("$FLOOR" --stat-walk "$src" "$dst" 2>&1) || die "stat-walk: $report"
+  [[ $report == *" older=$count "* ]] || die "expected $count stale files: $report"
+}
+
+# stats "T1 T2 ...": "median min max"
+stats() {
+  tr -s ' ' '\n' <<<"$1" | sed '/^$/d' | sort -g | awk '{ v[NR] = $1 }
+    END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+          printf "%.3f %.3f %.3f", m, v[1], v[NR] }'
+}
+
+median() { local s; s=$(stats "$1"); echo "${s%% *}"; }

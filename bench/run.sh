@@ -84,15 +84,6 @@ settle() {
   PENDING_SETTLE=0
 }
 
-warm_cache() { find "$1" -type f -print0 | xargs -0 -r cat >/dev/null; }
-
-# Makes the VM hand back the memory the run will need: write, then free it.
-press_memory() {
-  local fill=/dev/shm/qs-bench-fill.$$
-  dd if=/dev/zero of="$fill" bs=1M count=$((TREE_MIB + SHM_EXTRA_MIB)) status=none
-  rm -f -- "$fill"
-}
-
 # timed_run SCENARIO CMD MODE SRC DST: one timed run, recorded in TIMES and the CSV.
 timed_run() {
   local scen=$1 cmd=$2 mode=$3 src=$4 dst=$5 t0 t1 secs rc=0
@@ -107,16 +98,6 @@ timed_run() {
   TIMES[$scen|$cmd]+="$secs "
   echo "$scen,$cmd,$secs" >>"$CSV"
   log "  scenario $scen $cmd: $secs s"
-}
-
-# rotated REP NAME...: the names, starting at REP mod count (round-robin order).
-rotated() {
-  local rep=$1 i
-  shift
-  for ((i = 0; i < $#; i++)); do
-    local k=$(((rep + i) % $# + 1))
-    echo "${!k}"
-  done
 }
 
 # ---- scenarios ---------------------------------------------------------------
@@ -157,15 +138,6 @@ prepare_targets() {
   done
 }
 
-# Before each run the same files are rewritten, so each run has them all to copy.
-touch_and_check() {
-  local src=$1 dst=$2 report
-  gen_tree touch "$src" --count "$TOUCH_FILES"
-  sync
-  report=$("$FLOOR" --stat-walk "$src" "$dst" 2>&1) || die "stat-walk: $report"
-  [[ $report == *" older=$TOUCH_FILES "* ]] || die "expected $TOUCH_FILES stale files: $report"
-}
-
 # scenario_rerun SCENARIO MODE SRC CMD...: reruns into each command's own complete target;
 # MODE touched rewrites the same files before every run, nochange leaves the tree alone.
 scenario_rerun() {
@@ -175,7 +147,7 @@ scenario_rerun() {
   prepare_targets "$src" "$@"
   for ((rep = 0; rep < REPS; rep++)); do
     for cmd in $(rotated "$rep" "$@"); do
-      if [[ $mode == touched ]]; then touch_and_check "$src" "$WORK/target-$cmd"; fi
+      if [[ $mode == touched ]]; then touch_and_check "$src" "$WORK/target-$cmd" "$TOUCH_FILES"; fi
       timed_run "$scen" "$cmd" "$mode" "$src" "$WORK/target-$cmd"
       verify_copy "$src" "$WORK/target-$cmd" "$cmd"
     done
@@ -223,15 +195,6 @@ run_large_scenario() {
 }
 
 # ---- report ------------------------------------------------------------------
-
-# stats "T1 T2 ...": "median min max"
-stats() {
-  tr -s ' ' '\n' <<<"$1" | sed '/^$/d' | sort -g | awk '{ v[NR] = $1 }
-    END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-          printf "%.3f %.3f %.3f", m, v[1], v[NR] }'
-}
-
-median() { local s; s=$(stats "$1"); echo "${s%% *}"; }
 
 print_times() {
   local scen cmd m lo hi
