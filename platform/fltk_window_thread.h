@@ -21,15 +21,16 @@ void BecomeWindowThread();
 void RunOnWindowThread(const std::function<void()>& work);
 
 /// Something whose picture on screen is brought up to date on the window thread, at most every
-/// 40 ms, after the writes that changed it.
+/// 40 ms, after the writes that changed it. It is registered while it exists.
 class ShownLater {
  public:
-  virtual ~ShownLater() = default;
+  ShownLater();
+  virtual ~ShownLater();
+  ShownLater(const ShownLater&) = delete;
+  ShownLater& operator=(const ShownLater&) = delete;
   /// Window thread: shows the current state.
   virtual void Show() = 0;
 };
-/// Window thread, once per object; the object lives as long as the process.
-void RegisterShownLater(ShownLater* shown);
 
 /// At most max_count - 1 characters of `text`, as GetWindowTextA returns them.
 std::string CutToCount(const std::string& text, int max_count);

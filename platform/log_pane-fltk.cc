@@ -15,10 +15,7 @@ namespace {
 
 class FltkLogPane : public LogPane, public ShownLater {
  public:
-  explicit FltkLogPane(Fl_Text_Display* display) : display_(display) {
-    display_->buffer(&buffer_);
-    RegisterShownLater(this);
-  }
+  explicit FltkLogPane(Fl_Text_Display* display) : display_(display) { display_->buffer(&buffer_); }
 
   int TextLength() override {
     return Read([this] { return text_.TextLength(); });

@@ -79,7 +79,6 @@ class FltkControl : public Control, public fltk::ShownLater {
         id_(layout.id),
         events_(events) {
     if (id_ != 0) widget_->callback(&FltkControl::Clicked, this);
-    if (is_label_) fltk::RegisterShownLater(this);
   }
 
   std::string GetText(int max_count) override {

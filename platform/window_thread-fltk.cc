@@ -4,6 +4,7 @@
 // and drawing each one would make the run wait on the screen.
 #include <FL/Fl.H>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -57,6 +58,8 @@ void WakeWindowThread() {
 }  // namespace
 
 void BecomeWindowThread() {
+  // FLTK's lock counts: taken again for a second window, it would never be let go.
+  if (g_windowThread == std::this_thread::get_id()) return;
   g_windowThread = std::this_thread::get_id();
   Fl::lock();  // switches FLTK's lock and wake-ups on; the window thread holds it from now
   // FLTK 1.3 makes the lock of its wake-up ring at the first Fl::awake, unguarded: make it
@@ -76,7 +79,10 @@ void RunOnWindowThread(const std::function<void()>& work) {
   WakeWindowThread();
 }
 
-void RegisterShownLater(ShownLater* shown) { g_shown.push_back(shown); }
+// Made and destroyed on the window thread (a window's controls live as long as it does).
+ShownLater::ShownLater() { g_shown.push_back(this); }
+
+ShownLater::~ShownLater() { g_shown.erase(std::find(g_shown.begin(), g_shown.end(), this)); }
 
 std::string CutToCount(const std::string& text, int max_count) {
   if (max_count <= 0) return "";
