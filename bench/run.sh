@@ -28,9 +28,13 @@ LARGE_SRC=$WORK/src-large
 CSV=$WORK/last-run.csv
 REPORT=$WORK/last-run.txt
 
-COMMANDS=(quillstone rsync cp floor floorsafe cat)
+# QS_RUN_BASELINE, when set, names an earlier runner timed beside this one.
+BASELINE=${QS_RUN_BASELINE:-}
+COMMANDS=(quillstone rsync cp cpsync floor floorsafe cat catsync)
+[[ -n $BASELINE ]] && COMMANDS+=(baseline)
 declare -A LABEL=([quillstone]=quillstone-run [rsync]="rsync -a" [cp]="cp -a [-u]"
-                  [floor]=floor [floorsafe]="floor --safe" [cat]=cat)
+                  [cpsync]="cp -a [-u]; sync" [floor]=floor [floorsafe]="floor --safe"
+                  [cat]=cat [catsync]="cat; sync" [baseline]="baseline runner")
 declare -A TITLE=(
   [1]="1 first backup, $SMALL_FILES small files"
   [2]="2 rerun, no change"
@@ -55,6 +59,10 @@ cmd_cat() {
   local f
   for f in "$2"/*; do cat "$f" >"$3/${f##*/}" || return 1; done
 }
+# The yardsticks made durable, as quillstone-run's copies are when it says it is done.
+cmd_cpsync() { cmd_cp "$@" && sync; }
+cmd_catsync() { cmd_cat "$@" && sync; }
+cmd_baseline() { "$BASELINE" "$2" "$3" >/dev/null; }
 
 # ---- measurement hygiene -----------------------------------------------------
 
@@ -90,6 +98,9 @@ timed_run() {
   settle
   warm_cache "$src"
   press_memory
+  # Nothing an earlier command left unwritten may be paid for by this one: a command that
+  # flushes (quillstone-run, "cp; sync") would otherwise write the others' data too.
+  sync
   t0=$EPOCHREALTIME
   "cmd_$cmd" "$mode" "$src" "$dst" || rc=$?
   t1=$EPOCHREALTIME
@@ -168,7 +179,8 @@ settle_count() {
 }
 
 run_small_scenarios() {
-  local cmds=(quillstone rsync cp floor)
+  local cmds=(quillstone rsync cp cpsync floor)
+  [[ -n $BASELINE ]] && cmds+=(baseline)
   wants 1 || wants 2 || wants 3 || return 0
   log "generating $SMALL_FILES files in $SMALL_SRC"
   gen_tree small "$SMALL_SRC" --count "$SMALL_FILES" --dirs "$SMALL_DIRS"
@@ -190,7 +202,9 @@ run_large_scenario() {
   gen_tree large "$LARGE_SRC" --count "$LARGE_FILES" --size-mib "$LARGE_MIB"
   sync
   TREE_MIB=$(du -sm "$LARGE_SRC" | cut -f1)
-  scenario_first 4 "$LARGE_SRC" quillstone rsync cp floor cat
+  local cmds=(quillstone rsync cp floor cat catsync)
+  [[ -n $BASELINE ]] && cmds+=(baseline)
+  scenario_first 4 "$LARGE_SRC" "${cmds[@]}"
   remove_tree "$LARGE_SRC"
 }
 
@@ -216,12 +230,14 @@ print_times() {
 print_ratios() {
   local scen cmd q o
   printf '%-36s' "ratio of medians"
-  for cmd in rsync cp floor cat; do printf ' %-17s' "quillstone/$cmd"; done
+  local others=(rsync cp cpsync floor cat catsync)
+  [[ -n $BASELINE ]] && others+=(baseline)
+  for cmd in "${others[@]}"; do printf ' %-17s' "quillstone/$cmd"; done
   printf '\n'
   for scen in $SCENARIOS; do
     printf '%-36s' "${TITLE[$scen]}"
     q=$(median "${TIMES[$scen|quillstone]:-}")
-    for cmd in rsync cp floor cat; do
+    for cmd in "${others[@]}"; do
       if [[ -n ${TIMES[$scen|$cmd]:-} ]]; then
         o=$(median "${TIMES[$scen|$cmd]}")
         printf ' %-17s' "$(awk -v q="$q" -v o="$o" \

@@ -10,9 +10,10 @@
 
 namespace {
 
-/// QS_FILE_THREADS overrides the number of file threads (for measurements); 0 or unset: auto.
-int FileThreadsFromEnvironment() {
-  const char* value = std::getenv("QS_FILE_THREADS");
+/// QS_FILE_THREADS and QS_FLUSH_BATCH override the number of file threads and of copies
+/// flushed together (for measurements); unset or 0: the job's own choice.
+int NumberFromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
   return value != nullptr ? std::atoi(value) : 0;
 }
 
@@ -25,7 +26,8 @@ int RunOnce(const std::string& source, const std::string& target, bool time_vers
   // Into a file or a pipe the log is written in blocks, as other tools do; a person at a
   // terminal sees every line as it happens.
   services.log.flushEachLine = qs::StandardOutputIsTerminal();
-  services.fileThreads = FileThreadsFromEnvironment();
+  services.fileThreads = NumberFromEnvironment("QS_FILE_THREADS");
+  if (const int batch = NumberFromEnvironment("QS_FLUSH_BATCH")) services.flushBatch = batch;
   qs::BackupJob job(source, target, nullptr, nullptr, time_versioning, services);
   job.RunBackup();
   return job.results.AnyFailed() ? 1 : 0;
