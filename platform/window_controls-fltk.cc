@@ -161,7 +161,11 @@ class FltkMainWindow : public MainWindow {
   Control* CreateControl(const ControlLayout& layout, const std::string& text) override;
   void Show() override { window_->show(); }
   int RunMessageLoop() override { return Fl::run(); }
-  void Destroy() override { window_->hide(); }
+  // Under FLTK's lock: hiding the window from another thread while the window thread draws
+  // would mix their requests on the one display connection.
+  void Destroy() override {
+    fltk::RunOnWindowThread([this] { window_->hide(); });
+  }
   void RunOnWindowThread(const std::function<void()>& work) override {
     fltk::RunOnWindowThread(work);
   }
