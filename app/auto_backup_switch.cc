@@ -13,8 +13,9 @@ void SetAutoBackup(AppContext& app, bool enable) {
   } else if (!g_autoBackupRunning) {
     const std::string typed = g_hIntervalEdit->GetText(kIntervalFieldMaxCount);
     g_settings.intervalMinutes = UsableInterval(ParseIntervalText(typed));
-    StartScheduler({g_settings.sourceDir, g_settings.targetDir, g_settings.timeVersioning},
-                   app.ForScheduler());
+    StartScheduler(
+        BackupOptions::Of(g_settings.sourceDir, g_settings.targetDir, g_settings.timeVersioning),
+        app.ForScheduler());
   }
   app.status.RefreshStatus();
 }

@@ -38,9 +38,9 @@ AppSettings WithFieldsRead(AppSettings settings) {
 }
 
 BackupOptions RequestFromFields() {
-  return {WithTrailingSeparator(g_hSourceEdit->GetText(kPathFieldMaxCount)),
-          WithTrailingSeparator(g_hTargetEdit->GetText(kPathFieldMaxCount)),
-          g_settings.timeVersioning};
+  return BackupOptions::Of(WithTrailingSeparator(g_hSourceEdit->GetText(kPathFieldMaxCount)),
+                           WithTrailingSeparator(g_hTargetEdit->GetText(kPathFieldMaxCount)),
+                           g_settings.timeVersioning);
 }
 
 void OnStartBackupNow(AppContext& app) {

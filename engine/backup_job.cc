@@ -7,7 +7,7 @@ namespace qs {
 
 BackupJob::BackupJob(const std::string& source, const std::string& target, LogPane* backup_log_pane,
                      LogPane* file_log_pane, bool time_versioning, const JobServices& services)
-    : BackupJob(BackupOptions{source, target, time_versioning}, backup_log_pane, file_log_pane,
+    : BackupJob(BackupOptions::Of(source, target, time_versioning), backup_log_pane, file_log_pane,
                 services) {}
 
 BackupJob::BackupJob(const BackupOptions& request, LogPane* backup_log_pane, LogPane* file_log_pane,

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/exclusions.h"
+
 namespace qs {
 
 /// What a job backs up, and how.
@@ -14,6 +16,23 @@ struct BackupOptions {
   /// Whether old copies are saved before an update. A run switches it off for the rest of the
   /// job's life when it cannot make its version folder.
   bool timeVersioningOn = false;
+  /// Paths below the source root that are left out, besides "oh_modules" folders.
+  Exclusions exclusions;
+  /// Decides and reports as a real run would, and writes nothing: the job's file system only
+  /// pretends to write (DryRunFileSystem), and what the run must learn of the target it learns
+  /// without writing.
+  bool dryRun = false;
+  /// Reads every file's size in the scan, for a display of progress in bytes.
+  bool measureSizes = false;
+
+  /// A plain backup of `source` to `target`: nothing left out, every write real.
+  static BackupOptions Of(std::string source, std::string target, bool time_versioning) {
+    BackupOptions options;
+    options.sourceRoot = std::move(source);
+    options.targetRoot = std::move(target);
+    options.timeVersioningOn = time_versioning;
+    return options;
+  }
 };
 
 struct BackupCounters {

@@ -13,7 +13,9 @@ void RunBackup(BackupJob& job) {
   FileList list;
   job.results.unlistedDirectories = 0;
   SourceScan(job).Scan(job.options.sourceRoot, list);
-  job.Report({.kind = RunEventKind::kScanned, .job = job, .count = list.size()});
+  uint64_t bytes = 0;
+  for (const ListedFile& file : list) bytes += file.size;
+  job.Report({.kind = RunEventKind::kScanned, .job = job, .count = list.size(), .bytes = bytes});
   const int32_t unlisted = job.results.unlistedDirectories;
   job.results = BackupResults();
   job.results.unlistedDirectories = unlisted;

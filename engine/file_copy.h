@@ -22,6 +22,7 @@ struct CopyAttempt {
 struct PreparedCopy {
   CopyAttempt attempt;
   std::unique_ptr<PendingCopy> copy;  ///< set when attempt.result is kCopied
+  bool published = false;             ///< already in place (flushed on its own, then published)
 };
 
 /// True when the directory exists afterwards; makes every missing level above it, top down.

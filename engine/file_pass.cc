@@ -6,6 +6,7 @@
 #include "engine/file_pass.h"
 
 #include <algorithm>
+#include <climits>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "engine/file_times.h"
 #include "engine/paths.h"
 #include "log/log_time.h"
+#include "platform/copy_temp_name.h"
 
 namespace qs {
 
@@ -21,6 +23,10 @@ namespace {
 constexpr size_t kChunk = 16;
 // Below this many files, threads cost more than they save.
 constexpr size_t kMinFilesForThreads = 64;
+// A target that takes this long to answer a lookup is behind a network or a slow bus: there
+// the file threads wait on the target, not the processor, and many more keep it busy.
+constexpr int64_t kSlowTargetNanos = 200000;
+constexpr int kSlowTargetThreads = 16;
 
 /// Where the target root lies, or the nearest folder above it that exists: the volume the
 /// target's names will live on.
@@ -39,7 +45,7 @@ FilePass::FilePass(BackupJob& job, const FileList& list)
       fs_(job.fs()),
       versioning_(job.options.timeVersioningOn),
       outcomes_(new Outcome[list.size()]),
-      volumes_(fs_),
+      volumes_(fs_, !job.options.dryRun),
       version_folder_(
           [&job] {
             return job.options.targetRoot + "backup_" + CompactTimestamp(*job.services().log.clock);
@@ -53,7 +59,8 @@ FilePass::FilePass(BackupJob& job, const FileList& list)
   batch_copies_ =
       std::clamp<size_t>(static_cast<size_t>(job.services().flushBatch), 1, max_pending_ / 2);
   const std::string& target_root = job.options.targetRoot;
-  if (list_.size() > 1 && ProbeCaseFolding(fs_, NearestExistingFolder(fs_, target_root)))
+  if (list_.size() > 1 &&
+      ProbeCaseFolding(fs_, NearestExistingFolder(fs_, target_root), !job.options.dryRun))
     collisions_ = FindNameCollisions(list_, job.options.sourceRoot.size());
 }
 
@@ -62,8 +69,23 @@ FilePass::~FilePass() = default;
 int FilePass::ThreadCount() const {
   if (list_.size() < kMinFilesForThreads) return 1;
   int threads = job_.services().fileThreads;
+  if (threads == 0 && TargetIsSlow()) threads = kSlowTargetThreads;
   if (threads == 0) threads = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
   return std::clamp(threads, 1, 64);
+}
+
+bool FilePass::TargetIsSlow() const {
+  // Lookups of names that are not there reach the target itself, never a cache; the fastest
+  // of three is its latency, whatever else the machine is doing.
+  Clock& clock = *job_.services().log.clock;
+  const std::string folder = NearestExistingFolder(fs_, job_.options.targetRoot);
+  int64_t fastest = INT64_MAX;
+  for (int i = 0; i < 3; ++i) {
+    const int64_t start = clock.MonotonicNanos();
+    fs_.Probe(folder.empty() ? NewCopyTempName() : folder + kPathSeparator + NewCopyTempName());
+    fastest = std::min(fastest, clock.MonotonicNanos() - start);
+  }
+  return fastest >= kSlowTargetNanos;
 }
 
 void FilePass::Run() {
@@ -197,9 +219,11 @@ void FilePass::PrepareCopies(Outcome& outcome, size_t index, const std::string& 
                              std::string* known_directory) {
   const std::string& path = list_[index].path;
   if (outcome.decision == Decision::kNotAFile) {
-    // Refused by the file system with its own code; the item there stays untouched.
-    outcome.copy = PrepareCopy(fs_, path, target_path, nullptr);
-    if (outcome.copy.copy == nullptr) return;
+    // Refused with the file system's own code; the item there stays untouched.
+    if (!fs_.CheckCopyTarget(target_path)) {
+      outcome.copy.attempt = {CopyAttempt::Result::kCopyFailed, fs_.LastErrorCode()};
+      return;
+    }
     outcome.decision = Decision::kNew;  // it went away meanwhile: a new file after all
   }
   const bool folder = versioning_ && version_folder_.Ensure();
@@ -210,12 +234,24 @@ void FilePass::PrepareCopies(Outcome& outcome, size_t index, const std::string& 
   }
   outcome.copy = PrepareCopy(fs_, path, target_path, known_directory);
   FlushAlone(outcome.copy);
+  // A copy flushed on its own is durable now: put it in place here, on this thread, so that a
+  // slow target has many of them in flight. The old version goes first.
+  PublishAhead(outcome.version);
+  PublishAhead(outcome.copy);
   pending_.fetch_add((outcome.copy.copy ? 1 : 0) + (outcome.version.copy ? 1 : 0));
 }
 
 void FilePass::FlushAlone(PreparedCopy& prepared) {
   if (prepared.copy == nullptr || prepared.copy->FlushedWithVolume()) return;
   if (prepared.copy->Flush()) return;
+  prepared.attempt = {CopyAttempt::Result::kCopyFailed, fs_.LastErrorCode()};
+  prepared.copy.reset();
+}
+
+void FilePass::PublishAhead(PreparedCopy& prepared) {
+  if (prepared.copy == nullptr || prepared.copy->FlushedWithVolume()) return;
+  prepared.published = prepared.copy->Publish();
+  if (prepared.published) return;
   prepared.attempt = {CopyAttempt::Result::kCopyFailed, fs_.LastErrorCode()};
   prepared.copy.reset();
 }
@@ -280,7 +316,8 @@ void FilePass::Report(size_t index) {
   switch (outcome.decision) {
     case Decision::kSkip:
       ++job_.results.counters.skipped;
-      return job_.Report({.kind = RunEventKind::kSkipped, .job = job_, .path = path});
+      return job_.Report(
+          {.kind = RunEventKind::kSkipped, .job = job_, .path = path, .bytes = list_[index].size});
     case Decision::kCollision:
       job_.Report({.kind = RunEventKind::kNameCollision,
                    .job = job_,
@@ -298,7 +335,10 @@ void FilePass::Report(size_t index) {
 
 void FilePass::ReportFailed(size_t index) {
   ++job_.results.counters.failed;
-  job_.Report({.kind = RunEventKind::kFailed, .job = job_, .path = list_[index].path});
+  job_.Report({.kind = RunEventKind::kFailed,
+               .job = job_,
+               .path = list_[index].path,
+               .bytes = list_[index].size});
 }
 
 void FilePass::ReportCopy(size_t index, const std::string& target_path) {
@@ -307,7 +347,7 @@ void FilePass::ReportCopy(size_t index, const std::string& target_path) {
   const std::string& path = list_[index].path;
   const bool saved = outcome.saveVersion && PublishVersion(index, target_path);
   PreparedCopy& prepared = outcome.copy;
-  if (prepared.copy != nullptr && !prepared.copy->Publish()) {
+  if (prepared.copy != nullptr && !prepared.published && !prepared.copy->Publish()) {
     prepared.attempt = {CopyAttempt::Result::kCopyFailed, fs_.LastErrorCode()};
     prepared.copy.reset();
     pending_.fetch_sub(1);
@@ -322,6 +362,7 @@ void FilePass::ReportCopy(size_t index, const std::string& target_path) {
                .job = job_,
                .path = path,
                .relative = relative,
+               .bytes = list_[index].size,
                .versioned = saved});
   if (const uint32_t code = prepared.copy->AttributesNotKept()) {
     job_.Report(
@@ -331,7 +372,7 @@ void FilePass::ReportCopy(size_t index, const std::string& target_path) {
 
 bool FilePass::PublishVersion(size_t index, const std::string& target_path) {
   PreparedCopy& prepared = outcomes_[index].version;
-  if (prepared.copy == nullptr || !prepared.copy->Publish()) {
+  if (prepared.copy == nullptr || (!prepared.published && !prepared.copy->Publish())) {
     ++job_.results.timeVersionFailures;
     job_.Report({.kind = RunEventKind::kVersionNotSaved, .job = job_, .path = target_path});
     return false;

@@ -41,8 +41,10 @@ class FilePass {
     PreparedCopy copy;
   };
 
-  /// How many threads handle files, the run's own included.
+  /// How many threads handle files, the run's own included: one per core, or many for a
+  /// target slow to answer.
   int ThreadCount() const;
+  bool TargetIsSlow() const;
   void Work();
   /// Decides the next chunk of files; false when none is left. A worker (not the run's
   /// thread) first waits while too many copies are pending far ahead of the log.
@@ -56,6 +58,8 @@ class FilePass {
                      std::string* known_directory);
   /// Flushes a copy at once when its volume cannot be flushed as a whole.
   void FlushAlone(PreparedCopy& prepared);
+  /// Puts such a copy in place at once, when its flush worked.
+  void PublishAhead(PreparedCopy& prepared);
   static int NeedsVolumeFlush(const Outcome& outcome);
   void FlushBatchFrom(size_t index, std::string* known_directory);
   void FlushVolume(size_t begin, size_t end, uint64_t volume, const std::string& dir);

@@ -31,6 +31,7 @@ bool MayBeCoarseCopyOf(FileTime target, FileTime source) {
 }
 
 bool SourceIsNewer(FileTime source, FileTime target, TimeStep step) {
+  if (step == kUnknownStep) return source > target && !MayBeCoarseCopyOf(target, source);
   return source > target && target != CutDown(source, step);
 }
 

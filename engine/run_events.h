@@ -15,7 +15,7 @@ enum class RunEventKind : uint8_t {
   kDirectoryUnlisted,    ///< path: a source folder that could not be listed; code
   kDanglingLinkLeftOut,  ///< path: a link that leads nowhere
   kJunctionLeftOut,      ///< path: a link the system keeps for old programs
-  kScanned,              ///< count: the files found
+  kScanned,              ///< count: the files found; bytes: their size, when measured
   kVersionFolderMade,    ///< path: the run's version folder
   kVersionFolderFailed,  ///< path, code
   kVersionSaved,         ///< path: the target copy saved; relative: its name in the folder
@@ -40,6 +40,7 @@ struct RunEvent {
   std::string_view relative = {};
   uint32_t code = 0;
   size_t count = 0;
+  uint64_t bytes = 0;  ///< the file's size (when the scan measured it) for the events of a file
   bool versioned = false;
 };
 

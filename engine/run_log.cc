@@ -44,6 +44,7 @@ void BackupLogObserver::WriteEnd(const BackupJob& job) const {
       Write("=== Time version directory created but no files versioned ===");
   }
   Write("Backup operation completed.");
+  if (job.options.dryRun) Write("Dry run: nothing was written.");
 }
 
 void BackupLogObserver::OnRunEvent(const RunEvent& event) {

@@ -54,15 +54,34 @@ void SourceScan::ScanDirectory(const std::string& directory, FileList& list) {
   ancestors_.pop_back();
 }
 
+bool SourceScan::Excluded(const std::string& directory, const DirEntry& entry) const {
+  const Exclusions& exclusions = job_.options.exclusions;
+  if (exclusions.empty()) return false;
+  // The path below the root, with '/' between names on every system.
+  std::string below = directory.substr(std::min(directory.size(), job_.options.sourceRoot.size()));
+  below += entry.name;
+  std::replace(below.begin(), below.end(), kPathSeparator, '/');
+  return exclusions.Excludes(below, entry.kind == EntryKind::Directory);
+}
+
+uint64_t SourceScan::SizeOf(const std::string& path, const DirEntry& entry) {
+  if (entry.size != kUnknownSize) return entry.size;
+  return job_.options.measureSizes ? fs_.Stat(path).size : 0;
+}
+
 void SourceScan::ScanEntry(const std::string& directory, const DirEntry& entry, FileList& list) {
+  if (Excluded(directory, entry)) return;
   switch (entry.kind) {
     case EntryKind::Directory:
       if (entry.name != kExcludedDirectory)
         ScanDirectory(directory + entry.name + kPathSeparator, list);
       return;
-    case EntryKind::File:
-      list.push_back({directory + entry.name, entry.lastWrite});
+    case EntryKind::File: {
+      std::string path = directory + entry.name;
+      const uint64_t size = SizeOf(path, entry);
+      list.push_back({std::move(path), entry.lastWrite, size});
       return;
+    }
     case EntryKind::DanglingLink:
       job_.Report({.kind = RunEventKind::kDanglingLinkLeftOut,
                    .job = job_,

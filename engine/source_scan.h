@@ -12,10 +12,10 @@ namespace qs {
 
 class BackupJob;
 
-/// Lists in the order the system gives entries, leaving out "oh_modules" directories and the
-/// target root. Links are followed; only a directory that is one of its own ancestors is
-/// refused. Folders that cannot be listed and links that lead nowhere are reported through
-/// the job.
+/// Lists in the order the system gives entries, leaving out "oh_modules" directories, the
+/// target root and what the job's exclusion patterns name (an excluded folder is not entered).
+/// Links are followed; only a directory that is one of its own ancestors is refused. Folders that
+/// cannot be listed and links that lead nowhere are reported through the job.
 class SourceScan {
  public:
   explicit SourceScan(BackupJob& job);
@@ -26,6 +26,10 @@ class SourceScan {
   void ScanDirectory(const std::string& directory, FileList& list);
   void ScanEntry(const std::string& directory, const DirEntry& entry, FileList& list);
   void ReportUnlisted(const std::string& directory, const std::string& listed);
+  /// Whether an exclusion pattern leaves the entry out.
+  bool Excluded(const std::string& directory, const DirEntry& entry) const;
+  /// The size as listed, or measured when sizes are wanted; else 0.
+  uint64_t SizeOf(const std::string& path, const DirEntry& entry);
 
   BackupJob& job_;
   FileSystem& fs_;

@@ -77,9 +77,10 @@ TimeStep ProbeTimeStep(FileSystem& fs, const std::string& directory) {
   return step;
 }
 
-bool ProbeCaseFolding(FileSystem& fs, const std::string& directory) {
+bool ProbeCaseFolding(FileSystem& fs, const std::string& directory, bool may_write) {
   bool folds = false;
   if (FoldingSeenInListing(fs, directory, &folds)) return folds;
+  if (!may_write) return fs.DescribeVolume(directory.empty() ? "." : directory).foldsCase == 1;
   const std::string name = NewCopyTempName();
   const std::string probe = InDirectory(directory, name);
   if (!fs.CreateEmptyFile(probe)) return false;
@@ -88,12 +89,18 @@ bool ProbeCaseFolding(FileSystem& fs, const std::string& directory) {
   return folds;
 }
 
+TimeStep TimeStepWithoutWriting(FileSystem& fs, const std::string& directory) {
+  const VolumeHint hint = fs.DescribeVolume(directory.empty() ? "." : directory);
+  return hint.timeStepNanos > 0 ? hint.timeStepNanos : kUnknownStep;
+}
+
 TimeStep TargetVolumes::StepOf(uint64_t volume, const std::string& directory) {
   // Held while probing, so that a volume is probed once even when many threads meet it.
   std::lock_guard<std::mutex> lock(mutex_);
   for (const auto& [known, step] : steps_)
     if (known == volume) return step;
-  const TimeStep step = ProbeTimeStep(fs_, directory);
+  const TimeStep step =
+      may_write_ ? ProbeTimeStep(fs_, directory) : TimeStepWithoutWriting(fs_, directory);
   steps_.emplace_back(volume, step);
   return step;
 }

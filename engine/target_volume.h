@@ -21,19 +21,26 @@ TimeStep ProbeTimeStep(FileSystem& fs, const std::string& directory);
 
 /// Whether the volume of `directory` finds a name in another case. Looks up an entry of the
 /// directory in the other case; when none is fit for that, makes a temporary file with a
-/// lower-case name and looks it up in upper case. False when it cannot tell.
-bool ProbeCaseFolding(FileSystem& fs, const std::string& directory);
+/// lower-case name and looks it up in upper case, or (when it may not write) asks what the
+/// kind of the volume says. False when it cannot tell.
+bool ProbeCaseFolding(FileSystem& fs, const std::string& directory, bool may_write = true);
+
+/// The step the kind of the volume of `directory` says it keeps, without writing anything;
+/// kUnknownStep when it does not say.
+TimeStep TimeStepWithoutWriting(FileSystem& fs, const std::string& directory);
 
 /// The time steps of the volumes of one run, each probed the first time a copy on it is
 /// compared. Safe on several threads at once.
 class TargetVolumes {
  public:
-  explicit TargetVolumes(FileSystem& fs) : fs_(fs) {}
+  /// `may_write`: probe by writing (a real run), or only by asking (a dry run).
+  explicit TargetVolumes(FileSystem& fs, bool may_write = true) : fs_(fs), may_write_(may_write) {}
   /// The step of `volume`, probed in `directory` (a directory on it) when not known yet.
   TimeStep StepOf(uint64_t volume, const std::string& directory);
 
  private:
   FileSystem& fs_;
+  const bool may_write_;
   std::mutex mutex_;
   std::vector<std::pair<uint64_t, TimeStep>> steps_;  ///< few: usually one
 };

@@ -24,6 +24,14 @@ std::string CurrentTimeText(Clock& clock) {
   return text;
 }
 
+std::string FileTimeText(FileTime time) {
+  const LocalTime t = ToLocalTime(time.seconds);
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day,
+                t.hour, t.minute, t.second, time.nanos / 1000000);
+  return text;
+}
+
 std::string CompactTimestamp(Clock& clock) {
   const LocalTime t = LocalFromTicks(clock.WallTicks());
   char text[64];

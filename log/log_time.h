@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/file_system.h"
 
 namespace qs {
 
@@ -12,5 +13,9 @@ std::string CurrentTimeText(Clock& clock);
 
 /// Local date and time, exactly 15 characters: 20250131_080509.
 std::string CompactTimestamp(Clock& clock);
+
+/// A file's last-write time as local date and time with milliseconds, as CurrentTimeText
+/// gives the present.
+std::string FileTimeText(FileTime time);
 
 }  // namespace qs

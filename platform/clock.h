@@ -25,6 +25,10 @@ class Clock {
 /// Converts whole seconds since 1970 UTC to the local broken-down time.
 LocalTime ToLocalTime(int64_t seconds_since_1970);
 
+/// Converts a local broken-down time to whole seconds since 1970 UTC, with the rules of the
+/// local time zone for that moment; false when the system cannot.
+bool FromLocalTime(const LocalTime& local, int64_t* seconds_since_1970);
+
 /// The process's real clock (steady_clock, system_clock and a thread sleep).
 Clock& RealClock();
 

@@ -54,6 +54,7 @@ class StandardStream {
 }  // namespace
 
 bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
+bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 std::ostream& StandardOutput() {
   static StandardStream out(STD_OUTPUT_HANDLE, std::cout);

@@ -7,6 +7,8 @@ namespace qs {
 
 /// True when standard output is a terminal, where a person watches each line appear.
 bool StandardOutputIsTerminal();
+/// True when standard error is a terminal, where a line of progress can be kept up to date.
+bool StandardErrorIsTerminal();
 
 /// Standard output for UTF-8 text. Into a file or a pipe the bytes go as they are; on a
 /// Windows console the text goes as characters, so that every name reads right whatever the

@@ -3,6 +3,7 @@
 // flushed, on the disk.
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -10,12 +11,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/posix_copy_content.h"
 #include "platform/posix_fd.h"
 #include "platform/posix_path.h"
 #include "platform/posix_temp_file.h"
+#include "platform/posix_volume_kind.h"
 
 namespace qs {
 
@@ -86,13 +91,33 @@ size_t RaiseOpenFileLimit() {
   return static_cast<size_t>(std::clamp<rlim_t>(limit.rlim_cur / 4 * 3, 16, 4096));
 }
 
+/// Which volumes syncfs flushes whole, asked of each volume once: over FUSE every question
+/// is a round trip.
+class VolumeKinds {
+ public:
+  bool SyncsWhole(int fd, dev_t device) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& [known, whole] : kinds_)
+      if (known == device) return whole;
+    struct statfs fs;
+    const bool whole = fstatfs(fd, &fs) == 0 && SyncsWholeVolume(fs);
+    kinds_.emplace_back(device, whole);
+    return whole;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::pair<dev_t, bool>> kinds_;
+};
+
 class PosixPendingCopy : public PendingCopy {
  public:
   explicit PosixPendingCopy(const std::string& to) : temp_(to) {}
 
   /// Copies the open source `in` into the temporary file.
-  bool Fill(int in, const struct stat& st, const posix::ProcessIdentity& process) {
-    if (!temp_.ok() || !temp_.CheckTargetIsFileOrMissing()) return Fail();
+  bool Fill(int in, const struct stat& st, const posix::ProcessIdentity& process,
+            VolumeKinds& volumes) {
+    if (!temp_.ok()) return Fail();
     if (!temp_.Create(st.st_mode & 0777) || !posix::CopyFileData(in, temp_.fd(), st)) return Fail();
     posix::CopyOwnerAndMode(temp_.fd(), st, process);
     attributes_error_ = posix::CopyExtendedAttributes(in, temp_.fd());
@@ -100,12 +125,9 @@ class PosixPendingCopy : public PendingCopy {
     times_[1] = st.st_mtim;
     // The device number, not the file system's id: two cloned volumes may share an id.
     struct stat written;
-    struct statfs volume;
-    if (futimens(temp_.fd(), times_) != 0 || fstat(temp_.fd(), &written) != 0 ||
-        fstatfs(temp_.fd(), &volume) != 0)
-      return Fail();
+    if (futimens(temp_.fd(), times_) != 0 || fstat(temp_.fd(), &written) != 0) return Fail();
     volume_ = static_cast<uint64_t>(written.st_dev);
-    with_volume_ = SyncsWholeVolume(volume);
+    with_volume_ = volumes.SyncsWhole(temp_.fd(), written.st_dev);
     return true;
   }
 
@@ -157,11 +179,15 @@ class PosixFileSystem : public FileSystem {
   }
 
   std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
+  bool CheckCopyTarget(const std::string& to) override;
   bool SyncVolume(const std::string& path) override;
   bool SyncDirectory(const std::string& path) override;
+  VolumeHint DescribeVolume(const std::string& path) override;
   bool CreateEmptyFile(const std::string& path) override;
   bool SetLastWriteTime(const std::string& path, FileTime time) override;
   bool RemoveFile(const std::string& path) override;
+  bool RemoveDirectory(const std::string& path) override;
+  bool Rename(const std::string& from, const std::string& to) override;
   bool WriteWholeFile(const std::string& path, const std::string& content) override;
 
   size_t PendingCopyLimit() override { return pending_limit_; }
@@ -175,6 +201,7 @@ class PosixFileSystem : public FileSystem {
   static bool OpenForSync(const std::string& path, ScopedFd* fd);
 
   const posix::ProcessIdentity process_ = posix::ReadProcessIdentity();
+  VolumeKinds volumes_;
   const size_t pending_limit_ = RaiseOpenFileLimit();
 };
 
@@ -201,10 +228,13 @@ bool PosixFileSystem::ListDirectory(const std::string& path, DirListing* listing
 DirEntry PosixFileSystem::LinkOrUnknownEntry(int dir_fd, const char* name) {
   DirEntry entry;
   entry.name = name;
+  struct stat self;
+  entry.link = fstatat(dir_fd, name, &self, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(self.st_mode);
   struct stat st;
   if (fstatat(dir_fd, name, &st, 0) == 0) {
     entry.kind = EntryKindOf(st.st_mode);
     entry.lastWrite = ToFileTime(st.st_mtim);
+    entry.size = static_cast<uint64_t>(st.st_size);
     return entry;
   }
   const int error = errno;
@@ -256,8 +286,13 @@ std::unique_ptr<PendingCopy> PosixFileSystem::PrepareCopy(const std::string& fro
   struct stat st;
   if (!OpenSource(from, &in, &st)) return nullptr;
   auto copy = std::make_unique<PosixPendingCopy>(to);
-  if (!copy->Fill(in.get(), st, process_)) return nullptr;
+  if (!copy->Fill(in.get(), st, process_, volumes_)) return nullptr;
   return copy;
+}
+
+bool PosixFileSystem::CheckCopyTarget(const std::string& to) {
+  TempFile temp(to);
+  return (temp.ok() && temp.CheckTargetIsFileOrMissing()) || Fail();
 }
 
 bool PosixFileSystem::OpenForSync(const std::string& path, ScopedFd* fd) {
@@ -281,6 +316,16 @@ bool PosixFileSystem::SyncDirectory(const std::string& path) {
   if (!OpenForSync(path, &fd)) return false;
   // Some file systems cannot flush a directory on its own; their names go with the files.
   return fsync(fd.get()) == 0 || errno == EINVAL || errno == EROFS || Fail();
+}
+
+VolumeHint PosixFileSystem::DescribeVolume(const std::string& path) {
+  ResolvedPath at(path);
+  struct stat st;
+  if (!at.ok() || fstatat(at.dir(), at.rest().c_str(), &st, 0) != 0) return {};
+  ScopedFd fd;
+  struct statfs fs;
+  if (!OpenForSync(path, &fd) || fstatfs(fd.get(), &fs) != 0) return {};
+  return posix::HintForVolume(static_cast<unsigned long>(fs.f_type), st.st_dev);
 }
 
 bool PosixFileSystem::CreateEmptyFile(const std::string& path) {
@@ -307,6 +352,21 @@ bool PosixFileSystem::RemoveFile(const std::string& path) {
   ResolvedPath at(path);
   if (!at.ok()) return Fail();
   return unlinkat(at.dir(), at.rest().c_str(), 0) == 0 || Fail();
+}
+
+bool PosixFileSystem::RemoveDirectory(const std::string& path) {
+  ResolvedPath at(path);
+  if (!at.ok()) return Fail();
+  return unlinkat(at.dir(), at.rest().c_str(), AT_REMOVEDIR) == 0 || Fail();
+}
+
+bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
+  ResolvedPath old_at(from), new_at(to);
+  if (!old_at.ok() || !new_at.ok()) return Fail();
+  // Never onto something: an empty folder would otherwise be replaced without a word.
+  return renameat2(old_at.dir(), old_at.rest().c_str(), new_at.dir(), new_at.rest().c_str(),
+                   RENAME_NOREPLACE) == 0 ||
+         Fail();
 }
 
 bool PosixFileSystem::WriteWholeFile(const std::string& path, const std::string& content) {

@@ -100,12 +100,16 @@ class Win32FileSystem : public FileSystem {
   }
   MakeDirResult MakeDirectory(const std::string& path) override;
   std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
+  bool CheckCopyTarget(const std::string& to) override;
   bool SyncVolume(const std::string&) override { return FailWith(ERROR_NOT_SUPPORTED); }
   // Names are written through as they are made (MOVEFILE_WRITE_THROUGH, CreateDirectoryW).
   bool SyncDirectory(const std::string&) override { return true; }
+  VolumeHint DescribeVolume(const std::string& path) override;
   bool CreateEmptyFile(const std::string& path) override;
   bool SetLastWriteTime(const std::string& path, FileTime time) override;
   bool RemoveFile(const std::string& path) override;
+  bool RemoveDirectory(const std::string& path) override;
+  bool Rename(const std::string& from, const std::string& to) override;
   bool WriteWholeFile(const std::string& path, const std::string& content) override;
   size_t PendingCopyLimit() override { return kPendingCopyLimit; }
   uint32_t LastErrorCode() override { return win32::LastError(); }
@@ -173,6 +177,30 @@ std::unique_ptr<PendingCopy> Win32FileSystem::PrepareCopy(const std::string& fro
   return copy;
 }
 
+VolumeHint Win32FileSystem::DescribeVolume(const std::string& path) {
+  std::wstring system;
+  if (!ToSystemPath(path, &system)) return {};
+  std::wstring root(system.size() + 1, L'\0');
+  wchar_t name[MAX_PATH + 1] = {};
+  if (!GetVolumePathNameW(system.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
+      !GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, name,
+                             MAX_PATH + 1))
+    return {};
+  // Every file system of Windows finds names in any case; each keeps times in its own step.
+  const std::wstring kind = name;
+  if (kind == L"NTFS" || kind == L"ReFS") return {100, 1};
+  if (kind == L"exFAT") return {10000000, 1};
+  if (kind == L"FAT32" || kind == L"FAT") return {2000000000, 1};
+  return {0, 1};
+}
+
+bool Win32FileSystem::CheckCopyTarget(const std::string& to) {
+  std::wstring target;
+  if (!ToSystemPath(to, &target)) return false;
+  const uint32_t refused = win32::CheckReplaceable(calls_, target);
+  return refused == 0 || FailWith(refused);
+}
+
 bool Win32FileSystem::CreateEmptyFile(const std::string& path) {
   std::wstring system;
   if (!ToSystemPath(path, &system)) return false;
@@ -200,7 +228,27 @@ bool Win32FileSystem::SetLastWriteTime(const std::string& path, FileTime time) {
 bool Win32FileSystem::RemoveFile(const std::string& path) {
   std::wstring system;
   if (!ToSystemPath(path, &system)) return false;
+  // A link to a folder (a junction, a directory link) is removed as a folder: only the link
+  // goes, never what it leads to. A read-only file is made writable first, as Windows asks.
+  const DWORD attributes = GetFileAttributesW(system.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+    return RemoveDirectoryW(system.c_str()) || Fail();
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    SetFileAttributesW(system.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
   return DeleteFileW(system.c_str()) || Fail();
+}
+
+bool Win32FileSystem::RemoveDirectory(const std::string& path) {
+  std::wstring system;
+  if (!ToSystemPath(path, &system)) return false;
+  return RemoveDirectoryW(system.c_str()) || Fail();
+}
+
+bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
+  std::wstring old_path, new_path;
+  if (!ToSystemPath(from, &old_path) || !ToSystemPath(to, &new_path)) return false;
+  return MoveFileExW(old_path.c_str(), new_path.c_str(), MOVEFILE_WRITE_THROUGH) || Fail();
 }
 
 bool Win32FileSystem::WriteWholeFile(const std::string& path, const std::string& content) {

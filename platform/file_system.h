@@ -41,6 +41,8 @@ constexpr FileTime MakeFileTime(int64_t seconds, int64_t nanos = 0) {
 
 /// A listing's time for an entry whose time it did not read (POSIX listings give none).
 constexpr FileTime kUnknownTime{INT64_MIN, 0};
+/// A listing's size for an entry whose size it did not read.
+constexpr uint64_t kUnknownSize = UINT64_MAX;
 
 /// What stands at a path. Missing means nothing is there (the path or a folder on its way
 /// does not exist); Unreadable means the system could not tell (no permission, a name it
@@ -77,6 +79,10 @@ struct DirEntry {
   /// The file's last-write time, zero when it could not be read, or kUnknownTime when the
   /// listing does not give it (then Stat gives it).
   FileTime lastWrite = kUnknownTime;
+  /// The file's size, or kUnknownSize when the listing does not give it.
+  uint64_t size = kUnknownSize;
+  /// The entry is a link (a symbolic link, a junction): what `kind` says is its target's.
+  bool link = false;
 };
 
 struct DirListing {
@@ -85,6 +91,14 @@ struct DirListing {
 };
 
 enum class MakeDirResult { Created, AlreadyExists, Failed };
+
+/// What the system says of a volume without anything being written to it: how finely it
+/// keeps last-write times and whether it finds a name in another case. Used where nothing may
+/// be written (a dry run); a run that may write learns both by trying.
+struct VolumeHint {
+  int64_t timeStepNanos = 0;  ///< 1 for exact times; 0 when the system does not say
+  int foldsCase = -1;         ///< 1 yes, 0 no, -1 when the system does not say
+};
 
 /// A copy written into a temporary file beside its target, not yet visible there. Dropping
 /// it unpublished removes the temporary file and leaves the target as it was.
@@ -121,22 +135,32 @@ class FileSystem {
   /// Copies a whole file into a temporary file beside `to`, with the source's last-write
   /// time, attributes (mode, owner and group where permitted, else without setuid and
   /// setgid), extended attributes and access lists, and its holes. Null when it failed.
-  /// Refuses, with the error code of "is a directory" or "exists", when `to` is anything but
-  /// a file (a directory, a pipe), and leaves that untouched.
+  /// Callers check the target with CheckCopyTarget first: publishing may replace whatever
+  /// is not a directory.
   virtual std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from,
                                                    const std::string& to) = 0;
+  /// True when `to` is a file or nothing, so a copy may be published there; else false with
+  /// the error code of "is a directory" or "exists". Writes nothing.
+  virtual bool CheckCopyTarget(const std::string& to) = 0;
   /// Flushes everything written to the volume that holds `path`, names included, in one call
   /// (syncfs). False when the volume has no such flush (then flush each copy and sync each
   /// directory), or when it failed.
   virtual bool SyncVolume(const std::string& path) = 0;
   /// Makes the names in the directory durable.
   virtual bool SyncDirectory(const std::string& path) = 0;
+  /// What the kind of the volume holding `path` says of it; writes nothing.
+  virtual VolumeHint DescribeVolume(const std::string& path) = 0;
 
   /// Makes a new empty file; fails when anything already has that name.
   virtual bool CreateEmptyFile(const std::string& path) = 0;
   virtual bool SetLastWriteTime(const std::string& path, FileTime time) = 0;
-  /// Removes a file (not a directory).
+  /// Removes a file, or a link (never what a link leads to, even a folder).
   virtual bool RemoveFile(const std::string& path) = 0;
+  /// Removes an empty directory.
+  virtual bool RemoveDirectory(const std::string& path) = 0;
+  /// Gives a file or a folder a new name on the same volume, in one step; fails when
+  /// something already has the new name.
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
   /// Writes `content` as the whole file at `path`, replacing it in one step, flushed.
   virtual bool WriteWholeFile(const std::string& path, const std::string& content) = 0;
 

@@ -19,4 +19,24 @@ LocalTime ToLocalTime(int64_t seconds_since_1970) {
   return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }
 
+bool FromLocalTime(const LocalTime& local, int64_t* seconds_since_1970) {
+  constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
+  SYSTEMTIME local_time = {};
+  local_time.wYear = static_cast<WORD>(local.year);
+  local_time.wMonth = static_cast<WORD>(local.month);
+  local_time.wDay = static_cast<WORD>(local.day);
+  local_time.wHour = static_cast<WORD>(local.hour);
+  local_time.wMinute = static_cast<WORD>(local.minute);
+  local_time.wSecond = static_cast<WORD>(local.second);
+  SYSTEMTIME utc;
+  FILETIME file_time;
+  if (!TzSpecificLocalTimeToSystemTime(nullptr, &local_time, &utc) ||
+      !SystemTimeToFileTime(&utc, &file_time))
+    return false;
+  const uint64_t units =
+      (static_cast<uint64_t>(file_time.dwHighDateTime) << 32) | file_time.dwLowDateTime;
+  *seconds_since_1970 = static_cast<int64_t>(units / 10000000) - kSecondsFrom1601To1970;
+  return true;
+}
+
 }  // namespace qs

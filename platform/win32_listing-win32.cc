@@ -62,7 +62,10 @@ DirEntry EntryOf(const std::wstring& folder, const WIN32_FIND_DATAW& data) {
   EntryFacts facts;
   facts.attributes = facts.targetAttributes = data.dwFileAttributes;
   entry.lastWrite = TimeOf(data.ftLastWriteTime);
+  entry.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    entry.link = true;
+    entry.size = kUnknownSize;  // the link's own, not its target's
     facts.reparseTag = data.dwReserved0;
     LookThroughLink(folder + L"\\" + data.cFileName, &facts, &entry.lastWrite);
   }

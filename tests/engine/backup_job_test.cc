@@ -30,7 +30,7 @@ TEST_F(BackupJobTest, RootsGetExactlyOneTrailingSeparator) {
   BackupJob b("", "", nullptr, nullptr, false, Services());
   EXPECT_EQ("", b.options.sourceRoot);
   EXPECT_EQ("", b.options.targetRoot);
-  BackupJob c(BackupOptions{Native("/data"), Native("/backup"), true}, nullptr, nullptr,
+  BackupJob c(BackupOptions::Of(Native("/data"), Native("/backup"), true), nullptr, nullptr,
               Services());
   EXPECT_EQ(Native("/data/"), c.options.sourceRoot);
   EXPECT_EQ(Native("/backup/"), c.options.targetRoot);

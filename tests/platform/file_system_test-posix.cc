@@ -115,9 +115,10 @@ TEST_F(PosixFileSystemTest, ACopyNeverReplacesADirectoryOrAPipe) {
   test::WriteFile(dir_ / "src", "new", Seconds(2000));
   test::WriteFile(dir_ / "dir/kept", "inside");
   ASSERT_EQ(0, RunCommandLine("mkfifo " + Quoted("pipe")));
-  EXPECT_EQ(nullptr, fs_.PrepareCopy(dir_ / "src", dir_ / "dir"));
+  EXPECT_TRUE(fs_.CheckCopyTarget(dir_ / "src"));
+  EXPECT_FALSE(fs_.CheckCopyTarget(dir_ / "dir"));
   EXPECT_EQ(static_cast<uint32_t>(EISDIR), fs_.LastErrorCode());
-  EXPECT_EQ(nullptr, fs_.PrepareCopy(dir_ / "src", dir_ / "pipe"));
+  EXPECT_FALSE(fs_.CheckCopyTarget(dir_ / "pipe"));
   EXPECT_EQ(static_cast<uint32_t>(EEXIST), fs_.LastErrorCode());
   EXPECT_EQ("p", Shell("stat -c %A " + Quoted("pipe")).substr(0, 1));
   EXPECT_EQ((std::vector<std::string>{"dir/kept", "pipe", "src"}), test::ListTree(dir_.path()));

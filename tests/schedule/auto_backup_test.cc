@@ -52,7 +52,7 @@ class AutoBackupTest : public ::testing::Test {
     seams_.refreshStatus = [this] { ++refreshes_; };
   }
 
-  BackupOptions Request() { return {dir_ / "src", dir_ / "dst", false}; }
+  BackupOptions Request() { return BackupOptions::Of(dir_ / "src", dir_ / "dst", false); }
 
   /// Starts with `minutes`; unless the clock runs free, waits for the first countdown sleep.
   void Start(int32_t minutes, bool clock_free = false) {

@@ -37,7 +37,7 @@ TEST_F(ManualBackupTest, RunsTheRequestOnAWorkerAndCallsBackOnItsThread) {
   test::WriteFile(dir_ / "src/a.txt", "alpha");
   std::atomic<bool> finished{false};
   std::thread::id worker;
-  const BackupOptions request{dir_ / "src", dir_ / "dst", false};
+  const BackupOptions request = BackupOptions::Of(dir_ / "src", dir_ / "dst", false);
   ASSERT_TRUE(StartManualBackup(request, Seams(), [&] {
     worker = std::this_thread::get_id();
     finished = true;
@@ -59,7 +59,7 @@ TEST_F(ManualBackupTest, TheWorkerOwnsItsRequestAndIsNotWaitedFor) {
   seams.services.fs = &gated;
   std::atomic<bool> finished{false};
   {
-    BackupOptions request{dir_ / "src", dir_ / "dst", false};
+    BackupOptions request = BackupOptions::Of(dir_ / "src", dir_ / "dst", false);
     ASSERT_TRUE(StartManualBackup(request, seams, [&] { finished = true; }));
     request.sourceRoot = "changed";  // the caller's copies go away while the run goes on
     seams = RunSeams();

@@ -126,13 +126,19 @@ class ForwardingFileSystem : public FileSystem {
                                            const std::string& to) override {
     return real_.PrepareCopy(from, to);
   }
+  bool CheckCopyTarget(const std::string& to) override { return real_.CheckCopyTarget(to); }
   bool SyncVolume(const std::string& path) override { return real_.SyncVolume(path); }
   bool SyncDirectory(const std::string& path) override { return real_.SyncDirectory(path); }
+  VolumeHint DescribeVolume(const std::string& path) override { return real_.DescribeVolume(path); }
   bool CreateEmptyFile(const std::string& path) override { return real_.CreateEmptyFile(path); }
   bool SetLastWriteTime(const std::string& path, FileTime time) override {
     return real_.SetLastWriteTime(path, time);
   }
   bool RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
+  bool RemoveDirectory(const std::string& path) override { return real_.RemoveDirectory(path); }
+  bool Rename(const std::string& from, const std::string& to) override {
+    return real_.Rename(from, to);
+  }
   bool WriteWholeFile(const std::string& path, const std::string& content) override {
     return real_.WriteWholeFile(path, content);
   }

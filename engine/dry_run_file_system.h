@@ -1,0 +1,43 @@
+// The file system as a dry run sees it: every question goes to the real one, every change is
+// only pretended, and nothing on the disk changes — no file, folder, time or probe.
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace qs {
+
+class DryRunFileSystem : public FileSystem {
+ public:
+  explicit DryRunFileSystem(FileSystem& real) : real_(real) {}
+
+  PathInfo Stat(const std::string& path) override { return real_.Stat(path); }
+  bool IdentifyDirectory(const std::string& path, DirectoryId* id) override {
+    return real_.IdentifyDirectory(path, id);
+  }
+  bool ListDirectory(const std::string& path, DirListing* listing) override {
+    return real_.ListDirectory(path, listing);
+  }
+  bool CheckCopyTarget(const std::string& to) override { return real_.CheckCopyTarget(to); }
+  VolumeHint DescribeVolume(const std::string& path) override { return real_.DescribeVolume(path); }
+  size_t PendingCopyLimit() override { return real_.PendingCopyLimit(); }
+  uint32_t LastErrorCode() override { return real_.LastErrorCode(); }
+
+  /// A folder that would be made counts as made.
+  MakeDirResult MakeDirectory(const std::string&) override { return MakeDirResult::Created; }
+  /// A copy that would be made: it succeeds, and writes nothing.
+  std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
+  bool SyncVolume(const std::string&) override { return true; }
+  bool SyncDirectory(const std::string&) override { return true; }
+  /// Refused: a probe that would write must learn from DescribeVolume instead.
+  bool CreateEmptyFile(const std::string&) override { return false; }
+  bool SetLastWriteTime(const std::string&, FileTime) override { return true; }
+  bool RemoveFile(const std::string&) override { return true; }
+  bool RemoveDirectory(const std::string&) override { return true; }
+  bool Rename(const std::string&, const std::string&) override { return true; }
+  bool WriteWholeFile(const std::string&, const std::string&) override { return true; }
+
+ private:
+  FileSystem& real_;
+};
+
+}  // namespace qs

@@ -1,0 +1,164 @@
+// Walks are depth-first through the file system seam; links inside a target are followed for
+// reading, with a directory refused only when it is one of its own ancestors, as the scan does.
+#include "engine/version_store.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "engine/paths.h"
+
+namespace qs {
+
+namespace {
+
+const char kReadme[] = "README.txt";
+
+bool IsStoredVersion(FileSystem& fs, const std::string& target_root, const std::string& name,
+                     StoredVersion* version) {
+  VersionStamp stamp;
+  if (!ParseVersionFolderName(name, &stamp)) return false;
+  const std::string path = target_root + name;
+  if (fs.Probe(path + kPathSeparator + kReadme) != PathKind::File) return false;
+  *version = {name, path, stamp};
+  return true;
+}
+
+/// The copy of a listed file, with its time and size (read again where the listing has none).
+KeptCopy CopyOf(FileSystem& fs, const std::string& path, const std::string& folder,
+                const DirEntry& entry) {
+  if (entry.lastWrite != kUnknownTime && entry.size != kUnknownSize)
+    return {path, folder, entry.lastWrite, entry.size};
+  const PathInfo info = fs.Stat(path);
+  return {path, folder, info.lastWrite, info.size};
+}
+
+/// Collects the files below `directory` (ending with a separator) as copies from `folder`.
+class CopyWalk {
+ public:
+  CopyWalk(FileSystem& fs, std::string folder, size_t root_length,
+           std::map<std::string, std::vector<KeptCopy>>* copies, Unreadable* unreadable)
+      : fs_(fs),
+        folder_(std::move(folder)),
+        root_length_(root_length),
+        copies_(copies),
+        unreadable_(unreadable) {}
+
+  /// `skip(entry)` leaves entries of the top directory out.
+  void Walk(const std::string& directory, const std::function<bool(const DirEntry&)>& skip) {
+    DirListing listing;
+    if (!fs_.ListDirectory(directory, &listing)) {
+      unreadable_->emplace_back(directory, fs_.LastErrorCode());
+      return;
+    }
+    if (std::find(ancestors_.begin(), ancestors_.end(), listing.id) != ancestors_.end()) return;
+    ancestors_.push_back(listing.id);
+    for (const DirEntry& entry : listing.entries) {
+      if (skip(entry)) continue;
+      const std::string path = directory + entry.name;
+      if (entry.kind == EntryKind::Directory) {
+        Walk(path + kPathSeparator, [](const DirEntry&) { return false; });
+      } else if (entry.kind == EntryKind::File) {
+        (*copies_)[path.substr(root_length_)].push_back(CopyOf(fs_, path, folder_, entry));
+      }
+    }
+    ancestors_.pop_back();
+  }
+
+ private:
+  FileSystem& fs_;
+  const std::string folder_;
+  const size_t root_length_;
+  std::map<std::string, std::vector<KeptCopy>>* copies_;
+  Unreadable* unreadable_;
+  std::vector<DirectoryId> ancestors_;
+};
+
+void NewestFirst(std::vector<KeptCopy>* copies) {
+  std::stable_sort(copies->begin(), copies->end(),
+                   [](const KeptCopy& a, const KeptCopy& b) { return b.lastWrite < a.lastWrite; });
+}
+
+}  // namespace
+
+std::vector<StoredVersion> ListVersionFolders(FileSystem& fs, const std::string& target_root) {
+  DirListing listing;
+  std::vector<StoredVersion> versions;
+  if (!fs.ListDirectory(target_root.empty() ? "." : target_root, &listing)) return versions;
+  for (const DirEntry& entry : listing.entries) {
+    StoredVersion version;
+    if (entry.kind == EntryKind::Directory && !entry.link &&
+        IsStoredVersion(fs, target_root, entry.name, &version))
+      versions.push_back(version);
+  }
+  std::sort(versions.begin(), versions.end(),
+            [](const StoredVersion& a, const StoredVersion& b) { return a.stamp < b.stamp; });
+  return versions;
+}
+
+std::map<std::string, std::vector<KeptCopy>> KeptCopies(FileSystem& fs,
+                                                        const std::string& target_root,
+                                                        const std::vector<StoredVersion>& folders,
+                                                        Unreadable* unreadable) {
+  std::map<std::string, std::vector<KeptCopy>> copies;
+  CopyWalk current(fs, "", target_root.size(), &copies, unreadable);
+  current.Walk(target_root, [&](const DirEntry& entry) {
+    return std::any_of(folders.begin(), folders.end(),
+                       [&](const StoredVersion& version) { return version.name == entry.name; });
+  });
+  for (const StoredVersion& version : folders) {
+    const std::string root = version.path + kPathSeparator;
+    CopyWalk walk(fs, version.name, root.size(), &copies, unreadable);
+    walk.Walk(root, [](const DirEntry& entry) { return entry.name == kReadme; });
+  }
+  for (auto& [relative, list] : copies) NewestFirst(&list);
+  return copies;
+}
+
+std::vector<KeptCopy> KeptCopiesOf(FileSystem& fs, const std::string& target_root,
+                                   const std::vector<StoredVersion>& folders,
+                                   const std::string& relative) {
+  std::vector<KeptCopy> copies;
+  const auto add = [&](const std::string& path, const std::string& folder) {
+    const PathInfo info = fs.Stat(path);
+    if (info.kind == PathKind::File) copies.push_back({path, folder, info.lastWrite, info.size});
+  };
+  add(target_root + relative, "");
+  for (const StoredVersion& version : folders)
+    add(version.path + kPathSeparator + relative, version.name);
+  NewestFirst(&copies);
+  return copies;
+}
+
+const KeptCopy* ChooseCopy(const std::vector<KeptCopy>& copies, std::optional<FileTime> moment) {
+  for (const KeptCopy& copy : copies) {
+    if (!moment && copy.folder.empty()) return &copy;
+    if (moment && copy.lastWrite <= *moment) return &copy;  // newest first
+  }
+  return nullptr;
+}
+
+bool RemoveTree(FileSystem& fs, const std::string& path, uint64_t* bytes, std::string* failed) {
+  DirListing listing;
+  if (!fs.ListDirectory(path, &listing)) return *failed = path, false;
+  bool all = true;
+  for (const DirEntry& entry : listing.entries) {
+    const std::string below = path + kPathSeparator + entry.name;
+    if (entry.kind == EntryKind::Directory && !entry.link) {
+      all = RemoveTree(fs, below, bytes, failed) && all;
+      continue;
+    }
+    const uint64_t size = entry.link                   ? 0
+                          : entry.size != kUnknownSize ? entry.size
+                                                       : fs.Stat(below).size;
+    if (fs.RemoveFile(below)) {
+      *bytes += size;
+    } else {
+      *failed = below;
+      all = false;
+    }
+  }
+  if (all && !fs.RemoveDirectory(path)) return *failed = path, false;
+  return all;
+}
+
+}  // namespace qs
