@@ -1,8 +1,10 @@
-// quillstone-run: one backup without a window; the log goes to standard output.
-#include <cstdlib>
-
+// quillstone-run: a backup without a window, and what a user of the backup needs besides:
+// pruning old versions, listing a file's versions, restoring. The log goes to standard output.
+#include "cli/backup_command.h"
+#include "cli/prune_command.h"
+#include "cli/restore_command.h"
 #include "cli/run_args.h"
-#include "engine/backup_job.h"
+#include "cli/runner_context.h"
 #include "platform/broken_pipe.h"
 #include "platform/console.h"
 #include "platform/program_args.h"
@@ -10,27 +12,32 @@
 
 namespace {
 
-/// QS_FILE_THREADS and QS_FLUSH_BATCH override the number of file threads and of copies
-/// flushed together (for measurements); unset or 0: the job's own choice.
-int NumberFromEnvironment(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? std::atoi(value) : 0;
-}
-
-int RunOnce(const std::string& source, const std::string& target, bool time_versioning) {
-  const std::unique_ptr<qs::FileSystem> fs = qs::MakeRealFileSystem();
-  qs::JobServices services;
-  services.fs = fs.get();
-  services.log.clock = &qs::RealClock();
-  services.log.console = &qs::StandardOutput();
-  // Into a file or a pipe the log is written in blocks, as other tools do; a person at a
-  // terminal sees every line as it happens.
-  services.log.flushEachLine = qs::StandardOutputIsTerminal();
-  services.fileThreads = NumberFromEnvironment("QS_FILE_THREADS");
-  if (const int batch = NumberFromEnvironment("QS_FLUSH_BATCH")) services.flushBatch = batch;
-  qs::BackupJob job(source, target, nullptr, nullptr, time_versioning, services);
-  job.RunBackup();
-  return job.results.AnyFailed() ? 1 : 0;
+int Run(const qs::RunArgs& args, const qs::RunnerContext& context) {
+  using Mode = qs::RunArgs::Mode;
+  switch (args.mode) {
+    case Mode::kHelp:
+      *context.log.console << qs::kRunSynopsis << qs::kRunUsage << std::flush;
+      return 0;
+    case Mode::kUsageError:
+      return qs::UsageError(context, args.error);
+    case Mode::kBackupFromSettings: {
+      const qs::AppSettings settings = qs::LoadSettings();
+      qs::RunArgs from_settings = args;
+      from_settings.source = settings.sourceDir;
+      from_settings.target = settings.targetDir;
+      from_settings.timeVersioning = settings.timeVersioning;
+      return qs::RunBackupCommand(from_settings, context);
+    }
+    case Mode::kBackup:
+      return qs::RunBackupCommand(args, context);
+    case Mode::kPrune:
+      return qs::RunPruneCommand(args, context);
+    case Mode::kVersions:
+      return qs::RunVersionsCommand(args, context);
+    case Mode::kRestore:
+      return qs::RunRestoreCommand(args, context);
+  }
+  return 2;
 }
 
 }  // namespace
@@ -42,20 +49,15 @@ int main(int argc, char** argv) {
   const std::vector<std::string> program_args = qs::ProgramArguments(argc, argv);
   const qs::RunArgs args = qs::ParseRunArgs(std::vector<std::string>(
       program_args.begin() + (program_args.empty() ? 0 : 1), program_args.end()));
-  switch (args.mode) {
-    case qs::RunArgs::Mode::kHelp:
-      qs::StandardOutput() << qs::kRunUsage << std::flush;
-      return 0;
-    case qs::RunArgs::Mode::kUsageError:
-      qs::StandardError() << "quillstone-run: " << args.error << "\n"
-                          << qs::kRunUsage << std::flush;
-      return 2;
-    case qs::RunArgs::Mode::kBackupFromSettings: {
-      const qs::AppSettings settings = qs::LoadSettings();
-      return RunOnce(settings.sourceDir, settings.targetDir, settings.timeVersioning);
-    }
-    case qs::RunArgs::Mode::kBackup:
-      return RunOnce(args.source, args.target, args.timeVersioning);
-  }
-  return 2;
+  const std::unique_ptr<qs::FileSystem> fs = qs::MakeRealFileSystem();
+  qs::LogServices log;
+  log.clock = &qs::RealClock();
+  log.console = &qs::StandardOutput();
+  // Into a file or a pipe the log is written in blocks, as other tools do; a person at a
+  // terminal sees every line as it happens.
+  log.flushEachLine = qs::StandardOutputIsTerminal();
+  const qs::RunnerContext context{*fs, log, qs::StandardError()};
+  const int status = Run(args, context);
+  log.console->flush();
+  return status;
 }

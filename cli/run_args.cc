@@ -1,23 +1,68 @@
-// Argument parsing kept apart from main so that it can be tested and fuzzed.
+// Argument parsing kept apart from main so that it can be tested and fuzzed. Options are read
+// first, in any order; then the paths are checked against what the chosen mode takes.
 #include "cli/run_args.h"
+
+#include <functional>
+#include <map>
+
+#include "engine/exclusions.h"
 
 namespace qs {
 
-const char kRunUsage[] =
-    "usage: quillstone-run [--time-versioning] SOURCE TARGET\n"
+const char kRunSynopsis[] =
+    "usage: quillstone-run [OPTIONS] SOURCE TARGET\n"
     "       quillstone-run\n"
+    "       quillstone-run --prune-versions [--dry-run] [--keep-... N]... TARGET\n"
+    "       quillstone-run --versions TARGET PATH\n"
+    "       quillstone-run --restore [--as-of \"YYYY-MM-DD HH:MM:SS\"] TARGET DEST [PATH...]\n";
+
+const char kRunUsage[] =
     "\n"
     "Copies every file below SOURCE that is new, or newer than its copy, to the same place\n"
-    "below TARGET. Nothing is ever deleted. With --time-versioning each copy about to be\n"
-    "overwritten is first saved into a dated backup_YYYYMMDD_HHMMSS folder inside TARGET.\n"
-    "Without arguments, the source, target and time versioning of backup_config.dat in the\n"
-    "working directory are used (the file is only read).\n"
+    "below TARGET. Nothing is ever deleted. Without arguments, the source, target and time\n"
+    "versioning of backup_config.dat in the working directory are used (the file is only read).\n"
     "\n"
-    "Exit status: 0 when every file was backed up; 1 when a file failed, a folder below\n"
-    "SOURCE (or SOURCE itself) could not be listed, or an old version could not be kept;\n"
-    "2 for a usage error.\n";
+    "Backup options:\n"
+    "  --time-versioning     first save each copy about to be overwritten into a dated\n"
+    "                        backup_YYYYMMDD_HHMMSS folder inside TARGET\n"
+    "  --dry-run             decide and report as a real run would, and write nothing\n"
+    "  --exclude PATTERN     leave out what PATTERN names (repeatable): * and ? within one\n"
+    "                        name, ** across folders, a leading / anchors at SOURCE, a\n"
+    "                        trailing / names folders only; '/' between names on every system\n"
+    "                          e.g. --exclude '*.tmp' --exclude 'cache/' --exclude '/build/'\n"
+    "  --exclude-from FILE   the patterns of FILE, one a line; '#' starts a comment\n"
+    "  --progress            show progress on standard error (shown there by default when it\n"
+    "  --no-progress         is a terminal), or never show it\n"
+    "  e.g. quillstone-run --time-versioning --exclude '**/node_modules/' ~/Documents /mnt/usb\n"
+    "\n"
+    "--prune-versions TARGET: removes the version folders of TARGET that no rule keeps. The\n"
+    "newest is always kept; without a --keep rule nothing goes.\n"
+    "  --keep-last N         the N newest\n"
+    "  --keep-hourly N       the newest of each of the last N hours that have one\n"
+    "  --keep-daily N        ... of the last N days\n"
+    "  --keep-weekly N       ... of the last N ISO weeks\n"
+    "  --keep-monthly N      ... of the last N months\n"
+    "  --keep-within DAYS    every folder less than DAYS days older than the newest\n"
+    "  --dry-run             say what would go, and remove nothing\n"
+    "  e.g. quillstone-run --prune-versions --keep-daily 7 --keep-weekly 4 /mnt/usb\n"
+    "\n"
+    "--versions TARGET PATH: lists every kept copy of the file PATH (below the roots), the\n"
+    "current one and each version folder's, newest first.\n"
+    "  e.g. quillstone-run --versions /mnt/usb notes/plan.txt\n"
+    "\n"
+    "--restore TARGET DEST [PATH...]: rebuilds into DEST (empty or missing) the tree, or the\n"
+    "PATHs, from TARGET; TARGET is never written.\n"
+    "  --as-of \"YYYY-MM-DD HH:MM:SS\"  each file as it stood at that local moment: the newest\n"
+    "                        copy written then or before; files without one are left out\n"
+    "  e.g. quillstone-run --restore --as-of \"2026-12-01 18:00:00\" /mnt/usb ~/restored notes\n"
+    "\n"
+    "Exit status: 0 when everything was done; 1 when a file failed, a folder below SOURCE (or\n"
+    "SOURCE itself) could not be listed, an old version could not be kept, or a version folder\n"
+    "could not be removed; 2 for a usage error (nothing is written then).\n";
 
 namespace {
+
+enum class Flag { kMode, kOption };
 
 RunArgs UsageError(const std::string& error) {
   RunArgs args;
@@ -25,37 +70,189 @@ RunArgs UsageError(const std::string& error) {
   return args;
 }
 
-}  // namespace
+bool ParseCount(const std::string& text, int* value) {
+  if (text.empty() || text.size() > 7) return false;
+  int number = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    number = number * 10 + (c - '0');
+  }
+  *value = number;
+  return true;
+}
 
-RunArgs ParseRunArgs(const std::vector<std::string>& args) {
-  RunArgs result;
-  std::vector<std::string> paths;
+/// "YYYY-MM-DD HH:MM:SS" with a date that exists.
+bool ParseMoment(const std::string& text, LocalTime* moment) {
+  if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' ||
+      text[16] != ':')
+    return false;
+  const std::string stamp = "backup_" + text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2) +
+                            "_" + text.substr(11, 2) + text.substr(14, 2) + text.substr(17, 2);
+  VersionStamp s;
+  if (!ParseVersionFolderName(stamp, &s)) return false;
+  *moment = {s.year, s.month, s.day, s.hour, s.minute, s.second};
+  return true;
+}
+
+/// The options that take a value, each with what it does to the arguments.
+using ValueOption = std::function<bool(const std::string& value, RunArgs* args)>;
+
+const std::map<std::string, ValueOption>& ValueOptions() {
+  static const std::map<std::string, ValueOption> options = {
+      {"--exclude",
+       [](const std::string& v, RunArgs* a) { return a->excludes.push_back(v), true; }},
+      {"--exclude-from",
+       [](const std::string& v, RunArgs* a) { return a->excludeFiles.push_back(v), !v.empty(); }},
+      {"--keep-last",
+       [](const std::string& v, RunArgs* a) { return ParseCount(v, &a->keep.last); }},
+      {"--keep-hourly",
+       [](const std::string& v, RunArgs* a) { return ParseCount(v, &a->keep.hourly); }},
+      {"--keep-daily",
+       [](const std::string& v, RunArgs* a) { return ParseCount(v, &a->keep.daily); }},
+      {"--keep-weekly",
+       [](const std::string& v, RunArgs* a) { return ParseCount(v, &a->keep.weekly); }},
+      {"--keep-monthly",
+       [](const std::string& v, RunArgs* a) { return ParseCount(v, &a->keep.monthly); }},
+      {"--keep-within",
+       [](const std::string& v, RunArgs* a) { return ParseCount(v, &a->keep.within); }},
+      {"--as-of",
+       [](const std::string& v, RunArgs* a) { return a->hasAsOf = ParseMoment(v, &a->asOf); }},
+  };
+  return options;
+}
+
+/// The options without a value.
+bool ApplyFlag(const std::string& arg, RunArgs* args) {
+  if (arg == "--time-versioning") return args->timeVersioning = true;
+  if (arg == "--dry-run") return args->dryRun = true;
+  if (arg == "--progress") return args->progress = RunArgs::Progress::kAlways, true;
+  if (arg == "--no-progress") return args->progress = RunArgs::Progress::kNever, true;
+  if (arg == "--prune-versions") return args->mode = RunArgs::Mode::kPrune, true;
+  if (arg == "--versions") return args->mode = RunArgs::Mode::kVersions, true;
+  if (arg == "--restore") return args->mode = RunArgs::Mode::kRestore, true;
+  return false;
+}
+
+/// What is given besides the paths, to tell which options a mode does not take.
+struct Given {
+  bool backupOnly = false;  ///< --time-versioning, --exclude..., --progress...
+  bool keep = false;
+  int modes = 0;
+};
+
+/// Reads the options into `args` and the rest into `paths`; false with args->error set.
+bool ReadOptions(const std::vector<std::string>& list, RunArgs* args,
+                 std::vector<std::string>* paths, Given* given) {
   bool options_done = false;
-  for (const std::string& arg : args) {
-    if (!options_done && arg == "--") {
+  for (size_t i = 0; i < list.size(); ++i) {
+    std::string arg = list[i];
+    if (options_done || arg.size() < 2 || arg[0] != '-') {
+      paths->push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
       options_done = true;
-    } else if (!options_done && (arg == "--help" || arg == "-h")) {
-      result.mode = RunArgs::Mode::kHelp;
-      return result;
-    } else if (!options_done && arg == "--time-versioning") {
-      result.timeVersioning = true;
-    } else if (!options_done && arg.size() > 1 && arg[0] == '-') {
-      return UsageError("unknown option: " + arg);
-    } else if (arg.empty()) {
-      return UsageError("an empty path names no folder");
-    } else {
-      paths.push_back(arg);
+      continue;
+    }
+    std::string value;
+    bool has_value = false;
+    if (const size_t equals = arg.find('=');
+        arg.rfind("--", 0) == 0 && equals != std::string::npos) {
+      value = arg.substr(equals + 1);
+      arg.resize(equals);
+      has_value = true;
+    }
+    const auto option = ValueOptions().find(arg);
+    if (option != ValueOptions().end()) {
+      if (!has_value && i + 1 == list.size()) return args->error = arg + " needs a value", false;
+      if (!has_value) value = list[++i];
+      if (!option->second(value, args))
+        return args->error = "bad value for " + arg + ": " + value, false;
+      given->keep = given->keep || arg.rfind("--keep-", 0) == 0;
+      given->backupOnly = given->backupOnly || arg.rfind("--exclude", 0) == 0;
+      continue;
+    }
+    const RunArgs::Mode before = args->mode;
+    if (has_value || !ApplyFlag(arg, args))
+      return args->error = "unknown option: " + list[i], false;
+    if (args->mode != before) ++given->modes;
+    given->backupOnly = given->backupOnly || arg == "--time-versioning" ||
+                        arg.find("progress") != std::string::npos;
+  }
+  return true;
+}
+
+bool CheckPatterns(RunArgs* args) {
+  for (const std::string& text : args->excludes) {
+    ExclusionPattern pattern;
+    std::string why;
+    if (!ExclusionPattern::Parse(text, &pattern, &why)) {
+      args->error = "bad pattern \"" + text + "\": " + why;
+      return false;
     }
   }
-  if (paths.empty() && !result.timeVersioning) {
-    result.mode = RunArgs::Mode::kBackupFromSettings;
-    return result;
+  return true;
+}
+
+/// Checks the paths and options against the mode; the error when they do not fit, else "".
+std::string CheckMode(RunArgs* args, const std::vector<std::string>& paths, const Given& given) {
+  using Mode = RunArgs::Mode;
+  for (const std::string& path : paths)
+    if (path.empty()) return "an empty path names no folder";
+  if (given.modes > 1) return "--prune-versions, --versions and --restore go alone";
+  if (args->mode != Mode::kBackup && args->mode != Mode::kUsageError && given.backupOnly)
+    return "--time-versioning, --exclude and --progress go with a backup only";
+  if (given.keep && args->mode != Mode::kPrune) return "--keep-... go with --prune-versions only";
+  if (args->hasAsOf && args->mode != Mode::kRestore) return "--as-of goes with --restore only";
+  switch (args->mode) {
+    case Mode::kPrune:
+      if (paths.size() != 1) return "--prune-versions takes one TARGET";
+      args->target = paths[0];
+      return "";
+    case Mode::kVersions:
+      if (args->dryRun || paths.size() != 2) return "--versions takes TARGET and PATH";
+      args->target = paths[0];
+      args->paths = {paths[1]};
+      return "";
+    case Mode::kRestore:
+      if (args->dryRun || paths.size() < 2) return "--restore takes TARGET, DEST and PATHs";
+      args->target = paths[0];
+      args->dest = paths[1];
+      args->paths.assign(paths.begin() + 2, paths.end());
+      return "";
+    default:
+      break;
   }
-  if (paths.size() != 2) return UsageError("expected SOURCE and TARGET");
-  result.mode = RunArgs::Mode::kBackup;
-  result.source = paths[0];
-  result.target = paths[1];
-  return result;
+  if (paths.empty() && !given.backupOnly && !args->dryRun) {
+    args->mode = Mode::kBackupFromSettings;
+    return "";
+  }
+  if (paths.size() != 2) return "expected SOURCE and TARGET";
+  args->mode = Mode::kBackup;
+  args->source = paths[0];
+  args->target = paths[1];
+  return "";
+}
+
+}  // namespace
+
+RunArgs ParseRunArgs(const std::vector<std::string>& list) {
+  for (const std::string& arg : list) {
+    if (arg == "--") break;
+    if (arg == "--help" || arg == "-h") {
+      RunArgs help;
+      help.mode = RunArgs::Mode::kHelp;
+      return help;
+    }
+  }
+  RunArgs args;
+  std::vector<std::string> paths;
+  Given given;
+  if (!ReadOptions(list, &args, &paths, &given)) return UsageError(args.error);
+  if (!CheckPatterns(&args)) return UsageError(args.error);
+  const std::string error = CheckMode(&args, paths, given);
+  if (!error.empty()) return UsageError(error);
+  return args;
 }
 
 }  // namespace qs

@@ -4,20 +4,46 @@
 #include <string>
 #include <vector>
 
+#include "engine/version_retention.h"
+#include "platform/clock.h"
+
 namespace qs {
 
 struct RunArgs {
-  enum class Mode { kBackup, kBackupFromSettings, kHelp, kUsageError };
+  enum class Mode {
+    kBackup,              ///< SOURCE TARGET
+    kBackupFromSettings,  ///< no arguments: backup_config.dat
+    kPrune,               ///< --prune-versions TARGET
+    kVersions,            ///< --versions TARGET PATH
+    kRestore,             ///< --restore TARGET DEST [PATH...]
+    kHelp,
+    kUsageError,
+  };
+  enum class Progress { kOnTerminal, kAlways, kNever };
+
   Mode mode = Mode::kUsageError;
   std::string source;
   std::string target;
+  std::string dest;                ///< --restore
+  std::vector<std::string> paths;  ///< --restore's PATHs, --versions' PATH
   bool timeVersioning = false;
+  bool dryRun = false;
+  Progress progress = Progress::kOnTerminal;
+  std::vector<std::string> excludes;      ///< --exclude, checked as patterns
+  std::vector<std::string> excludeFiles;  ///< --exclude-from, read by the caller
+  RetentionPolicy keep;                   ///< --keep-*
+  bool hasAsOf = false;
+  LocalTime asOf;     ///< --as-of, a local time
   std::string error;  ///< what was wrong, for kUsageError
 };
 
+/// The forms of the command line, shown with every usage error too.
+extern const char kRunSynopsis[];
+/// What --help adds after the synopsis.
 extern const char kRunUsage[];
 
-/// Reads `quillstone-run [--time-versioning] SOURCE TARGET`, no arguments, or --help.
+/// Reads the command line (without the program's name). Nothing is opened or read: the
+/// files of --exclude-from are the caller's to read.
 RunArgs ParseRunArgs(const std::vector<std::string>& args);
 
 }  // namespace qs

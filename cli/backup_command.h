@@ -1,0 +1,13 @@
+// The runner's backup: one run of SOURCE into TARGET, with its options.
+#pragma once
+
+#include "cli/run_args.h"
+#include "cli/runner_context.h"
+
+namespace qs {
+
+/// Runs the backup `args` asks for; returns the exit status (0, 1, or 2 when an
+/// --exclude-from file cannot be read or holds a bad pattern, before anything is written).
+int RunBackupCommand(const RunArgs& args, const RunnerContext& context);
+
+}  // namespace qs

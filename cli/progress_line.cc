@@ -1,0 +1,111 @@
+// The share done is the mean of the share of files and the share of bytes: small files cost
+// their number, large ones their size, and a tree holds both. The time left is smoothed so
+// that it does not jump with every file.
+#include "cli/progress_line.h"
+
+#include <cstdio>
+
+namespace qs {
+
+namespace {
+
+constexpr int64_t kNanosPerSecond = 1000000000;
+constexpr int64_t kRedrawNanos = kNanosPerSecond / 10;
+constexpr double kSmoothing = 0.2;
+
+std::string Bytes(uint64_t bytes) {
+  char text[32];
+  const double mib = static_cast<double>(bytes) / (1024.0 * 1024.0);
+  if (mib >= 1024 * 10)
+    std::snprintf(text, sizeof text, "%.1f GiB", mib / 1024);
+  else
+    std::snprintf(text, sizeof text, "%.1f MiB", mib);
+  return text;
+}
+
+std::string Duration(double seconds) {
+  const long total = static_cast<long>(seconds + 0.5);
+  char text[32];
+  if (total >= 3600)
+    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
+  else
+    std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
+  return text;
+}
+
+bool EndsAFile(RunEventKind kind) {
+  return kind == RunEventKind::kCopied || kind == RunEventKind::kUpdated ||
+         kind == RunEventKind::kSkipped || kind == RunEventKind::kFailed;
+}
+
+}  // namespace
+
+std::string ProgressLine::Text(uint64_t files_done, uint64_t files, uint64_t bytes_done,
+                               uint64_t bytes, double rate, double seconds_left) {
+  std::string text = std::to_string(files_done) + "/" + std::to_string(files) + " files  " +
+                     Bytes(bytes_done) + " of " + Bytes(bytes) + "  " +
+                     Bytes(static_cast<uint64_t>(rate)) + "/s  ";
+  text += seconds_left < 0 ? "time left: ..." : "time left: " + Duration(seconds_left);
+  return text;
+}
+
+void ProgressLine::OnRunEvent(const RunEvent& event) {
+  const int64_t now = clock_.MonotonicNanos();
+  if (event.kind == RunEventKind::kStarted) started_ = now;
+  if (event.kind == RunEventKind::kScanned) {
+    files_ = event.count;
+    bytes_ = event.bytes;
+  }
+  if (EndsAFile(event.kind)) {
+    ++files_done_;
+    bytes_done_ += event.bytes;
+  }
+  if (event.kind == RunEventKind::kEnded) {
+    Draw();
+    terminal_ << "\n" << std::flush;
+    shown_ = false;
+    return;
+  }
+  if (now - last_drawn_ >= kRedrawNanos) Draw();
+}
+
+double ProgressLine::SecondsLeft(double elapsed) {
+  const double done = 0.5 * (files_ ? double(files_done_) / double(files_) : 1.0) +
+                      0.5 * (bytes_ ? double(bytes_done_) / double(bytes_) : 1.0);
+  if (done <= 0 || elapsed <= 0) return -1;
+  const double left = elapsed * (1 - done) / done;
+  smoothed_left_ =
+      smoothed_left_ < 0 ? left : smoothed_left_ + kSmoothing * (left - smoothed_left_);
+  return smoothed_left_;
+}
+
+void ProgressLine::Draw() {
+  const int64_t now = clock_.MonotonicNanos();
+  last_drawn_ = now;
+  const double elapsed = double(now - started_) / double(kNanosPerSecond);
+  const double rate = elapsed > 0 ? double(bytes_done_) / elapsed : 0;
+  const std::string line =
+      Text(files_done_, files_, bytes_done_, bytes_, rate, SecondsLeft(elapsed));
+  // "\r" and "erase to the end of the line": the shorter new line leaves nothing behind.
+  terminal_ << "\r" << line << "\033[K" << std::flush;
+  shown_ = true;
+}
+
+void ProgressLine::Clear() {
+  if (!shown_) return;
+  terminal_ << "\r\033[K" << std::flush;
+  shown_ = false;
+}
+
+LogBesideProgress::int_type LogBesideProgress::overflow(int_type c) {
+  if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+  progress_.Clear();
+  return out_.sputc(traits_type::to_char_type(c));
+}
+
+std::streamsize LogBesideProgress::xsputn(const char* text, std::streamsize count) {
+  progress_.Clear();
+  return out_.sputn(text, count);
+}
+
+}  // namespace qs
