@@ -211,15 +211,18 @@ Control* FltkMainWindow::CreateControl(const ControlLayout& layout, const std::s
 
 std::unique_ptr<MainWindow> CreateMainWindow(const std::string& caption, int width, int height,
                                              WindowEvents& events, std::string* error) {
-  // FLTK ends the process when it cannot open the display; ask first.
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) {
-    const char* name = std::getenv("DISPLAY");
-    *error = std::string("cannot open the display \"") + (name != nullptr ? name : "") +
-             "\"; the window needs an X display (is DISPLAY set?)";
-    return nullptr;
+  // FLTK ends the process when it cannot open the display; ask first. One connection serves
+  // every window: FLTK keeps its fonts, made on the first, for the life of the process.
+  if (fl_display == nullptr) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+      const char* name = std::getenv("DISPLAY");
+      *error = std::string("cannot open the display \"") + (name != nullptr ? name : "") +
+               "\"; the window needs an X display (is DISPLAY set?)";
+      return nullptr;
+    }
+    fl_open_display(display);
   }
-  fl_open_display(display);
   fltk::BecomeWindowThread();
   fltk::ApplyWindowLook();
   return std::make_unique<FltkMainWindow>(caption, width, height, events);
