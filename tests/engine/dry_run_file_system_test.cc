@@ -194,6 +194,18 @@ TEST_F(DryRunTest, EveryChangeIsPretendedAndEveryQuestionAnswered) {
   EXPECT_TRUE(dry_.SyncDirectory(dir_.path()));
   // A probe that would write is refused: the caller must ask instead.
   EXPECT_FALSE(dry_.CreateEmptyFile(dir_ / "probe"));
+  // A folder pretended made takes what would go into it; what the real calls would refuse
+  // is refused.
+  EXPECT_EQ(MakeDirResult::AlreadyExists, dry_.MakeDirectory(dir_ / "new"));
+  EXPECT_EQ(MakeDirResult::AlreadyExists, dry_.MakeDirectory(dir_ / "folder"));
+  EXPECT_EQ(MakeDirResult::Created, dry_.MakeDirectory(dir_ / "new/inner"));
+  EXPECT_NE(nullptr, dry_.PrepareCopy(dir_ / "a.txt", dir_ / "new/inner/a.txt"));
+  EXPECT_EQ(MakeDirResult::Failed, dry_.MakeDirectory(dir_ / "missing/inner"));
+  EXPECT_EQ(MakeDirResult::Failed, dry_.MakeDirectory(dir_ / "a.txt/inner"));
+  EXPECT_NE(0u, dry_.LastErrorCode());
+  EXPECT_EQ(nullptr, dry_.PrepareCopy(dir_ / "a.txt", dir_ / "a.txt/inner"));
+  EXPECT_EQ(nullptr, dry_.PrepareCopy(dir_ / "a.txt", dir_ / "missing/a.txt"));
+  EXPECT_EQ(nullptr, dry_.PrepareCopy(dir_ / "gone.txt", dir_ / "b.txt"));
 
   EXPECT_EQ(before, Snapshot(dir_.path()));
   EXPECT_EQ(Lines{}, recorder_.Changes());
@@ -280,6 +292,27 @@ TEST_F(DryRunTest, AFirstDryRunIntoAnEmptyTargetLearnsItsVolumeWithoutAProbeFile
   EXPECT_NE(changes.end(), std::find_if(changes.begin(), changes.end(), [](const auto& c) {
               return c.rfind("create ", 0) == 0;
             }));  // the real run probed by writing
+}
+
+TEST_F(DryRunTest, WhatTheTargetCannotTakeFailsInTheDryRunAsInTheRealOne) {
+  // A file where a folder must go, and a folder where a file must go: both runs fail them
+  // alike, with the same codes, and copy the rest.
+  test::WriteFile(Src("sub/a.txt"), "a", Seconds(1000));
+  test::WriteFile(Dst("sub"), "a file in the folder's place", Seconds(500));
+  test::WriteFile(Src("deep/er/b.txt"), "b", Seconds(1000));
+  test::WriteFile(Dst("deep"), "another", Seconds(500));
+  test::WriteFile(Src("c.txt"), "c", Seconds(1000));
+  test::MakeDirs(Dst("c.txt/inside"));
+  test::WriteFile(Src("fine.txt"), "fine", Seconds(1000));
+  const auto before = Snapshot(dir_.path());
+  const Run dry = RunOnce(true, false);
+  EXPECT_EQ(before, Snapshot(dir_.path()));
+  EXPECT_EQ(Lines{}, recorder_.Changes());
+  const Run real = RunOnce(false, false);
+  EXPECT_EQ(real.backupLog, Lines(dry.backupLog.begin(), dry.backupLog.end() - 1));
+  EXPECT_EQ(real.fileLog, dry.fileLog);
+  EXPECT_EQ(3, real.results.counters.failed);
+  EXPECT_EQ(1, real.results.counters.copied);
 }
 
 TEST_F(DryRunTest, TheVolumeProbesAskInsteadOfWritingWhenTheyMayNot) {
