@@ -1,6 +1,9 @@
 // A pretended copy is flushed with its volume, so that a dry run takes the path of a batch:
-// every step a real run would take, and none that writes.
+// every step a real run would take, and none that writes. The folders it would make are
+// remembered, so that what would be copied into them is not refused.
 #include "engine/dry_run_file_system.h"
+
+#include "engine/paths.h"
 
 namespace qs {
 
@@ -17,7 +20,38 @@ class PretendedCopy : public PendingCopy {
 
 }  // namespace
 
-std::unique_ptr<PendingCopy> DryRunFileSystem::PrepareCopy(const std::string&, const std::string&) {
+bool DryRunFileSystem::IsFolder(const std::string& path) {
+  if (path.empty()) return true;  // the root, or the folder the run started in
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (made_.count(path) != 0) return true;
+  }
+  return real_.Probe(path) == PathKind::Directory;
+}
+
+MakeDirResult DryRunFileSystem::MakeDirectory(const std::string& path) {
+  if (IsFolder(path)) return MakeDirResult::AlreadyExists;
+  const PathKind kind = real_.Probe(path);
+  if (kind == PathKind::File || kind == PathKind::Other) return MakeDirResult::AlreadyExists;
+  if (kind == PathKind::Unreadable) return MakeDirResult::Failed;
+  if (HasParent(path) && !IsFolder(ParentPath(path))) {
+    // Looked up again last, so that the code left is the one the real call would leave.
+    real_.Probe(path);
+    return MakeDirResult::Failed;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  made_.insert(path);
+  return MakeDirResult::Created;
+}
+
+std::unique_ptr<PendingCopy> DryRunFileSystem::PrepareCopy(const std::string& from,
+                                                           const std::string& to) {
+  if (HasParent(to) && !IsFolder(ParentPath(to))) {
+    real_.Probe(to);  // for the code the real call would leave
+    return nullptr;
+  }
+  const PathKind source = real_.Probe(from);
+  if (source == PathKind::Missing || source == PathKind::Unreadable) return nullptr;
   return std::make_unique<PretendedCopy>();
 }
 

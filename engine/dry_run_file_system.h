@@ -2,6 +2,10 @@
 // only pretended, and nothing on the disk changes — no file, folder, time or probe.
 #pragma once
 
+#include <mutex>
+#include <set>
+#include <string>
+
 #include "platform/file_system.h"
 
 namespace qs {
@@ -22,9 +26,12 @@ class DryRunFileSystem : public FileSystem {
   size_t PendingCopyLimit() override { return real_.PendingCopyLimit(); }
   uint32_t LastErrorCode() override { return real_.LastErrorCode(); }
 
-  /// A folder that would be made counts as made.
-  MakeDirResult MakeDirectory(const std::string&) override { return MakeDirResult::Created; }
-  /// A copy that would be made: it succeeds, and writes nothing.
+  /// A folder that would be made counts as made from then on. It fails, with the system's
+  /// code, where the real one would: below something that is no folder.
+  MakeDirResult MakeDirectory(const std::string& path) override;
+  /// A copy that would be made: it succeeds, and writes nothing. It fails, with the system's
+  /// code, where the real one would fail before reading: the target's folder is no folder, or
+  /// the source has gone.
   std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
   bool SyncVolume(const std::string&) override { return true; }
   bool SyncDirectory(const std::string&) override { return true; }
@@ -37,7 +44,12 @@ class DryRunFileSystem : public FileSystem {
   bool WriteWholeFile(const std::string&, const std::string&) override { return true; }
 
  private:
+  /// A folder on the disk, or one this run would have made.
+  bool IsFolder(const std::string& path);
+
   FileSystem& real_;
+  std::mutex mutex_;
+  std::set<std::string> made_;  ///< the folders pretended made
 };
 
 }  // namespace qs

@@ -119,6 +119,10 @@ bool Exclusions::Excludes(std::string_view path, bool is_folder) const {
 }
 
 bool AddExclusionLines(std::string_view text, Exclusions* exclusions, std::string* why) {
+  // A byte order mark (Notepad writes one) would otherwise stick to the first pattern.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+    text.remove_prefix(kByteOrderMark.size());
   size_t number = 0;
   for (size_t at = 0; at < text.size();) {
     const size_t end = std::min(text.find('\n', at), text.size());

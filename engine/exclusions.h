@@ -44,8 +44,9 @@ class Exclusions {
 };
 
 /// Reads patterns from a file's text: one a line; blank lines and lines whose first
-/// non-blank character is '#' are left out, and so is a CR at the end of a line. False, with
-/// the line's number and reason in `why`, at the first line that is not a pattern.
+/// non-blank character is '#' are left out, and so are a CR at the end of a line and a UTF-8
+/// byte order mark at the start of the text. False, with the line's number and reason in
+/// `why`, at the first line that is not a pattern.
 bool AddExclusionLines(std::string_view text, Exclusions* exclusions, std::string* why);
 
 }  // namespace qs

@@ -1,6 +1,6 @@
 // Folders are visited newest first. Each "each of the last N" rule keeps a folder whenever
 // its hour, day, week or month differs from that of the last folder the rule kept, until it
-// has kept N; a period without folders is not counted, as restic does.
+// has kept N; a period without folders is not counted, so sparse backups keep older folders.
 #include "engine/version_retention.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
-// Which version folders to keep: rules after the manner of restic's "forget", over the local
-// times in the folders' names.
+// Which version folders to keep: the newest N, and the newest of each recent hour, day, week
+// or month, over the local times in the folders' names.
 #pragma once
 
 #include <string_view>

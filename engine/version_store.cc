@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string_view>
 
 #include "engine/paths.h"
 
@@ -21,6 +22,16 @@ bool IsStoredVersion(FileSystem& fs, const std::string& target_root, const std::
   if (fs.Probe(path + kPathSeparator + kReadme) != PathKind::File) return false;
   *version = {name, path, stamp};
   return true;
+}
+
+/// A version folder renamed aside by a removal that was cut short: what it holds is going.
+/// Any other name, even one that starts alike, is a folder of the source.
+bool IsBeingRemoved(const DirEntry& entry) {
+  const std::string_view prefix = kRemovingPrefix;
+  VersionStamp stamp;
+  return entry.kind == EntryKind::Directory && !entry.link &&
+         std::string_view(entry.name).substr(0, prefix.size()) == prefix &&
+         ParseVersionFolderName(std::string_view(entry.name).substr(prefix.size()), &stamp);
 }
 
 /// The copy of a listed file, with its time and size (read again where the listing has none).
@@ -46,7 +57,7 @@ class CopyWalk {
   /// `skip(entry)` leaves entries of the top directory out.
   void Walk(const std::string& directory, const std::function<bool(const DirEntry&)>& skip) {
     DirListing listing;
-    if (!fs_.ListDirectory(directory, &listing)) {
+    if (!fs_.ListDirectory(directory.empty() ? "." : directory, &listing)) {
       unreadable_->emplace_back(directory, fs_.LastErrorCode());
       return;
     }
@@ -102,6 +113,7 @@ std::map<std::string, std::vector<KeptCopy>> KeptCopies(FileSystem& fs,
   std::map<std::string, std::vector<KeptCopy>> copies;
   CopyWalk current(fs, "", target_root.size(), &copies, unreadable);
   current.Walk(target_root, [&](const DirEntry& entry) {
+    if (IsBeingRemoved(entry)) return true;
     return std::any_of(folders.begin(), folders.end(),
                        [&](const StoredVersion& version) { return version.name == entry.name; });
   });

@@ -21,6 +21,10 @@ struct StoredVersion {
   VersionStamp stamp;
 };
 
+/// What a version folder's name is prefixed with while it is being removed: what such a
+/// folder holds is going, and is no kept copy.
+inline constexpr char kRemovingPrefix[] = ".qs-removing-";
+
 /// The version folders of `target_root` (which ends with a separator), oldest first.
 std::vector<StoredVersion> ListVersionFolders(FileSystem& fs, const std::string& target_root);
 
@@ -33,9 +37,9 @@ struct KeptCopy {
 };
 
 /// Every kept copy of every file, by the file's path below the roots (native separators):
-/// the current tree (version folders left out) and each version folder (its README.txt left
-/// out). Each file's copies come newest last-write time first. Folders that cannot be read
-/// are named in `unreadable`, with the error code.
+/// the current tree (version folders and folders being removed left out) and each version
+/// folder (its README.txt left out). Each file's copies come newest last-write time first. Folders
+/// that cannot be read are named in `unreadable`, with the error code.
 using Unreadable = std::vector<std::pair<std::string, uint32_t>>;
 std::map<std::string, std::vector<KeptCopy>> KeptCopies(FileSystem& fs,
                                                         const std::string& target_root,

@@ -75,5 +75,30 @@ TEST(ExclusionsTest, PatternFilesSkipCommentsAndBlankLines) {
   EXPECT_EQ(0u, why.find("line 2: "));
 }
 
+TEST(ExclusionsTest, APatternFileSavedWithAByteOrderMarkReadsAsWithout) {
+  // Notepad starts a UTF-8 file with one; it belongs to no pattern.
+  Exclusions exclusions;
+  std::string why;
+  ASSERT_TRUE(AddExclusionLines("\xEF\xBB\xBF*.tmp\n", &exclusions, &why)) << why;
+  EXPECT_TRUE(exclusions.Excludes("a.tmp", false));
+  Exclusions commented;
+  ASSERT_TRUE(AddExclusionLines("\xEF\xBB\xBF# a comment\n/keep.me\n", &commented, &why)) << why;
+  EXPECT_FALSE(commented.Excludes("\xEF\xBB\xBF# a comment", false));
+  EXPECT_FALSE(commented.Excludes("# a comment", false));
+  EXPECT_TRUE(commented.Excludes("keep.me", false));
+  // Only at the very start: within a line the bytes are part of a name.
+  Exclusions inner;
+  ASSERT_TRUE(
+      AddExclusionLines("a\n\xEF\xBB\xBF"
+                        "b\n",
+                        &inner, &why))
+      << why;
+  EXPECT_TRUE(
+      inner.Excludes("\xEF\xBB\xBF"
+                     "b",
+                     false));
+  EXPECT_FALSE(inner.Excludes("b", false));
+}
+
 }  // namespace
 }  // namespace qs

@@ -1,4 +1,4 @@
-// The retention rules over version folder names, after the manner of restic's forget.
+// The retention rules over version folder names: the newest N and the newest of each period.
 #include "engine/version_retention.h"
 
 #include <gtest/gtest.h>

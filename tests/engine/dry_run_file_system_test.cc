@@ -1,0 +1,332 @@
+// Dry runs on real temporary trees: the file system that only pretends to write, and whole
+// runs through it that leave the disk as it was while they log what the real run then does.
+#include "engine/dry_run_file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <sstream>
+
+#include "engine/backup_job.h"
+#include "engine/target_volume.h"
+#include "tests/support/memory_log_pane.h"
+#include "tests/support/test_support.h"
+
+namespace qs {
+namespace {
+
+using test::Native;
+using test::Seconds;
+using Lines = std::vector<std::string>;
+
+/// The real file system, with every call that changes the disk recorded; it stands for a
+/// volume whose kind names its time step (the step the real probe finds) and says whether it
+/// folds case as the system's own volumes do.
+class ChangeRecorder : public test::ForwardingFileSystem {
+ public:
+  explicit ChangeRecorder(TimeStep step) : step_(step) {}
+
+  MakeDirResult MakeDirectory(const std::string& path) override {
+    Record("make-directory " + path);
+    return real_.MakeDirectory(path);
+  }
+  std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from,
+                                           const std::string& to) override {
+    Record("copy " + to);
+    return real_.PrepareCopy(from, to);
+  }
+  bool SyncVolume(const std::string& path) override {
+    Record("sync-volume " + path);
+    return real_.SyncVolume(path);
+  }
+  bool SyncDirectory(const std::string& path) override {
+    Record("sync-directory " + path);
+    return real_.SyncDirectory(path);
+  }
+  bool CreateEmptyFile(const std::string& path) override {
+    Record("create " + path);
+    return real_.CreateEmptyFile(path);
+  }
+  bool SetLastWriteTime(const std::string& path, FileTime time) override {
+    Record("set-time " + path);
+    return real_.SetLastWriteTime(path, time);
+  }
+  bool RemoveFile(const std::string& path) override {
+    Record("remove " + path);
+    return real_.RemoveFile(path);
+  }
+  bool RemoveDirectory(const std::string& path) override {
+    Record("remove-directory " + path);
+    return real_.RemoveDirectory(path);
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    Record("rename " + from);
+    return real_.Rename(from, to);
+  }
+  bool WriteWholeFile(const std::string& path, const std::string& content) override {
+    Record("write " + path);
+    return real_.WriteWholeFile(path, content);
+  }
+  VolumeHint DescribeVolume(const std::string& path) override {
+    Record("describe " + path);
+    return {step_, kPathSeparator == '\\' ? 1 : 0};
+  }
+
+  Lines Changes() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Lines changes;
+    for (const std::string& call : calls_)
+      if (call.rfind("describe ", 0) != 0) changes.push_back(call);
+    return changes;
+  }
+  int Descriptions() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<int>(std::count_if(calls_.begin(), calls_.end(), [](const auto& call) {
+      return call.rfind("describe ", 0) == 0;
+    }));
+  }
+  void Clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls_.clear();
+  }
+
+ private:
+  void Record(const std::string& call) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls_.push_back(call);
+  }
+  const TimeStep step_;
+  std::mutex mutex_;
+  Lines calls_;
+};
+
+/// `root` and every entry below it: its kind, size and last-write time. A folder's time
+/// changes whenever a name is made or removed in it, so a probe file made and removed again
+/// shows.
+std::map<std::string, std::string> Snapshot(const std::string& root) {
+  std::map<std::string, std::string> entries;
+  const auto add = [&](const std::string& path) {
+    const PathInfo info = test::RealFs().Stat(path);
+    entries[path] = std::to_string(static_cast<int>(info.kind)) + " " +
+                    std::to_string(info.kind == PathKind::File ? info.size : 0) + " " +
+                    std::to_string(info.lastWrite.seconds) + "." +
+                    std::to_string(info.lastWrite.nanos);
+  };
+  add(root);
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    const std::u8string name = entry.path().u8string();
+    add(std::string(name.begin(), name.end()));
+  }
+  return entries;
+}
+
+class DryRunTest : public ::testing::Test {
+ protected:
+  DryRunTest() : recorder_(ProbeTimeStep(test::RealFs(), dir_.path())), dry_(recorder_) {}
+
+  struct Run {
+    Lines backupLog, fileLog;
+    BackupResults results;
+  };
+
+  /// One run of "src" to `target` (below the temporary directory), dry or real.
+  Run RunOnce(bool dry, bool versioning, const std::string& target = "dst") {
+    MemoryLogPane backup_pane, file_pane;
+    test::FakeClock clock;  // each run at the same moment: the same version folder name
+    std::ostringstream console;
+    BackupOptions options = BackupOptions::Of(dir_ / "src", dir_ / target, versioning);
+    options.dryRun = dry;
+    JobServices services =
+        test::TestServices(dry ? static_cast<FileSystem*>(&dry_) : &recorder_, &clock, &console);
+    BackupJob job(options, &backup_pane, &file_pane, services);
+    job.RunBackup();
+    return {test::WithoutStamps(test::PaneLines(backup_pane.Text())),
+            test::PaneLines(file_pane.Text()), job.results};
+  }
+
+  std::string Src(const std::string& p) { return dir_ / ("src/" + p); }
+  std::string Dst(const std::string& p) { return dir_ / ("dst/" + p); }
+
+  /// A source with something of every kind for the target: new files (one in a new folder),
+  /// updates (one whose copy's time is the source's cut to whole seconds, so that the run
+  /// must know the target's step), and files already up to date.
+  void MakeTrees() {
+    test::WriteFile(Src("new.txt"), "new", Seconds(1000));
+    test::WriteFile(Src("fresh/deeper/new2.txt"), "new 2", Seconds(1000));
+    test::WriteFile(Src("changed.txt"), "changed", Seconds(2000));
+    test::WriteFile(Dst("changed.txt"), "old", Seconds(1000));
+    test::WriteFile(Src("sub/inner/changed2.txt"), "changed 2", Seconds(2000));
+    test::WriteFile(Dst("sub/inner/changed2.txt"), "old 2", Seconds(1000));
+    test::WriteFile(Src("fraction.txt"), "saved again", test::At(3000, 500000000));
+    test::WriteFile(Dst("fraction.txt"), "saved before", Seconds(3000));
+    test::WriteFile(Src("same.txt"), "same", Seconds(1000));
+    test::WriteFile(Dst("same.txt"), "same", Seconds(1000));
+    test::WriteFile(Src("edited.txt"), "source", Seconds(1000));
+    test::WriteFile(Dst("edited.txt"), "edited in the target", Seconds(5000));
+  }
+
+  test::ScopedTempDir dir_;
+  ChangeRecorder recorder_;
+  DryRunFileSystem dry_;
+};
+
+TEST_F(DryRunTest, EveryChangeIsPretendedAndEveryQuestionAnswered) {
+  test::WriteFile(dir_ / "a.txt", "content", Seconds(1000));
+  test::MakeDirs(dir_ / "folder");
+  const auto before = Snapshot(dir_.path());
+
+  EXPECT_EQ(MakeDirResult::Created, dry_.MakeDirectory(dir_ / "new"));
+  std::unique_ptr<PendingCopy> copy = dry_.PrepareCopy(dir_ / "a.txt", dir_ / "b.txt");
+  ASSERT_NE(nullptr, copy);
+  EXPECT_TRUE(copy->Flush());
+  EXPECT_TRUE(copy->Publish());
+  EXPECT_EQ(0u, copy->AttributesNotKept());
+  copy.reset();
+  EXPECT_TRUE(dry_.SetLastWriteTime(dir_ / "a.txt", Seconds(9000)));
+  EXPECT_TRUE(dry_.RemoveFile(dir_ / "a.txt"));
+  EXPECT_TRUE(dry_.RemoveDirectory(dir_ / "folder"));
+  EXPECT_TRUE(dry_.Rename(dir_ / "a.txt", dir_ / "c.txt"));
+  EXPECT_TRUE(dry_.WriteWholeFile(dir_ / "d.txt", "text"));
+  EXPECT_TRUE(dry_.SyncVolume(dir_.path()));
+  EXPECT_TRUE(dry_.SyncDirectory(dir_.path()));
+  // A probe that would write is refused: the caller must ask instead.
+  EXPECT_FALSE(dry_.CreateEmptyFile(dir_ / "probe"));
+  // A folder pretended made takes what would go into it; what the real calls would refuse
+  // is refused.
+  EXPECT_EQ(MakeDirResult::AlreadyExists, dry_.MakeDirectory(dir_ / "new"));
+  EXPECT_EQ(MakeDirResult::AlreadyExists, dry_.MakeDirectory(dir_ / "folder"));
+  EXPECT_EQ(MakeDirResult::Created, dry_.MakeDirectory(dir_ / "new/inner"));
+  EXPECT_NE(nullptr, dry_.PrepareCopy(dir_ / "a.txt", dir_ / "new/inner/a.txt"));
+  EXPECT_EQ(MakeDirResult::Failed, dry_.MakeDirectory(dir_ / "missing/inner"));
+  EXPECT_EQ(MakeDirResult::Failed, dry_.MakeDirectory(dir_ / "a.txt/inner"));
+  EXPECT_NE(0u, dry_.LastErrorCode());
+  EXPECT_EQ(nullptr, dry_.PrepareCopy(dir_ / "a.txt", dir_ / "a.txt/inner"));
+  EXPECT_EQ(nullptr, dry_.PrepareCopy(dir_ / "a.txt", dir_ / "missing/a.txt"));
+  EXPECT_EQ(nullptr, dry_.PrepareCopy(dir_ / "gone.txt", dir_ / "b.txt"));
+
+  EXPECT_EQ(before, Snapshot(dir_.path()));
+  EXPECT_EQ(Lines{}, recorder_.Changes());
+
+  // Questions reach the real file system.
+  EXPECT_EQ(PathKind::File, dry_.Probe(dir_ / "a.txt"));
+  EXPECT_EQ(Seconds(1000), dry_.LastWriteTime(dir_ / "a.txt"));
+  EXPECT_EQ(PathKind::Missing, dry_.Probe(dir_ / "new"));
+  DirListing listing;
+  ASSERT_TRUE(dry_.ListDirectory(dir_.path(), &listing));
+  EXPECT_EQ(2u, listing.entries.size());
+  EXPECT_TRUE(dry_.CheckCopyTarget(dir_ / "a.txt"));
+  EXPECT_FALSE(dry_.CheckCopyTarget(dir_ / "folder"));
+  EXPECT_EQ(0, recorder_.Descriptions());
+  dry_.DescribeVolume(dir_.path());
+  EXPECT_EQ(1, recorder_.Descriptions());
+}
+
+TEST_F(DryRunTest, ADryRunWritesNothingAndLogsWhatTheRealRunThenDoes) {
+  MakeTrees();
+  const auto before = Snapshot(dir_.path());
+  const Run dry = RunOnce(true, false);
+  EXPECT_EQ(before, Snapshot(dir_.path()));
+  EXPECT_EQ(Lines{}, recorder_.Changes());
+  EXPECT_EQ(1, recorder_.Descriptions());  // the step of the target's volume, once
+
+  const Run real = RunOnce(false, false);
+  ASSERT_FALSE(dry.backupLog.empty());
+  EXPECT_EQ("Dry run: nothing was written.", dry.backupLog.back());
+  EXPECT_EQ(real.backupLog, Lines(dry.backupLog.begin(), dry.backupLog.end() - 1));
+  EXPECT_EQ(real.fileLog, dry.fileLog);
+  EXPECT_EQ(real.results.counters.SummaryText(), dry.results.counters.SummaryText());
+  EXPECT_EQ(
+      "Time-based incremental backup completed: 2 copied, 3 updated, 2 skipped, 0 failed, 0 "
+      "time-versioned.",
+      real.results.counters.SummaryText());
+  // What the dry run announced is what the real run did.
+  EXPECT_EQ("new 2", test::ReadFile(Dst("fresh/deeper/new2.txt")));
+  EXPECT_EQ("saved again", test::ReadFile(Dst("fraction.txt")));
+  EXPECT_EQ("edited in the target", test::ReadFile(Dst("edited.txt")));
+}
+
+TEST_F(DryRunTest, ADryRunWithVersioningReportsTheVersionsItWouldKeepAndMakesNoFolder) {
+  MakeTrees();
+  const auto before = Snapshot(dir_.path());
+  const Run dry = RunOnce(true, true);
+  EXPECT_EQ(before, Snapshot(dir_.path()));
+  EXPECT_EQ(Lines{}, recorder_.Changes());
+  const std::string version_dir = Dst("backup_20250131_080000");
+  EXPECT_EQ(version_dir, dry.results.versionDir);
+  EXPECT_EQ(3, dry.results.counters.timeVersioned);
+  const Lines& log = dry.backupLog;
+  EXPECT_NE(log.end(),
+            std::find(log.begin(), log.end(), "Time version directory created: " + version_dir));
+  EXPECT_NE(log.end(),
+            std::find(log.begin(), log.end(),
+                      "Old version saved to time directory: " + Native("sub/inner/changed2.txt")));
+  EXPECT_NE(log.end(), std::find(log.begin(), log.end(),
+                                 "=== Time version location: " + version_dir + " ==="));
+  EXPECT_FALSE(test::Exists(version_dir));
+
+  const Run real = RunOnce(false, true);
+  EXPECT_EQ(real.backupLog, Lines(dry.backupLog.begin(), dry.backupLog.end() - 1));
+  EXPECT_EQ(real.fileLog, dry.fileLog);
+  EXPECT_EQ("old 2", test::ReadFile(version_dir + Native("/sub/inner/changed2.txt")));
+  EXPECT_EQ("saved before", test::ReadFile(version_dir + Native("/fraction.txt")));
+}
+
+TEST_F(DryRunTest, AFirstDryRunIntoAnEmptyTargetLearnsItsVolumeWithoutAProbeFile) {
+  // Names without letters tell nothing of case: a real run would write a probe file here.
+  test::WriteFile(Src("a.txt"), "a", Seconds(1000));
+  test::WriteFile(Src("B.txt"), "b", Seconds(1000));
+  test::MakeDirs(dir_ / "2025/01");
+  const auto before = Snapshot(dir_.path());
+  const Run dry = RunOnce(true, true, "2025/01");
+  EXPECT_EQ(before, Snapshot(dir_.path()));
+  EXPECT_EQ(Lines{}, recorder_.Changes());
+  EXPECT_EQ(2, dry.results.counters.copied);
+  EXPECT_EQ(1, recorder_.Descriptions());  // whether the volume folds case
+
+  const Run real = RunOnce(false, true, "2025/01");
+  EXPECT_EQ(real.backupLog, Lines(dry.backupLog.begin(), dry.backupLog.end() - 1));
+  const Lines changes = recorder_.Changes();
+  EXPECT_NE(changes.end(), std::find_if(changes.begin(), changes.end(), [](const auto& c) {
+              return c.rfind("create ", 0) == 0;
+            }));  // the real run probed by writing
+}
+
+TEST_F(DryRunTest, WhatTheTargetCannotTakeFailsInTheDryRunAsInTheRealOne) {
+  // A file where a folder must go, and a folder where a file must go: both runs fail them
+  // alike, with the same codes, and copy the rest.
+  test::WriteFile(Src("sub/a.txt"), "a", Seconds(1000));
+  test::WriteFile(Dst("sub"), "a file in the folder's place", Seconds(500));
+  test::WriteFile(Src("deep/er/b.txt"), "b", Seconds(1000));
+  test::WriteFile(Dst("deep"), "another", Seconds(500));
+  test::WriteFile(Src("c.txt"), "c", Seconds(1000));
+  test::MakeDirs(Dst("c.txt/inside"));
+  test::WriteFile(Src("fine.txt"), "fine", Seconds(1000));
+  const auto before = Snapshot(dir_.path());
+  const Run dry = RunOnce(true, false);
+  EXPECT_EQ(before, Snapshot(dir_.path()));
+  EXPECT_EQ(Lines{}, recorder_.Changes());
+  const Run real = RunOnce(false, false);
+  EXPECT_EQ(real.backupLog, Lines(dry.backupLog.begin(), dry.backupLog.end() - 1));
+  EXPECT_EQ(real.fileLog, dry.fileLog);
+  EXPECT_EQ(3, real.results.counters.failed);
+  EXPECT_EQ(1, real.results.counters.copied);
+}
+
+TEST_F(DryRunTest, TheVolumeProbesAskInsteadOfWritingWhenTheyMayNot) {
+  test::MakeDirs(dir_ / "empty");
+  TargetVolumes volumes(recorder_, false);
+  const TimeStep native = ProbeTimeStep(test::RealFs(), dir_.path());
+  recorder_.Clear();
+  EXPECT_EQ(native, volumes.StepOf(1, dir_ / "empty"));
+  EXPECT_EQ(native, volumes.StepOf(1, dir_ / "empty"));  // asked once a volume
+  EXPECT_EQ(kPathSeparator == '\\', ProbeCaseFolding(recorder_, dir_ / "empty", false));
+  EXPECT_EQ(Lines{}, recorder_.Changes());
+  EXPECT_EQ(2, recorder_.Descriptions());
+  EXPECT_TRUE(test::ListTree(dir_.path()).empty());
+}
+
+}  // namespace
+}  // namespace qs
