@@ -29,12 +29,34 @@ bool WriteToConsole(HANDLE console, std::wstring_view text) {
   return true;
 }
 
+/// Blanks the console's line from the cursor to its end, leaving the cursor where it is.
+bool EraseToEndOfLine(HANDLE console) {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!GetConsoleScreenBufferInfo(console, &info)) return false;
+  const DWORD left = static_cast<DWORD>(std::max(0, info.dwSize.X - info.dwCursorPosition.X));
+  DWORD done = 0;
+  return FillConsoleOutputCharacterW(console, L' ', left, info.dwCursorPosition, &done) &&
+         FillConsoleOutputAttribute(console, info.wAttributes, left, info.dwCursorPosition, &done);
+}
+
+/// Writes `text`, doing the "erase to the end of the line" of a line kept up to date
+/// (ESC [ K) itself: a Windows console shows escape sequences as characters unless it is
+/// asked to read them, and older consoles and Wine's cannot.
+bool WriteErasing(HANDLE console, std::wstring_view text) {
+  constexpr std::wstring_view kErase = L"\x1b[K";
+  for (size_t at = text.find(kErase); at != std::wstring_view::npos; at = text.find(kErase)) {
+    if (!WriteToConsole(console, text.substr(0, at)) || !EraseToEndOfLine(console)) return false;
+    text.remove_prefix(at + kErase.size());
+  }
+  return WriteToConsole(console, text);
+}
+
 /// A stream over the console that `which` names, or `fallback` when it names no console.
 class StandardStream {
  public:
   StandardStream(DWORD which, std::ostream& fallback)
       : console_(GetStdHandle(which)),
-        buffer_([this](std::wstring_view text) { return WriteToConsole(console_, text); }),
+        buffer_([this](std::wstring_view text) { return WriteErasing(console_, text); }),
         own_(&buffer_),
         stream_(IsConsole(console_) ? own_ : fallback) {}
   std::ostream& stream() { return stream_; }
