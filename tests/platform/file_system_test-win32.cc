@@ -328,6 +328,21 @@ TEST_F(Win32FileSystemTest, OnlyAnEmptyFolderIsRemovedWhateverItsNameOrLength) {
   EXPECT_GE(Characters(deep + "\\Папка 中文 😀"), 300u);
 }
 
+TEST_F(Win32FileSystemTest, RemoveDirectoryAndRenameTakeNamesTheWin32RulesWouldChange) {
+  // "kept." and "kept " are folders of their own beside "kept"; only the one named goes.
+  for (const std::string name : {"kept", "kept.", "kept "})
+    ASSERT_EQ(MakeDirResult::Created, fs_.MakeDirectory(dir_ / name)) << name;
+  test::WriteFile(dir_ / "kept/inside.txt", "inside");
+  EXPECT_TRUE(fs_.RemoveDirectory(dir_ / "kept."));
+  EXPECT_TRUE(fs_.Rename(dir_ / "kept ", dir_ / "aux."));
+  EXPECT_EQ(PathKind::Missing, fs_.Probe(dir_ / "kept."));
+  EXPECT_EQ(PathKind::Missing, fs_.Probe(dir_ / "kept "));
+  EXPECT_EQ(PathKind::Directory, fs_.Probe(dir_ / "aux."));
+  EXPECT_EQ(PathKind::Missing, fs_.Probe(dir_ / "aux"));
+  EXPECT_EQ("inside", test::ReadFile(dir_ / "kept/inside.txt"));
+  EXPECT_TRUE(fs_.RemoveDirectory(dir_ / "aux."));
+}
+
 TEST_F(Win32FileSystemTest, RenameMovesFilesAndFoldersOfAnyNameOrLengthInOneStep) {
   const std::string deep = MakeDeepFolder(300);
   test::WriteFile(dir_ / "Старое 中文/sub/f.txt", "data", Seconds(77));
