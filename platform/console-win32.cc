@@ -9,13 +9,14 @@
 
 #include "platform/console.h"
 #include "platform/win32_console_buffer.h"
+#include "platform/win32_console_write.h"
 
 namespace qs {
 
 namespace {
 
 /// WriteConsoleW in pieces that a console takes at once, never splitting a surrogate pair.
-bool WriteToConsole(HANDLE console, std::wstring_view text) {
+bool WritePieces(HANDLE console, std::wstring_view text) {
   constexpr size_t kPiece = 8192;
   while (!text.empty()) {
     size_t piece = std::min(text.size(), kPiece);
@@ -29,12 +30,22 @@ bool WriteToConsole(HANDLE console, std::wstring_view text) {
   return true;
 }
 
+/// Blanks the console's line from the cursor to its end, leaving the cursor where it is.
+bool EraseToEndOfLine(HANDLE console) {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!GetConsoleScreenBufferInfo(console, &info)) return false;
+  const DWORD left = static_cast<DWORD>(std::max(0, info.dwSize.X - info.dwCursorPosition.X));
+  DWORD done = 0;
+  return FillConsoleOutputCharacterW(console, L' ', left, info.dwCursorPosition, &done) &&
+         FillConsoleOutputAttribute(console, info.wAttributes, left, info.dwCursorPosition, &done);
+}
+
 /// A stream over the console that `which` names, or `fallback` when it names no console.
 class StandardStream {
  public:
   StandardStream(DWORD which, std::ostream& fallback)
       : console_(GetStdHandle(which)),
-        buffer_([this](std::wstring_view text) { return WriteToConsole(console_, text); }),
+        buffer_([this](std::wstring_view text) { return win32::WriteToConsole(console_, text); }),
         own_(&buffer_),
         stream_(IsConsole(console_) ? own_ : fallback) {}
   std::ostream& stream() { return stream_; }
@@ -52,6 +63,19 @@ class StandardStream {
 };
 
 }  // namespace
+
+namespace win32 {
+
+bool WriteToConsole(HANDLE console, std::wstring_view text) {
+  constexpr std::wstring_view kErase = L"\x1b[K";
+  for (size_t at = text.find(kErase); at != std::wstring_view::npos; at = text.find(kErase)) {
+    if (!WritePieces(console, text.substr(0, at)) || !EraseToEndOfLine(console)) return false;
+    text.remove_prefix(at + kErase.size());
+  }
+  return WritePieces(console, text);
+}
+
+}  // namespace win32
 
 bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }

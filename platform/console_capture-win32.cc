@@ -2,7 +2,11 @@
 // every log line, and reads that buffer back once the program has ended.
 #include <windows.h>
 
+#include <ostream>
+
 #include "platform/console_capture.h"
+#include "platform/win32_console_buffer.h"
+#include "platform/win32_console_write.h"
 #include "platform/win32_handle.h"
 #include "platform/win32_text.h"
 
@@ -73,6 +77,25 @@ int RunOnConsole(const std::string& command_line, const std::string& working_dir
   }
   FreeConsole();
   return status;
+}
+
+std::vector<std::string> ShowOnConsole(const std::string& text) {
+  std::vector<std::string> screen;
+  FreeConsole();
+  if (!AllocConsole()) return screen;
+  const HANDLE buffer = NewScreen();
+  if (buffer != INVALID_HANDLE_VALUE) {
+    win32::ScopedHandle owned(buffer);
+    {
+      win32::ConsoleBuffer shown(
+          [buffer](std::wstring_view wide) { return win32::WriteToConsole(buffer, wide); });
+      std::ostream out(&shown);
+      out << text << std::flush;
+    }
+    screen = ReadScreen(buffer);
+  }
+  FreeConsole();
+  return screen;
 }
 
 }  // namespace qs

@@ -13,4 +13,8 @@ namespace qs {
 int RunOnConsole(const std::string& command_line, const std::string& working_directory,
                  std::vector<std::string>* screen);
 
+/// Shows `text` (UTF-8) on a fresh console screen as StandardOutput and StandardError do on
+/// a console, and gives back the lines shown, as RunOnConsole does.
+std::vector<std::string> ShowOnConsole(const std::string& text);
+
 }  // namespace qs

@@ -19,8 +19,28 @@ LocalTime ToLocalTime(int64_t seconds_since_1970) {
   return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }
 
+namespace {
+
+int DaysIn(int year, int month) {
+  constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+/// Each field within its range, checked here: a 16-bit SYSTEMTIME field would wrap (year
+/// 67137 into 1601), and the conversion takes 2023-02-29 for 2023-03-01 (Wine does).
+bool IsRealDate(const LocalTime& local) {
+  return local.year >= 1601 && local.year <= 30827 && local.month >= 1 && local.month <= 12 &&
+         local.day >= 1 && local.day <= DaysIn(local.year, local.month) && local.hour >= 0 &&
+         local.hour <= 23 && local.minute >= 0 && local.minute <= 59 && local.second >= 0 &&
+         local.second <= 59;
+}
+
+}  // namespace
+
 bool FromLocalTime(const LocalTime& local, int64_t* seconds_since_1970) {
   constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
+  if (!IsRealDate(local)) return false;
   SYSTEMTIME local_time = {};
   local_time.wYear = static_cast<WORD>(local.year);
   local_time.wMonth = static_cast<WORD>(local.month);

@@ -21,9 +21,13 @@ using win32::kAttributeSystem;
 
 constexpr uint32_t kFileNotFound = 2;             // ERROR_FILE_NOT_FOUND
 constexpr uint32_t kPathNotFound = 3;             // ERROR_PATH_NOT_FOUND
+constexpr uint32_t kAccessDenied = 5;             // ERROR_ACCESS_DENIED
 constexpr uint32_t kFileExists = 80;              // ERROR_FILE_EXISTS
 constexpr uint32_t kInvalidParameter = 87;        // ERROR_INVALID_PARAMETER
+constexpr uint32_t kInvalidName = 123;            // ERROR_INVALID_NAME
+constexpr uint32_t kDirNotEmpty = 145;            // ERROR_DIR_NOT_EMPTY
 constexpr uint32_t kAlreadyExists = 183;          // ERROR_ALREADY_EXISTS
+constexpr uint32_t kDirectoryName = 267;          // ERROR_DIRECTORY
 constexpr uint32_t kNoUnicodeTranslation = 1113;  // ERROR_NO_UNICODE_TRANSLATION
 constexpr uint32_t kKept = kAttributeReadOnly | kAttributeHidden | kAttributeSystem;
 
@@ -272,6 +276,130 @@ TEST_F(Win32FileSystemTest, AnEmptyFileIsMadeOnlyWhereNothingIs) {
   EXPECT_TRUE(fs_.RemoveFile(dir_ / "probe"));
   EXPECT_FALSE(fs_.RemoveFile(dir_ / "probe"));
   EXPECT_EQ(kFileNotFound, fs_.LastErrorCode());
+}
+
+TEST_F(Win32FileSystemTest, ACopyTargetMayBeAnyFileOrNothingButNeverAFolder) {
+  test::WriteFile(dir_ / "plain.txt", "plain");
+  test::WriteFile(dir_ / "Только чтение.txt", "kept");
+  ASSERT_TRUE(test::SetAttributes(dir_ / "Только чтение.txt", kKept));
+  test::WriteFile(dir_ / "папка/inside", "inside");
+  // A file, read-only, hidden and system ones included, is replaced; nothing is nothing.
+  for (const std::string name :
+       {"plain.txt", "Только чтение.txt", "new.txt", "missing\\new.txt", "plain.txt\\below"})
+    EXPECT_TRUE(fs_.CheckCopyTarget(dir_ / name)) << name;
+  // A folder, written in any way, is refused with what MoveFileExW would give.
+  for (const std::string name : {"папка", "папка\\", "ПАПКА"}) {
+    EXPECT_FALSE(fs_.CheckCopyTarget(dir_ / name)) << name;
+    EXPECT_EQ(kAccessDenied, fs_.LastErrorCode()) << name;
+  }
+  // The drive itself is a folder too.
+  EXPECT_FALSE(fs_.CheckCopyTarget(dir_.path().substr(0, 3)));
+  EXPECT_EQ(kAccessDenied, fs_.LastErrorCode());
+  // A name that cannot be looked at is no "nothing there": its own code.
+  EXPECT_FALSE(fs_.CheckCopyTarget(dir_ / "a*b"));
+  EXPECT_EQ(kInvalidName, fs_.LastErrorCode());
+  EXPECT_FALSE(fs_.CheckCopyTarget(dir_ / "caf\xe9.txt"));
+  EXPECT_EQ(kNoUnicodeTranslation, fs_.LastErrorCode());
+  // The check wrote nothing: the read-only file keeps its mark and its content.
+  EXPECT_EQ(kKept, test::AttributesOf(dir_ / "Только чтение.txt") & kKept);
+  EXPECT_EQ("kept", test::ReadFile(dir_ / "Только чтение.txt"));
+  EXPECT_EQ((std::vector<std::string>{"plain.txt", "Только чтение.txt", "папка/inside"}),
+            test::ListTree(dir_.path()));
+}
+
+TEST_F(Win32FileSystemTest, OnlyAnEmptyFolderIsRemovedWhateverItsNameOrLength) {
+  const std::string deep = MakeDeepFolder(300);
+  for (const std::string& parent : {dir_.path(), deep}) {
+    const std::string folder = parent + "\\Папка 中文 😀";
+    ASSERT_EQ(MakeDirResult::Created, fs_.MakeDirectory(folder));
+    test::WriteFile(folder + "\\f.txt", "x");
+    EXPECT_FALSE(fs_.RemoveDirectory(folder));
+    EXPECT_EQ(kDirNotEmpty, fs_.LastErrorCode());
+    EXPECT_EQ("x", test::ReadFile(folder + "\\f.txt"));
+    EXPECT_FALSE(fs_.RemoveDirectory(folder + "\\f.txt"));  // a file is no folder
+    EXPECT_EQ(kDirectoryName, fs_.LastErrorCode());
+    EXPECT_EQ(PathKind::File, fs_.Probe(folder + "\\f.txt"));
+    ASSERT_TRUE(fs_.RemoveFile(folder + "\\f.txt"));
+    EXPECT_TRUE(fs_.RemoveDirectory(folder));
+    EXPECT_EQ(PathKind::Missing, fs_.Probe(folder));
+    EXPECT_FALSE(fs_.RemoveDirectory(folder));
+    EXPECT_EQ(kFileNotFound, fs_.LastErrorCode());
+  }
+  EXPECT_GE(Characters(deep + "\\Папка 中文 😀"), 300u);
+}
+
+TEST_F(Win32FileSystemTest, RemoveDirectoryAndRenameTakeNamesTheWin32RulesWouldChange) {
+  // "kept." and "kept " are folders of their own beside "kept"; only the one named goes.
+  for (const std::string name : {"kept", "kept.", "kept "})
+    ASSERT_EQ(MakeDirResult::Created, fs_.MakeDirectory(dir_ / name)) << name;
+  test::WriteFile(dir_ / "kept/inside.txt", "inside");
+  EXPECT_TRUE(fs_.RemoveDirectory(dir_ / "kept."));
+  EXPECT_TRUE(fs_.Rename(dir_ / "kept ", dir_ / "aux."));
+  EXPECT_EQ(PathKind::Missing, fs_.Probe(dir_ / "kept."));
+  EXPECT_EQ(PathKind::Missing, fs_.Probe(dir_ / "kept "));
+  EXPECT_EQ(PathKind::Directory, fs_.Probe(dir_ / "aux."));
+  EXPECT_EQ(PathKind::Missing, fs_.Probe(dir_ / "aux"));
+  EXPECT_EQ("inside", test::ReadFile(dir_ / "kept/inside.txt"));
+  EXPECT_TRUE(fs_.RemoveDirectory(dir_ / "aux."));
+}
+
+TEST_F(Win32FileSystemTest, RenameMovesFilesAndFoldersOfAnyNameOrLengthInOneStep) {
+  const std::string deep = MakeDeepFolder(300);
+  test::WriteFile(dir_ / "Старое 中文/sub/f.txt", "data", Seconds(77));
+  ASSERT_TRUE(test::SetAttributes(dir_ / "Старое 中文/sub/f.txt", kAttributeReadOnly));
+  // A folder holding a read-only file moves whole, below a path beyond 260 characters and back.
+  ASSERT_TRUE(fs_.Rename(dir_ / "Старое 中文", deep + "\\Новое 😀"));
+  EXPECT_EQ(PathKind::Missing, fs_.Probe(dir_ / "Старое 中文"));
+  EXPECT_EQ("data", test::ReadFile(deep + "\\Новое 😀\\sub\\f.txt"));
+  EXPECT_EQ(Seconds(77), fs_.LastWriteTime(deep + "\\Новое 😀\\sub\\f.txt"));
+  ASSERT_TRUE(fs_.Rename(deep + "\\Новое 😀\\sub\\f.txt", deep + "\\ファイル.txt"));
+  EXPECT_EQ("data", test::ReadFile(deep + "\\ファイル.txt"));
+  ASSERT_TRUE(fs_.Rename(deep + "\\Новое 😀", dir_ / "back"));
+  EXPECT_EQ(PathKind::Directory, fs_.Probe(dir_ / "back\\sub"));
+  EXPECT_FALSE(fs_.Rename(dir_ / "missing", dir_ / "other"));
+  EXPECT_EQ(kFileNotFound, fs_.LastErrorCode());
+}
+
+TEST_F(Win32FileSystemTest, RenameNeverReplacesWhatIsAlreadyThere) {
+  test::WriteFile(dir_ / "version/README.txt", "old version");
+  test::MakeDirs(dir_ / "empty folder");
+  test::WriteFile(dir_ / "full folder/kept.txt", "kept");
+  test::WriteFile(dir_ / "file.txt", "file");
+  test::WriteFile(dir_ / "other.txt", "other");
+  // An empty folder, a full one, a file: each stays, and so does what was to move.
+  for (const std::string name : {"empty folder", "full folder", "file.txt", "EMPTY FOLDER"}) {
+    EXPECT_FALSE(fs_.Rename(dir_ / "version", dir_ / name)) << name;
+    EXPECT_EQ(kAlreadyExists, fs_.LastErrorCode()) << name;
+  }
+  EXPECT_FALSE(fs_.Rename(dir_ / "other.txt", dir_ / "file.txt"));
+  EXPECT_EQ(kAlreadyExists, fs_.LastErrorCode());
+  EXPECT_FALSE(fs_.Rename(dir_ / "other.txt", dir_ / "empty folder"));
+  EXPECT_EQ(kAlreadyExists, fs_.LastErrorCode());
+  EXPECT_EQ(PathKind::Directory, fs_.Probe(dir_ / "empty folder"));
+  EXPECT_EQ((std::vector<std::string>{"file.txt", "full folder/kept.txt", "other.txt",
+                                      "version/README.txt"}),
+            test::ListTree(dir_.path()));
+  EXPECT_EQ("file", test::ReadFile(dir_ / "file.txt"));
+}
+
+TEST_F(Win32FileSystemTest, TheVolumeHintOfTheTemporaryDriveIsThatOfItsFileSystem) {
+  // Wine shows its drives as NTFS: names are found in any case, times kept to 100 ns.
+  const VolumeHint hint = fs_.DescribeVolume(dir_.path());
+  EXPECT_EQ(1, hint.foldsCase);
+  EXPECT_EQ(100, hint.timeStepNanos);
+  // The same for every path on that drive: a file, a folder beyond 260 characters, the root,
+  // and a folder not made yet (a dry run asks before making it).
+  test::WriteFile(dir_ / "f.txt", "x");
+  for (const std::string& path :
+       {dir_ / "f.txt", MakeDeepFolder(300), dir_.path().substr(0, 3), dir_ / "not made\\yet"}) {
+    const VolumeHint same = fs_.DescribeVolume(path);
+    EXPECT_EQ(hint.foldsCase, same.foldsCase) << path;
+    EXPECT_EQ(hint.timeStepNanos, same.timeStepNanos) << path;
+  }
+  // A name Windows cannot take says nothing.
+  const VolumeHint none = fs_.DescribeVolume(dir_ / "caf\xe9");
+  EXPECT_EQ(-1, none.foldsCase);
+  EXPECT_EQ(0, none.timeStepNanos);
 }
 
 }  // namespace
