@@ -2,6 +2,11 @@
 // number of folders it may stand for. Paths are short, so plain recursion is enough.
 #include "engine/exclusions.h"
 
+#include <algorithm>
+
+#include "engine/case_folding.h"
+#include "platform/file_system.h"
+
 namespace qs {
 
 namespace {
@@ -60,8 +65,11 @@ bool Refuse(std::string* why, const std::string& reason) {
 
 }  // namespace
 
-bool ExclusionPattern::Parse(std::string_view text, ExclusionPattern* pattern, std::string* why) {
+bool ExclusionPattern::Parse(std::string_view typed, ExclusionPattern* pattern, std::string* why) {
   ExclusionPattern parsed;
+  std::string separated(typed);
+  if (kPathSeparator != '/') std::replace(separated.begin(), separated.end(), kPathSeparator, '/');
+  std::string_view text = separated;
   if (text.empty()) return Refuse(why, "an empty pattern names nothing");
   if (text.find('\0') != std::string_view::npos) return Refuse(why, "a pattern holds no NUL");
   if (text.back() == '/') {
@@ -106,15 +114,19 @@ bool ExclusionPattern::Matches(std::string_view path, bool is_folder) const {
 }
 
 bool Exclusions::Add(std::string_view text, std::string* why) {
-  ExclusionPattern pattern;
+  ExclusionPattern pattern, folded;
   if (!ExclusionPattern::Parse(text, &pattern, why)) return false;
+  if (!ExclusionPattern::Parse(FoldCase(text), &folded, why)) return false;
   patterns_.push_back(std::move(pattern));
+  folded_.push_back(std::move(folded));
   return true;
 }
 
-bool Exclusions::Excludes(std::string_view path, bool is_folder) const {
-  for (const ExclusionPattern& pattern : patterns_)
-    if (pattern.Matches(path, is_folder)) return true;
+bool Exclusions::Excludes(std::string_view path, bool is_folder, bool fold_case) const {
+  const std::string folded_path = fold_case ? FoldCase(path) : std::string();
+  const std::string_view seen = fold_case ? std::string_view(folded_path) : path;
+  for (const ExclusionPattern& pattern : fold_case ? folded_ : patterns_)
+    if (pattern.Matches(seen, is_folder)) return true;
   return false;
 }
 

@@ -14,6 +14,8 @@ namespace qs {
 /// - a leading `/` anchors the pattern at the root; without it, it may match the path's last
 ///   names at any depth (`*.tmp` leaves out every .tmp file);
 /// - a trailing `/` matches folders only.
+/// Where the system writes paths with another separator ('\\' on Windows), that one is taken
+/// for '/' too, so that a pattern typed either way names the same.
 class ExclusionPattern {
  public:
   /// False, with the reason in `why`, when `text` is not a pattern.
@@ -36,11 +38,13 @@ class Exclusions {
   /// False, with the reason, when `text` is not a pattern; nothing is added then.
   bool Add(std::string_view text, std::string* why);
   bool empty() const { return patterns_.empty(); }
-  /// True when any pattern matches.
-  bool Excludes(std::string_view path, bool is_folder) const;
+  /// True when any pattern matches. `fold_case` for a source whose volume ignores case:
+  /// then `*.TMP` names notes.tmp too, as the system's own tools would have it.
+  bool Excludes(std::string_view path, bool is_folder, bool fold_case = false) const;
 
  private:
   std::vector<ExclusionPattern> patterns_;
+  std::vector<ExclusionPattern> folded_;  ///< the same patterns, case folded
 };
 
 /// Reads patterns from a file's text: one a line; blank lines and lines whose first

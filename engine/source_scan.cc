@@ -30,6 +30,8 @@ void SourceScan::Scan(const std::string& directory, FileList& list) {
       fs_.IdentifyDirectory(WithoutTrailingSeparator(target_root), &target) &&
       !(fs_.IdentifyDirectory(Listed(directory), &scanned) && scanned == target))
     target_root_ = target;
+  if (!job_.options.exclusions.empty())
+    source_folds_case_ = fs_.DescribeVolume(Listed(directory)).foldsCase == 1;
   ScanDirectory(directory, list);
 }
 
@@ -61,7 +63,7 @@ bool SourceScan::Excluded(const std::string& directory, const DirEntry& entry) c
   std::string below = directory.substr(std::min(directory.size(), job_.options.sourceRoot.size()));
   below += entry.name;
   std::replace(below.begin(), below.end(), kPathSeparator, '/');
-  return exclusions.Excludes(below, entry.kind == EntryKind::Directory);
+  return exclusions.Excludes(below, entry.kind == EntryKind::Directory, source_folds_case_);
 }
 
 uint64_t SourceScan::SizeOf(const std::string& path, const DirEntry& entry) {

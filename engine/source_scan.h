@@ -35,6 +35,7 @@ class SourceScan {
   FileSystem& fs_;
   std::vector<DirectoryId> ancestors_;  ///< the directories of the current descent
   std::optional<DirectoryId> target_root_;
+  bool source_folds_case_ = false;  ///< names compare as the source's volume compares them
 };
 
 }  // namespace qs

@@ -49,6 +49,20 @@ TEST(ExclusionsTest, NamesAreComparedExactly) {
   EXPECT_TRUE(Excludes("a b.txt", "x/a b.txt"));
 }
 
+TEST(ExclusionsTest, FoldedCaseComparesNamesAsAVolumeThatIgnoresCase) {
+  Exclusions exclusions;
+  std::string why;
+  ASSERT_TRUE(exclusions.Add("*.TMP", &why));
+  ASSERT_TRUE(exclusions.Add("/Папка/", &why));
+  EXPECT_FALSE(exclusions.Excludes("notes.tmp", false));
+  EXPECT_TRUE(exclusions.Excludes("notes.tmp", false, true));
+  EXPECT_TRUE(exclusions.Excludes("a/NOTES.Tmp", false, true));
+  EXPECT_TRUE(exclusions.Excludes("папка", true, true));
+  EXPECT_FALSE(exclusions.Excludes("папка", true, false));
+  EXPECT_FALSE(exclusions.Excludes("x/папка", true, true));  // still anchored
+  EXPECT_FALSE(exclusions.Excludes("notes.tmpx", false, true));
+}
+
 TEST(ExclusionsTest, WhatIsNoPatternIsRefusedWithAReason) {
   for (const char* bad : {"", "/", "//", "a//b", "a**b", "**x", "./a", "a/../b"}) {
     Exclusions exclusions;

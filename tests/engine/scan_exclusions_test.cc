@@ -27,6 +27,17 @@ class ScanCount : public RunObserver {
   uint64_t bytes = 0;
 };
 
+/// Says of every volume that it folds case, or not, as the test sets.
+class FoldingFileSystem : public test::FaultyFileSystem {
+ public:
+  VolumeHint DescribeVolume(const std::string& path) override {
+    VolumeHint hint = FaultyFileSystem::DescribeVolume(path);
+    hint.foldsCase = foldsCase;
+    return hint;
+  }
+  int foldsCase = 0;
+};
+
 class ScanExclusionsTest : public ::testing::Test {
  protected:
   /// The files below "src" as paths below it with '/', sorted; the folders listed go to
@@ -73,7 +84,7 @@ class ScanExclusionsTest : public ::testing::Test {
   }
 
   test::ScopedTempDir dir_;
-  test::FaultyFileSystem fs_;
+  FoldingFileSystem fs_;
   test::FakeClock clock_;
   std::ostringstream console_;
   Lines listed_;
@@ -95,6 +106,15 @@ TEST_F(ScanExclusionsTest, AnExcludedFolderIsNeverEntered) {
     std::sort(sorted.begin(), sorted.end());
     return sorted;
   }());
+}
+
+TEST_F(ScanExclusionsTest, PatternsIgnoreCaseWhereTheSourceVolumeDoes) {
+  Write("Notes.TMP");
+  Write("Cache/x.txt");
+  Write("keep.txt");
+  EXPECT_EQ((Lines{"Cache/x.txt", "Notes.TMP", "keep.txt"}), Scan({"*.tmp", "cache/"}));
+  fs_.foldsCase = 1;
+  EXPECT_EQ((Lines{"keep.txt"}), Scan({"*.tmp", "cache/"}));
 }
 
 TEST_F(ScanExclusionsTest, AnExcludedFolderThatCannotBeListedIsNotReported) {
