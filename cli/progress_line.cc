@@ -23,13 +23,18 @@ std::string Bytes(uint64_t bytes) {
   return text;
 }
 
+/// Past this an estimate says nothing (and would not fit the integer it is rounded into).
+constexpr double kLongestEstimate = 1e12;
+
+/// 64 bits on every system: Windows' long has 32, which a large tree's first estimate exceeds.
 std::string Duration(double seconds) {
-  const long total = static_cast<long>(seconds + 0.5);
-  char text[32];
+  const long long total = static_cast<long long>(seconds + 0.5);
+  char text[48];
   if (total >= 3600)
-    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", total / 3600, total / 60 % 60,
+                  total % 60);
   else
-    std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
+    std::snprintf(text, sizeof text, "%lld:%02lld", total / 60, total % 60);
   return text;
 }
 
@@ -45,7 +50,8 @@ std::string ProgressLine::Text(uint64_t files_done, uint64_t files, uint64_t byt
   std::string text = std::to_string(files_done) + "/" + std::to_string(files) + " files  " +
                      Bytes(bytes_done) + " of " + Bytes(bytes) + "  " +
                      Bytes(static_cast<uint64_t>(rate)) + "/s  ";
-  text += seconds_left < 0 ? "time left: ..." : "time left: " + Duration(seconds_left);
+  const bool known = seconds_left >= 0 && seconds_left < kLongestEstimate;
+  text += known ? "time left: " + Duration(seconds_left) : "time left: ...";
   return text;
 }
 
@@ -73,6 +79,7 @@ double ProgressLine::SecondsLeft(double elapsed) {
   const double done = 0.5 * (files_ ? double(files_done_) / double(files_) : 1.0) +
                       0.5 * (bytes_ ? double(bytes_done_) / double(bytes_) : 1.0);
   if (done <= 0 || elapsed <= 0) return -1;
+  if (done >= 1) return smoothed_left_ = 0;  // the last line says nothing is left
   const double left = elapsed * (1 - done) / done;
   smoothed_left_ =
       smoothed_left_ < 0 ? left : smoothed_left_ + kSmoothing * (left - smoothed_left_);
