@@ -1,5 +1,7 @@
 // --dry-run of a backup and the progress line: a dry run decides and reports as the real run
 // does and leaves the disk exactly as it was; the progress line lives on standard error only.
+#include "engine/backup_job.h"
+#include "engine/dry_run_file_system.h"
 #include "tests/cli/runner_fixture.h"
 
 namespace qs {
@@ -123,6 +125,54 @@ TEST_F(RunnerProgressTest, TheLineGoesToStandardErrorAndTheLogStaysAsItIs) {
   EXPECT_EQ(20u, test::ListTree(dir_ / "dst").size());
   ASSERT_EQ(0, Run("--no-progress " + Quoted("src") + " " + Quoted("dst")));
   EXPECT_EQ("", Err());
+}
+
+}  // namespace
+}  // namespace qs
+
+namespace qs {
+namespace {
+
+/// A volume that says nothing of its times or of case: a real run would probe it by writing.
+class SilentVolume : public test::FaultyFileSystem {
+ public:
+  VolumeHint DescribeVolume(const std::string&) override { return {}; }
+};
+
+/// The files made empty (a probe's first step), from the double's record.
+std::vector<std::string> Creations(const std::vector<std::string>& events) {
+  std::vector<std::string> made;
+  for (const std::string& event : events)
+    if (event.rfind("create ", 0) == 0) made.push_back(event);
+  return made;
+}
+
+TEST(DryRunCompositionTest, AVolumeThatSaysNothingIsNotProbedByWriting) {
+  // The runner's dry run: the job over a DryRunFileSystem over the real one.
+  test::ScopedTempDir dir;
+  // No letter in the target's names, so that case cannot be told from its listing; and a copy
+  // whose time could be the source's cut down to whole seconds, so that the step matters.
+  test::WriteFile(dir / "src/123", "new", test::At(5000, 500000000));
+  test::WriteFile(dir / "dst/123", "old", test::Seconds(5000));
+  const auto before = test::RunnerFixture::Snapshot(dir.path());
+  SilentVolume silent;
+  DryRunFileSystem dry_run(silent);
+  test::FakeClock clock;
+  std::ostringstream console;
+  BackupOptions request = BackupOptions::Of(dir / "src", dir / "dst", true);
+  request.dryRun = true;
+  BackupJob job(request, nullptr, nullptr, test::TestServices(&dry_run, &clock, &console));
+  job.RunBackup();
+  EXPECT_FALSE(job.results.AnyFailed()) << console.str();
+  EXPECT_EQ(std::vector<std::string>{}, Creations(silent.events));
+  EXPECT_EQ(before, test::RunnerFixture::Snapshot(dir.path()));
+  EXPECT_NE(std::string::npos, console.str().find("Dry run: nothing was written."))
+      << console.str();
+  // The same job for real does probe that volume: the check above can fail.
+  request.dryRun = false;
+  BackupJob real(request, nullptr, nullptr, test::TestServices(&silent, &clock, &console));
+  real.RunBackup();
+  EXPECT_FALSE(Creations(silent.events).empty());
 }
 
 }  // namespace

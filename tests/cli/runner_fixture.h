@@ -46,6 +46,7 @@ class RunnerFixture : public ::testing::Test {
     return found;
   }
 
+ public:
   /// Every entry below `root` (folders too) with its kind, size, last-write time and content:
   /// what must not change when the runner is to write nothing.
   static std::map<std::string, std::string> Snapshot(const std::string& root) {
@@ -54,6 +55,7 @@ class RunnerFixture : public ::testing::Test {
     return entries;
   }
 
+ protected:
   ScopedTempDir dir_;
 
  private:
