@@ -26,16 +26,16 @@ std::string Bytes(uint64_t bytes) {
 /// Past this an estimate says nothing (and would not fit the integer it is rounded into).
 constexpr double kLongestEstimate = 1e12;
 
+/// Two digits, with a leading zero.
+std::string TwoDigits(int64_t value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
 /// 64 bits on every system: Windows' long has 32, which a large tree's first estimate exceeds.
 std::string Duration(double seconds) {
-  const long long total = static_cast<long long>(seconds + 0.5);
-  char text[48];
+  const int64_t total = static_cast<int64_t>(seconds + 0.5);
   if (total >= 3600)
-    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", total / 3600, total / 60 % 60,
-                  total % 60);
-  else
-    std::snprintf(text, sizeof text, "%lld:%02lld", total / 60, total % 60);
-  return text;
+    return std::to_string(total / 3600) + ":" + TwoDigits(total / 60 % 60) + ":" +
+           TwoDigits(total % 60);
+  return std::to_string(total / 60) + ":" + TwoDigits(total % 60);
 }
 
 bool EndsAFile(RunEventKind kind) {

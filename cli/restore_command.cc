@@ -88,7 +88,10 @@ int RunVersionsCommand(const RunArgs& args, const RunnerContext& context) {
   if (versions.empty())
     return UsageError(context, "TARGET holds no version folders: " + args.target);
   const std::string relative = BelowTheRoots(args.paths[0]);
-  const std::vector<KeptCopy> copies = KeptCopiesOf(context.fs, target, versions, relative);
+  std::vector<KeptCopy> copies = KeptCopiesOf(context.fs, target, versions, relative);
+  // A version folder's own README.txt is no copy of a file, as a restore has it too.
+  if (relative == "README.txt")
+    std::erase_if(copies, [](const KeptCopy& copy) { return !copy.folder.empty(); });
   std::ostream& out = *context.log.console;
   for (const KeptCopy& copy : copies)
     out << FileTimeText(copy.lastWrite) << "  " << copy.size << " bytes  "

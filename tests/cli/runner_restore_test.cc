@@ -64,6 +64,9 @@ TEST_F(RunnerRestoreTest, VersionsListsEveryKeptCopyNewestFirst) {
   EXPECT_EQ((std::vector<std::string>{"1970-01-01 00:50:00.000  2 bytes  current",
                                       "1970-01-01 00:16:40.000  2 bytes  " + versions_[1]}),
             Lines(Out()));
+  // The version folders' own README.txt is no kept copy of a file.
+  EXPECT_EQ(1, Run("--versions " + Quoted("tgt") + " README.txt"));
+  EXPECT_TRUE(OutHas("No copy of README.txt is kept in")) << Out();
   EXPECT_EQ(1, Run("--versions " + Quoted("tgt") + " nothing.txt"));
   EXPECT_TRUE(OutHas("No copy of nothing.txt is kept in")) << Out();
   EXPECT_EQ(2, Run("--versions " + Quoted("src") + " a.txt"));
