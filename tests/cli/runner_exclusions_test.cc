@@ -73,6 +73,16 @@ TEST_F(RunnerExclusionsTest, PatternsFromAFileWithCommentsAndBlankLines) {
   EXPECT_TRUE(OutHas("] Found 8 files.\n")) << Out();
 }
 
+TEST_F(RunnerExclusionsTest, AByteOrderMarkIsNoPartOfTheFirstPattern) {
+  test::WriteFile(dir_ / "patterns.txt", "\xEF\xBB\xBF*.tmp\r\nsub/\r\n");
+  ASSERT_EQ(0, Run("--exclude-from " + Quoted("patterns.txt") + " " + Quoted("src") + " " +
+                   Quoted("dst")))
+      << Err();
+  const std::vector<std::string> copied = Copied();
+  EXPECT_EQ(copied.end(), std::find(copied.begin(), copied.end(), "a.tmp"));
+  EXPECT_TRUE(OutHas("] Found 11 files.\n")) << Out();
+}
+
 TEST_F(RunnerExclusionsTest, AnUnreadableOrBadPatternStopsTheRunBeforeItWrites) {
   test::WriteFile(dir_ / "bad.txt", "# fine\n*.tmp\na//b\n");
   const struct {
