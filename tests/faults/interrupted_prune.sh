@@ -132,23 +132,24 @@ check_leftovers_not_counted() {
   qs_check "$name: ... not a set-aside one" qs_log_lacks "$name-versions" ".qs-removing"
 }
 
-# 1. As soon as the first folder is set aside.
-any_aside() { [ "$(asides)" -gt 0 ]; }
-kill_when first-aside any_aside
-check_kill first-aside
-check_state first-aside
-check_leftovers_not_counted first-aside
-
-# 2. In the middle of a folder, once three more are gone.
-BEFORE=$(versions_left)
-mid_folder() {
-  [ "$(versions_left)" -le $((BEFORE - 3)) ] && [ "$(asides)" -gt 0 ] && [ "$(aside_files)" -gt 0 ]
-}
+# 1. In the middle of a folder: once the files of three folders and ten more are gone, however
+# the removal goes about it.
+all_files() { find "$TARGET" -type f | wc -l; }
+BEFORE=$(all_files)
+mid_folder() { [ "$(all_files)" -le $((BEFORE - 3 * 62 - 10)) ]; }
 kill_when mid-folder mid_folder
 check_kill mid-folder
 check_state mid-folder
 qs_check "mid-folder: it was cut short inside a folder" [ "$(aside_files)" -gt 0 ]
 check_leftovers_not_counted mid-folder
+
+# 2. As soon as the next prune sets its first folder aside (after the last one's leftover).
+VERSIONS=$(versions_left)
+one_set_aside() { [ "$(versions_left)" -lt "$VERSIONS" ]; }
+kill_when first-aside one_set_aside
+check_kill first-aside
+check_state first-aside
+check_leftovers_not_counted first-aside
 
 # 3. While the next prune finishes the leftover of the last one.
 LEFT=$(aside_files)
