@@ -23,14 +23,19 @@ std::string Bytes(uint64_t bytes) {
   return text;
 }
 
+/// Past this an estimate says nothing (and would not fit the integer it is rounded into).
+constexpr double kLongestEstimate = 1e12;
+
+/// Two digits, with a leading zero.
+std::string TwoDigits(int64_t value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+/// 64 bits on every system: Windows' long has 32, which a large tree's first estimate exceeds.
 std::string Duration(double seconds) {
-  const long total = static_cast<long>(seconds + 0.5);
-  char text[32];
+  const int64_t total = static_cast<int64_t>(seconds + 0.5);
   if (total >= 3600)
-    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
-  else
-    std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
-  return text;
+    return std::to_string(total / 3600) + ":" + TwoDigits(total / 60 % 60) + ":" +
+           TwoDigits(total % 60);
+  return std::to_string(total / 60) + ":" + TwoDigits(total % 60);
 }
 
 bool EndsAFile(RunEventKind kind) {
@@ -45,7 +50,8 @@ std::string ProgressLine::Text(uint64_t files_done, uint64_t files, uint64_t byt
   std::string text = std::to_string(files_done) + "/" + std::to_string(files) + " files  " +
                      Bytes(bytes_done) + " of " + Bytes(bytes) + "  " +
                      Bytes(static_cast<uint64_t>(rate)) + "/s  ";
-  text += seconds_left < 0 ? "time left: ..." : "time left: " + Duration(seconds_left);
+  const bool known = seconds_left >= 0 && seconds_left < kLongestEstimate;
+  text += known ? "time left: " + Duration(seconds_left) : "time left: ...";
   return text;
 }
 
@@ -73,6 +79,7 @@ double ProgressLine::SecondsLeft(double elapsed) {
   const double done = 0.5 * (files_ ? double(files_done_) / double(files_) : 1.0) +
                       0.5 * (bytes_ ? double(bytes_done_) / double(bytes_) : 1.0);
   if (done <= 0 || elapsed <= 0) return -1;
+  if (done >= 1) return smoothed_left_ = 0;  // the last line says nothing is left
   const double left = elapsed * (1 - done) / done;
   smoothed_left_ =
       smoothed_left_ < 0 ? left : smoothed_left_ + kSmoothing * (left - smoothed_left_);

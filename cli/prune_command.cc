@@ -3,14 +3,15 @@
 // finishes it.
 #include "cli/prune_command.h"
 
+#include "engine/dry_run_file_system.h"
 #include "engine/paths.h"
 #include "engine/version_store.h"
 
 namespace qs {
 
-namespace {
+const char kRemovingPrefix[] = ".qs-removing-";
 
-const char kAside[] = ".qs-removing-";
+namespace {
 
 struct Tally {
   int removed = 0;
@@ -31,15 +32,24 @@ void Delete(const RunnerContext& context, const std::string& aside, const std::s
               ") Error: " + std::to_string(context.fs.LastErrorCode()));
 }
 
+/// Adds up what removing `path` would free, removing nothing.
+void Measure(const RunnerContext& context, const std::string& path, Tally* tally) {
+  DryRunFileSystem pretend(context.fs);
+  std::string unused;
+  RemoveTree(pretend, path, &tally->bytes, &unused);
+}
+
 /// Finishes removals that an earlier prune began and was cut short in.
 void FinishInterrupted(const RunnerContext& context, const std::string& target, bool dry_run,
                        Tally* tally) {
   DirListing listing;
   if (!context.fs.ListDirectory(target, &listing)) return;
   for (const DirEntry& entry : listing.entries) {
-    if (entry.kind != EntryKind::Directory || entry.link || entry.name.rfind(kAside, 0) != 0)
+    if (entry.kind != EntryKind::Directory || entry.link ||
+        entry.name.rfind(kRemovingPrefix, 0) != 0)
       continue;
     if (dry_run) {
+      Measure(context, target + entry.name, tally);
       context.Log("Leftover of an interrupted removal would be removed: " + target + entry.name);
       continue;
     }
@@ -50,13 +60,30 @@ void FinishInterrupted(const RunnerContext& context, const std::string& target, 
 
 void Remove(const RunnerContext& context, const std::string& target, const StoredVersion& version,
             Tally* tally) {
-  const std::string aside = target + kAside + version.name;
+  const std::string aside = target + kRemovingPrefix + version.name;
   if (!context.fs.Rename(version.path, aside)) {
     ++tally->failed;
     return context.Log("Could not remove version folder: " + version.path +
                        " Error: " + std::to_string(context.fs.LastErrorCode()));
   }
   Delete(context, aside, version.path, "Version folder removed: ", tally);
+}
+
+/// Removes (or, in a dry run, names) the folders no rule keeps.
+void PruneVersions(const RunArgs& args, const RunnerContext& context, const std::string& target,
+                   const std::vector<StoredVersion>& versions, Tally* tally) {
+  std::vector<VersionStamp> stamps;
+  for (const StoredVersion& version : versions) stamps.push_back(version.stamp);
+  const std::vector<bool> keep = VersionsToKeep(stamps, args.keep);
+  for (size_t i = 0; i < versions.size(); ++i) {
+    if (keep[i]) continue;
+    if (!args.dryRun) {
+      Remove(context, target, versions[i], tally);
+      continue;
+    }
+    Measure(context, versions[i].path, tally);
+    context.Log("Version folder would be removed: " + versions[i].path);
+  }
 }
 
 }  // namespace
@@ -70,23 +97,14 @@ int RunPruneCommand(const RunArgs& args, const RunnerContext& context) {
     return UsageError(context, "TARGET holds no version folders: " + args.target);
   Tally tally;
   FinishInterrupted(context, target, args.dryRun, &tally);
-  if (!args.keep.Any()) {
+  if (args.keep.Any())
+    PruneVersions(args, context, target, versions, &tally);
+  else
     context.Log("No --keep rule given: no version folder removed.");
-  } else {
-    std::vector<VersionStamp> stamps;
-    for (const StoredVersion& version : versions) stamps.push_back(version.stamp);
-    const std::vector<bool> keep = VersionsToKeep(stamps, args.keep);
-    for (size_t i = 0; i < versions.size(); ++i) {
-      if (keep[i]) continue;
-      if (args.dryRun)
-        context.Log("Version folder would be removed: " + versions[i].path);
-      else
-        Remove(context, target, versions[i], &tally);
-    }
-  }
   context.Log("Pruning completed: " + std::to_string(tally.removed) + " removed, " +
               std::to_string(tally.failed) + " failed.");
-  context.Log("Space freed: " + std::to_string(tally.bytes) + " bytes.");
+  const std::string bytes = std::to_string(tally.bytes) + " bytes.";
+  context.Log((args.dryRun ? "Space that would be freed: " : "Space freed: ") + bytes);
   if (args.dryRun) context.Log("Dry run: nothing was written.");
   return tally.failed > 0 ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "cli/prune_command.h"
 #include "engine/file_copy.h"
 #include "engine/paths.h"
 #include "engine/version_store.h"
@@ -87,7 +88,10 @@ int RunVersionsCommand(const RunArgs& args, const RunnerContext& context) {
   if (versions.empty())
     return UsageError(context, "TARGET holds no version folders: " + args.target);
   const std::string relative = BelowTheRoots(args.paths[0]);
-  const std::vector<KeptCopy> copies = KeptCopiesOf(context.fs, target, versions, relative);
+  std::vector<KeptCopy> copies = KeptCopiesOf(context.fs, target, versions, relative);
+  // A version folder's own README.txt is no copy of a file, as a restore has it too.
+  if (relative == "README.txt")
+    std::erase_if(copies, [](const KeptCopy& copy) { return !copy.folder.empty(); });
   std::ostream& out = *context.log.console;
   for (const KeptCopy& copy : copies)
     out << FileTimeText(copy.lastWrite) << "  " << copy.size << " bytes  "
@@ -117,6 +121,7 @@ int RunRestoreCommand(const RunArgs& args, const RunnerContext& context) {
   Tally tally;
   std::vector<bool> found(wanted.size(), false);
   for (const auto& [relative, list] : copies) {
+    if (relative.rfind(kRemovingPrefix, 0) == 0) continue;  // a prune's leftover, not data
     const auto match = [&](const std::string& w) { return Inside(relative, w); };
     const auto hit = std::find_if(wanted.begin(), wanted.end(), match);
     if (!wanted.empty() && hit == wanted.end()) continue;
