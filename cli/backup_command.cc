@@ -44,8 +44,6 @@ bool ReadExclusions(const RunArgs& args, Exclusions* exclusions, std::string* wh
   for (const std::string& file : args.excludeFiles) {
     std::string text;
     if (!ReadTextFile(file, &text)) return *why = "cannot read " + file, false;
-    // Notepad starts a UTF-8 file with a byte order mark; it is no part of the first pattern.
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
     if (!AddExclusionLines(text, exclusions, why)) return *why = file + ", " + *why, false;
   }
   return true;

@@ -9,8 +9,6 @@
 
 namespace qs {
 
-const char kRemovingPrefix[] = ".qs-removing-";
-
 namespace {
 
 struct Tally {
@@ -45,9 +43,7 @@ void FinishInterrupted(const RunnerContext& context, const std::string& target, 
   DirListing listing;
   if (!context.fs.ListDirectory(target, &listing)) return;
   for (const DirEntry& entry : listing.entries) {
-    if (entry.kind != EntryKind::Directory || entry.link ||
-        entry.name.rfind(kRemovingPrefix, 0) != 0)
-      continue;
+    if (!IsBeingRemoved(entry)) continue;  // a user's folder named alike is backed-up data
     if (dry_run) {
       Measure(context, target + entry.name, tally);
       context.Log("Leftover of an interrupted removal would be removed: " + target + entry.name);

@@ -6,10 +6,6 @@
 
 namespace qs {
 
-/// The start of the name a version folder takes while it is being removed: such a folder is
-/// neither a version nor data, and the next prune finishes removing it.
-extern const char kRemovingPrefix[];
-
 /// Returns the exit status: 0, 1 when a folder could not be removed completely, 2 for a
 /// TARGET that is no folder or holds no version folders.
 int RunPruneCommand(const RunArgs& args, const RunnerContext& context);

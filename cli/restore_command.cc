@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "cli/prune_command.h"
 #include "engine/file_copy.h"
 #include "engine/paths.h"
 #include "engine/version_store.h"
@@ -121,7 +120,6 @@ int RunRestoreCommand(const RunArgs& args, const RunnerContext& context) {
   Tally tally;
   std::vector<bool> found(wanted.size(), false);
   for (const auto& [relative, list] : copies) {
-    if (relative.rfind(kRemovingPrefix, 0) == 0) continue;  // a prune's leftover, not data
     const auto match = [&](const std::string& w) { return Inside(relative, w); };
     const auto hit = std::find_if(wanted.begin(), wanted.end(), match);
     if (!wanted.empty() && hit == wanted.end()) continue;

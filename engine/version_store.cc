@@ -24,8 +24,8 @@ bool IsStoredVersion(FileSystem& fs, const std::string& target_root, const std::
   return true;
 }
 
-/// A version folder renamed aside by a removal that was cut short: what it holds is going.
-/// Any other name, even one that starts alike, is a folder of the source.
+}  // namespace
+
 bool IsBeingRemoved(const DirEntry& entry) {
   const std::string_view prefix = kRemovingPrefix;
   VersionStamp stamp;
@@ -33,6 +33,8 @@ bool IsBeingRemoved(const DirEntry& entry) {
          std::string_view(entry.name).substr(0, prefix.size()) == prefix &&
          ParseVersionFolderName(std::string_view(entry.name).substr(prefix.size()), &stamp);
 }
+
+namespace {
 
 /// The copy of a listed file, with its time and size (read again where the listing has none).
 KeptCopy CopyOf(FileSystem& fs, const std::string& path, const std::string& folder,

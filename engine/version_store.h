@@ -25,6 +25,10 @@ struct StoredVersion {
 /// folder holds is going, and is no kept copy.
 inline constexpr char kRemovingPrefix[] = ".qs-removing-";
 
+/// A version folder renamed aside by a removal that was cut short: what it holds is going.
+/// Any other name, even one that starts alike, is a folder of the source.
+bool IsBeingRemoved(const DirEntry& entry);
+
 /// The version folders of `target_root` (which ends with a separator), oldest first.
 std::vector<StoredVersion> ListVersionFolders(FileSystem& fs, const std::string& target_root);
 

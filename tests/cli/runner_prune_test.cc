@@ -136,10 +136,13 @@ TEST_F(RunnerPruneTest, ALeftoverOfAnInterruptedRemovalIsFinishedAndNeverCounted
   // What a prune killed between its rename and the end of the deletion leaves.
   test::WriteFile(dir_ / "tgt/.qs-removing-backup_20270101_000000/README.txt", kReadme);
   test::WriteFile(dir_ / "tgt/.qs-removing-backup_20270101_000000/notes/plan.txt", "half");
+  // A user's folder that only starts alike is backed-up data: never removed.
+  test::WriteFile(dir_ / "tgt/.qs-removing-notes/keep.txt", "mine");
   // Counted as a version (it is newer than all), it would take the place of the newest.
   ASSERT_EQ(0, Run("--prune-versions --keep-last 1 " + Quoted("tgt"))) << Out() << Err();
   EXPECT_EQ(std::vector<std::string>{kStamps[0]}, Left());
   EXPECT_FALSE(test::Exists(dir_ / "tgt/.qs-removing-backup_20270101_000000"));
+  EXPECT_EQ("mine", test::ReadFile(dir_ / "tgt/.qs-removing-notes/keep.txt"));
   EXPECT_EQ(7u, OutLinesStarting("Version folder removed: ").size()) << Out();
   EXPECT_TRUE(OutHas("Leftover of an interrupted removal removed: " +
                      dir_ / "tgt/.qs-removing-backup_20270101_000000"))
