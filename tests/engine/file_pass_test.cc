@@ -102,13 +102,14 @@ TEST_F(FilePassTest, OnASlowTargetThreadsByDirectoryGiveTheSameRunAsOneThread) {
   EXPECT_EQ(versioned_one.target_tree, versioned_slow.target_tree);
 }
 
-TEST_F(FilePassTest, NamesInADirectoryTheRunMadeAreNotLookedUpAndAnExistingOneIsKept) {
+TEST_F(FilePassTest, NamesInADirectoryTheRunMadeAreNotLookedUpThoseInAnOlderOneAre) {
   // The first name of a new directory is looked up, the directory made, and the others go
-  // straight to their copies; in a directory that was there, every name is looked up and a
-  // newer copy there is kept.
-  for (const char* name : {"new/a", "new/b", "new/c", "old/a", "old/b"})
+  // straight to their copies; in a directory that was there, every name is looked up, and
+  // here each finds an older copy to update.
+  for (const char* name : {"new/a", "new/b", "new/c", "old/a", "old/b", "old/c"})
     test::WriteFile(dir_ / ("src/" + std::string(name)), "source", Seconds(2000));
-  test::WriteFile(dir_ / "dst/old/b", "newer", Seconds(3000));
+  for (const char* name : {"old/a", "old/b", "old/c"})
+    test::WriteFile(dir_ / ("dst/" + std::string(name)), "older", Seconds(1000));
   test::FaultyFileSystem fs;
   test::FakeClock clock;
   std::ostringstream console;
@@ -116,17 +117,17 @@ TEST_F(FilePassTest, NamesInADirectoryTheRunMadeAreNotLookedUpAndAnExistingOneIs
   JobServices services = test::TestServices(&fs, &clock, &console);
   BackupJob job(dir_ / "src", dir_ / "dst", &backup_pane, &file_pane, false, services);
   job.RunBackup();
-  EXPECT_EQ(4, job.results.counters.copied);
-  EXPECT_EQ(1, job.results.counters.skipped);
-  EXPECT_EQ("newer", test::ReadFile(dir_ / "dst/old/b"));
+  EXPECT_EQ(3, job.results.counters.copied);
+  EXPECT_EQ(3, job.results.counters.updated);
+  EXPECT_EQ("source", test::ReadFile(dir_ / "dst/old/c"));
   const auto looked_up = [&fs](const std::string& path) {
     return std::count(fs.probes.begin(), fs.probes.end(), path);
   };
   // The first of them in the listing's order, whichever that is.
   EXPECT_EQ(1, looked_up(dir_ / "dst/new/a") + looked_up(dir_ / "dst/new/b") +
                    looked_up(dir_ / "dst/new/c"));
-  EXPECT_EQ(1, looked_up(dir_ / "dst/old/a"));
-  EXPECT_EQ(1, looked_up(dir_ / "dst/old/b"));
+  for (const char* name : {"dst/old/a", "dst/old/b", "dst/old/c"})
+    EXPECT_EQ(1, looked_up(dir_ / name)) << name;
 }
 
 TEST_F(FilePassTest, WithVersioningTheSameRunAsOneThread) {
