@@ -161,7 +161,7 @@ ms_per_request() { awk -v d="$DELAY_US" 'BEGIN { printf "%g", d / 1000 }'; }
 
 print_header() {
   echo "Quillstone slow-target bench $(date -u +%Y-%m-%dT%H:%M:%SZ)$( ((QUICK)) && echo ' (quick mode)')"
-  echo "runner:   $QS_RUN (QS_FILE_THREADS=${QS_FILE_THREADS:-unset: one per core})"
+  echo "runner:   $QS_RUN (QS_FILE_THREADS=${QS_FILE_THREADS:-unset: one per core, 16 on a slow target})"
   echo "machine:  $(uname -sr), $(nproc) CPUs, $(free -g | awk '/^Mem:/ { print $2 }') GiB RAM"
   echo "target:   bench/slowfs, $DELAY_US us per request, a new mount per run, over" \
        "$(findmnt -no SOURCE,FSTYPE -T "$WORK" | tr -s ' ')"

@@ -2,6 +2,12 @@
 // a whole-volume flush, each directory from the file up to the target root is flushed once.
 #include "engine/durable_names.h"
 
+#include <algorithm>
+#include <atomic>
+#include <optional>
+#include <system_error>
+#include <thread>
+
 #include "engine/paths.h"
 
 namespace qs {
@@ -28,7 +34,8 @@ void DurableNames::AddDirectories(std::string dir) {
 }
 
 bool DurableNames::Sync(FileSystem& fs,
-                        const std::function<void(const std::string&, uint32_t)>& failed) {
+                        const std::function<void(const std::string&, uint32_t)>& failed,
+                        int threads) {
   bool all = true;
   bool whole_volume_flushed_everything = !volumes_.empty();
   for (const Volume& volume : volumes_) {
@@ -42,12 +49,43 @@ bool DurableNames::Sync(FileSystem& fs,
     }
   }
   if (whole_volume_flushed_everything) return all;
+  const std::vector<std::optional<uint32_t>> codes = SyncDirectories(fs, threads);
+  size_t at = 0;
   for (const std::string& dir : directories_) {
-    if (fs.SyncDirectory(dir)) continue;
-    failed(dir, fs.LastErrorCode());
+    const std::optional<uint32_t>& code = codes[at++];
+    if (!code) continue;
+    failed(dir, *code);
     all = false;
   }
   return all;
+}
+
+std::vector<std::optional<uint32_t>> DurableNames::SyncDirectories(FileSystem& fs,
+                                                                   int threads) const {
+  const std::vector<const std::string*> dirs = [this] {
+    std::vector<const std::string*> all;
+    all.reserve(directories_.size());
+    for (const std::string& dir : directories_) all.push_back(&dir);
+    return all;
+  }();
+  std::vector<std::optional<uint32_t>> codes(dirs.size());
+  std::atomic<size_t> next{0};
+  const auto work = [&] {
+    for (size_t at = next++; at < dirs.size(); at = next++)
+      if (!fs.SyncDirectory(*dirs[at])) codes[at] = fs.LastErrorCode();
+  };
+  std::vector<std::thread> helpers;
+  const size_t wanted = std::min<size_t>(static_cast<size_t>(std::max(threads, 1)), dirs.size());
+  for (size_t i = 1; i < wanted; ++i) {
+    try {
+      helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // fewer threads: the others flush the rest
+    }
+  }
+  work();
+  for (std::thread& helper : helpers) helper.join();
+  return codes;
 }
 
 }  // namespace qs

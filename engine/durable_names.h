@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,9 +22,11 @@ class DurableNames {
   /// A directory whose own name must last too (a version folder that may stay empty).
   void MadeDirectory(const std::string& path);
 
-  /// Flushes every volume and directory recorded; calls `failed` with each path that could
-  /// not be flushed and the error code. True when all were flushed.
-  bool Sync(FileSystem& fs, const std::function<void(const std::string&, uint32_t)>& failed);
+  /// Flushes every volume and directory recorded, directories on up to `threads` threads (a
+  /// slow target answers each flush late); calls `failed`, on this thread and in path order,
+  /// with each path that could not be flushed and the error code. True when all were flushed.
+  bool Sync(FileSystem& fs, const std::function<void(const std::string&, uint32_t)>& failed,
+            int threads = 1);
 
  private:
   struct Volume {
@@ -33,6 +36,8 @@ class DurableNames {
   };
   /// Adds `dir` and its parents up to the target root.
   void AddDirectories(std::string dir);
+  /// Flushes the directories; by their place in the set, the code of each that failed.
+  std::vector<std::optional<uint32_t>> SyncDirectories(FileSystem& fs, int threads) const;
 
   const std::string target_root_;
   std::vector<Volume> volumes_;

@@ -7,23 +7,27 @@
 
 namespace qs {
 
-bool EnsureDirectory(FileSystem& fs, const std::string& path) {
+bool EnsureDirectory(FileSystem& fs, const std::string& path, bool* made) {
+  if (made != nullptr) *made = false;
   if (path.empty()) return true;
   if (fs.Probe(path) == PathKind::Directory) return true;
   if (HasParent(path) && !EnsureDirectory(fs, ParentPath(path))) return false;
-  // An existing entry counts as made: a directory may appear between the probe and here.
-  return fs.MakeDirectory(path) != MakeDirResult::Failed;
+  // An existing entry counts as there: a directory may appear between the probe and here.
+  const MakeDirResult result = fs.MakeDirectory(path);
+  if (made != nullptr) *made = result == MakeDirResult::Created;
+  return result != MakeDirResult::Failed;
 }
 
 PreparedCopy PrepareCopy(FileSystem& fs, const std::string& source_path,
-                         const std::string& target_path, std::string* known_directory) {
+                         const std::string& target_path, KnownDirectory* known_directory) {
   const bool has_directory = HasParent(target_path);
   const std::string dir = has_directory ? ParentPath(target_path) : std::string();
-  const bool known = known_directory != nullptr && has_directory && *known_directory == dir;
+  const bool known = known_directory != nullptr && has_directory && known_directory->path == dir;
   if (has_directory && !known) {
-    if (!EnsureDirectory(fs, dir))
+    bool made = false;
+    if (!EnsureDirectory(fs, dir, &made))
       return {{CopyAttempt::Result::kDirectoryFailed, fs.LastErrorCode()}, nullptr};
-    if (known_directory != nullptr) *known_directory = dir;
+    if (known_directory != nullptr) *known_directory = {dir, made};
   }
   PreparedCopy prepared;
   prepared.copy = fs.PrepareCopy(source_path, target_path);
@@ -31,7 +35,7 @@ PreparedCopy PrepareCopy(FileSystem& fs, const std::string& source_path,
   const uint32_t code = fs.LastErrorCode();
   // A directory known from an earlier file may have gone since; make it again and retry once.
   if (known && fs.Probe(dir) != PathKind::Directory) {
-    known_directory->clear();
+    *known_directory = {};
     return PrepareCopy(fs, source_path, target_path, known_directory);
   }
   prepared.attempt = {CopyAttempt::Result::kCopyFailed, code};

@@ -26,14 +26,21 @@ struct PreparedCopy {
 };
 
 /// True when the directory exists afterwards; makes every missing level above it, top down.
-/// On failure the failing step's code is the file system's last error.
-bool EnsureDirectory(FileSystem& fs, const std::string& path);
+/// On failure the failing step's code is the file system's last error. `made`, when given,
+/// tells whether this call made `path` itself (it was not there).
+bool EnsureDirectory(FileSystem& fs, const std::string& path, bool* made = nullptr);
 
-/// Makes the target's directory and copies into a temporary file there. `known_directory`,
-/// when given, remembers the last directory made or found, so that the files of one
-/// directory probe it once. The copy appears at the target only when published.
+/// The last directory a thread made or found, so that the files of one directory probe it
+/// once. `made`: this run made it, so it held nothing but what the run put there since.
+struct KnownDirectory {
+  std::string path;
+  bool made = false;
+};
+
+/// Makes the target's directory and copies into a temporary file there, remembering the
+/// directory in `known` when given. The copy appears at the target only when published.
 PreparedCopy PrepareCopy(FileSystem& fs, const std::string& source_path,
-                         const std::string& target_path, std::string* known_directory);
+                         const std::string& target_path, KnownDirectory* known);
 
 /// Prepares, flushes and publishes: the copy is on the disk when this reports kCopied.
 CopyAttempt AttemptCopy(FileSystem& fs, const std::string& source_path,

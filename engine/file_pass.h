@@ -43,25 +43,29 @@ class FilePass {
 
   /// How many threads handle files, the run's own included: one per core, or many for a
   /// target slow to answer.
-  int ThreadCount() const;
+  int ThreadCount(bool slow_target) const;
   bool TargetIsSlow() const;
   void Work();
   /// Decides the next chunk of files; false when none is left. A worker (not the run's
   /// thread) first waits while too many copies are pending far ahead of the log.
-  bool TakeChunk(std::string* known_directory, bool is_worker);
+  bool TakeChunk(KnownDirectory* known_directory, bool is_worker);
+  /// Claims the next files to decide, [*begin, *end); false when none is left.
+  bool ClaimChunk(size_t* begin, size_t* end);
+  /// Where the run of files sharing the directory of `begin` ends, at most `limit` files on.
+  size_t DirectoryRunEnd(size_t begin, size_t limit) const;
   bool IsReady(size_t index) const;
   /// Returns once the outcome is ready, deciding chunks meanwhile while any are left.
-  void EnsureReady(size_t index, std::string* known_directory);
-  void Decide(size_t index, std::string* known_directory);
+  void EnsureReady(size_t index, KnownDirectory* known_directory);
+  void Decide(size_t index, KnownDirectory* known_directory);
   Decision DecideOn(size_t index, const std::string& target_path);
   void PrepareCopies(Outcome& outcome, size_t index, const std::string& target_path,
-                     std::string* known_directory);
+                     KnownDirectory* known_directory);
   /// Flushes a copy at once when its volume cannot be flushed as a whole.
   void FlushAlone(PreparedCopy& prepared);
   /// Puts such a copy in place at once, when its flush worked.
   void PublishAhead(PreparedCopy& prepared);
   static int NeedsVolumeFlush(const Outcome& outcome);
-  void FlushBatchFrom(size_t index, std::string* known_directory);
+  void FlushBatchFrom(size_t index, KnownDirectory* known_directory);
   void FlushVolume(size_t begin, size_t end, uint64_t volume, const std::string& dir);
   void Report(size_t index);
   void ReportFailed(size_t index);
@@ -90,6 +94,11 @@ class FilePass {
   DurableNames durable_names_;
   size_t batch_copies_;
   size_t max_pending_;
+  /// On a slow target each chunk is one directory's files, so threads work in different
+  /// directories: the target serializes the creations and renames of one directory.
+  bool chunk_by_directory_ = false;
+  std::mutex chunk_mutex_;  ///< claims by directory
+  int threads_ = 1;         ///< file threads of the run, the run's own included
   std::atomic<size_t> next_{0};
   std::atomic<size_t> reported_{0};
   std::atomic<size_t> pending_{0};  ///< copies made ahead and not yet put in place or dropped

@@ -1,6 +1,7 @@
 // A new file is linked into place under its name (it cannot appear half-written); an existing
 // one is replaced by a rename from a hidden name, which the system does in one step.
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,7 +77,8 @@ bool TempFile::LinkAside() {
 }
 
 bool TempFile::SetTargetTimes(const struct timespec times[2]) const {
-  return utimensat(target_.dir(), target_.rest().c_str(), times, 0) == 0;
+  // Through the descriptor, still open: no walk to the name, which a slow target would answer.
+  return futimens(fd_.get(), times) == 0;
 }
 
 bool TempFile::Publish() {
@@ -86,6 +88,14 @@ bool TempFile::Publish() {
     if (errno != EEXIST) return false;
     if (!LinkAside()) return false;
   }
+  // Most targets are new: a rename that never replaces needs no look at the target first,
+  // which on a slow target is one round trip less per file.
+  if (renameat2(target_.dir(), name_.c_str(), target_.dir(), target_.rest().c_str(),
+                RENAME_NOREPLACE) == 0) {
+    name_.clear();
+    return true;
+  }
+  if (errno != EEXIST && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
   // Checked again just before: an item that became a directory or a pipe stays untouched.
   if (!CheckTargetIsFileOrMissing()) return false;
   if (renameat(target_.dir(), name_.c_str(), target_.dir(), target_.rest().c_str()) != 0)

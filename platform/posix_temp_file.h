@@ -28,7 +28,7 @@ class TempFile {
   bool CheckTargetIsFileOrMissing() const;
   /// Makes the finished file appear at the target in one step, replacing a file there.
   bool Publish();
-  /// Sets the last-access and last-write times of the target, once published.
+  /// Sets the last-access and last-write times of the published file.
   bool SetTargetTimes(const struct timespec times[2]) const;
 
  private:

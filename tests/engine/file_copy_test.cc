@@ -103,16 +103,18 @@ TEST_F(FileCopyTest, CopyReplacesAnOlderTarget) {
 TEST_F(FileCopyTest, ADirectoryKnownFromAnEarlierFileThatHasGoneIsMadeAgain) {
   // The files of one directory probe it once; when it vanishes in between (a user clearing
   // the backup while it runs), the copy makes it again rather than failing.
-  std::string known;
+  KnownDirectory known;
   PreparedCopy first = PrepareCopy(fs_, dir_ / "src/f.txt", dir_ / "dst/d/a", &known);
   ASSERT_NE(nullptr, first.copy);
   ASSERT_TRUE(first.copy->Flush() && first.copy->Publish());
-  EXPECT_EQ(dir_ / "dst/d", known);
+  EXPECT_EQ(dir_ / "dst/d", known.path);
+  EXPECT_TRUE(known.made);
   std::filesystem::remove_all(dir_ / "dst/d");
   PreparedCopy second = PrepareCopy(fs_, dir_ / "src/f.txt", dir_ / "dst/d/b", &known);
   ASSERT_NE(nullptr, second.copy);
   ASSERT_TRUE(second.copy->Flush() && second.copy->Publish());
   EXPECT_EQ("content", test::ReadFile(dir_ / "dst/d/b"));
+  EXPECT_TRUE(known.made);
   EXPECT_EQ(2, std::count(fs_.directoriesMade.begin(), fs_.directoriesMade.end(), dir_ / "dst/d"));
 }
 

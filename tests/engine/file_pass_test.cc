@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <sstream>
 
@@ -14,6 +16,16 @@ namespace qs {
 namespace {
 
 using test::Seconds;
+
+/// Every reading lies 300 us after the one before: each probe of the target looks slow, as
+/// on a network share, so the pass hands out whole directories to many threads.
+class SlowTargetClock : public test::FakeClock {
+ public:
+  int64_t MonotonicNanos() override { return now_ += 300000; }
+
+ private:
+  std::atomic<int64_t> now_{0};
+};
 
 struct RunResult {
   std::vector<std::string> backup_log, file_log, target_tree;
@@ -38,14 +50,16 @@ class FilePassTest : public ::testing::Test {
     }
   }
 
-  RunResult Run(int threads, bool versioning) {
+  RunResult Run(int threads, bool versioning, bool slow_target = false) {
     PrepareTrees();
     test::FaultyFileSystem fs;
     fs.failCopyTo = [](const std::string& to) {
       const size_t f = to.rfind('f');
       return std::stoi(to.substr(f + 1)) % 7 == 0;
     };
-    test::FakeClock clock;
+    test::FakeClock fast_clock;
+    SlowTargetClock slow_clock;
+    test::FakeClock& clock = slow_target ? slow_clock : fast_clock;
     std::ostringstream console;
     MemoryLogPane backup_pane, file_pane;
     JobServices services = test::TestServices(&fs, &clock, &console);
@@ -70,6 +84,50 @@ TEST_F(FilePassTest, ThreadsGiveTheSameRunAsOneThread) {
   EXPECT_EQ(69, four.counters.updated);
   EXPECT_EQ(160, four.counters.skipped);
   EXPECT_EQ(23, four.counters.failed);
+}
+
+TEST_F(FilePassTest, OnASlowTargetThreadsByDirectoryGiveTheSameRunAsOneThread) {
+  const RunResult one = Run(1, false);
+  const RunResult slow = Run(0, false, true);
+  EXPECT_EQ(one.backup_log, slow.backup_log);
+  EXPECT_EQ(one.file_log, slow.file_log);
+  EXPECT_EQ(one.target_tree, slow.target_tree);
+  EXPECT_EQ(68, slow.counters.copied);
+  EXPECT_EQ(69, slow.counters.updated);
+  EXPECT_EQ(160, slow.counters.skipped);
+  EXPECT_EQ(23, slow.counters.failed);
+  const RunResult versioned_one = Run(1, true);
+  const RunResult versioned_slow = Run(0, true, true);
+  EXPECT_EQ(versioned_one.backup_log, versioned_slow.backup_log);
+  EXPECT_EQ(versioned_one.target_tree, versioned_slow.target_tree);
+}
+
+TEST_F(FilePassTest, NamesInADirectoryTheRunMadeAreNotLookedUpThoseInAnOlderOneAre) {
+  // The first name of a new directory is looked up, the directory made, and the others go
+  // straight to their copies; in a directory that was there, every name is looked up, and
+  // here each finds an older copy to update.
+  for (const char* name : {"new/a", "new/b", "new/c", "old/a", "old/b", "old/c"})
+    test::WriteFile(dir_ / ("src/" + std::string(name)), "source", Seconds(2000));
+  for (const char* name : {"old/a", "old/b", "old/c"})
+    test::WriteFile(dir_ / ("dst/" + std::string(name)), "older", Seconds(1000));
+  test::FaultyFileSystem fs;
+  test::FakeClock clock;
+  std::ostringstream console;
+  MemoryLogPane backup_pane, file_pane;
+  JobServices services = test::TestServices(&fs, &clock, &console);
+  BackupJob job(dir_ / "src", dir_ / "dst", &backup_pane, &file_pane, false, services);
+  job.RunBackup();
+  EXPECT_EQ(3, job.results.counters.copied);
+  EXPECT_EQ(3, job.results.counters.updated);
+  EXPECT_EQ("source", test::ReadFile(dir_ / "dst/old/c"));
+  const auto looked_up = [&fs](const std::string& path) {
+    return std::count(fs.probes.begin(), fs.probes.end(), path);
+  };
+  // The first of them in the listing's order, whichever that is.
+  EXPECT_EQ(1, looked_up(dir_ / "dst/new/a") + looked_up(dir_ / "dst/new/b") +
+                   looked_up(dir_ / "dst/new/c"));
+  for (const char* name : {"dst/old/a", "dst/old/b", "dst/old/c"})
+    EXPECT_EQ(1, looked_up(dir_ / name)) << name;
 }
 
 TEST_F(FilePassTest, WithVersioningTheSameRunAsOneThread) {
