@@ -38,7 +38,8 @@ excluded_count() {
     n=$((n + $(find "$SRC/$(printf 'd%03d' "$i")" -type f | wc -l)))
   done
   if ((tops % 2)); then
-    n=$((n + $(find "$SRC/$(printf 'd%03d' "$((tops / 2))")" -path "*/d0?/*" -type f | wc -l)))
+    local mid=$SRC/$(printf 'd%03d' "$((tops / 2))")
+    n=$((n + $(find "$mid" -path "$mid/d0?/*" -type f | wc -l)))
   fi
   echo "$n"
 }
