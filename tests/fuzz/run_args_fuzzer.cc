@@ -8,6 +8,12 @@
 
 #include "cli/run_args.h"
 
+// The parser's patterns need the system's separator, which the file system layer (not built
+// into this target) defines.
+namespace qs {
+extern const char kPathSeparator = '/';
+}
+
 namespace {
 
 void Expect(bool holds) {
@@ -39,6 +45,8 @@ bool Contains(const std::vector<std::string>& args, const std::string& arg) {
   return std::find(args.begin(), args.end(), arg) != args.end();
 }
 
+bool LooksLikeOption(const std::string& arg) { return arg.size() >= 2 && arg[0] == '-'; }
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
@@ -58,11 +66,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     case Mode::kBackup:
       Expect(!parsed.source.empty() && !parsed.target.empty());
       Expect(Contains(args, parsed.source) && Contains(args, parsed.target));
-      Expect(parsed.timeVersioning == Contains(options, "--time-versioning"));
-      // An unknown option is never taken for a path.
-      Expect(std::all_of(options.begin(), options.end(), [](const std::string& a) {
-        return a.size() < 2 || a[0] != '-' || a == "--time-versioning";
-      }));
+      Expect(!parsed.timeVersioning || Contains(options, "--time-versioning"));
+      // An unknown option is never taken for a path: before "--", no path looks like one.
+      Expect(options.size() != args.size() ||
+             (!LooksLikeOption(parsed.source) && !LooksLikeOption(parsed.target)));
+      break;
+    case Mode::kPrune:
+      Expect(Contains(options, "--prune-versions") && Contains(args, parsed.target));
+      break;
+    case Mode::kVersions:
+      Expect(Contains(options, "--versions") && parsed.paths.size() == 1);
+      Expect(!parsed.dryRun);
+      break;
+    case Mode::kRestore:
+      Expect(Contains(options, "--restore") && !parsed.dest.empty());
+      Expect(Contains(args, parsed.target) && Contains(args, parsed.dest));
       break;
     case Mode::kUsageError:
       break;
