@@ -3,6 +3,7 @@
 // finishes it.
 #include "cli/prune_command.h"
 
+#include "cli/version_target.h"
 #include "engine/dry_run_file_system.h"
 #include "engine/paths.h"
 #include "engine/version_store.h"
@@ -85,12 +86,12 @@ void PruneVersions(const RunArgs& args, const RunnerContext& context, const std:
 }  // namespace
 
 int RunPruneCommand(const RunArgs& args, const RunnerContext& context) {
-  const std::string target = WithTrailingSeparator(args.target);
-  if (context.fs.Probe(target) != PathKind::Directory)
-    return UsageError(context, "TARGET is not a folder: " + args.target);
-  const std::vector<StoredVersion> versions = ListVersionFolders(context.fs, target);
-  if (versions.empty())
-    return UsageError(context, "TARGET holds no version folders: " + args.target);
+  VersionTarget opened;
+  std::string why;
+  if (!OpenVersionTarget(context, args.target, true, &opened, &why))
+    return UsageError(context, why);
+  const std::string& target = opened.folder;
+  const std::vector<StoredVersion>& versions = opened.versions;
   Tally tally;
   FinishInterrupted(context, target, args.dryRun, &tally);
   if (args.keep.Any())

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "cli/version_target.h"
 #include "engine/file_copy.h"
 #include "engine/paths.h"
 #include "engine/version_store.h"
@@ -80,12 +81,12 @@ void RestoreOne(const RunnerContext& context, const std::string& dest, const std
 }  // namespace
 
 int RunVersionsCommand(const RunArgs& args, const RunnerContext& context) {
-  const std::string target = WithTrailingSeparator(args.target);
-  if (context.fs.Probe(target) != PathKind::Directory)
-    return UsageError(context, "TARGET is not a folder: " + args.target);
-  const std::vector<StoredVersion> versions = ListVersionFolders(context.fs, target);
-  if (versions.empty())
-    return UsageError(context, "TARGET holds no version folders: " + args.target);
+  VersionTarget opened;
+  std::string why;
+  if (!OpenVersionTarget(context, args.target, true, &opened, &why))
+    return UsageError(context, why);
+  const std::string& target = opened.folder;
+  const std::vector<StoredVersion>& versions = opened.versions;
   const std::string relative = BelowTheRoots(args.paths[0]);
   std::vector<KeptCopy> copies = KeptCopiesOf(context.fs, target, versions, relative);
   // A version folder's own README.txt is no copy of a file, as a restore has it too.
@@ -101,15 +102,15 @@ int RunVersionsCommand(const RunArgs& args, const RunnerContext& context) {
 }
 
 int RunRestoreCommand(const RunArgs& args, const RunnerContext& context) {
-  const std::string target = WithTrailingSeparator(args.target);
   const std::string dest = WithTrailingSeparator(args.dest);
-  if (context.fs.Probe(target) != PathKind::Directory)
-    return UsageError(context, "TARGET is not a folder: " + args.target);
-  if (const std::string why = CheckDest(context.fs, target, args.dest); !why.empty())
+  VersionTarget opened;
+  std::string why;
+  if (!OpenVersionTarget(context, args.target, false, &opened, &why))
     return UsageError(context, why);
-  const std::vector<StoredVersion> versions = ListVersionFolders(context.fs, target);
-  if (args.hasAsOf && versions.empty())
-    return UsageError(context, "TARGET holds no version folders: " + args.target);
+  const std::string& target = opened.folder;
+  const std::vector<StoredVersion>& versions = opened.versions;
+  if (why = CheckDest(context.fs, target, args.dest); !why.empty()) return UsageError(context, why);
+  if (args.hasAsOf && versions.empty()) return UsageError(context, NoVersionsMessage(args.target));
   const std::optional<FileTime> moment = Moment(args);
   if (args.hasAsOf && !moment)
     return UsageError(context, "the local time of --as-of does not exist");

@@ -39,24 +39,6 @@ echo "Time Version Backup" >"$TARGET/sub/backup_20190101_000000/README.txt"
 cp -a "$TARGET/plan.txt" "$TARGET/backup_20200101_000000" "$TARGET/sub" "$REF/"
 mv "$REF/backup_20200101_000000" "$REF/lookalike"
 
-# The runner among the descendants of PID (below timeout and strace), once it has started.
-find_runner() {
-  local queue pid
-  for _ in $(seq 1 500); do
-    queue=("$1")
-    while [ ${#queue[@]} -gt 0 ]; do
-      pid=${queue[0]}
-      queue=("${queue[@]:1}")
-      if [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$QS_RUNNER" ]; then
-        echo "$pid"
-        return 0
-      fi
-      queue+=($(cat /proc/"$pid"/task/*/children 2>/dev/null))
-    done
-    sleep 0.01
-  done
-  return 1
-}
 
 versions_left() { find "$TARGET" -mindepth 1 -maxdepth 1 -name 'backup_2026*' | wc -l; }
 asides() { find "$TARGET" -mindepth 1 -maxdepth 1 -name '.qs-removing-*' | wc -l; }
@@ -72,7 +54,7 @@ kill_when() {
     --keep-last "$KEEP" "$TARGET" >"$WORK/$name.out" 2>&1 &
   pid=$!
   QS_PIDS+=("$pid")
-  if runner=$(find_runner "$pid"); then
+  if runner=$(qs_find_runner "$pid"); then
     for _ in $(seq 1 20000); do
       kill -0 "$runner" 2>/dev/null || break
       if "$condition"; then

@@ -21,24 +21,6 @@ head -c "$SIZE" /dev/urandom >"$SRC/big.bin"
 head -c $((4 * 1024 * 1024)) /dev/urandom >"$WORK/old.ref"
 touch -d '2021-03-04 05:06:07.123456789' "$WORK/old.ref"
 
-# The runner among the descendants of PID (below timeout, and strace), once it has started.
-find_runner() {
-  local queue pid
-  for _ in $(seq 1 500); do
-    queue=("$1")
-    while [ ${#queue[@]} -gt 0 ]; do
-      pid=${queue[0]}
-      queue=("${queue[@]:1}")
-      if [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$QS_RUNNER" ]; then
-        echo "$pid"
-        return 0
-      fi
-      queue+=($(cat /proc/"$pid"/task/*/children 2>/dev/null))
-    done
-    sleep 0.01
-  done
-  return 1
-}
 
 # Size of the file PID is copying into in DIR, once data is in it but it is not in place yet:
 # the unnamed or the hidden temporary file (written, or written and being flushed), or the
@@ -79,7 +61,7 @@ kill_mid_copy() {
       >"$WORK/$name.out" 2>&1 &
     pid=$!
     QS_PIDS+=("$pid")
-    if runner=$(find_runner "$pid") && KILLED_AT=$(wait_for_partial_copy "$runner" "$dst"); then
+    if runner=$(qs_find_runner "$pid") && KILLED_AT=$(wait_for_partial_copy "$runner" "$dst"); then
       kill -9 "$runner"
       set +e
       { wait "$pid"; } 2>/dev/null  # no job report: the kill is the point

@@ -179,6 +179,26 @@ qs_show() {
 }
 
 # Checks of the last runs.
+# qs_find_runner PID: the runner among the descendants of PID (below timeout and strace),
+# once it has started.
+qs_find_runner() {
+  local queue pid
+  for _ in $(seq 1 500); do
+    queue=("$1")
+    while [ ${#queue[@]} -gt 0 ]; do
+      pid=${queue[0]}
+      queue=("${queue[@]:1}")
+      if [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$QS_RUNNER" ]; then
+        echo "$pid"
+        return 0
+      fi
+      queue+=($(cat /proc/"$pid"/task/*/children 2>/dev/null))
+    done
+    sleep 0.01
+  done
+  return 1
+}
+
 qs_status_is() { [ "$QS_RC" -eq "$1" ]; }
 qs_quiet() { [ ! -s "$WORK/$1.err" ]; }  # nothing on standard error: no sanitizer report either
 qs_log_has() { grep -qF -- "$2" "$WORK/$1.out"; }
