@@ -1,5 +1,6 @@
 // A restore reads the target and writes only below DEST, which must hold nothing yet: a
-// restore never mixes old copies into a tree that is in use.
+// restore never mixes old copies into a tree that is in use. Every file it leaves out is
+// named with the reason, so that a missing file is never a silent one.
 #include "cli/restore_command.h"
 
 #include <algorithm>
@@ -7,21 +8,15 @@
 
 #include "cli/version_target.h"
 #include "engine/file_copy.h"
+#include "engine/held_copy.h"
 #include "engine/paths.h"
 #include "engine/version_store.h"
 #include "log/log_time.h"
+#include "platform/error_text.h"
 
 namespace qs {
 
 namespace {
-
-/// A path typed below the roots, with the native separator and no separator at either end.
-std::string BelowTheRoots(std::string path) {
-  std::replace(path.begin(), path.end(), '/', kPathSeparator);
-  while (!path.empty() && path.front() == kPathSeparator) path.erase(0, 1);
-  while (!path.empty() && path.back() == kPathSeparator) path.pop_back();
-  return path;
-}
 
 bool Inside(const std::string& relative, const std::string& wanted) {
   return relative == wanted ||
@@ -55,10 +50,16 @@ std::string CheckDest(FileSystem& fs, const std::string& target, const std::stri
   return "";
 }
 
-std::optional<FileTime> Moment(const RunArgs& args) {
+/// The moment of --as-of; false with the reason when it names none.
+bool ReadMoment(const RunArgs& args, std::optional<FileTime>* moment, std::string* why) {
+  if (!args.hasAsOf) return true;
   int64_t seconds = 0;
-  if (!args.hasAsOf || !FromLocalTime(args.asOf, &seconds)) return std::nullopt;
-  return FileTime{seconds, 0};
+  if (!FromLocalTime(args.asOf, &seconds)) {
+    *why = "the --as-of time does not exist in local time (the clocks skipped it)";
+    return false;
+  }
+  *moment = FileTime{seconds, 0};
+  return true;
 }
 
 struct Tally {
@@ -75,76 +76,92 @@ void RestoreOne(const RunnerContext& context, const std::string& dest, const std
                        (copy.folder.empty() ? std::string("the current copy") : copy.folder) + ")");
   }
   ++tally->failed;
-  context.Log("Could not restore: " + relative + " Error: " + std::to_string(attempt.code));
+  context.Log("Could not restore: " + relative + " " + ErrorCodeText(attempt.code));
+}
+
+void LeaveOut(const RunnerContext& context, const std::string& relative, const HeldCopy& held,
+              Tally* tally) {
+  ++tally->leftOut;
+  switch (held.reason) {
+    case LeftOutReason::kWrittenLater:
+      return context.Log("Left out, not yet in the backup at that moment: " + relative +
+                         " (written " + FileTimeText(held.candidate->lastWrite) + ")");
+    case LeftOutReason::kNoCopyThen:
+      return context.Log("Left out, no copy of it was current at that moment: " + relative);
+    default:
+      return context.Log("Left out, only version folders hold it (see --versions): " + relative);
+  }
+}
+
+/// The PATHs below the roots; false with the usage message when one is no such path.
+bool ReadWanted(const RunArgs& args, std::vector<std::string>* wanted, std::string* why) {
+  for (const std::string& typed : args.paths) {
+    std::string relative;
+    if (!ReadPathBelowRoots(typed, &relative, why)) return false;
+    wanted->push_back(relative);
+  }
+  return true;
+}
+
+/// What became of each PATH: nothing kept under it, or nothing of it restored, fails it.
+void ReportWanted(const RunnerContext& context, const std::vector<std::string>& wanted,
+                  const std::vector<int>& found, const std::vector<int>& restored, Tally* tally,
+                  bool* any_lost) {
+  for (size_t i = 0; i < wanted.size(); ++i) {
+    if (found[i] == 0) {
+      ++tally->failed;
+      context.Log("Nothing is kept under: " + wanted[i]);
+    } else if (restored[i] == 0) {
+      *any_lost = true;
+      context.Log("Nothing restored of: " + wanted[i]);
+    }
+  }
 }
 
 }  // namespace
-
-int RunVersionsCommand(const RunArgs& args, const RunnerContext& context) {
-  VersionTarget opened;
-  std::string why;
-  if (!OpenVersionTarget(context, args.target, true, &opened, &why))
-    return UsageError(context, why);
-  const std::string& target = opened.folder;
-  const std::vector<StoredVersion>& versions = opened.versions;
-  const std::string relative = BelowTheRoots(args.paths[0]);
-  std::vector<KeptCopy> copies = KeptCopiesOf(context.fs, target, versions, relative);
-  // A version folder's own README.txt is no copy of a file, as a restore has it too.
-  if (relative == "README.txt")
-    std::erase_if(copies, [](const KeptCopy& copy) { return !copy.folder.empty(); });
-  std::ostream& out = *context.log.console;
-  for (const KeptCopy& copy : copies)
-    out << FileTimeText(copy.lastWrite) << "  " << copy.size << " bytes  "
-        << (copy.folder.empty() ? std::string("current") : copy.folder) << "\n";
-  if (copies.empty()) out << "No copy of " << relative << " is kept in " << target << "\n";
-  out.flush();
-  return copies.empty() ? 1 : 0;
-}
 
 int RunRestoreCommand(const RunArgs& args, const RunnerContext& context) {
   const std::string dest = WithTrailingSeparator(args.dest);
   VersionTarget opened;
   std::string why;
-  if (!OpenVersionTarget(context, args.target, false, &opened, &why))
-    return UsageError(context, why);
-  const std::string& target = opened.folder;
-  const std::vector<StoredVersion>& versions = opened.versions;
-  if (why = CheckDest(context.fs, target, args.dest); !why.empty()) return UsageError(context, why);
-  if (args.hasAsOf && versions.empty()) return UsageError(context, NoVersionsMessage(args.target));
-  const std::optional<FileTime> moment = Moment(args);
-  if (args.hasAsOf && !moment)
-    return UsageError(context, "the local time of --as-of does not exist");
   std::vector<std::string> wanted;
-  for (const std::string& path : args.paths) wanted.push_back(BelowTheRoots(path));
+  std::optional<FileTime> moment;
+  if (!ReadWanted(args, &wanted, &why) || !ReadMoment(args, &moment, &why) ||
+      !OpenVersionTarget(context, args.target, false, &opened, &why))
+    return UsageError(context, why);
+  if (why = CheckDest(context.fs, opened.folder, args.dest); !why.empty())
+    return UsageError(context, why);
+  if (args.hasAsOf && opened.versions.empty())
+    return UsageError(context, NoVersionsMessage(args.target));
   Unreadable unreadable;
-  const auto copies = KeptCopies(context.fs, target, versions, &unreadable);
+  const auto copies = KeptCopies(context.fs, opened.folder, opened.versions, &unreadable);
   Tally tally;
-  std::vector<bool> found(wanted.size(), false);
+  std::vector<int> found(wanted.size(), 0), restored(wanted.size(), 0);
   for (const auto& [relative, list] : copies) {
-    const auto match = [&](const std::string& w) { return Inside(relative, w); };
-    const auto hit = std::find_if(wanted.begin(), wanted.end(), match);
+    const auto hit = std::find_if(wanted.begin(), wanted.end(),
+                                  [&](const std::string& w) { return Inside(relative, w); });
     if (!wanted.empty() && hit == wanted.end()) continue;
-    if (hit != wanted.end()) found[static_cast<size_t>(hit - wanted.begin())] = true;
-    const KeptCopy* copy = ChooseCopy(list, moment);
-    if (copy == nullptr) {
-      ++tally.leftOut;
+    const size_t index = static_cast<size_t>(hit - wanted.begin());
+    if (hit != wanted.end()) ++found[index];
+    const HeldCopy held = CopyHeldAt(context.fs, list, moment);
+    if (held.copy == nullptr) {
+      LeaveOut(context, relative, held, &tally);
       continue;
     }
-    RestoreOne(context, dest, relative, *copy, &tally);
+    const int before = tally.restored;
+    RestoreOne(context, dest, relative, *held.copy, &tally);
+    if (hit != wanted.end()) restored[index] += tally.restored - before;
   }
-  for (size_t i = 0; i < wanted.size(); ++i) {
-    if (found[i]) continue;
-    ++tally.failed;
-    context.Log("Nothing is kept under: " + wanted[i]);
-  }
+  bool any_lost = false;
+  ReportWanted(context, wanted, found, restored, &tally, &any_lost);
   for (const auto& [dir, code] : unreadable) {
     ++tally.failed;
-    context.Log("Cannot list directory: " + dir + " Error: " + std::to_string(code));
+    context.Log("Cannot list directory: " + dir + " " + ErrorCodeText(code));
   }
   context.Log("Restore completed: " + std::to_string(tally.restored) + " restored, " +
               std::to_string(tally.leftOut) + " left out, " + std::to_string(tally.failed) +
               " failed.");
-  return tally.failed > 0 ? 1 : 0;
+  return tally.failed > 0 || any_lost ? 1 : 0;
 }
 
 }  // namespace qs
