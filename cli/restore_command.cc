@@ -4,6 +4,7 @@
 #include "cli/restore_command.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 
 #include "cli/version_target.h"
@@ -118,15 +119,43 @@ void ReportWanted(const RunnerContext& context, const std::vector<std::string>& 
   }
 }
 
+/// The PATHs asked for, and how many files each found and restored.
+struct Wanted {
+  std::vector<std::string> paths;
+  std::vector<int> found, restored;
+};
+
+/// Restores (or leaves out, naming why) every kept file, or those below the PATHs asked for.
+void RestoreCopies(const RunnerContext& context, const std::string& dest,
+                   const std::map<std::string, std::vector<KeptCopy>>& copies,
+                   std::optional<FileTime> moment, Wanted* wanted, Tally* tally) {
+  wanted->found.assign(wanted->paths.size(), 0);
+  wanted->restored.assign(wanted->paths.size(), 0);
+  for (const auto& [relative, list] : copies) {
+    const auto hit = std::find_if(wanted->paths.begin(), wanted->paths.end(),
+                                  [&](const std::string& w) { return Inside(relative, w); });
+    if (!wanted->paths.empty() && hit == wanted->paths.end()) continue;
+    const size_t index = static_cast<size_t>(hit - wanted->paths.begin());
+    if (hit != wanted->paths.end()) ++wanted->found[index];
+    const HeldCopy held = CopyHeldAt(context.fs, list, moment);
+    if (held.copy == nullptr) {
+      LeaveOut(context, relative, held, tally);
+      continue;
+    }
+    const int before = tally->restored;
+    RestoreOne(context, dest, relative, *held.copy, tally);
+    if (hit != wanted->paths.end()) wanted->restored[index] += tally->restored - before;
+  }
+}
+
 }  // namespace
 
 int RunRestoreCommand(const RunArgs& args, const RunnerContext& context) {
-  const std::string dest = WithTrailingSeparator(args.dest);
   VersionTarget opened;
   std::string why;
-  std::vector<std::string> wanted;
+  Wanted wanted;
   std::optional<FileTime> moment;
-  if (!ReadWanted(args, &wanted, &why) || !ReadMoment(args, &moment, &why) ||
+  if (!ReadWanted(args, &wanted.paths, &why) || !ReadMoment(args, &moment, &why) ||
       !OpenVersionTarget(context, args.target, false, &opened, &why))
     return UsageError(context, why);
   if (why = CheckDest(context.fs, opened.folder, args.dest); !why.empty())
@@ -136,24 +165,9 @@ int RunRestoreCommand(const RunArgs& args, const RunnerContext& context) {
   Unreadable unreadable;
   const auto copies = KeptCopies(context.fs, opened.folder, opened.versions, &unreadable);
   Tally tally;
-  std::vector<int> found(wanted.size(), 0), restored(wanted.size(), 0);
-  for (const auto& [relative, list] : copies) {
-    const auto hit = std::find_if(wanted.begin(), wanted.end(),
-                                  [&](const std::string& w) { return Inside(relative, w); });
-    if (!wanted.empty() && hit == wanted.end()) continue;
-    const size_t index = static_cast<size_t>(hit - wanted.begin());
-    if (hit != wanted.end()) ++found[index];
-    const HeldCopy held = CopyHeldAt(context.fs, list, moment);
-    if (held.copy == nullptr) {
-      LeaveOut(context, relative, held, &tally);
-      continue;
-    }
-    const int before = tally.restored;
-    RestoreOne(context, dest, relative, *held.copy, &tally);
-    if (hit != wanted.end()) restored[index] += tally.restored - before;
-  }
+  RestoreCopies(context, WithTrailingSeparator(args.dest), copies, moment, &wanted, &tally);
   bool any_lost = false;
-  ReportWanted(context, wanted, found, restored, &tally, &any_lost);
+  ReportWanted(context, wanted.paths, wanted.found, wanted.restored, &tally, &any_lost);
   for (const auto& [dir, code] : unreadable) {
     ++tally.failed;
     context.Log("Cannot list directory: " + dir + " " + ErrorCodeText(code));
