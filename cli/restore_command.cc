@@ -4,6 +4,7 @@
 #include "cli/restore_command.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <optional>
 
@@ -56,7 +57,12 @@ bool ReadMoment(const RunArgs& args, std::optional<FileTime>* moment, std::strin
   if (!args.hasAsOf) return true;
   int64_t seconds = 0;
   if (!FromLocalTime(args.asOf, &seconds)) {
-    *why = "the --as-of time does not exist in local time (the clocks skipped it)";
+    const LocalTime& t = args.asOf;
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    *why = "the --as-of time " + std::string(text) +
+           " does not exist in local time (the clocks skipped it)";
     return false;
   }
   *moment = FileTime{seconds, 0};

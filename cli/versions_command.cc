@@ -1,5 +1,7 @@
 // --versions: each kept copy of one file, with when it was written and, for a version
 // folder's, when the run of that folder replaced it.
+#include <cstdio>
+
 #include "cli/restore_command.h"
 #include "cli/version_target.h"
 #include "engine/version_store.h"
