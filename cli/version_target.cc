@@ -30,6 +30,8 @@ bool ReadPathBelowRoots(const std::string& typed, std::string* relative, std::st
   std::string path = typed;
   std::replace(path.begin(), path.end(), '/', kPathSeparator);
   while (!path.empty() && path.back() == kPathSeparator) path.pop_back();
+  // "./notes" is "notes", as a shell completes it.
+  while (path.size() >= 2 && path[0] == '.' && path[1] == kPathSeparator) path.erase(0, 2);
   *relative = path;
   return true;
 }

@@ -164,7 +164,7 @@ TEST_F(RunnerRestoreTest, EachMomentGivesWhatTheBackupHeldThen) {
 
 TEST_F(RunnerRestoreTest, OnlyThePathsAskedAndAPathOfWhichNothingCameBackFails) {
   ASSERT_EQ(0, Run("--restore --as-of " + moments_[1] + " " + Quoted("tgt") + " " + Quoted("part") +
-                   " sub/ gone.txt"))
+                   " ./sub/ gone.txt"))
       << Out();
   EXPECT_EQ((std::map<std::string, std::string>{{"gone.txt", "g"}, {"sub/b.txt", "b1"}}),
             Restored("part"));

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "platform/clock.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -115,6 +116,25 @@ TEST_F(VersionStoreTest, EveryKeptCopyOfEachFileTheCurrentFirstThenTheLatestRepl
   EXPECT_EQ(Dst("backup_20250101_000000/a.txt"), oldest.path);
   EXPECT_EQ(3u, oldest.size);
   EXPECT_EQ(Dst("a.txt"), copies.at("a.txt").front().path);
+}
+
+TEST_F(VersionStoreTest, CopiesComeInTheOrderTheBackupHeldThemWhateverTheirTimes) {
+  // The current copy is an older download moved in over a newer file.
+  test::WriteFile(Dst("a.txt"), "download", Seconds(1000));
+  MakeVersion("backup_20250101_000000");
+  test::WriteFile(Dst("backup_20250101_000000/a.txt"), "first", Seconds(500));
+  MakeVersion("backup_20250201_000000");
+  test::WriteFile(Dst("backup_20250201_000000/a.txt"), "newer", Seconds(2000));
+  const auto copies = AllCopies();
+  EXPECT_EQ((std::vector<std::string>{"@1000", "backup_20250201_000000@2000",
+                                      "backup_20250101_000000@500"}),
+            Describe(copies.at("a.txt")));
+  int64_t february = 0;
+  ASSERT_TRUE(FromLocalTime({2025, 2, 1, 0, 0, 0}, &february));
+  EXPECT_FALSE(copies.at("a.txt")[0].replaced);
+  EXPECT_EQ(Seconds(february), copies.at("a.txt")[1].replaced);
+  EXPECT_EQ(Describe(copies.at("a.txt")),
+            Describe(KeptCopiesOf(fs_, Target(), ListVersionFolders(fs_, Target()), "a.txt")));
 }
 
 TEST_F(VersionStoreTest, LookAlikesAndLeftoversOfARemovalAreNoCopies) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <chrono>
 #include <filesystem>
 
 #include "engine/backup_job.h"
@@ -220,20 +219,7 @@ TEST_F(PosixFileSystemTest, SmallCallsDoWhatTheySay) {
 namespace qs {
 namespace {
 
-TEST(PosixPlacingTest, ACopyTellsByWhenItWasInPlaceWhateverItsLastWriteTime) {
-  test::ScopedTempDir dir;
-  FileSystem& fs = test::RealFs();
-  test::WriteFile(dir / "src", "a camera's clock", test::Seconds(4102444800));  // 2100
-  const auto before = std::chrono::system_clock::now().time_since_epoch();
-  ASSERT_TRUE(fs.CopyReplacing(dir / "src", dir / "copy"));
-  const PathInfo copy = fs.Stat(dir / "copy");
-  EXPECT_EQ(test::Seconds(4102444800), copy.lastWrite);
-  EXPECT_GE(copy.inPlaceBy.seconds,
-            std::chrono::duration_cast<std::chrono::seconds>(before).count());
-  EXPECT_LT(copy.inPlaceBy, copy.lastWrite);
-}
-
-TEST(PosixPlacingTest, OnlyTheRootOfAMountIsOne) {
+TEST(PosixMountTest, OnlyTheRootOfAMountIsOne) {
   test::ScopedTempDir dir;
   EXPECT_TRUE(test::RealFs().IsMountRoot("/"));
   EXPECT_FALSE(test::RealFs().IsMountRoot(dir.path()));
