@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 
 #include "engine/backup_job.h"
@@ -218,6 +219,21 @@ TEST_F(PosixFileSystemTest, SmallCallsDoWhatTheySay) {
 
 namespace qs {
 namespace {
+
+// The change time: Wine gives no creation time of its own, so this is checked here only.
+TEST(PosixPlacingTest, ACopyTellsByWhenItWasInPlaceWhateverItsLastWriteTime) {
+  test::ScopedTempDir dir;
+  FileSystem& fs = test::RealFs();
+  test::WriteFile(dir / "src", "a camera's clock", test::Seconds(4102444800));  // 2100
+  const auto before = std::chrono::system_clock::now().time_since_epoch();
+  ASSERT_TRUE(fs.CopyReplacing(dir / "src", dir / "copy"));
+  const PathInfo copy = fs.Stat(dir / "copy");
+  EXPECT_EQ(test::Seconds(4102444800), copy.lastWrite);
+  // A second of slack: the system stamps changes with a coarse clock.
+  EXPECT_GE(copy.inPlaceBy.seconds,
+            std::chrono::duration_cast<std::chrono::seconds>(before).count() - 1);
+  EXPECT_LT(copy.inPlaceBy, copy.lastWrite);
+}
 
 TEST(PosixMountTest, OnlyTheRootOfAMountIsOne) {
   test::ScopedTempDir dir;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 
 #include "tests/support/test_support.h"
@@ -101,20 +100,6 @@ TEST_F(FileSystemTest, CopyingADirectoryFails) {
   test::MakeDirs(dir_ / "d");
   EXPECT_FALSE(fs_.CopyReplacing(dir_ / "d", dir_ / "copy"));
   EXPECT_FALSE(test::Exists(dir_ / "copy"));
-}
-
-TEST(PlacingTest, ACopyTellsByWhenItWasInPlaceWhateverItsLastWriteTime) {
-  test::ScopedTempDir dir;
-  FileSystem& fs = test::RealFs();
-  test::WriteFile(dir / "src", "a camera's clock", test::Seconds(4102444800));  // 2100
-  const auto before = std::chrono::system_clock::now().time_since_epoch();
-  ASSERT_TRUE(fs.CopyReplacing(dir / "src", dir / "copy"));
-  const PathInfo copy = fs.Stat(dir / "copy");
-  EXPECT_EQ(test::Seconds(4102444800), copy.lastWrite);
-  // A second of slack: the system stamps changes with a coarse clock.
-  EXPECT_GE(copy.inPlaceBy.seconds,
-            std::chrono::duration_cast<std::chrono::seconds>(before).count() - 1);
-  EXPECT_LT(copy.inPlaceBy, copy.lastWrite);
 }
 
 }  // namespace
