@@ -27,12 +27,11 @@ class TreeRemoval {
   }
 
   /// True when `directory` lies on the device being removed from and is no mount's root;
-  /// otherwise it is named and left whole.
+  /// otherwise it is named and left whole (or, when it cannot be looked at, failed).
   bool IsOwn(const std::string& directory) {
     DirectoryId id;
-    if (fs_.IdentifyDirectory(directory, &id) && id.device == device_ &&
-        !fs_.IsMountRoot(directory))
-      return true;
+    if (!fs_.IdentifyDirectory(directory, &id)) return Failed(directory);
+    if (id.device == device_ && !fs_.IsMountRoot(directory)) return true;
     removal_.mounted.push_back(directory);
     return false;
   }

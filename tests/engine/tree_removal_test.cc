@@ -29,6 +29,7 @@ class RemovalFileSystem : public test::ForwardingFileSystem {
     return Kept(real_.RemoveDirectory(path));
   }
   bool IdentifyDirectory(const std::string& path, DirectoryId* id) override {
+    if (unidentifiable.count(path) != 0) return Refused();
     if (!real_.IdentifyDirectory(path, id)) return false;
     if (otherDevice.count(path) != 0) id->device += 1;
     return true;
@@ -39,7 +40,7 @@ class RemovalFileSystem : public test::ForwardingFileSystem {
   uint32_t LastErrorCode() override { return last_error_; }
 
   std::function<bool(const std::string&)> refuse;
-  std::set<std::string> otherDevice, mountRoots;
+  std::set<std::string> otherDevice, mountRoots, unidentifiable;
 
  private:
   bool Refused() {
@@ -130,6 +131,16 @@ TEST_F(TreeRemovalTest, AnotherFileSystemInsideIsLeftWholeAndNamed) {
   EXPECT_EQ((std::vector<std::string>{"bound/notes.txt", "usb/photos/p.jpg"}),
             test::ListTree(root));
   EXPECT_EQ(7u, removal.bytes);  // README and mine.txt went
+
+  // A folder that cannot be looked at is a failure, not a mount.
+  fs_.otherDevice.clear();
+  fs_.mountRoots.clear();
+  fs_.unidentifiable = {usb, bound};
+  const Removal unknown = RemoveTree(fs_, root);
+  EXPECT_TRUE(unknown.mounted.empty());
+  EXPECT_TRUE(unknown.failed == usb || unknown.failed == bound) << unknown.failed;
+  EXPECT_EQ(13u, unknown.code);
+  fs_.unidentifiable.clear();
 
   // A folder that is itself mounted is not entered at all.
   fs_.otherDevice.clear();
