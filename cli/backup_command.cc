@@ -12,6 +12,7 @@
 #include "cli/progress_line.h"
 #include "engine/backup_job.h"
 #include "engine/dry_run_file_system.h"
+#include "engine/root_overlap.h"
 #include "platform/console.h"
 
 namespace qs {
@@ -36,17 +37,41 @@ int NumberFromEnvironment(const char* name) {
   return value != nullptr ? std::atoi(value) : 0;
 }
 
+/// Why the file of --exclude-from cannot be read, or "" when it was.
+std::string ReadPatternFile(FileSystem& fs, const std::string& file, std::string* text) {
+  // A folder opens as a file on some systems and reads as empty: no pattern would be left.
+  const PathKind kind = fs.Probe(file);
+  if (kind == PathKind::Directory) return "--exclude-from names a folder, not a file: " + file;
+  if (kind == PathKind::Missing) return "--exclude-from names no file: " + file;
+  if (kind != PathKind::File || !ReadTextFile(file, text))
+    return "--exclude-from cannot read " + file;
+  return "";
+}
+
 /// The patterns of the command line and of its files; false with the reason when one is not a
 /// pattern or a file cannot be read.
-bool ReadExclusions(const RunArgs& args, Exclusions* exclusions, std::string* why) {
+bool ReadExclusions(FileSystem& fs, const RunArgs& args, Exclusions* exclusions, std::string* why) {
   for (const std::string& pattern : args.excludes)
     if (!exclusions->Add(pattern, why)) return false;
   for (const std::string& file : args.excludeFiles) {
     std::string text;
-    if (!ReadTextFile(file, &text)) return *why = "cannot read " + file, false;
+    if (*why = ReadPatternFile(fs, file, &text); !why->empty()) return false;
     if (!AddExclusionLines(text, exclusions, why)) return *why = file + ", " + *why, false;
   }
   return true;
+}
+
+/// Why SOURCE and TARGET cannot make a backup, or "".
+std::string CheckRoots(FileSystem& fs, const RunArgs& args) {
+  switch (CompareRoots(fs, args.source, args.target)) {
+    case RootOverlap::kSame:
+      return "SOURCE and TARGET are the same folder: " + args.source;
+    case RootOverlap::kSourceInside:
+      return "SOURCE lies inside TARGET, so each run would copy the backup into itself: " +
+             args.source;
+    default:
+      return "";
+  }
 }
 
 bool ShowsProgress(const RunArgs& args) {
@@ -58,8 +83,9 @@ bool ShowsProgress(const RunArgs& args) {
 
 int RunBackupCommand(const RunArgs& args, const RunnerContext& context) {
   BackupOptions request = BackupOptions::Of(args.source, args.target, args.timeVersioning);
-  std::string why;
-  if (!ReadExclusions(args, &request.exclusions, &why)) return UsageError(context, why);
+  std::string why = CheckRoots(context.fs, args);
+  if (!why.empty() || !ReadExclusions(context.fs, args, &request.exclusions, &why))
+    return UsageError(context, why);
   request.dryRun = args.dryRun;
   DryRunFileSystem dry_run(context.fs);
   JobServices services;

@@ -6,7 +6,9 @@
 #include "cli/version_target.h"
 #include "engine/dry_run_file_system.h"
 #include "engine/paths.h"
+#include "engine/tree_removal.h"
 #include "engine/version_store.h"
+#include "platform/error_text.h"
 
 namespace qs {
 
@@ -18,24 +20,38 @@ struct Tally {
   uint64_t bytes = 0;
 };
 
+/// Names the places a removal left whole because another file system is mounted there.
+void ReportMounted(const RunnerContext& context, const Removal& removal) {
+  for (const std::string& place : removal.mounted)
+    context.Log("Not removed, another file system is mounted here: " + place);
+}
+
 /// Deletes the folder `aside` (already renamed); `shown` names it in the log.
 void Delete(const RunnerContext& context, const std::string& aside, const std::string& shown,
             const std::string& done_line, Tally* tally) {
-  std::string failed;
-  if (RemoveTree(context.fs, aside, &tally->bytes, &failed)) {
+  const Removal removal = RemoveTree(context.fs, aside);
+  tally->bytes += removal.bytes;
+  if (removal.Complete()) {
     ++tally->removed;
     return context.Log(done_line + shown);
   }
   ++tally->failed;
-  context.Log("Could not remove completely: " + shown + " (" + failed +
-              ") Error: " + std::to_string(context.fs.LastErrorCode()));
+  ReportMounted(context, removal);
+  if (!removal.failed.empty())
+    context.Log("Could not remove completely: " + shown + " (" + removal.failed + ") " +
+                ErrorCodeText(removal.code));
 }
 
-/// Adds up what removing `path` would free, removing nothing.
-void Measure(const RunnerContext& context, const std::string& path, Tally* tally) {
+/// Adds up what removing `path` would free, removing nothing, and says so with `line`; a
+/// place a removal would leave whole is named instead, and counts as failed as it would.
+void Measure(const RunnerContext& context, const std::string& path, const std::string& line,
+             Tally* tally) {
   DryRunFileSystem pretend(context.fs);
-  std::string unused;
-  RemoveTree(pretend, path, &tally->bytes, &unused);
+  const Removal removal = RemoveTree(pretend, path);
+  tally->bytes += removal.bytes;
+  if (removal.mounted.empty()) return context.Log(line + path);
+  ++tally->failed;
+  ReportMounted(context, removal);
 }
 
 /// Finishes removals that an earlier prune began and was cut short in.
@@ -46,8 +62,8 @@ void FinishInterrupted(const RunnerContext& context, const std::string& target, 
   for (const DirEntry& entry : listing.entries) {
     if (!IsBeingRemoved(entry)) continue;  // a user's folder named alike is backed-up data
     if (dry_run) {
-      Measure(context, target + entry.name, tally);
-      context.Log("Leftover of an interrupted removal would be removed: " + target + entry.name);
+      Measure(context, target + entry.name,
+              "Leftover of an interrupted removal would be removed: ", tally);
       continue;
     }
     Delete(context, target + entry.name, target + entry.name,
@@ -60,8 +76,8 @@ void Remove(const RunnerContext& context, const std::string& target, const Store
   const std::string aside = target + kRemovingPrefix + version.name;
   if (!context.fs.Rename(version.path, aside)) {
     ++tally->failed;
-    return context.Log("Could not remove version folder: " + version.path +
-                       " Error: " + std::to_string(context.fs.LastErrorCode()));
+    return context.Log("Could not remove version folder: " + version.path + " " +
+                       ErrorCodeText(context.fs.LastErrorCode()));
   }
   Delete(context, aside, version.path, "Version folder removed: ", tally);
 }
@@ -78,8 +94,7 @@ void PruneVersions(const RunArgs& args, const RunnerContext& context, const std:
       Remove(context, target, versions[i], tally);
       continue;
     }
-    Measure(context, versions[i].path, tally);
-    context.Log("Version folder would be removed: " + versions[i].path);
+    Measure(context, versions[i].path, "Version folder would be removed: ", tally);
   }
 }
 

@@ -21,7 +21,11 @@ int Run(const qs::RunArgs& args, const qs::RunnerContext& context) {
     case Mode::kUsageError:
       return qs::UsageError(context, args.error);
     case Mode::kBackupFromSettings: {
-      const qs::AppSettings settings = qs::LoadSettings();
+      qs::AppSettings settings;
+      if (!qs::LoadSettingsWithFolders(qs::kSettingsFileName, &settings))
+        return qs::UsageError(context,
+                              "no settings file was found in the working folder (backup_config.dat "
+                              "with a source and a target); give SOURCE and TARGET");
       qs::RunArgs from_settings = args;
       from_settings.source = settings.sourceDir;
       from_settings.target = settings.targetDir;

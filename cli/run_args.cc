@@ -19,8 +19,9 @@ const char kRunSynopsis[] =
 const char kRunUsage[] =
     "\n"
     "Copies every file below SOURCE that is new, or newer than its copy, to the same place\n"
-    "below TARGET. Nothing is ever deleted. Without arguments, the source, target and time\n"
-    "versioning of backup_config.dat in the working directory are used (the file is only read).\n"
+    "below TARGET. Nothing is ever deleted. SOURCE may not be TARGET or lie inside it.\n"
+    "Without arguments, the source, target and time versioning of backup_config.dat in the\n"
+    "working directory are used (the file is only read); without that file nothing is done.\n"
     "\n"
     "Backup options:\n"
     "  --time-versioning     first save each copy about to be overwritten into a dated\n"
@@ -46,19 +47,23 @@ const char kRunUsage[] =
     "  --dry-run             say what would go, and remove nothing\n"
     "  e.g. quillstone-run --prune-versions --keep-daily 7 --keep-weekly 4 /mnt/usb\n"
     "\n"
-    "--versions TARGET PATH: lists every kept copy of the file PATH (below the roots), the\n"
-    "current one and each version folder's, newest first.\n"
+    "--versions TARGET PATH: lists every kept copy of the file PATH (relative to the\n"
+    "backed-up folder), the current one first, then each version folder's with the moment\n"
+    "its run replaced it, the latest first.\n"
     "  e.g. quillstone-run --versions /mnt/usb notes/plan.txt\n"
     "\n"
     "--restore TARGET DEST [PATH...]: rebuilds into DEST (empty or missing) the tree, or the\n"
     "PATHs, from TARGET; TARGET is never written.\n"
-    "  --as-of \"YYYY-MM-DD HH:MM:SS\"  each file as it stood at that local moment: the newest\n"
-    "                        copy written then or before; files without one are left out\n"
+    "  --as-of \"YYYY-MM-DD HH:MM:SS\"  what the backup held at that local moment: the copy of\n"
+    "                        the oldest version folder made after it, else the current\n"
+    "                        one; a file whose copy was written later is left out, and\n"
+    "                        named. Deleted files and renamed folders' old names come back.\n"
     "  e.g. quillstone-run --restore --as-of \"2026-12-01 18:00:00\" /mnt/usb ~/restored notes\n"
     "\n"
     "Exit status: 0 when everything was done; 1 when a file failed, a folder below SOURCE (or\n"
-    "SOURCE itself) could not be listed, an old version could not be kept, or a version folder\n"
-    "could not be removed; 2 for a usage error (nothing is written then).\n";
+    "SOURCE itself) could not be listed, an old version could not be kept, a version folder\n"
+    "could not be removed (a prune never enters another file system mounted inside), or\n"
+    "nothing of a PATH was restored; 2 for a usage error (nothing is written then).\n";
 
 namespace {
 

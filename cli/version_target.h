@@ -19,6 +19,10 @@ struct VersionTarget {
 bool OpenVersionTarget(const RunnerContext& context, const std::string& typed, bool need_versions,
                        VersionTarget* target, std::string* why);
 
+/// A PATH as typed for --versions and --restore, below the roots: the native separator, no
+/// separator at either end. False, with the usage message in `why`, for an absolute path.
+bool ReadPathBelowRoots(const std::string& typed, std::string* relative, std::string* why);
+
 /// The message for a TARGET without version folders.
 std::string NoVersionsMessage(const std::string& typed);
 

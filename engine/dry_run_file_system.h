@@ -21,6 +21,7 @@ class DryRunFileSystem : public FileSystem {
   bool ListDirectory(const std::string& path, DirListing* listing) override {
     return real_.ListDirectory(path, listing);
   }
+  bool IsMountRoot(const std::string& path) override { return real_.IsMountRoot(path); }
   bool CheckCopyTarget(const std::string& to) override { return real_.CheckCopyTarget(to); }
   VolumeHint DescribeVolume(const std::string& path) override { return real_.DescribeVolume(path); }
   size_t PendingCopyLimit() override { return real_.PendingCopyLimit(); }

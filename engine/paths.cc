@@ -12,6 +12,14 @@ std::string ParentPath(const std::string& path) {
   return last == std::string::npos ? std::string() : path.substr(0, last);
 }
 
+bool IsAbsolutePath(const std::string& path) {
+  if (path.empty()) return false;
+  if (path[0] == '/' || path[0] == kPathSeparator) return true;
+  const bool drive = path.size() >= 2 && path[1] == ':' &&
+                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return kPathSeparator == '\\' && drive;
+}
+
 std::string WithTrailingSeparator(const std::string& path) {
   if (path.empty() || path.back() == kPathSeparator) return path;
   return path + kPathSeparator;

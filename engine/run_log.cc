@@ -4,6 +4,7 @@
 #include "engine/backup_job.h"
 #include "log/backup_log.h"
 #include "log/file_log.h"
+#include "platform/error_text.h"
 
 namespace qs {
 
@@ -24,7 +25,7 @@ void BackupLogObserver::WriteFileOperation(FileOperation category, const std::st
 }
 
 void BackupLogObserver::WriteWithCode(const std::string& text, const RunEvent& event) const {
-  Write(text + " Error: " + std::to_string(event.code));
+  Write(text + " " + ErrorCodeText(event.code));
 }
 
 void BackupLogObserver::WriteStart(const BackupJob& job) const {

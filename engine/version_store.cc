@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/paths.h"
+#include "platform/clock.h"
 
 namespace qs {
 
@@ -14,13 +15,24 @@ namespace {
 
 const char kReadme[] = "README.txt";
 
+/// The moment a folder's name gives. A name in an hour the clocks skipped is no program's
+/// (they name folders after real moments): it is read as if the clocks had not moved.
+FileTime MomentOf(const VersionStamp& stamp) {
+  int64_t seconds = 0;
+  if (FromLocalTime({stamp.year, stamp.month, stamp.day, stamp.hour, stamp.minute, stamp.second},
+                    &seconds))
+    return {seconds, 0};
+  const int64_t day = DaysFromCivil(stamp.year, stamp.month, stamp.day);
+  return {day * 86400 + stamp.hour * 3600 + stamp.minute * 60 + stamp.second, 0};
+}
+
 bool IsStoredVersion(FileSystem& fs, const std::string& target_root, const std::string& name,
                      StoredVersion* version) {
   VersionStamp stamp;
   if (!ParseVersionFolderName(name, &stamp)) return false;
   const std::string path = target_root + name;
   if (fs.Probe(path + kPathSeparator + kReadme) != PathKind::File) return false;
-  *version = {name, path, stamp};
+  *version = {name, path, stamp, MomentOf(stamp)};
   return true;
 }
 
@@ -36,22 +48,29 @@ bool IsBeingRemoved(const DirEntry& entry) {
 
 namespace {
 
+/// A copy at `path`, from `version` (null: the current copy).
+KeptCopy CopyAt(const std::string& path, const StoredVersion* version, FileTime last_write,
+                uint64_t size) {
+  if (version == nullptr) return {path, "", last_write, size, std::nullopt};
+  return {path, version->name, last_write, size, version->made};
+}
+
 /// The copy of a listed file, with its time and size (read again where the listing has none).
-KeptCopy CopyOf(FileSystem& fs, const std::string& path, const std::string& folder,
+KeptCopy CopyOf(FileSystem& fs, const std::string& path, const StoredVersion* version,
                 const DirEntry& entry) {
   if (entry.lastWrite != kUnknownTime && entry.size != kUnknownSize)
-    return {path, folder, entry.lastWrite, entry.size};
+    return CopyAt(path, version, entry.lastWrite, entry.size);
   const PathInfo info = fs.Stat(path);
-  return {path, folder, info.lastWrite, info.size};
+  return CopyAt(path, version, info.lastWrite, info.size);
 }
 
 /// Collects the files below `directory` (ending with a separator) as copies from `folder`.
 class CopyWalk {
  public:
-  CopyWalk(FileSystem& fs, std::string folder, size_t root_length,
+  CopyWalk(FileSystem& fs, const StoredVersion* version, size_t root_length,
            std::map<std::string, std::vector<KeptCopy>>* copies, Unreadable* unreadable)
       : fs_(fs),
-        folder_(std::move(folder)),
+        version_(version),
         root_length_(root_length),
         copies_(copies),
         unreadable_(unreadable) {}
@@ -71,7 +90,7 @@ class CopyWalk {
       if (entry.kind == EntryKind::Directory) {
         Walk(path + kPathSeparator, [](const DirEntry&) { return false; });
       } else if (entry.kind == EntryKind::File) {
-        (*copies_)[path.substr(root_length_)].push_back(CopyOf(fs_, path, folder_, entry));
+        (*copies_)[path.substr(root_length_)].push_back(CopyOf(fs_, path, version_, entry));
       }
     }
     ancestors_.pop_back();
@@ -79,19 +98,21 @@ class CopyWalk {
 
  private:
   FileSystem& fs_;
-  const std::string folder_;
+  const StoredVersion* version_;  ///< null for the current tree
   const size_t root_length_;
   std::map<std::string, std::vector<KeptCopy>>* copies_;
   Unreadable* unreadable_;
   std::vector<DirectoryId> ancestors_;
 };
 
-void NewestFirst(std::vector<KeptCopy>* copies) {
-  std::stable_sort(copies->begin(), copies->end(),
-                   [](const KeptCopy& a, const KeptCopy& b) { return b.lastWrite < a.lastWrite; });
-}
-
 }  // namespace
+
+void InHistoryOrder(std::vector<KeptCopy>* copies) {
+  std::stable_sort(copies->begin(), copies->end(), [](const KeptCopy& a, const KeptCopy& b) {
+    if (!a.replaced || !b.replaced) return !a.replaced && b.replaced;
+    return *b.replaced < *a.replaced;
+  });
+}
 
 std::vector<StoredVersion> ListVersionFolders(FileSystem& fs, const std::string& target_root) {
   DirListing listing;
@@ -113,7 +134,7 @@ std::map<std::string, std::vector<KeptCopy>> KeptCopies(FileSystem& fs,
                                                         const std::vector<StoredVersion>& folders,
                                                         Unreadable* unreadable) {
   std::map<std::string, std::vector<KeptCopy>> copies;
-  CopyWalk current(fs, "", target_root.size(), &copies, unreadable);
+  CopyWalk current(fs, nullptr, target_root.size(), &copies, unreadable);
   current.Walk(target_root, [&](const DirEntry& entry) {
     if (IsBeingRemoved(entry)) return true;
     return std::any_of(folders.begin(), folders.end(),
@@ -121,10 +142,10 @@ std::map<std::string, std::vector<KeptCopy>> KeptCopies(FileSystem& fs,
   });
   for (const StoredVersion& version : folders) {
     const std::string root = version.path + kPathSeparator;
-    CopyWalk walk(fs, version.name, root.size(), &copies, unreadable);
+    CopyWalk walk(fs, &version, root.size(), &copies, unreadable);
     walk.Walk(root, [](const DirEntry& entry) { return entry.name == kReadme; });
   }
-  for (auto& [relative, list] : copies) NewestFirst(&list);
+  for (auto& [relative, list] : copies) InHistoryOrder(&list);
   return copies;
 }
 
@@ -132,47 +153,16 @@ std::vector<KeptCopy> KeptCopiesOf(FileSystem& fs, const std::string& target_roo
                                    const std::vector<StoredVersion>& folders,
                                    const std::string& relative) {
   std::vector<KeptCopy> copies;
-  const auto add = [&](const std::string& path, const std::string& folder) {
+  const auto add = [&](const std::string& path, const StoredVersion* version) {
     const PathInfo info = fs.Stat(path);
-    if (info.kind == PathKind::File) copies.push_back({path, folder, info.lastWrite, info.size});
+    if (info.kind == PathKind::File)
+      copies.push_back(CopyAt(path, version, info.lastWrite, info.size));
   };
-  add(target_root + relative, "");
+  add(target_root + relative, nullptr);
   for (const StoredVersion& version : folders)
-    add(version.path + kPathSeparator + relative, version.name);
-  NewestFirst(&copies);
+    add(version.path + kPathSeparator + relative, &version);
+  InHistoryOrder(&copies);
   return copies;
-}
-
-const KeptCopy* ChooseCopy(const std::vector<KeptCopy>& copies, std::optional<FileTime> moment) {
-  for (const KeptCopy& copy : copies) {
-    if (!moment && copy.folder.empty()) return &copy;
-    if (moment && copy.lastWrite <= *moment) return &copy;  // newest first
-  }
-  return nullptr;
-}
-
-bool RemoveTree(FileSystem& fs, const std::string& path, uint64_t* bytes, std::string* failed) {
-  DirListing listing;
-  if (!fs.ListDirectory(path, &listing)) return *failed = path, false;
-  bool all = true;
-  for (const DirEntry& entry : listing.entries) {
-    const std::string below = path + kPathSeparator + entry.name;
-    if (entry.kind == EntryKind::Directory && !entry.link) {
-      all = RemoveTree(fs, below, bytes, failed) && all;
-      continue;
-    }
-    const uint64_t size = entry.link                   ? 0
-                          : entry.size != kUnknownSize ? entry.size
-                                                       : fs.Stat(below).size;
-    if (fs.RemoveFile(below)) {
-      *bytes += size;
-    } else {
-      *failed = below;
-      all = false;
-    }
-  }
-  if (all && !fs.RemoveDirectory(path)) return *failed = path, false;
-  return all;
 }
 
 }  // namespace qs

@@ -19,6 +19,9 @@ struct StoredVersion {
   std::string name;
   std::string path;
   VersionStamp stamp;
+  /// The moment of the name (a local time): the run that made the folder replaced the copies
+  /// it holds then, so each was the current copy until that moment.
+  FileTime made;
 };
 
 /// What a version folder's name is prefixed with while it is being removed: what such a
@@ -38,11 +41,14 @@ struct KeptCopy {
   std::string folder;  ///< the version folder's name; empty for the current copy
   FileTime lastWrite;
   uint64_t size = 0;
+  /// When the run of its version folder replaced it; none for the current copy.
+  std::optional<FileTime> replaced;
 };
 
 /// Every kept copy of every file, by the file's path below the roots (native separators):
 /// the current tree (version folders and folders being removed left out) and each version
-/// folder (its README.txt left out). Each file's copies come newest last-write time first. Folders
+/// folder (its README.txt left out). Each file's copies come in the order the backup held
+/// them, the current copy first, then the latest replaced (see InHistoryOrder). Folders
 /// that cannot be read are named in `unreadable`, with the error code.
 using Unreadable = std::vector<std::pair<std::string, uint32_t>>;
 std::map<std::string, std::vector<KeptCopy>> KeptCopies(FileSystem& fs,
@@ -50,18 +56,13 @@ std::map<std::string, std::vector<KeptCopy>> KeptCopies(FileSystem& fs,
                                                         const std::vector<StoredVersion>& folders,
                                                         Unreadable* unreadable);
 
-/// Every kept copy of the one file `relative` (below the roots), newest first.
+/// Every kept copy of the one file `relative` (below the roots), in the same order.
 std::vector<KeptCopy> KeptCopiesOf(FileSystem& fs, const std::string& target_root,
                                    const std::vector<StoredVersion>& folders,
                                    const std::string& relative);
 
-/// The copy a restore takes: as of `moment`, the newest whose last-write time is not later;
-/// without a moment, the current copy. Null when there is none.
-const KeptCopy* ChooseCopy(const std::vector<KeptCopy>& copies, std::optional<FileTime> moment);
-
-/// Removes `path` and everything below it; links are removed, never followed. Adds the sizes
-/// of the files removed to `*bytes`. False when anything could not be removed (the code is
-/// the file system's last error, the path in `*failed`).
-bool RemoveTree(FileSystem& fs, const std::string& path, uint64_t* bytes, std::string* failed);
+/// Puts copies in the order the backup held them: the current copy first, then each version
+/// folder's, the latest replaced first.
+void InHistoryOrder(std::vector<KeptCopy>* copies);
 
 }  // namespace qs

@@ -9,6 +9,7 @@ namespace qs {
 /// Broken-down local time.
 struct LocalTime {
   int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+  friend bool operator==(const LocalTime&, const LocalTime&) = default;
 };
 
 class Clock {
@@ -26,7 +27,8 @@ class Clock {
 LocalTime ToLocalTime(int64_t seconds_since_1970);
 
 /// Converts a local broken-down time to whole seconds since 1970 UTC, with the rules of the
-/// local time zone for that moment; false when the system cannot.
+/// local time zone for that moment; false when the system cannot, or when that local time
+/// does not exist (the clocks skipped it, as at the start of daylight-saving time).
 bool FromLocalTime(const LocalTime& local, int64_t* seconds_since_1970);
 
 /// The process's real clock (steady_clock, system_clock and a thread sleep).

@@ -156,9 +156,9 @@ class PosixFileSystem : public FileSystem {
   PathInfo Stat(const std::string& path) override {
     struct stat st;
     if (!StatAt(path, &st))
-      return {IsNotFound(errno) ? PathKind::Missing : PathKind::Unreadable, {}, 0, 0};
+      return {IsNotFound(errno) ? PathKind::Missing : PathKind::Unreadable, {}, 0, 0, {}};
     return {KindOf(st.st_mode), ToFileTime(st.st_mtim), static_cast<uint64_t>(st.st_size),
-            static_cast<uint64_t>(st.st_dev)};
+            static_cast<uint64_t>(st.st_dev), ToFileTime(st.st_ctim)};
   }
 
   bool IdentifyDirectory(const std::string& path, DirectoryId* id) override {
@@ -170,6 +170,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool ListDirectory(const std::string& path, DirListing* listing) override;
+  bool IsMountRoot(const std::string& path) override;
 
   MakeDirResult MakeDirectory(const std::string& path) override {
     ResolvedPath at(path);
@@ -222,6 +223,17 @@ bool PosixFileSystem::ListDirectory(const std::string& path, DirListing* listing
   ReadEntries(dir, listing);
   closedir(dir);
   return true;
+}
+
+// The flag is the kernel's own (Linux 5.8 and later); an older one does not say, and then
+// only the device tells a mount apart.
+bool PosixFileSystem::IsMountRoot(const std::string& path) {
+  ResolvedPath at(path);
+  struct statx stx {};
+  if (!at.ok() || statx(at.dir(), at.rest().c_str(), AT_SYMLINK_NOFOLLOW, 0, &stx) != 0)
+    return Fail();
+  return (stx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 &&
+         (stx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
 }
 
 /// Links are followed. A link that leads nowhere (or into a loop of links) holds no data.

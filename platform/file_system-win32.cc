@@ -43,8 +43,11 @@ PathKind KindOf(DWORD attributes) {
 
 /// The kind of a path that could not be looked at, from this thread's last error.
 PathInfo NotLookedAt() {
-  return {
-      win32::IsNotFound(win32::LastError()) ? PathKind::Missing : PathKind::Unreadable, {}, 0, 0};
+  return {win32::IsNotFound(win32::LastError()) ? PathKind::Missing : PathKind::Unreadable,
+          {},
+          0,
+          0,
+          {}};
 }
 
 /// A link is what it leads to; a link that leads nowhere is Missing, as nothing is there.
@@ -53,7 +56,7 @@ PathInfo StatThroughLink(const std::wstring& path) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!InformationOf(path, &info)) return NotLookedAt();
   return {KindOf(info.dwFileAttributes), TimeOf(info.ftLastWriteTime),
-          SizeOf(info.nFileSizeHigh, info.nFileSizeLow), 0};
+          SizeOf(info.nFileSizeHigh, info.nFileSizeLow), 0, TimeOf(info.ftCreationTime)};
 }
 
 class Win32PendingCopy : public PendingCopy {
@@ -98,6 +101,9 @@ class Win32FileSystem : public FileSystem {
   bool ListDirectory(const std::string& path, DirListing* listing) override {
     return win32::ListFolder(path, listing);
   }
+  // A mounted volume is reached only through a reparse point, which a listing gives as a
+  // link: a walk that never enters links never enters another volume.
+  bool IsMountRoot(const std::string&) override { return false; }
   MakeDirResult MakeDirectory(const std::string& path) override;
   std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
   bool CheckCopyTarget(const std::string& to) override;
@@ -132,7 +138,7 @@ PathInfo Win32FileSystem::Stat(const std::string& path) {
   }
   if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return StatThroughLink(system);
   return {KindOf(data.dwFileAttributes), TimeOf(data.ftLastWriteTime),
-          SizeOf(data.nFileSizeHigh, data.nFileSizeLow), 0};
+          SizeOf(data.nFileSizeHigh, data.nFileSizeLow), 0, TimeOf(data.ftCreationTime)};
 }
 
 bool Win32FileSystem::IdentifyDirectory(const std::string& path, DirectoryId* id) {

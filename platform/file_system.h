@@ -56,6 +56,10 @@ struct PathInfo {
   uint64_t size = 0;
   /// The volume the item is on; 0 when the system does not say.
   uint64_t volume = 0;
+  /// A moment by which the item surely stood where it is: its last change of status on POSIX
+  /// (its name linked or renamed into place, its times or mode set), its creation on
+  /// Windows. Zero when the system does not say.
+  FileTime inPlaceBy;
 };
 
 /// Identity of a directory, so a link cycle can be recognised.
@@ -130,6 +134,10 @@ class FileSystem {
   virtual bool IdentifyDirectory(const std::string& path, DirectoryId* id) = 0;
   /// False when the directory cannot be listed; the listing then holds nothing.
   virtual bool ListDirectory(const std::string& path, DirListing* listing) = 0;
+  /// True when the directory at `path` is the root of a mounted file system (a bind mount of
+  /// a folder of the same device included), as far as the system tells. Windows' mount
+  /// points are links and never reach here.
+  virtual bool IsMountRoot(const std::string& path) = 0;
   virtual MakeDirResult MakeDirectory(const std::string& path) = 0;
 
   /// Copies a whole file into a temporary file beside `to`, with the source's last-write

@@ -27,6 +27,9 @@ bool FromLocalTime(const LocalTime& local, int64_t* seconds_since_1970) {
   errno = 0;
   const time_t t = mktime(&parts);
   if (t == static_cast<time_t>(-1) && errno != 0) return false;
+  // mktime moves a time the clocks skipped (a daylight-saving gap) to one that exists:
+  // read back, it is another time, and the one asked for never was.
+  if (ToLocalTime(static_cast<int64_t>(t)) != local) return false;
   *seconds_since_1970 = static_cast<int64_t>(t);
   return true;
 }

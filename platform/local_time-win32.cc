@@ -55,7 +55,11 @@ bool FromLocalTime(const LocalTime& local, int64_t* seconds_since_1970) {
     return false;
   const uint64_t units =
       (static_cast<uint64_t>(file_time.dwHighDateTime) << 32) | file_time.dwLowDateTime;
-  *seconds_since_1970 = static_cast<int64_t>(units / 10000000) - kSecondsFrom1601To1970;
+  const int64_t seconds = static_cast<int64_t>(units / 10000000) - kSecondsFrom1601To1970;
+  // A time the clocks skipped (a daylight-saving gap) converts to a moment whose local time
+  // is another: the one asked for never was.
+  if (ToLocalTime(seconds) != local) return false;
+  *seconds_since_1970 = seconds;
   return true;
 }
 

@@ -139,15 +139,37 @@ AppSettings ParseSettings(const std::string& content, const AppSettings& default
   return settings;
 }
 
-AppSettings LoadSettings(const std::string& path) {
+namespace {
+
+/// The file's text as UTF-8; false when it cannot be read.
+bool ReadSettingsText(const std::string& path, std::string* text) {
   std::ifstream file(PathOf(path), std::ios::binary);
-  if (!file) return DefaultSettings();
+  if (!file) return false;
   std::string content(static_cast<size_t>(kMaxSettingsBytes), '\0');
   file.read(content.data(), kMaxSettingsBytes);
   // A read error (a folder of that name opens, then fails to read) is not an empty file.
-  if (file.bad()) return DefaultSettings();
+  if (file.bad()) return false;
   content.resize(static_cast<size_t>(file.gcount()));
-  return ParseSettings(AsUtf8(std::move(content)), DefaultSettings());
+  *text = AsUtf8(std::move(content));
+  return true;
+}
+
+}  // namespace
+
+AppSettings LoadSettings(const std::string& path) {
+  std::string text;
+  if (!ReadSettingsText(path, &text)) return DefaultSettings();
+  return ParseSettings(text, DefaultSettings());
+}
+
+bool LoadSettingsWithFolders(const std::string& path, AppSettings* settings) {
+  std::string text;
+  if (!ReadSettingsText(path, &text)) return false;
+  AppSettings without_folders = DefaultSettings();
+  without_folders.sourceDir.clear();
+  without_folders.targetDir.clear();
+  *settings = ParseSettings(text, without_folders);
+  return !settings->sourceDir.empty() && !settings->targetDir.empty();
 }
 
 std::string FormatSettings(const AppSettings& settings) {

@@ -13,6 +13,11 @@ extern const char kSettingsFileName[];
 /// UTF-8 (older builds wrote the ANSI code page) is read in the system's ANSI code page.
 AppSettings LoadSettings(const std::string& path = kSettingsFileName);
 
+/// Reads the file as LoadSettings does; false when it cannot be read or names no source or
+/// no target. The defaults' folders never stand in: a run without a settings file must not
+/// back up folders nobody chose.
+bool LoadSettingsWithFolders(const std::string& path, AppSettings* settings);
+
 /// The reading rules applied to the file's bytes, starting from `defaults`.
 AppSettings ParseSettings(const std::string& content, const AppSettings& defaults);
 

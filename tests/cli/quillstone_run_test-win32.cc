@@ -5,6 +5,7 @@
 
 #include "platform/command_runner.h"
 #include "platform/console_capture.h"
+#include "platform/error_text.h"
 #include "platform/win32_text.h"
 #include "tests/support/test_support.h"
 
@@ -139,7 +140,8 @@ TEST_F(Win32RunnerTest, AnArgumentNoTextCanHoldNamesNoOtherFolder) {
   test::WriteFile(dir_ / "x\uFFFD/other.txt", "someone else's", Seconds(1000));
   EXPECT_EQ(1, Run(Quoted("x\xED\xA0\x80") + " " + Quoted("copy")));
   EXPECT_TRUE(OutHas("Found 0 files.")) << Out();
-  EXPECT_TRUE(OutHas("Cannot list directory: " + dir_ / "x\xED\xA0\x80/ Error: 1113")) << Out();
+  EXPECT_TRUE(OutHas("Cannot list directory: " + dir_ / "x\xED\xA0\x80/ " + ErrorCodeText(1113)))
+      << Out();
   EXPECT_TRUE(test::ListTree(dir_ / "copy").empty());
 }
 

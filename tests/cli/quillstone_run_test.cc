@@ -79,6 +79,66 @@ TEST_F(RunnerTest, WithoutArgumentsTheSettingsFileIsUsedAndNotWritten) {
   EXPECT_EQ(before, test::ReadFile(config));
 }
 
+TEST_F(RunnerTest, WithoutASettingsFileWithBothFoldersNothingIsBackedUp) {
+  // A working folder without the file, with one that names no target, and with a folder of
+  // that name: never the default folders.
+  test::MakeDirs(dir_ / "none");
+  test::WriteFile(dir_ / "half/backup_config.dat", dir_ / "src" + "\r\n");
+  test::MakeDirs(dir_ / "folder/backup_config.dat");
+  for (const char* cwd : {"none", "half", "folder"}) {
+    SCOPED_TRACE(cwd);
+    EXPECT_EQ(2, Run("", dir_ / cwd));
+    EXPECT_NE(std::string::npos,
+              Err().find("quillstone-run: no settings file was found in the working folder"))
+        << Err();
+    EXPECT_EQ("", Out());
+  }
+  EXPECT_EQ((std::vector<std::string>{"backup_config.dat"}), test::ListTree(dir_ / "half"));
+}
+
+TEST_F(RunnerTest, ASourceThatIsOrLiesInsideTheTargetIsRefused) {
+  test::WriteFile(dir_ / "dst/inner/a", "a", Seconds(1000));
+  test::WriteFile(dir_ / "src/b", "b", Seconds(1000));
+  const auto before = test::ListTree(dir_ / "dst");
+  const struct {
+    std::string source, target, message;
+  } cases[] = {
+      {Quoted("dst"), Quoted("dst"), "SOURCE and TARGET are the same folder"},
+      // Other spellings of one folder are the same folder.
+      {Quoted("dst/inner/.."), Quoted("dst"), "SOURCE and TARGET are the same folder"},
+      {Quoted("dst/inner"), Quoted("dst"), "SOURCE lies inside TARGET"},
+      {Quoted("dst/inner"), Quoted("src/../dst"), "SOURCE lies inside TARGET"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source + " " + c.target);
+    EXPECT_EQ(2, Run(c.source + " " + c.target));
+    EXPECT_NE(std::string::npos, Err().find(c.message)) << Err();
+    EXPECT_EQ("", Out());
+    EXPECT_EQ(before, test::ListTree(dir_ / "dst"));
+  }
+  // The target inside the source stays allowed: the scan leaves it out.
+  EXPECT_EQ(0, Run(Quoted("src") + " " + Quoted("src/backup"))) << Err();
+  EXPECT_EQ("b", test::ReadFile(dir_ / "src/backup/b"));
+}
+
+TEST_F(RunnerTest, AnExcludeFromThatNamesNoReadableFileIsRefused) {
+  test::WriteFile(dir_ / "src/b", "b", Seconds(1000));
+  test::MakeDirs(dir_ / "patterns");
+  const struct {
+    std::string file, message;
+  } cases[] = {
+      {Quoted("patterns"), "--exclude-from names a folder, not a file: "},
+      {Quoted("nowhere.txt"), "--exclude-from names no file: "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    EXPECT_EQ(2, Run("--exclude-from " + c.file + " " + Quoted("src") + " " + Quoted("dst")));
+    EXPECT_NE(std::string::npos, Err().find(c.message)) << Err();
+    EXPECT_EQ("", Out());
+    EXPECT_FALSE(test::Exists(dir_ / "dst"));
+  }
+}
+
 TEST_F(RunnerTest, ASourceThatCannotBeListedIsAFailureNotAnEmptyBackup) {
   // A drive that is not mounted, a mistyped path: a script calling the runner must not take
   // the empty run for a backup.

@@ -37,7 +37,9 @@ TEST_F(RunnerPrunePosixTest, AFolderThatCannotBeRemovedGivesOneAndIsFinishedLate
       std::vector<std::string>{"Version folder removed: " + dir_ / "tgt/backup_20261202_120000"},
       OutLinesStarting("Version folder removed: "))
       << Out();
-  EXPECT_TRUE(OutHas("] Could not remove completely: " + dir_ / "tgt/backup_20261201_120000"))
+  EXPECT_TRUE(OutHas("] Could not remove completely: " + dir_ / "tgt/backup_20261201_120000 (" +
+                     dir_ / "tgt/.qs-removing-backup_20261201_120000/notes/held.txt" +
+                     ") Error: 1 (Operation not permitted)\n"))
       << Out();
   EXPECT_TRUE(OutHas("] Pruning completed: 1 removed, 1 failed.\n")) << Out();
   EXPECT_TRUE(test::Exists(dir_ / "tgt/backup_20261203_120000/notes/held.txt"));
@@ -45,7 +47,8 @@ TEST_F(RunnerPrunePosixTest, AFolderThatCannotBeRemovedGivesOneAndIsFinishedLate
   // listed, and the next prune tries again.
   EXPECT_FALSE(test::Exists(dir_ / "tgt/backup_20261201_120000"));
   ASSERT_EQ(0, Run("--versions " + Quoted("tgt") + " notes/held.txt"));
-  EXPECT_EQ(std::vector<std::string>{"1970-01-01 00:16:40.000  4 bytes  backup_20261203_120000"},
+  EXPECT_EQ(std::vector<std::string>{"1970-01-01 00:16:40.000  4 bytes  backup_20261203_120000, "
+                                     "replaced 2026-12-03 12:00:00"},
             Lines(Out()));
   EXPECT_EQ(1, Run("--prune-versions --keep-last 1 " + Quoted("tgt"))) << Out();
 

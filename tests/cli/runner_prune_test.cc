@@ -1,5 +1,6 @@
 // --prune-versions on the real runner: each rule over folders with known stamps, a dry run,
 // no rule, and the folders that only look like version folders, which are never touched.
+#include "engine/tree_removal.h"
 #include "engine/version_store.h"
 #include "tests/cli/runner_fixture.h"
 
@@ -32,9 +33,8 @@ class RunnerPruneTest : public test::RunnerFixture {
     test::WriteFile(dir_ / "tgt/backup_20190101_000000", "a file", Seconds(1000));
   }
   void TearDownVersions() {
-    uint64_t bytes = 0;
-    std::string failed;
-    ASSERT_TRUE(RemoveTree(test::RealFs(), dir_ / "tgt", &bytes, &failed)) << failed;
+    const Removal removal = RemoveTree(test::RealFs(), dir_ / "tgt");
+    ASSERT_TRUE(removal.Complete()) << removal.failed;
   }
   void MakeVersion(const std::string& folder) {
     test::WriteFile(dir_ / (folder + "/README.txt"), kReadme, Seconds(1000));

@@ -1,9 +1,12 @@
-// --versions and --restore on the real runner, over a target made by real versioned runs
-// (plus one version folder made by hand): which copy each moment takes, what is left out, and
-// that the target is only read.
+// --versions and --restore on the real runner, over a target made by three real versioned
+// runs a second apart (plus one version folder made by hand): which copy each moment takes,
+// what is left out and why, and that the target is only read.
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <thread>
 
+#include "log/log_time.h"
 #include "tests/cli/runner_fixture.h"
 
 namespace qs {
@@ -11,59 +14,96 @@ namespace {
 
 using test::Seconds;
 
+/// A moment as --as-of takes it: local time, whole seconds.
+std::string AsOf(int64_t seconds) {
+  const LocalTime t = ToLocalTime(seconds);
+  char text[32];
+  std::snprintf(text, sizeof text, "\"%04d-%02d-%02d %02d:%02d:%02d\"", t.year, t.month, t.day,
+                t.hour, t.minute, t.second);
+  return text;
+}
+
+int64_t NowSeconds() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
 class RunnerRestoreTest : public test::RunnerFixture {
  protected:
   void SetUp() override {
-    test::WriteFile(dir_ / "src/a.txt", "a1", Seconds(1000));
-    test::WriteFile(dir_ / "src/sub/b.txt", "b1", Seconds(1000));
-    test::WriteFile(dir_ / "src/gone.txt", "g", Seconds(1000));
-    ASSERT_EQ(0, Run("--time-versioning " + Quoted("src") + " " + Quoted("tgt"))) << Out();
-    test::WriteFile(dir_ / "src/a.txt", "a2", Seconds(2000));
-    NextSecond();  // each run's version folder is named after its second
-    ASSERT_EQ(0, Run("--time-versioning " + Quoted("src") + " " + Quoted("tgt"))) << Out();
-    test::WriteFile(dir_ / "src/a.txt", "a3", Seconds(3000));
-    test::WriteFile(dir_ / "src/sub/b.txt", "b2", Seconds(3000));
-    test::WriteFile(dir_ / "src/c.txt", "c", Seconds(2500));
-    NextSecond();
-    ASSERT_EQ(0, Run("--time-versioning " + Quoted("src") + " " + Quoted("tgt"))) << Out();
+    const FileTime before = Seconds(NowSeconds() - 60);
+    test::WriteFile(dir_ / "src/a.txt", "a1", before);
+    test::WriteFile(dir_ / "src/sub/b.txt", "b1", before);
+    test::WriteFile(dir_ / "src/gone.txt", "g", before);
+    Backup();
+    Write(dir_ / "src/a.txt", "a2");
+    Backup();
+    Write(dir_ / "src/a.txt", "a3");
+    Write(dir_ / "src/sub/b.txt", "b2");
+    Write(dir_ / "src/c.txt", "c");
+    std::filesystem::remove(dir_ / "src/gone.txt");  // the backup keeps it
+    Backup();
     for (const std::string& name : test::ListTree(dir_ / "tgt"))
       if (name.rfind("backup_", 0) == 0 && name.find("/README.txt") != std::string::npos)
         versions_.push_back(name.substr(0, name.find('/')));
     // Sorted, the older first; every versioned run makes one, the first an empty one.
     ASSERT_EQ(3u, versions_.size());
     versions_.erase(versions_.begin());
-    // One made by hand, older than the others: a.txt as it stood at 00:05.
+    // One made by hand, older than the others: a.txt as it stood until 00:05.
     test::WriteFile(dir_ / "tgt/backup_19700101_000500/README.txt", "Time Version Backup\n");
-    test::WriteFile(dir_ / "tgt/backup_19700101_000500/a.txt", "a0", Seconds(300));
+    test::WriteFile(dir_ / "tgt/backup_19700101_000500/a.txt", "a0", Seconds(100));
   }
-  static void NextSecond() { std::this_thread::sleep_for(std::chrono::milliseconds(1100)); }
 
-  /// The files of DEST with their content and last-write time.
+  /// A file written a second ago: after the last moment, and before the second of the next.
+  void Write(const std::string& path, const std::string& content) {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const int64_t nanos = std::chrono::duration_cast<std::chrono::nanoseconds>(now).count();
+    test::WriteFile(path, content, MakeFileTime(0, nanos - test::kSecondNanos));
+  }
+
+  /// A real versioned run, then the moment after it (whole seconds, as --as-of has them),
+  /// then the next second: what comes next is written, and backed up, after that moment.
+  void Backup() {
+    ASSERT_EQ(0, Run("--time-versioning " + Quoted("src") + " " + Quoted("tgt"))) << Out();
+    moments_.push_back(AsOf(NowSeconds()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  }
+
+  /// The files of DEST with their content.
   std::map<std::string, std::string> Restored(const std::string& dest) {
     std::map<std::string, std::string> files;
     for (const std::string& name : test::ListTree(dir_ / dest))
-      files[name] =
-          test::ReadFile(dir_ / (dest + "/" + name)) + "@" +
-          std::to_string(test::RealFs().LastWriteTime(dir_ / (dest + "/" + name)).seconds);
+      files[name] = test::ReadFile(dir_ / (dest + "/" + name));
     return files;
   }
 
-  std::vector<std::string> versions_;  ///< of the real runs, older first
+  /// "backup_20261202_100000, replaced 2026-12-02 10:00:00"
+  static std::string ReplacedAt(const std::string& folder) {
+    const std::string s = folder.substr(7);
+    return folder + ", replaced " + s.substr(0, 4) + "-" + s.substr(4, 2) + "-" + s.substr(6, 2) +
+           " " + s.substr(9, 2) + ":" + s.substr(11, 2) + ":" + s.substr(13, 2);
+  }
+  std::string Written(const std::string& relative) {
+    return FileTimeText(test::RealFs().LastWriteTime(dir_ / relative));
+  }
+
+  std::vector<std::string> versions_;  ///< of the real runs that saved copies, older first
+  std::vector<std::string> moments_;   ///< after each run, as --as-of takes them
 };
 
-TEST_F(RunnerRestoreTest, VersionsListsEveryKeptCopyNewestFirst) {
+TEST_F(RunnerRestoreTest, VersionsListsEachCopyAsTheBackupHeldThemWithWhenEachWasReplaced) {
   ASSERT_EQ(0, Run("--versions " + Quoted("tgt") + " a.txt")) << Err();
-  EXPECT_EQ((std::vector<std::string>{
-                "1970-01-01 00:50:00.000  2 bytes  current",
-                "1970-01-01 00:33:20.000  2 bytes  " + versions_[1],
-                "1970-01-01 00:16:40.000  2 bytes  " + versions_[0],
-                "1970-01-01 00:05:00.000  2 bytes  backup_19700101_000500",
-            }),
-            Lines(Out()));
+  EXPECT_EQ(
+      (std::vector<std::string>{
+          Written("tgt/a.txt") + "  2 bytes  current",
+          Written("tgt/" + versions_[1] + "/a.txt") + "  2 bytes  " + ReplacedAt(versions_[1]),
+          Written("tgt/" + versions_[0] + "/a.txt") + "  2 bytes  " + ReplacedAt(versions_[0]),
+          "1970-01-01 00:01:40.000  2 bytes  " + ReplacedAt("backup_19700101_000500"),
+      }),
+      Lines(Out()));
   ASSERT_EQ(0, Run("--versions " + Quoted("tgt") + " sub/b.txt")) << Err();
-  EXPECT_EQ((std::vector<std::string>{"1970-01-01 00:50:00.000  2 bytes  current",
-                                      "1970-01-01 00:16:40.000  2 bytes  " + versions_[1]}),
-            Lines(Out()));
+  EXPECT_EQ(2u, Lines(Out()).size());
   // The version folders' own README.txt is no kept copy of a file.
   EXPECT_EQ(1, Run("--versions " + Quoted("tgt") + " README.txt"));
   EXPECT_TRUE(OutHas("No copy of README.txt is kept in")) << Out();
@@ -71,64 +111,92 @@ TEST_F(RunnerRestoreTest, VersionsListsEveryKeptCopyNewestFirst) {
   EXPECT_TRUE(OutHas("No copy of nothing.txt is kept in")) << Out();
   EXPECT_EQ(2, Run("--versions " + Quoted("src") + " a.txt"));
   EXPECT_NE(std::string::npos, Err().find("holds no version folders")) << Err();
+  // A path as the source had it is no path below the roots: said so, not "no copy".
+  EXPECT_EQ(2, Run("--versions " + Quoted("tgt") + " " + Quoted("src/a.txt")));
+  EXPECT_NE(std::string::npos, Err().find("PATH is relative to the backed-up folder")) << Err();
+  EXPECT_EQ("", Out());
 }
 
-TEST_F(RunnerRestoreTest, EachMomentTakesTheNewestCopyWrittenByThen) {
+TEST_F(RunnerRestoreTest, EachMomentGivesWhatTheBackupHeldThen) {
   const auto target = Snapshot(dir_ / "tgt");
   ASSERT_EQ(0, Run("--restore " + Quoted("tgt") + " " + Quoted("now"))) << Out() << Err();
-  EXPECT_EQ((std::map<std::string, std::string>{{"a.txt", "a3@3000"},
-                                                {"c.txt", "c@2500"},
-                                                {"gone.txt", "g@1000"},
-                                                {"sub/b.txt", "b2@3000"}}),
+  EXPECT_EQ((std::map<std::string, std::string>{
+                {"a.txt", "a3"}, {"c.txt", "c"}, {"gone.txt", "g"}, {"sub/b.txt", "b2"}}),
             Restored("now"));
   EXPECT_TRUE(OutHas("] Restored: a.txt (from the current copy)\n")) << Out();
   EXPECT_TRUE(OutHas("] Restore completed: 4 restored, 0 left out, 0 failed.\n")) << Out();
 
-  ASSERT_EQ(
-      0, Run("--restore --as-of \"1970-01-01 00:40:00\" " + Quoted("tgt") + " " + Quoted("at40")))
+  ASSERT_EQ(0, Run("--restore --as-of " + moments_[1] + " " + Quoted("tgt") + " " + Quoted("m1")))
       << Out() << Err();
-  EXPECT_EQ((std::map<std::string, std::string>{
-                {"a.txt", "a2@2000"}, {"gone.txt", "g@1000"}, {"sub/b.txt", "b1@1000"}}),
-            Restored("at40"));
+  EXPECT_EQ(
+      (std::map<std::string, std::string>{{"a.txt", "a2"}, {"gone.txt", "g"}, {"sub/b.txt", "b1"}}),
+      Restored("m1"));
   EXPECT_TRUE(OutHas("] Restored: a.txt (from " + versions_[1] + ")\n")) << Out();
   EXPECT_TRUE(OutHas("] Restored: " + test::Native("sub/b.txt") + " (from " + versions_[1] + ")\n"))
       << Out();
   EXPECT_TRUE(OutHas("] Restored: gone.txt (from the current copy)\n")) << Out();
+  EXPECT_TRUE(OutHas("] Left out, not yet in the backup at that moment: c.txt (written " +
+                     Written("tgt/c.txt") + ")\n"))
+      << Out();
   EXPECT_TRUE(OutHas("] Restore completed: 3 restored, 1 left out, 0 failed.\n")) << Out();
 
-  ASSERT_EQ(
-      0, Run("--restore --as-of \"1970-01-01 00:25:00\" " + Quoted("tgt") + " " + Quoted("at25")));
-  EXPECT_EQ((std::map<std::string, std::string>{
-                {"a.txt", "a1@1000"}, {"gone.txt", "g@1000"}, {"sub/b.txt", "b1@1000"}}),
-            Restored("at25"));
+  ASSERT_EQ(0, Run("--restore --as-of " + moments_[0] + " " + Quoted("tgt") + " " + Quoted("m0")));
+  EXPECT_EQ(
+      (std::map<std::string, std::string>{{"a.txt", "a1"}, {"gone.txt", "g"}, {"sub/b.txt", "b1"}}),
+      Restored("m0"));
+  EXPECT_TRUE(OutHas("] Restored: a.txt (from " + versions_[0] + ")\n")) << Out();
 
   ASSERT_EQ(
-      0, Run("--restore --as-of \"1970-01-01 00:10:00\" " + Quoted("tgt") + " " + Quoted("at10")));
-  EXPECT_EQ((std::map<std::string, std::string>{{"a.txt", "a0@300"}}), Restored("at10"));
+      0, Run("--restore --as-of \"1970-01-01 00:03:00\" " + Quoted("tgt") + " " + Quoted("at3")));
+  EXPECT_EQ((std::map<std::string, std::string>{{"a.txt", "a0"}}), Restored("at3"));
   EXPECT_TRUE(OutHas("] Restored: a.txt (from backup_19700101_000500)\n")) << Out();
   EXPECT_TRUE(OutHas("] Restore completed: 1 restored, 3 left out, 0 failed.\n")) << Out();
 
   ASSERT_EQ(
-      0, Run("--restore --as-of \"1970-01-01 00:01:00\" " + Quoted("tgt") + " " + Quoted("at01")));
-  EXPECT_TRUE(Restored("at01").empty());
+      0, Run("--restore --as-of \"1970-01-01 00:01:00\" " + Quoted("tgt") + " " + Quoted("at1")));
+  EXPECT_TRUE(Restored("at1").empty());
+  EXPECT_EQ(4u, OutLinesStarting("Left out, not yet in the backup at that moment: ").size())
+      << Out();
   EXPECT_TRUE(OutHas("] Restore completed: 0 restored, 4 left out, 0 failed.\n")) << Out();
 
   EXPECT_EQ(target, Snapshot(dir_ / "tgt"));
 }
 
-TEST_F(RunnerRestoreTest, OnlyThePathsAsked) {
-  ASSERT_EQ(0, Run("--restore --as-of \"1970-01-01 00:40:00\" " + Quoted("tgt") + " " +
-                   Quoted("part") + " sub/ c.txt gone.txt"))
+TEST_F(RunnerRestoreTest, OnlyThePathsAskedAndAPathOfWhichNothingCameBackFails) {
+  ASSERT_EQ(0, Run("--restore --as-of " + moments_[1] + " " + Quoted("tgt") + " " + Quoted("part") +
+                   " ./sub/ gone.txt"))
       << Out();
-  // c.txt was not written yet at that moment: left out, not failed.
-  EXPECT_EQ((std::map<std::string, std::string>{{"gone.txt", "g@1000"}, {"sub/b.txt", "b1@1000"}}),
+  EXPECT_EQ((std::map<std::string, std::string>{{"gone.txt", "g"}, {"sub/b.txt", "b1"}}),
             Restored("part"));
-  EXPECT_TRUE(OutHas("] Restore completed: 2 restored, 1 left out, 0 failed.\n")) << Out();
+  EXPECT_TRUE(OutHas("] Restore completed: 2 restored, 0 left out, 0 failed.\n")) << Out();
+
+  // c.txt was not in the backup yet at that moment: it is named, and the restore did not
+  // give what was asked.
+  EXPECT_EQ(1, Run("--restore --as-of " + moments_[1] + " " + Quoted("tgt") + " " +
+                   Quoted("part1") + " c.txt"));
+  EXPECT_TRUE(Restored("part1").empty());
+  EXPECT_TRUE(OutHas("] Left out, not yet in the backup at that moment: c.txt (written ")) << Out();
+  EXPECT_TRUE(OutHas("] Nothing restored of: c.txt\n")) << Out();
+  EXPECT_TRUE(OutHas("] Restore completed: 0 restored, 1 left out, 0 failed.\n")) << Out();
 
   EXPECT_EQ(1, Run("--restore " + Quoted("tgt") + " " + Quoted("part2") + " a.txt nowhere"));
-  EXPECT_EQ((std::map<std::string, std::string>{{"a.txt", "a3@3000"}}), Restored("part2"));
+  EXPECT_EQ((std::map<std::string, std::string>{{"a.txt", "a3"}}), Restored("part2"));
   EXPECT_TRUE(OutHas("] Nothing is kept under: nowhere\n")) << Out();
   EXPECT_TRUE(OutHas("] Restore completed: 1 restored, 0 left out, 1 failed.\n")) << Out();
+}
+
+TEST_F(RunnerRestoreTest, AFileOnlyVersionFoldersHoldIsNamedWhenLeftOut) {
+  std::filesystem::remove(dir_ / "tgt/a.txt");  // taken out of the target by hand
+  ASSERT_EQ(0, Run("--restore " + Quoted("tgt") + " " + Quoted("now"))) << Out();
+  EXPECT_EQ(0u, Restored("now").count("a.txt"));
+  EXPECT_TRUE(OutHas("] Left out, only version folders hold it (see --versions): a.txt\n"))
+      << Out();
+  ASSERT_EQ(0, Run("--restore --as-of " + moments_[1] + " " + Quoted("tgt") + " " + Quoted("m1")))
+      << Out();
+  EXPECT_EQ("a2", Restored("m1").at("a.txt"));
+  ASSERT_EQ(0, Run("--restore --as-of " + moments_[2] + " " + Quoted("tgt") + " " + Quoted("m2")))
+      << Out();
+  EXPECT_TRUE(OutHas("] Left out, no copy of it was current at that moment: a.txt\n")) << Out();
 }
 
 TEST_F(RunnerRestoreTest, WhatTheProgramKeepsForItselfIsNeverRestoredAsData) {
@@ -137,11 +205,11 @@ TEST_F(RunnerRestoreTest, WhatTheProgramKeepsForItselfIsNeverRestoredAsData) {
   test::WriteFile(dir_ / "tgt/backup_20200101_000000/data.txt", "mine", Seconds(1000));
   ASSERT_EQ(0, Run("--restore " + Quoted("tgt") + " " + Quoted("now"))) << Out();
   const auto restored = Restored("now");
-  EXPECT_EQ((std::map<std::string, std::string>{{"a.txt", "a3@3000"},
-                                                {"backup_20200101_000000/data.txt", "mine@1000"},
-                                                {"c.txt", "c@2500"},
-                                                {"gone.txt", "g@1000"},
-                                                {"sub/b.txt", "b2@3000"}}),
+  EXPECT_EQ((std::map<std::string, std::string>{{"a.txt", "a3"},
+                                                {"backup_20200101_000000/data.txt", "mine"},
+                                                {"c.txt", "c"},
+                                                {"gone.txt", "g"},
+                                                {"sub/b.txt", "b2"}}),
             restored);
   ASSERT_EQ(0, Run("--versions " + Quoted("tgt") + " a.txt"));
   EXPECT_FALSE(OutHas("qs-removing")) << Out();
@@ -165,6 +233,8 @@ TEST_F(RunnerRestoreTest, BadInputGivesTwoAndWritesNothing) {
        "holds no version folders"},
       {Quoted("missing") + " " + Quoted("d"), "TARGET is not a folder"},
       {Quoted("tgt"), "--restore takes TARGET, DEST and PATHs"},
+      {Quoted("tgt") + " " + Quoted("d") + " " + Quoted("src/a.txt"),
+       "PATH is relative to the backed-up folder"},
       {"--dry-run " + Quoted("tgt") + " " + Quoted("d"), "--restore takes"},
   };
   const auto strip = [](std::map<std::string, std::string> tree) {

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
+#include "platform/error_text.h"
 #include "platform/file_time_setter.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
@@ -110,13 +111,14 @@ TEST_F(BackupRunTest, FailedCopyShowsThreeEntriesAndCountsAsFailed) {
   fs_.code = 5;
   auto job = Job(false);
   job->RunBackup();
-  EXPECT_EQ(Join({Header("DISABLED", 1),
-                  {"CopyFile failed: " + Src("a.txt") + " -> " + Dst("a.txt") + " Error: 5",
-                   "[COPY ERROR] " + Src("a.txt"), "[FAILED] " + Src("a.txt"),
-                   "Time-based incremental backup completed: 0 copied, 0 updated, 0 skipped, 1 "
-                   "failed, 0 time-versioned.",
-                   "Backup operation completed."}}),
-            BackupLog());
+  EXPECT_EQ(
+      Join({Header("DISABLED", 1),
+            {"CopyFile failed: " + Src("a.txt") + " -> " + Dst("a.txt") + " " + ErrorCodeText(5),
+             "[COPY ERROR] " + Src("a.txt"), "[FAILED] " + Src("a.txt"),
+             "Time-based incremental backup completed: 0 copied, 0 updated, 0 skipped, 1 "
+             "failed, 0 time-versioned.",
+             "Backup operation completed."}}),
+      BackupLog());
   EXPECT_EQ("[BACKUP COMPLETED] Copied: 0 | Updated: 0 | Failed: 1 | Time-versioned: 0",
             FileLog().back());
   EXPECT_EQ(4u, FileLog().size());
@@ -204,13 +206,14 @@ TEST_F(BackupRunTest, AVersionDirectoryThatCannotBeMadeSwitchesVersioningOffForT
   fs_.code = 13;
   auto job = Job(true);
   job->RunBackup();
-  EXPECT_EQ(Join({Header("ENABLED", 1),
-                  {"Failed to create time version directory: " + VersionDir() + " Error: 13",
-                   "[UPDATED] a",
-                   "Time-based incremental backup completed: 0 copied, 1 updated, 0 skipped, 0 "
-                   "failed, 0 time-versioned.",
-                   "Backup operation completed."}}),
-            BackupLog());
+  EXPECT_EQ(
+      Join({Header("ENABLED", 1),
+            {"Failed to create time version directory: " + VersionDir() + " " + ErrorCodeText(13),
+             "[UPDATED] a",
+             "Time-based incremental backup completed: 0 copied, 1 updated, 0 skipped, 0 "
+             "failed, 0 time-versioned.",
+             "Backup operation completed."}}),
+      BackupLog());
   EXPECT_FALSE(job->options.timeVersioningOn);
   EXPECT_EQ(1, job->results.timeVersionFailures);
 
@@ -477,8 +480,9 @@ TEST_F(BackupRunTest, ACopyWhoseFlushFailsFailsAndTheOldCopyStays) {
   EXPECT_EQ(1, job->results.counters.copied);
   EXPECT_EQ(1, job->results.counters.failed);
   const Lines log = BackupLog();
-  EXPECT_NE(log.end(), std::find(log.begin(), log.end(),
-                                 "CopyFile failed: " + Src("b") + " -> " + Dst("b") + " Error: 5"));
+  EXPECT_NE(log.end(),
+            std::find(log.begin(), log.end(),
+                      "CopyFile failed: " + Src("b") + " -> " + Dst("b") + " " + ErrorCodeText(5)));
   EXPECT_EQ("old b", test::ReadFile(Dst("b")));
   EXPECT_EQ("new a", test::ReadFile(Dst("a")));
   EXPECT_EQ((Lines{"a", "b"}), test::ListTree(dir_ / "dst"));  // no temporary file left
@@ -494,7 +498,7 @@ TEST_F(BackupRunTest, AVolumeFlushThatFailsFallsBackToEachFileAndTheEndIsReporte
   EXPECT_EQ(1, job->results.counters.copied);  // its own flush worked
   EXPECT_NE(std::string::npos, Find(fs_.events, "flush " + Dst("a")));
   const Lines log = BackupLog();
-  EXPECT_EQ("Failed to flush to disk: " + dir_ / "dst" + " Error: 5", log.end()[-3]);
+  EXPECT_EQ("Failed to flush to disk: " + dir_ / "dst" + " " + ErrorCodeText(5), log.end()[-3]);
   EXPECT_EQ(1, job->results.flushFailures);
 }
 
@@ -506,8 +510,9 @@ TEST_F(BackupRunTest, AttributesTheTargetCannotHoldAreReportedButTheCopyCounts) 
   EXPECT_EQ(1, job->results.counters.copied);
   EXPECT_EQ(0, job->results.counters.failed);
   const Lines log = BackupLog();
-  EXPECT_EQ((Lines{"[COPIED] a", "Extended attributes not kept: " + Dst("a") + " Error: 95"}),
-            Lines(log.begin() + 5, log.begin() + 7));
+  EXPECT_EQ(
+      (Lines{"[COPIED] a", "Extended attributes not kept: " + Dst("a") + " " + ErrorCodeText(95)}),
+      Lines(log.begin() + 5, log.begin() + 7));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
+#include "platform/error_text.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -83,9 +84,9 @@ TEST_F(Win32FileCopyTest, TheCopyFileLineCarriesTheWin32Code) {
   const std::string missing = dir_ / "src/missing.txt";
   const std::string target = dir_ / "dst/missing.txt";
   EXPECT_FALSE(job_.CopyOneFile(missing, target, false));
-  EXPECT_EQ((std::vector<std::string>{
-                "CopyFile failed: " + missing + " -> " + target + " Error: 2",  // FILE_NOT_FOUND
-                "[COPY ERROR] " + missing}),
+  EXPECT_EQ((std::vector<std::string>{"CopyFile failed: " + missing + " -> " + target + " " +
+                                          ErrorCodeText(2),  // FILE_NOT_FOUND
+                                      "[COPY ERROR] " + missing}),
             BackupLog());
 }
 
@@ -95,7 +96,7 @@ TEST_F(Win32FileCopyTest, AFileWhereADirectoryBelongsGivesPathNotFound) {
   EXPECT_FALSE(job_.CopyOneFile(dir_ / "src/f.txt", target, false));
   // CreateDirectoryW on dst\x met ERROR_ALREADY_EXISTS, which counts as made.
   EXPECT_EQ((std::vector<std::string>{
-                "CopyFile failed: " + dir_ / "src/f.txt" + " -> " + target + " Error: 3",
+                "CopyFile failed: " + dir_ / "src/f.txt" + " -> " + target + " " + ErrorCodeText(3),
                 "[COPY ERROR] " + dir_ / "src/f.txt"}),
             BackupLog());
 }
@@ -104,7 +105,8 @@ TEST_F(Win32FileCopyTest, ADirectoryInTheTargetsPlaceIsDeniedAndKeptAsItWas) {
   test::MakeDirs(dir_ / "dst/f.txt/inner");
   const std::string target = dir_ / "dst/f.txt";
   EXPECT_FALSE(job_.CopyOneFile(dir_ / "src/f.txt", target, false));
-  EXPECT_EQ("CopyFile failed: " + dir_ / "src/f.txt" + " -> " + target + " Error: 5",  // DENIED
+  EXPECT_EQ("CopyFile failed: " + dir_ / "src/f.txt" + " -> " + target + " " +
+                ErrorCodeText(5),  // DENIED
             BackupLog().at(0));
   EXPECT_EQ(PathKind::Directory, fs_.Probe(dir_ / "dst/f.txt/inner"));
   EXPECT_EQ(std::vector<std::string>{"f.txt"}, test::ListTree(dir_ / "src"));

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
+#include "platform/error_text.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -66,9 +67,9 @@ TEST_F(FileCopyTest, FailedCopyIsReportedWithItsCode) {
   fs_.code = 28;
   const std::string target = dir_ / "dst/f.txt";
   EXPECT_FALSE(job_.CopyOneFile(dir_ / "src/f.txt", target, false));
-  EXPECT_EQ((std::vector<std::string>{
-                "CopyFile failed: " + dir_ / "src/f.txt" + " -> " + target + " Error: 28",
-                "[COPY ERROR] " + dir_ / "src/f.txt"}),
+  EXPECT_EQ((std::vector<std::string>{"CopyFile failed: " + dir_ / "src/f.txt" + " -> " + target +
+                                          " " + ErrorCodeText(28),
+                                      "[COPY ERROR] " + dir_ / "src/f.txt"}),
             BackupLog());
 }
 

@@ -68,10 +68,9 @@ class ChangingSourceTest : public ::testing::Test {
     return std::find(log.begin(), log.end(), line) != log.end();
   }
   /// The three entries of a failed copy, in a row, with the system's code.
-  bool LoggedCopyFailure(const std::string& name, uint32_t code) {
-    const Lines expected = {
-        "CopyFile failed: " + Src(name) + " -> " + Dst(name) + " Error: " + std::to_string(code),
-        "[COPY ERROR] " + Src(name), "[FAILED] " + Src(name)};
+  bool LoggedCopyFailure(const std::string& name, const std::string& error) {
+    const Lines expected = {"CopyFile failed: " + Src(name) + " -> " + Dst(name) + " " + error,
+                            "[COPY ERROR] " + Src(name), "[FAILED] " + Src(name)};
     const Lines log = BackupLog();
     return std::search(log.begin(), log.end(), expected.begin(), expected.end()) != log.end();
   }
@@ -88,7 +87,8 @@ TEST_F(ChangingSourceTest, AFileThatVanishesBeforeItsCopyFailsAndTheRunGoesOn) {
   for (const char* name : {"a", "b", "c"}) test::WriteFile(Src(name), name, Seconds(1000));
   fs_.beforeCopyFrom[Src("b")] = [&] { std::filesystem::remove(Src("b")); };
   Run(false);
-  EXPECT_TRUE(LoggedCopyFailure("b", ENOENT)) << backup_pane_.Text();
+  EXPECT_TRUE(LoggedCopyFailure("b", "Error: 2 (No such file or directory)"))
+      << backup_pane_.Text();
   EXPECT_EQ(2, counters_.copied);
   EXPECT_EQ(1, counters_.failed);
   EXPECT_EQ((Lines{"a", "c"}), test::ListTree(dir_ / "dst"));
@@ -100,7 +100,8 @@ TEST_F(ChangingSourceTest, AFileThatVanishesBeforeItsUpdateLeavesTheOldCopy) {
   test::WriteFile(Dst("b"), "old", Seconds(1000));
   fs_.beforeCopyFrom[Src("b")] = [&] { std::filesystem::remove(Src("b")); };
   Run(true);
-  EXPECT_TRUE(LoggedCopyFailure("b", ENOENT)) << backup_pane_.Text();
+  EXPECT_TRUE(LoggedCopyFailure("b", "Error: 2 (No such file or directory)"))
+      << backup_pane_.Text();
   EXPECT_EQ(1, counters_.failed);
   EXPECT_EQ(1, counters_.timeVersioned);
   EXPECT_EQ("old", test::ReadFile(Dst("b")));
@@ -119,8 +120,8 @@ TEST_F(ChangingSourceTest, AFileThatTurnsIntoADirectoryOrAPipeFailsWithoutWaitin
     ASSERT_EQ(0, RunCommandLine("mkfifo '" + Src("pipe") + "'"));
   };
   Run(false);
-  EXPECT_TRUE(LoggedCopyFailure("dir", EISDIR)) << backup_pane_.Text();
-  EXPECT_TRUE(LoggedCopyFailure("pipe", EINVAL)) << backup_pane_.Text();
+  EXPECT_TRUE(LoggedCopyFailure("dir", "Error: 21 (Is a directory)")) << backup_pane_.Text();
+  EXPECT_TRUE(LoggedCopyFailure("pipe", "Error: 22 (Invalid argument)")) << backup_pane_.Text();
   EXPECT_EQ(1, counters_.copied);
   EXPECT_EQ(2, counters_.failed);
   EXPECT_EQ(Lines{"a"}, test::ListTree(dir_ / "dst"));

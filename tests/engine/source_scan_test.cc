@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
+#include "platform/error_text.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -101,8 +102,8 @@ TEST_F(SourceScanTest, AnUnlistableSubdirectoryIsReportedAndTheScanGoesOn) {
   fs_.code = 13;
   EXPECT_EQ(Sorted({dir_ / "src/a/f", dir_ / "src/z/h"}), Sorted(Scan(dir_ / "src")));
   const std::string out = console_.str();
-  EXPECT_NE(std::string::npos,
-            out.find("] Cannot list directory: " + dir_ / "src/locked/" + " Error: 13\n"));
+  EXPECT_NE(std::string::npos, out.find("] Cannot list directory: " + dir_ / "src/locked/" + " " +
+                                        ErrorCodeText(13) + "\n"));
   EXPECT_EQ(1, unlisted_);
 }
 

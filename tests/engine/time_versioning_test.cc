@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
+#include "platform/error_text.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -50,8 +51,8 @@ TEST_F(TimeVersioningTest, ADirectoryThatCannotBeMadeIsReportedWithItsCode) {
   fs_.code = 13;
   const std::string version = dir_ / "dst/backup_x";
   EXPECT_FALSE(job_.CreateVersionDirectory(version));
-  EXPECT_EQ(std::vector<std::string>{"Failed to create time version directory: " + version +
-                                     " Error: 13"},
+  EXPECT_EQ(std::vector<std::string>{"Failed to create time version directory: " + version + " " +
+                                     ErrorCodeText(13)},
             BackupLog());
 }
 

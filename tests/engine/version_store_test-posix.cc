@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "engine/tree_removal.h"
 #include "engine/version_store.h"
 #include "tests/support/test_support.h"
 
@@ -53,10 +54,9 @@ TEST_F(VersionStoreLinkTest, ALinkedFolderIsNoVersionAndRemovalNeverFollowsALink
   std::filesystem::create_directory_symlink(dir_ / "elsewhere", Dst("old/folder-link"));
   std::filesystem::create_symlink(dir_ / "elsewhere/precious.txt", Dst("old/file-link"));
   std::filesystem::create_symlink(dir_ / "nowhere", Dst("old/dangling"));
-  uint64_t bytes = 0;
-  std::string failed;
-  EXPECT_TRUE(RemoveTree(fs_, Dst("old"), &bytes, &failed)) << failed;
-  EXPECT_EQ(2u, bytes);  // links count for nothing
+  const Removal removal = RemoveTree(fs_, Dst("old"));
+  EXPECT_TRUE(removal.Complete()) << removal.failed;
+  EXPECT_EQ(2u, removal.bytes);  // links count for nothing
   EXPECT_FALSE(test::Exists(Dst("old")));
   EXPECT_EQ("keep me", test::ReadFile(dir_ / "elsewhere/precious.txt"));
   EXPECT_EQ((std::vector<std::string>{"README.txt", "precious.txt"}),

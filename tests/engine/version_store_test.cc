@@ -1,11 +1,12 @@
 // A target as a store of kept copies, on real temporary trees: which folders are versions,
-// every kept copy of each file, the copy a restore takes, and the removal of a whole folder.
+// every kept copy of each file, in the order the backup held them.
 #include "engine/version_store.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "platform/clock.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -13,33 +14,6 @@ namespace {
 
 using test::Native;
 using test::Seconds;
-
-/// Lets the test refuse the removal of chosen paths.
-class RemovalFileSystem : public test::ForwardingFileSystem {
- public:
-  bool RemoveFile(const std::string& path) override {
-    if (refuse && refuse(path)) return Refused();
-    return Kept(real_.RemoveFile(path));
-  }
-  bool RemoveDirectory(const std::string& path) override {
-    if (refuse && refuse(path)) return Refused();
-    return Kept(real_.RemoveDirectory(path));
-  }
-  uint32_t LastErrorCode() override { return last_error_; }
-
-  std::function<bool(const std::string&)> refuse;
-
- private:
-  bool Refused() {
-    last_error_ = 13;
-    return false;
-  }
-  bool Kept(bool done) {
-    if (!done) last_error_ = real_.LastErrorCode();
-    return done;
-  }
-  uint32_t last_error_ = 0;
-};
 
 class VersionStoreTest : public ::testing::Test {
  protected:
@@ -110,7 +84,7 @@ TEST_F(VersionStoreTest, AMissingOrUnlistableTargetHoldsNoVersions) {
   EXPECT_TRUE(VersionNames().empty());
 }
 
-TEST_F(VersionStoreTest, EveryKeptCopyOfEachFileNewestFirst) {
+TEST_F(VersionStoreTest, EveryKeptCopyOfEachFileTheCurrentFirstThenTheLatestReplaced) {
   test::WriteFile(Dst("a.txt"), "current a", Seconds(3000));
   test::WriteFile(Dst("sub/deep/b.txt"), "current b", Seconds(3000));
   test::WriteFile(Dst("only-current.txt"), "c", Seconds(500));
@@ -142,6 +116,25 @@ TEST_F(VersionStoreTest, EveryKeptCopyOfEachFileNewestFirst) {
   EXPECT_EQ(Dst("backup_20250101_000000/a.txt"), oldest.path);
   EXPECT_EQ(3u, oldest.size);
   EXPECT_EQ(Dst("a.txt"), copies.at("a.txt").front().path);
+}
+
+TEST_F(VersionStoreTest, CopiesComeInTheOrderTheBackupHeldThemWhateverTheirTimes) {
+  // The current copy is an older download moved in over a newer file.
+  test::WriteFile(Dst("a.txt"), "download", Seconds(1000));
+  MakeVersion("backup_20250101_000000");
+  test::WriteFile(Dst("backup_20250101_000000/a.txt"), "first", Seconds(500));
+  MakeVersion("backup_20250201_000000");
+  test::WriteFile(Dst("backup_20250201_000000/a.txt"), "newer", Seconds(2000));
+  const auto copies = AllCopies();
+  EXPECT_EQ((std::vector<std::string>{"@1000", "backup_20250201_000000@2000",
+                                      "backup_20250101_000000@500"}),
+            Describe(copies.at("a.txt")));
+  int64_t february = 0;
+  ASSERT_TRUE(FromLocalTime({2025, 2, 1, 0, 0, 0}, &february));
+  EXPECT_FALSE(copies.at("a.txt")[0].replaced);
+  EXPECT_EQ(Seconds(february), copies.at("a.txt")[1].replaced);
+  EXPECT_EQ(Describe(copies.at("a.txt")),
+            Describe(KeptCopiesOf(fs_, Target(), ListVersionFolders(fs_, Target()), "a.txt")));
 }
 
 TEST_F(VersionStoreTest, LookAlikesAndLeftoversOfARemovalAreNoCopies) {
@@ -181,37 +174,6 @@ TEST_F(VersionStoreTest, TheCopiesOfOneFileAreFoundWithoutAWalk) {
   EXPECT_TRUE(KeptCopiesOf(fs_, Target(), versions, "sub").empty());
 }
 
-TEST_F(VersionStoreTest, TheChosenCopyIsTheNewestNotLaterThanTheMoment) {
-  test::WriteFile(Dst("a.txt"), "current", Seconds(3000));
-  MakeVersion("backup_20250101_000000");
-  test::WriteFile(Dst("backup_20250101_000000/a.txt"), "1", Seconds(1000));
-  MakeVersion("backup_20250201_000000");
-  test::WriteFile(Dst("backup_20250201_000000/a.txt"), "2", Seconds(2000));
-  const auto copies = AllCopies();
-  const std::vector<KeptCopy>& a = copies.at("a.txt");
-  const auto chosen = [&](std::optional<FileTime> moment) {
-    const KeptCopy* copy = ChooseCopy(a, moment);
-    return copy == nullptr ? std::string("none") : test::ReadFile(copy->path);
-  };
-  EXPECT_EQ("none", chosen(Seconds(999)));  // before every copy
-  EXPECT_EQ("1", chosen(Seconds(1000)));    // an equal time is not later
-  EXPECT_EQ("1", chosen(test::At(1999, 999999999)));
-  EXPECT_EQ("2", chosen(Seconds(2000)));
-  EXPECT_EQ("2", chosen(Seconds(2999)));
-  EXPECT_EQ("current", chosen(Seconds(3000)));
-  EXPECT_EQ("current", chosen(Seconds(1000000)));  // after every copy
-  EXPECT_EQ("current", chosen(std::nullopt));      // no moment: the current copy
-  EXPECT_EQ(nullptr, ChooseCopy({}, Seconds(5000)));
-}
-
-TEST_F(VersionStoreTest, WithoutAMomentAFileWithoutACurrentCopyHasNone) {
-  MakeVersion("backup_20250101_000000");
-  test::WriteFile(Dst("backup_20250101_000000/gone.txt"), "deleted", Seconds(1000));
-  const auto copies = AllCopies();
-  EXPECT_EQ(nullptr, ChooseCopy(copies.at("gone.txt"), std::nullopt));
-  ASSERT_NE(nullptr, ChooseCopy(copies.at("gone.txt"), Seconds(1000)));
-}
-
 TEST_F(VersionStoreTest, UnreadableFoldersAreNamedAndTheRestIsStillFound) {
   test::WriteFile(Dst("a.txt"), "current", Seconds(3000));
   test::WriteFile(Dst("locked/b.txt"), "hidden", Seconds(3000));
@@ -232,59 +194,6 @@ TEST_F(VersionStoreTest, UnreadableFoldersAreNamedAndTheRestIsStillFound) {
   EXPECT_EQ((std::vector<std::string>{"@3000", "backup_20250101_000000@1000"}),
             Describe(copies.at("a.txt")));
   EXPECT_EQ(0u, copies.count(Native("locked/b.txt")));
-}
-
-TEST_F(VersionStoreTest, RemoveTreeRemovesEverythingAndCountsTheBytes) {
-  const std::string root = Dst("backup_20250101_000000");
-  test::WriteFile(root + Native("/README.txt"), "12345");
-  test::WriteFile(root + Native("/a/b/c.txt"), "1234567890");
-  test::WriteFile(root + Native("/a/readonly.txt"), "123");
-  test::MakeDirs(root + Native("/empty/deeper"));
-  std::filesystem::permissions(root + Native("/a/readonly.txt"),
-                               std::filesystem::perms::owner_read);
-  test::WriteFile(Dst("beside.txt"), "stays");
-  uint64_t bytes = 0;
-  std::string failed;
-  EXPECT_TRUE(RemoveTree(fs_, root, &bytes, &failed)) << failed;
-  EXPECT_EQ(18u, bytes);
-  EXPECT_EQ("", failed);
-  EXPECT_FALSE(test::Exists(root));
-  EXPECT_EQ(std::vector<std::string>{"beside.txt"}, test::ListTree(Target()));
-}
-
-TEST_F(VersionStoreTest, RemoveTreeRemovesWhatItCanAndNamesWhatItCouldNot) {
-  const std::string root = Dst("old");
-  test::WriteFile(root + Native("/a/keep.txt"), "1234");
-  test::WriteFile(root + Native("/a/go.txt"), "12");
-  test::WriteFile(root + Native("/z.txt"), "123");
-  RemovalFileSystem fs;
-  const std::string refused = root + Native("/a/keep.txt");
-  fs.refuse = [&](const std::string& p) { return p == refused; };
-  uint64_t bytes = 0;
-  std::string failed;
-  EXPECT_FALSE(RemoveTree(fs, root, &bytes, &failed));
-  EXPECT_EQ(refused, failed);
-  EXPECT_EQ(13u, fs.LastErrorCode());
-  EXPECT_EQ(5u, bytes);  // only what went
-  // Everything else is gone; the folders that still hold something stay.
-  EXPECT_EQ(std::vector<std::string>{"a/keep.txt"}, test::ListTree(root));
-  EXPECT_FALSE(test::Exists(root + Native("/z.txt")));
-
-  // A folder that cannot be removed after all its content went is named too.
-  fs.refuse = [&](const std::string& p) { return p == root; };
-  bytes = 0;
-  failed.clear();
-  EXPECT_FALSE(RemoveTree(fs, root, &bytes, &failed));
-  EXPECT_EQ(root, failed);
-  EXPECT_EQ(4u, bytes);
-  EXPECT_TRUE(test::ListTree(root).empty());
-
-  fs.refuse = nullptr;
-  EXPECT_TRUE(RemoveTree(fs, root, &bytes, &failed));
-  EXPECT_FALSE(test::Exists(root));
-  // Nothing there: nothing removed, and said so.
-  EXPECT_FALSE(RemoveTree(fs, root, &bytes, &failed));
-  EXPECT_EQ(root, failed);
 }
 
 }  // namespace

@@ -26,9 +26,9 @@ touch -d "@$(($(stat -c %Y "$DST/was-dir") + 10))" "$SRC/was-dir"
 qs_run second "$SRC" "$DST"
 qs_check "second: exit status 1" qs_status_is 1
 qs_check "second: a file cannot replace the directory (EISDIR)" \
-  qs_log_has second "] CopyFile failed: $SRC/was-dir -> $DST/was-dir Error: 21"
+  qs_log_has second "] CopyFile failed: $SRC/was-dir -> $DST/was-dir Error: 21 (Is a directory)"
 qs_check "second: a directory cannot be made over the file (ENOTDIR)" \
-  qs_log_has second "] CopyFile failed: $SRC/was-file/below.txt -> $DST/was-file/below.txt Error: 20"
+  qs_log_has second "] CopyFile failed: $SRC/was-file/below.txt -> $DST/was-file/below.txt Error: 20 (Not a directory)"
 qs_check "second: both count as failed, the rest is skipped" \
   qs_summary_is second "0 copied, 0 updated, 1 skipped, 2 failed, 0"
 qs_check "second: the old directory and its content are kept" qs_same "$DST/was-dir/inner.txt" <(echo inner)

@@ -24,9 +24,9 @@ qs_check "full: exit status 1" qs_status_is 1
 qs_check "full: the small files are copied, the two big ones fail" \
   qs_summary_is full "20 copied, 0 updated, 0 skipped, 2 failed, 0"
 qs_check "full: the new file's failure carries ENOSPC" \
-  qs_log_has full "] CopyFile failed: $SRC/huge.bin -> $DST/huge.bin Error: 28"
+  qs_log_has full "] CopyFile failed: $SRC/huge.bin -> $DST/huge.bin Error: 28 (No space left on device)"
 qs_check "full: the update's failure carries ENOSPC" \
-  qs_log_has full "] CopyFile failed: $SRC/upd.bin -> $DST/upd.bin Error: 28"
+  qs_log_has full "] CopyFile failed: $SRC/upd.bin -> $DST/upd.bin Error: 28 (No space left on device)"
 qs_check "full: both are reported as failed" \
   [ "$(grep -c -e "] \[FAILED\] $SRC/huge.bin\$" -e "] \[FAILED\] $SRC/upd.bin\$" "$WORK/full.out")" -eq 2 ]
 qs_check "full: every copied file is complete" diff -r "$SRC/small" "$DST/small"
@@ -57,7 +57,7 @@ qs_check "versions: exit status 1" qs_status_is 1
 qs_check "versions: the old copy was saved, the update failed" \
   qs_summary_is versions "0 copied, 0 updated, 0 skipped, 1 failed, 1"
 qs_check "versions: the failure carries ENOSPC" \
-  qs_log_has versions "] CopyFile failed: $WORK/src-v/v.bin -> $DST/v.bin Error: 28"
+  qs_log_has versions "] CopyFile failed: $WORK/src-v/v.bin -> $DST/v.bin Error: 28 (No space left on device)"
 qs_check "versions: the old copy is intact" qs_same "$DST/v.bin" "$WORK/v.old"
 qs_check "versions: the saved version is complete" qs_same "$DST"/backup_*/v.bin "$WORK/v.old"
 qs_check "versions: no temporary file is left" qs_no_temp_files "$DST"
@@ -72,7 +72,7 @@ DST=$WORK/dst-inodes
 qs_mount_tmpfs "$DST" size=64m,nr_inodes=10
 qs_run inodes "$SRC/small" "$DST"
 qs_check "inodes: exit status 1" qs_status_is 1
-qs_check "inodes: failures carry ENOSPC" qs_log_has inodes " Error: 28"
+qs_check "inodes: failures carry ENOSPC" qs_log_has inodes " Error: 28 (No space left on device)"
 copied=$(grep -c '] \[COPIED\] ' "$WORK/inodes.out" || true)
 failed=$(grep -c '] \[FAILED\] ' "$WORK/inodes.out" || true)
 qs_check "inodes: some files fit and the rest failed ($copied + $failed)" \

@@ -30,11 +30,11 @@ chmod 755 "$DST/ro"
 qs_run nobody --as-nobody "$SRC" "$DST"
 qs_check "exit status 1" qs_status_is 1
 qs_check "the unreadable file fails with EACCES" \
-  qs_log_has nobody "] CopyFile failed: $SRC/secret.txt -> $DST/secret.txt Error: 13"
+  qs_log_has nobody "] CopyFile failed: $SRC/secret.txt -> $DST/secret.txt Error: 13 (Permission denied)"
 qs_check "a file below a directory that cannot be searched fails with EACCES" \
-  qs_log_has nobody "] CopyFile failed: $SRC/names-only/g.txt -> $DST/names-only/g.txt Error: 13"
+  qs_log_has nobody "] CopyFile failed: $SRC/names-only/g.txt -> $DST/names-only/g.txt Error: 13 (Permission denied)"
 qs_check "a file into a directory that cannot be written fails with EACCES" \
-  qs_log_has nobody "] CopyFile failed: $SRC/ro/d.txt -> $DST/ro/d.txt Error: 13"
+  qs_log_has nobody "] CopyFile failed: $SRC/ro/d.txt -> $DST/ro/d.txt Error: 13 (Permission denied)"
 qs_check "a directory that cannot be made is reported" \
   qs_log_has nobody "] Failed to create directory: $DST/ro/inner"
 qs_check "and its file counts as failed" qs_log_has nobody "] [FAILED] $SRC/ro/inner/f.txt"
@@ -56,6 +56,6 @@ chmod 700 "$WORK/closed"
 qs_run closed --as-nobody "$WORK/closed" "$DST"
 qs_check "closed: a source that cannot be listed fails the run" qs_status_is 1
 qs_check "closed: and the log says why, with EACCES" \
-  grep -qF "] Cannot list directory: $WORK/closed/ Error: 13" "$WORK/closed.out"
+  grep -qF "] Cannot list directory: $WORK/closed/ Error: 13 (Permission denied)" "$WORK/closed.out"
 
 qs_finish

@@ -35,6 +35,14 @@ for entry in "${ITEMS[@]}"; do
   state "$DST/$rel" >"$WORK/before/${rel/\//-}"
 done
 
+# The system's words for the codes the copies fail with.
+words() {
+  case $1 in
+    17) echo "File exists)" ;;
+    21) echo "Is a directory)" ;;
+  esac
+}
+
 check_run() {
   local name=$1 entry rel code missing=0 changed=0
   qs_check "$name: exit status 1" qs_status_is 1
@@ -43,7 +51,7 @@ check_run() {
   for entry in "${ITEMS[@]}"; do
     rel=${entry% *}
     code=${entry#* }
-    if ! qs_log_has "$name" "] CopyFile failed: $SRC/$rel -> $DST/$rel Error: $code" ||
+    if ! qs_log_has "$name" "] CopyFile failed: $SRC/$rel -> $DST/$rel Error: $code ($(words "$code")" ||
       ! qs_log_has "$name" "] [COPY ERROR] $SRC/$rel" || ! qs_log_has "$name" "] [FAILED] $SRC/$rel"; then
       echo "    not reported as failing with $code: $rel"
       missing=$((missing + 1))

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 
 #include "engine/backup_job.h"
@@ -211,6 +212,33 @@ TEST_F(PosixFileSystemTest, SmallCallsDoWhatTheySay) {
   EXPECT_EQ(PathKind::Unreadable, fs_.Stat(dir_ / std::string(300, 'n')).kind);  // too long
   EXPECT_EQ(PathKind::Missing, fs_.Stat(dir_ / "readme/below").kind);
   EXPECT_GE(fs_.PendingCopyLimit(), 16u);
+}
+
+}  // namespace
+}  // namespace qs
+
+namespace qs {
+namespace {
+
+// The change time: Wine gives no creation time of its own, so this is checked here only.
+TEST(PosixPlacingTest, ACopyTellsByWhenItWasInPlaceWhateverItsLastWriteTime) {
+  test::ScopedTempDir dir;
+  FileSystem& fs = test::RealFs();
+  test::WriteFile(dir / "src", "a camera's clock", test::Seconds(4102444800));  // 2100
+  const auto before = std::chrono::system_clock::now().time_since_epoch();
+  ASSERT_TRUE(fs.CopyReplacing(dir / "src", dir / "copy"));
+  const PathInfo copy = fs.Stat(dir / "copy");
+  EXPECT_EQ(test::Seconds(4102444800), copy.lastWrite);
+  // A second of slack: the system stamps changes with a coarse clock.
+  EXPECT_GE(copy.inPlaceBy.seconds,
+            std::chrono::duration_cast<std::chrono::seconds>(before).count() - 1);
+  EXPECT_LT(copy.inPlaceBy, copy.lastWrite);
+}
+
+TEST(PosixMountTest, OnlyTheRootOfAMountIsOne) {
+  test::ScopedTempDir dir;
+  EXPECT_TRUE(test::RealFs().IsMountRoot("/"));
+  EXPECT_FALSE(test::RealFs().IsMountRoot(dir.path()));
 }
 
 }  // namespace

@@ -9,11 +9,6 @@
 namespace qs {
 namespace {
 
-bool operator==(const LocalTime& a, const LocalTime& b) {
-  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
-         a.minute == b.minute && a.second == b.second;
-}
-
 class LocalTimeTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -254,7 +254,7 @@ PathInfo FaultyFileSystem::Stat(const std::string& path) {
     probes.push_back(path);
     if (failStatOf && failStatOf(path)) {
       t_last_error = code;
-      return {PathKind::Unreadable, {}, 0, 0};
+      return {PathKind::Unreadable, {}, 0, 0, {}};
     }
   }
   PathInfo info = real_.Stat(path);

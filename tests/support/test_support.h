@@ -119,6 +119,7 @@ class ForwardingFileSystem : public FileSystem {
   bool ListDirectory(const std::string& path, DirListing* listing) override {
     return real_.ListDirectory(path, listing);
   }
+  bool IsMountRoot(const std::string& path) override { return real_.IsMountRoot(path); }
   MakeDirResult MakeDirectory(const std::string& path) override {
     return real_.MakeDirectory(path);
   }

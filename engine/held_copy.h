@@ -1,0 +1,40 @@
+// Which kept copy of a file a restore takes: the one the backup held at a moment. A version
+// folder holds the copies its run replaced, each current until then; so the copy held at T
+// is the one of the oldest folder replaced after T that has the file, else the current one.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "engine/version_store.h"
+#include "platform/file_system.h"
+
+namespace qs {
+
+/// Why a restore takes no copy of a file.
+enum class LeftOutReason {
+  kNone,
+  /// The copy held then was written after the moment: the file was not in the backup in
+  /// that form yet.
+  kWrittenLater,
+  /// No copy was current then: the file had been taken out of the target's tree before.
+  kNoCopyThen,
+  /// Without a moment: only version folders hold the file, no current copy.
+  kNoCurrentCopy,
+};
+
+struct HeldCopy {
+  const KeptCopy* copy = nullptr;  ///< the copy to restore; null when the file is left out
+  LeftOutReason reason = LeftOutReason::kNone;
+  /// The copy the backup had at the moment, even when it was left out for its time.
+  const KeptCopy* candidate = nullptr;
+};
+
+/// The copy of `copies` (one file's, in any order) the backup held at `moment`; without a
+/// moment the current copy. A copy written after the moment is left out, unless its clock was
+/// plainly ahead: written after its folder's run replaced it, or after it was put in place
+/// by the moment (read through `fs`), it was in the backup all the same.
+HeldCopy CopyHeldAt(FileSystem& fs, const std::vector<KeptCopy>& copies,
+                    std::optional<FileTime> moment);
+
+}  // namespace qs
