@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-bash cmake/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64-posix googletest zip nsis
+bash cmake/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64-posix googletest libxxhash-dev zip nsis
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target quillstone quillstone-run

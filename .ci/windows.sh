@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 started=$(date +%s)
-bash cmake/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64-posix googletest \
+bash cmake/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64-posix googletest libxxhash-dev \
   wine wine64 fonts-wine xvfb xauth xdotool imagemagick
 
 # Warnings are errors here unless QS_WERROR is set to the empty text.

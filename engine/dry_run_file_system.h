@@ -43,6 +43,10 @@ class DryRunFileSystem : public FileSystem {
   bool RemoveDirectory(const std::string&) override { return true; }
   bool Rename(const std::string&, const std::string&) override { return true; }
   bool WriteWholeFile(const std::string&, const std::string&) override { return true; }
+  std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
+    return real_.OpenForReading(path);
+  }
+  bool AppendToFile(const std::string&, const std::string&) override { return true; }
 
  private:
   /// A folder on the disk, or one this run would have made.

@@ -18,6 +18,7 @@
 #include "platform/file_system.h"
 #include "platform/posix_copy_content.h"
 #include "platform/posix_fd.h"
+#include "platform/posix_file_io.h"
 #include "platform/posix_path.h"
 #include "platform/posix_temp_file.h"
 #include "platform/posix_volume_kind.h"
@@ -190,6 +191,12 @@ class PosixFileSystem : public FileSystem {
   bool RemoveDirectory(const std::string& path) override;
   bool Rename(const std::string& from, const std::string& to) override;
   bool WriteWholeFile(const std::string& path, const std::string& content) override;
+  std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
+    return posix::OpenFileReader(path);
+  }
+  bool AppendToFile(const std::string& path, const std::string& bytes) override {
+    return posix::AppendAndFlush(path, bytes);
+  }
 
   size_t PendingCopyLimit() override { return pending_limit_; }
   uint32_t LastErrorCode() override { return posix::LastError(); }

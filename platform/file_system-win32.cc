@@ -9,6 +9,7 @@
 #include "platform/win32_entry_kind.h"
 #include "platform/win32_error.h"
 #include "platform/win32_file_info.h"
+#include "platform/win32_file_io.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_file_time.h"
 #include "platform/win32_handle.h"
@@ -117,6 +118,12 @@ class Win32FileSystem : public FileSystem {
   bool RemoveDirectory(const std::string& path) override;
   bool Rename(const std::string& from, const std::string& to) override;
   bool WriteWholeFile(const std::string& path, const std::string& content) override;
+  std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
+    return win32::OpenFileReader(path);
+  }
+  bool AppendToFile(const std::string& path, const std::string& bytes) override {
+    return win32::AppendAndFlush(path, bytes);
+  }
   size_t PendingCopyLimit() override { return kPendingCopyLimit; }
   uint32_t LastErrorCode() override { return win32::LastError(); }
 

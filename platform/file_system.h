@@ -123,6 +123,15 @@ class PendingCopy {
   virtual uint32_t AttributesNotKept() const = 0;
 };
 
+/// A file opened for reading its bytes from the start.
+class FileReader {
+ public:
+  virtual ~FileReader() = default;
+  /// Reads up to `size` bytes into `buffer`: how many, 0 at the end, -1 on failure (with the
+  /// error code for LastErrorCode).
+  virtual int64_t Read(char* buffer, size_t size) = 0;
+};
+
 /// Abstract so that tests can wrap it and inject failures. Every failing call leaves the
 /// system's error code for LastErrorCode, on the calling thread.
 class FileSystem {
@@ -171,6 +180,12 @@ class FileSystem {
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
   /// Writes `content` as the whole file at `path`, replacing it in one step, flushed.
   virtual bool WriteWholeFile(const std::string& path, const std::string& content) = 0;
+  /// Opens a file to read its bytes; null when it cannot be opened or is no file.
+  virtual std::unique_ptr<FileReader> OpenForReading(const std::string& path) = 0;
+  /// Adds `bytes` at the end of the file at `path` (made when missing) and flushes them; a
+  /// failure may leave part of them there. The name of a file it made is durable only once
+  /// its folder is synced.
+  virtual bool AppendToFile(const std::string& path, const std::string& bytes) = 0;
 
   /// How many prepared copies may wait to be published at once: each may hold a file open.
   virtual size_t PendingCopyLimit() = 0;
@@ -182,6 +197,8 @@ class FileSystem {
   FileTime LastWriteTime(const std::string& path) { return Stat(path).lastWrite; }
   /// Prepare, flush and publish: a whole copy that is on the disk when this returns true.
   bool CopyReplacing(const std::string& from, const std::string& to);
+  /// The whole file, unless it holds more than `limit` bytes (then false with nothing read).
+  bool ReadWholeFile(const std::string& path, std::string* content, uint64_t limit);
 };
 
 /// The system's file system. The program makes one where it starts and passes it on.

@@ -23,6 +23,12 @@ class ScopedFd {
   int get() const { return fd_; }
   /// Closes the descriptor held (if any) and holds `fd` instead.
   void reset(int fd);
+  /// Gives up the descriptor without closing it.
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
 
  private:
   int fd_;

@@ -24,6 +24,12 @@ class ScopedHandle {
     }
     handle_ = handle;
   }
+  /// Gives up the handle without closing it.
+  HANDLE release() {
+    const HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    return handle;
+  }
 
  private:
   HANDLE handle_;

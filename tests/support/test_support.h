@@ -143,6 +143,12 @@ class ForwardingFileSystem : public FileSystem {
   bool WriteWholeFile(const std::string& path, const std::string& content) override {
     return real_.WriteWholeFile(path, content);
   }
+  std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
+    return real_.OpenForReading(path);
+  }
+  bool AppendToFile(const std::string& path, const std::string& bytes) override {
+    return real_.AppendToFile(path, bytes);
+  }
   size_t PendingCopyLimit() override { return real_.PendingCopyLimit(); }
   uint32_t LastErrorCode() override { return real_.LastErrorCode(); }
 
