@@ -61,6 +61,7 @@ int RunBackupCommand(const RunArgs& args, const RunnerContext& context) {
   std::string why;
   if (!ReadExclusions(args, &request.exclusions, &why)) return UsageError(context, why);
   request.dryRun = args.dryRun;
+  request.acceptUnkeptTimes = args.acceptUnkeptTimes;
   DryRunFileSystem dry_run(context.fs);
   JobServices services;
   services.fs = args.dryRun ? &dry_run : &context.fs;
