@@ -101,6 +101,10 @@ TEST_F(BackupRunGuardsTest, AnEntryKeptUnderAnotherSpellingIsNeverReplacedNorVer
     EXPECT_EQ(1, job->results.counters.failed);
     EXPECT_EQ(0, job->results.counters.updated);
     EXPECT_EQ(0, job->results.counters.timeVersioned);
+    EXPECT_EQ(0, job->results.timeVersionFailures);  // no old copy was even tried
+    EXPECT_EQ(0, std::count_if(fs_.events.begin(), fs_.events.end(), [&](const std::string& e) {
+                return e.rfind("prepare " + Dst("backup_"), 0) == 0;
+              }));
     EXPECT_EQ("old", test::ReadFile(Dst("Notes.txt")));
     Lines kept = test::ListTree(dir_ / "dst");
     std::erase_if(kept, [](const std::string& p) { return p.ends_with("/README.txt"); });
