@@ -4,7 +4,8 @@
 # 1. A background writer keeps rewriting a 200 MiB file through the whole run: every try finds
 #    it changed, so the file fails with "Changed while it was copied: PATH" (exit status 1),
 #    the old copy stays whole with its time, no version of it is saved, and the other files
-#    are backed up as usual. Once the writer stops, a rerun updates it.
+#    are backed up as usual. Once the writer stops, a rerun updates it, and a restore as of a
+#    moment after the failed run gives the first version exactly.
 # 2. The runner is stopped (SIGSTOP) in the middle of the copy while the file is rewritten
 #    whole, then continued: the copy under way is dropped and made again, so the target holds
 #    the new version exactly.
@@ -63,6 +64,11 @@ OLD_MTIME=$(qs_mtime "$DST/db.bin")
 echo "steady, version 2" >"$SRC/steady.txt"
 start_writer "$SRC/db.bin"
 qs_run busy --time-versioning "$SRC" "$DST"
+# A moment after the run, while the file is still being written: the backup then held the
+# first version, and a restore as of it must give that, never a mix of versions.
+sleep 1
+AS_OF=$(date '+%Y-%m-%d %H:%M:%S')
+sleep 1.1
 stop_writer
 qs_check "busy: exit status 1" qs_status_is 1
 qs_check "busy: the file is reported as changed while it was copied" \
@@ -85,6 +91,9 @@ qs_check "busy-rerun: one update, one version" qs_summary_is busy-rerun "0 copie
 qs_check "busy-rerun: the target holds the file as it is now" qs_same "$DST/db.bin" "$SRC/db.bin"
 SAVED=$(versions_of "$DST" db.bin)
 qs_check "busy-rerun: the version saved is the old copy, whole" qs_same "$SAVED" "$WORK/db.v1"
+qs_run busy-restore --restore --as-of "$AS_OF" "$DST" "$WORK/restored" db.bin
+qs_check "busy-restore: as of the failed run, the restore gives the first version exactly" \
+  qs_same "$WORK/restored/db.bin" "$WORK/db.v1"
 
 # 2. The runner stopped in the middle of the copy while the file is rewritten whole. Each write
 # of the copy is held back 1 ms, so that the copy is seen under way.
