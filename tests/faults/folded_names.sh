@@ -42,13 +42,13 @@ done
 # Every file logged as copied or updated is in DST under exactly its name, with its data; every
 # file of the source is logged as copied, updated or failed.
 check_every_claim() {
-  local name=$1 dst=$2 file relative missing=0 unlogged=0
+  local name=$1 dst=$2 file relative listing missing=0 unlogged=0
+  sed -e 's/^\[[^]]*\] //' "$WORK/$name.out" >"$WORK/$name.lines"
   while IFS= read -r -d '' file; do
     relative=${file#"$SRC/"}
-    if grep -qxF -e "[COPIED] $relative" -e "[UPDATED] $relative" \
-      <(sed -e 's/^\[[^]]*\] //' "$WORK/$name.out"); then
-      if ! ls -1a "$dst/$(dirname "$relative")" 2>/dev/null | grep -qxF -- "$(basename "$relative")" ||
-        ! cmp -s "$file" "$dst/$relative"; then
+    if grep -qxF -e "[COPIED] $relative" -e "[UPDATED] $relative" "$WORK/$name.lines"; then
+      listing=$(ls -1a "$dst/$(dirname "$relative")" 2>/dev/null) || listing=""
+      if ! grep -qxF -- "$(basename "$relative")" <<<"$listing" || ! cmp -s "$file" "$dst/$relative"; then
         echo "    logged as copied, not in the target as itself: $relative"
         missing=$((missing + 1))
       fi
