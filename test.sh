@@ -4,12 +4,15 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 # strace, python3, the file-system tools (loop images of XFS, btrfs, FAT32 and exFAT, the
-# last two through FUSE) and attr and acl serve the fault cases (tests/faults/) and the tests
-# of extended attributes; FLTK and the face its texts are sized for the desktop program;
-# Xvfb, xdotool, ImageMagick, openbox and wmctrl its window tests (installed here, not inside
-# the test, so that a slow download cannot run into the test's time limit).
+# last two through FUSE), attr and acl, FUSE 3 with its headers (a FUSE double built by a
+# case) and rclone (a WebDAV target) serve the fault cases (tests/faults/) and the tests of
+# extended attributes; unicode-data the check of the case-folding table; xxHash's header the
+# content hashes; FLTK and the face its texts are sized for the desktop program; Xvfb,
+# xdotool, ImageMagick, openbox and wmctrl its window tests (installed here, not inside the
+# test, so that a slow download cannot run into the test's time limit).
 bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libxxhash-dev libfltk1.3-dev fonts-dejavu-extra \
   strace python3 xfsprogs btrfs-progs dosfstools fusefat exfat-fuse exfatprogs attr acl \
+  fuse3 libfuse3-dev pkg-config rclone unicode-data \
   xvfb xauth xdotool imagemagick openbox wmctrl
 
 preset="${QS_PRESET:-linux}"

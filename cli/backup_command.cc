@@ -87,6 +87,7 @@ int RunBackupCommand(const RunArgs& args, const RunnerContext& context) {
   if (!why.empty() || !ReadExclusions(context.fs, args, &request.exclusions, &why))
     return UsageError(context, why);
   request.dryRun = args.dryRun;
+  request.acceptUnkeptTimes = args.acceptUnkeptTimes;
   DryRunFileSystem dry_run(context.fs);
   JobServices services;
   services.fs = args.dryRun ? &dry_run : &context.fs;

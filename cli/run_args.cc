@@ -34,6 +34,9 @@ const char kRunUsage[] =
     "  --exclude-from FILE   the patterns of FILE, one a line; '#' starts a comment\n"
     "  --progress            show progress on standard error (shown there by default when it\n"
     "  --no-progress         is a terminal), or never show it\n"
+    "  --accept-unkept-times back up to a target that does not keep last-write times (some\n"
+    "                        WebDAV servers and network shares) without counting it as a\n"
+    "                        failure; every run then copies every file again\n"
     "  e.g. quillstone-run --time-versioning --exclude '**/node_modules/' ~/Documents /mnt/usb\n"
     "\n"
     "--prune-versions TARGET: removes the version folders of TARGET that no rule keeps. The\n"
@@ -62,8 +65,9 @@ const char kRunUsage[] =
     "\n"
     "Exit status: 0 when everything was done; 1 when a file failed, a folder below SOURCE (or\n"
     "SOURCE itself) could not be listed, an old version could not be kept, a version folder\n"
-    "could not be removed (a prune never enters another file system mounted inside), or\n"
-    "nothing of a PATH was restored; 2 for a usage error (nothing is written then).\n";
+    "could not be removed (a prune never enters another file system mounted inside),\n"
+    "nothing of a PATH was restored, or TARGET does not keep last-write times (unless\n"
+    "accepted); 2 for a usage error (nothing is written then).\n";
 
 namespace {
 
@@ -130,6 +134,7 @@ const std::map<std::string, ValueOption>& ValueOptions() {
 bool ApplyFlag(const std::string& arg, RunArgs* args) {
   if (arg == "--time-versioning") return args->timeVersioning = true;
   if (arg == "--dry-run") return args->dryRun = true;
+  if (arg == "--accept-unkept-times") return args->acceptUnkeptTimes = true;
   if (arg == "--progress") return args->progress = RunArgs::Progress::kAlways, true;
   if (arg == "--no-progress") return args->progress = RunArgs::Progress::kNever, true;
   if (arg == "--prune-versions") return args->mode = RunArgs::Mode::kPrune, true;
@@ -182,7 +187,7 @@ bool ReadOptions(const std::vector<std::string>& list, RunArgs* args,
       return args->error = "unknown option: " + list[i], false;
     if (args->mode != before) ++given->modes;
     given->backupOnly = given->backupOnly || arg == "--time-versioning" ||
-                        arg.find("progress") != std::string::npos;
+                        arg == "--accept-unkept-times" || arg.find("progress") != std::string::npos;
   }
   return true;
 }

@@ -28,6 +28,7 @@ struct RunArgs {
   std::vector<std::string> paths;  ///< --restore's PATHs, --versions' PATH
   bool timeVersioning = false;
   bool dryRun = false;
+  bool acceptUnkeptTimes = false;  ///< --accept-unkept-times
   Progress progress = Progress::kOnTerminal;
   std::vector<std::string> excludes;      ///< --exclude, checked as patterns
   std::vector<std::string> excludeFiles;  ///< --exclude-from, read by the caller

@@ -11,7 +11,7 @@ std::string BackupCounters::SummaryText() const {
 
 bool BackupResults::AnyFailed() const {
   return counters.failed > 0 || timeVersionFailures > 0 || unlistedDirectories > 0 ||
-         flushFailures > 0;
+         flushFailures > 0 || timesNotKept;
 }
 
 }  // namespace qs

@@ -24,6 +24,9 @@ struct BackupOptions {
   bool dryRun = false;
   /// Reads every file's size in the scan, for a display of progress in bytes.
   bool measureSizes = false;
+  /// A target that does not keep last-write times is reported, but not counted as a failure:
+  /// every run then copies (and versions) files that did not change.
+  bool acceptUnkeptTimes = false;
 
   /// A plain backup of `source` to `target`: nothing left out, every write real.
   static BackupOptions Of(std::string source, std::string target, bool time_versioning) {
@@ -53,8 +56,11 @@ struct BackupResults {
   int32_t timeVersionFailures = 0;  ///< old copies not kept, version folders not made
   int32_t unlistedDirectories = 0;  ///< source folders that could not be listed
   int32_t flushFailures = 0;        ///< copies and names that could not be made durable
+  /// The target does not keep last-write times, and the job does not accept that.
+  bool timesNotKept = false;
 
-  /// True when the backup is not complete: a file, a folder, an old version or a flush failed.
+  /// True when the backup is not complete (a file, a folder, an old version or a flush
+  /// failed), or not to be trusted (its target drops the times that changes are found by).
   bool AnyFailed() const;
 };
 

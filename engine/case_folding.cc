@@ -1,51 +1,53 @@
-// Simple one-to-one upper-casing by code point ranges: what the upcase tables of FAT, exFAT
-// and NTFS do for the scripts users name their files in. Letters outside these ranges are
-// compared as they are, which at worst misses a collision between two rare spellings.
+// Simple case folding by code point ranges, generated from Unicode's data: no volume's table
+// is known here, so the run folds every letter Unicode folds, which at worst counts two rare
+// spellings as one name where a volume keeps them apart. The copy itself never replaces an
+// entry spelt otherwise, whatever this table says.
 #include "engine/case_folding.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 namespace qs {
 
 namespace {
 
-char32_t Upper(char32_t c) {
-  if (c >= 'a' && c <= 'z') return c - 32;
-  if (c < 0x80) return c;
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
-  if (c == 0xFF) return 0x178;
-  if (c >= 0x100 && c <= 0x137) return c & ~char32_t{1};
-  if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c % 2) == 0 ? c - 1 : c;
-  if (c >= 0x14A && c <= 0x177) return c & ~char32_t{1};
-  if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return c - 32;
-  if (c == 0x3C2) return 0x3A3;  // final sigma
-  if (c >= 0x3AC && c <= 0x3AF) return c == 0x3AC ? 0x386 : c - 37;
-  if (c == 0x3CA || c == 0x3CB) return c - 32;
-  if (c == 0x3CC) return 0x38C;
-  if (c == 0x3CD || c == 0x3CE) return c - 63;
-  if (c >= 0x430 && c <= 0x44F) return c - 32;
-  if (c >= 0x450 && c <= 0x45F) return c - 80;
-  if (c >= 0x4C1 && c <= 0x4CE) return (c % 2) == 0 ? c - 1 : c;
-  if (c == 0x4CF) return 0x4C0;
-  if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F))
-    return c & ~char32_t{1};
-  if (c >= 0x561 && c <= 0x586) return c - 48;
-  if (c >= 0xFF41 && c <= 0xFF5A) return c - 32;
-  return c;
+struct FoldRange {
+  char32_t first;
+  char32_t last;
+  uint8_t stride;  ///< 1: every code point of the range folds; 2: every other one
+  int32_t delta;
+};
+
+constexpr FoldRange kFoldRanges[] = {
+#include "engine/case_folding_table.inc"
+};
+
+char32_t Fold(char32_t c) {
+  if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 32 : c;
+  const auto after =
+      std::upper_bound(std::begin(kFoldRanges), std::end(kFoldRanges), c,
+                       [](char32_t value, const FoldRange& range) { return value < range.first; });
+  if (after == std::begin(kFoldRanges)) return c;
+  const FoldRange& range = *std::prev(after);
+  if (c > range.last || (c - range.first) % range.stride != 0) return c;
+  return static_cast<char32_t>(static_cast<int64_t>(c) + range.delta);
 }
 
-/// Decodes one UTF-8 sequence at `at`; false (nothing consumed) when it is not valid.
+/// Decodes one UTF-8 sequence at `at`; false (nothing consumed) when it is not valid: cut
+/// off, overlong, a surrogate or beyond U+10FFFF. An overlong form must not pass for the
+/// letter it spells, or two different names would fold alike.
 bool Decode(std::string_view text, size_t at, char32_t* c, size_t* length) {
   const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
   const uint8_t lead = byte(at);
   size_t n;
-  char32_t value;
+  char32_t value, least;
   if (lead >= 0xC2 && lead <= 0xDF) {
-    n = 2, value = lead & 0x1F;
+    n = 2, value = lead & 0x1F, least = 0x80;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
-    n = 3, value = lead & 0x0F;
+    n = 3, value = lead & 0x0F, least = 0x800;
   } else if (lead >= 0xF0 && lead <= 0xF4) {
-    n = 4, value = lead & 0x07;
+    n = 4, value = lead & 0x07, least = 0x10000;
   } else {
     return false;
   }
@@ -54,6 +56,7 @@ bool Decode(std::string_view text, size_t at, char32_t* c, size_t* length) {
     if ((byte(at + i) & 0xC0) != 0x80) return false;
     value = (value << 6) | (byte(at + i) & 0x3F);
   }
+  if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
   *c = value;
   *length = n;
   return true;
@@ -87,10 +90,10 @@ std::string FoldCase(std::string_view text) {
     char32_t c;
     size_t length;
     if (lead < 0x80) {
-      folded.push_back(static_cast<char>(Upper(lead)));
+      folded.push_back(static_cast<char>(Fold(lead)));
       ++at;
     } else if (Decode(text, at, &c, &length)) {
-      Encode(Upper(c), &folded);
+      Encode(Fold(c), &folded);
       at += length;
     } else {
       folded.push_back(text[at++]);

@@ -6,9 +6,10 @@
 
 namespace qs {
 
-/// `text` with every letter in upper case, as such a volume compares names: ASCII, Latin-1,
-/// Latin Extended-A, Greek, Cyrillic, Armenian and fullwidth Latin letters in UTF-8. Bytes
-/// that are not valid UTF-8 are kept as they are.
+/// `text` with every letter folded by Unicode's simple case folding (one code point to one,
+/// as the upcase table of such a volume maps names), in UTF-8: two names that fold to the
+/// same text are one name there. Every script's letters fold, within and beyond the Basic
+/// Multilingual Plane. Bytes that are not valid UTF-8 are kept as they are.
 std::string FoldCase(std::string_view text);
 
 }  // namespace qs

@@ -23,6 +23,9 @@ class DryRunFileSystem : public FileSystem {
   }
   bool IsMountRoot(const std::string& path) override { return real_.IsMountRoot(path); }
   bool CheckCopyTarget(const std::string& to) override { return real_.CheckCopyTarget(to); }
+  bool IsStoredUnderItsName(const std::string& path) override {
+    return real_.IsStoredUnderItsName(path);
+  }
   VolumeHint DescribeVolume(const std::string& path) override { return real_.DescribeVolume(path); }
   size_t PendingCopyLimit() override { return real_.PendingCopyLimit(); }
   uint32_t LastErrorCode() override { return real_.LastErrorCode(); }

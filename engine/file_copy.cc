@@ -3,6 +3,7 @@
 #include "engine/file_copy.h"
 
 #include "engine/backup_job.h"
+#include "engine/name_collisions.h"
 #include "engine/paths.h"
 
 namespace qs {
@@ -30,9 +31,14 @@ PreparedCopy PrepareCopy(FileSystem& fs, const std::string& source_path,
     if (known_directory != nullptr) *known_directory = {dir, made};
   }
   PreparedCopy prepared;
-  prepared.copy = fs.PrepareCopy(source_path, target_path);
-  if (prepared.copy != nullptr) return prepared;
-  const uint32_t code = fs.LastErrorCode();
+  uint32_t code = 0;
+  // A file rewritten while it was read is read again, each time into a fresh temporary file.
+  for (int attempt = 1; attempt <= kCopyAttempts; ++attempt) {
+    prepared.copy = fs.PrepareCopy(source_path, target_path);
+    if (prepared.copy != nullptr) return prepared;
+    code = fs.LastErrorCode();
+    if (code != kErrorSourceChanged) break;
+  }
   // A directory known from an earlier file may have gone since; make it again and retry once.
   if (known && fs.Probe(dir) != PathKind::Directory) {
     *known_directory = {};
@@ -62,6 +68,18 @@ bool ReportCopyAttempt(BackupJob& job, const CopyAttempt& attempt, const std::st
                   .code = attempt.code});
       return false;
     case CopyAttempt::Result::kCopyFailed:
+      if (attempt.code == kErrorSourceChanged) {
+        job.Report({.kind = RunEventKind::kSourceChanged, .job = job, .path = source_path});
+        return false;
+      }
+      if (attempt.code == kErrorStoredUnderOtherName) {
+        const std::string other = CollidingEntry(job.fs(), source_path, target_path);
+        job.Report({.kind = RunEventKind::kNameCollision,
+                    .job = job,
+                    .path = source_path,
+                    .other = other});
+        return false;
+      }
       job.Report({.kind = RunEventKind::kCopyFailed,
                   .job = job,
                   .path = source_path,

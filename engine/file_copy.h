@@ -37,8 +37,13 @@ struct KnownDirectory {
   bool made = false;
 };
 
+/// How often a copy is tried when its source changes while it is read.
+constexpr int kCopyAttempts = 3;
+
 /// Makes the target's directory and copies into a temporary file there, remembering the
-/// directory in `known` when given. The copy appears at the target only when published.
+/// directory in `known` when given. The copy appears at the target only when published. A
+/// source that changes while it is read is copied afresh, kCopyAttempts times in all: after
+/// that the attempt fails with kErrorSourceChanged.
 PreparedCopy PrepareCopy(FileSystem& fs, const std::string& source_path,
                          const std::string& target_path, KnownDirectory* known);
 
@@ -47,7 +52,9 @@ CopyAttempt AttemptCopy(FileSystem& fs, const std::string& source_path,
                         const std::string& target_path);
 
 /// Reports a failed attempt as the run shows it: the directory or the copy that failed, with
-/// its code. False for a failure, true for a copy.
+/// its code; a source that kept changing; or, for a copy refused because the target keeps
+/// that name under another spelling, the collision with what it keeps. False for a failure,
+/// true for a copy.
 bool ReportCopyAttempt(BackupJob& job, const CopyAttempt& attempt, const std::string& source_path,
                        const std::string& target_path);
 

@@ -74,10 +74,18 @@ FilePass::FilePass(BackupJob& job, const FileList& list)
   max_pending_ = std::max<size_t>(fs_.PendingCopyLimit(), 8);
   batch_copies_ =
       std::clamp<size_t>(static_cast<size_t>(job.services().flushBatch), 1, max_pending_ / 2);
-  const std::string& target_root = job.options.targetRoot;
-  if (list_.size() > 1 &&
-      ProbeCaseFolding(fs_, NearestExistingFolder(fs_, target_root), !job.options.dryRun))
+  const std::string folder = NearestExistingFolder(fs_, job.options.targetRoot);
+  if (list_.size() > 1 && ProbeCaseFolding(fs_, folder, !job.options.dryRun))
     collisions_ = FindNameCollisions(list_, job.options.sourceRoot.size());
+  if (!job.options.dryRun) time_probe_folder_ = folder;
+}
+
+void FilePass::LearnTimeKeeping() {
+  if (time_probe_folder_.empty()) return;  // a dry run, which may not write the probe
+  std::call_once(time_keeping_learnt_, [this] {
+    const std::string& folder = time_probe_folder_;
+    if (!volumes_.KeepingOf(fs_.Stat(folder).volume, folder).kept) times_dropped_ = true;
+  });
 }
 
 FilePass::~FilePass() = default;
@@ -130,6 +138,10 @@ void FilePass::Run() {
   }
   for (std::thread& worker : workers) worker.join();
   MakeNamesDurable();
+  if (times_dropped_) {
+    job_.results.timesNotKept = !job_.options.acceptUnkeptTimes;
+    job_.Report({.kind = RunEventKind::kTimesNotKept, .job = job_, .path = time_probe_folder_});
+  }
 }
 
 bool FilePass::IsReady(size_t index) const {
@@ -261,6 +273,8 @@ FilePass::Decision FilePass::DecideOn(size_t index, const std::string& target_pa
   const ListedFile& file = list_[index];
   const FileTime source =
       file.lastWrite == kUnknownTime ? fs_.Stat(file.path).lastWrite : file.lastWrite;
+  // A copy newer than its source: edited in the target, or dated by a volume that drops times.
+  if (source < target.lastWrite) LearnTimeKeeping();
   if (source <= target.lastWrite) return Decision::kSkip;
   if (!MayBeCoarseCopyOf(target.lastWrite, source)) return Decision::kUpdate;
   // Only here does it matter how finely the target's volume keeps times.
@@ -271,6 +285,7 @@ FilePass::Decision FilePass::DecideOn(size_t index, const std::string& target_pa
 void FilePass::PrepareCopies(Outcome& outcome, size_t index, const std::string& target_path,
                              KnownDirectory* known_directory) {
   const std::string& path = list_[index].path;
+  LearnTimeKeeping();  // before the first copy: whether the times set on copies are kept
   if (outcome.decision == Decision::kNotAFile) {
     // Refused with the file system's own code; the item there stays untouched.
     if (!fs_.CheckCopyTarget(target_path)) {
@@ -281,11 +296,22 @@ void FilePass::PrepareCopies(Outcome& outcome, size_t index, const std::string& 
   }
   const bool folder = versioning_ && version_folder_.Ensure();
   if (folder && outcome.decision == Decision::kUpdate) {
+    // The old copy is kept only if it is this file's: a volume that ignores case may have
+    // found another spelling's. The copy is refused then too.
+    if (!fs_.IsStoredUnderItsName(target_path)) {
+      outcome.copy.attempt = {CopyAttempt::Result::kCopyFailed, fs_.LastErrorCode()};
+      return;
+    }
     outcome.saveVersion = true;
     outcome.version = PrepareCopy(fs_, target_path, VersionPath(index), nullptr);
     FlushAlone(outcome.version);
   }
   outcome.copy = PrepareCopy(fs_, path, target_path, known_directory);
+  if (outcome.copy.attempt.code == kErrorSourceChanged) {
+    // Nothing is put in place for a file that kept changing, not even the old copy's version.
+    outcome.saveVersion = false;
+    outcome.version = {};
+  }
   FlushAlone(outcome.copy);
   // A copy flushed on its own is durable now: put it in place here, on this thread, so that a
   // slow target has many of them in flight. The old version goes first.

@@ -83,6 +83,11 @@ class FilePass {
   std::string TargetPath(size_t index) const;
   std::string VersionPath(size_t index);
 
+  /// Learns whether the target's volume keeps the last-write times set on copies, once a
+  /// run: before its first copy, or at a target copy newer than its source. An unchanged run
+  /// on a volume that keeps times writes nothing.
+  void LearnTimeKeeping();
+
   BackupJob& job_;
   const FileList& list_;
   FileSystem& fs_;
@@ -104,6 +109,9 @@ class FilePass {
   std::atomic<size_t> pending_{0};  ///< copies made ahead and not yet put in place or dropped
   size_t flushed_end_ = 0;          ///< outcomes below it are flushed (run's thread only)
   bool version_folder_reported_ = false;
+  std::string time_probe_folder_;  ///< where the time probe goes; empty: none (a dry run)
+  std::once_flag time_keeping_learnt_;
+  std::atomic<bool> times_dropped_{false};
   // Signalled after every chunk, and when pending copies are put in place. std::atomic::wait
   // is avoided: it can miss wake-ups on some systems' thread libraries.
   std::mutex progress_mutex_;

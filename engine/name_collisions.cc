@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "engine/case_folding.h"
+#include "engine/paths.h"
 
 namespace qs {
 
@@ -35,7 +36,33 @@ void CollectRun(const FileList& list, size_t root_length,
   }
 }
 
+/// The name in `folder` other than `name` that folds as `name` does; empty when none.
+std::string OtherSpelling(FileSystem& fs, const std::string& folder, const std::string& name) {
+  DirListing listing;
+  if (!fs.ListDirectory(folder, &listing)) return "";
+  const std::string folded = FoldCase(name);
+  for (const DirEntry& entry : listing.entries)
+    if (entry.name != name && FoldCase(entry.name) == folded) return entry.name;
+  return "";
+}
+
 }  // namespace
+
+std::string CollidingEntry(FileSystem& fs, const std::string& source_path,
+                           const std::string& target_path) {
+  if (!HasParent(target_path)) return target_path;
+  const std::string folder = ParentPath(target_path);
+  const std::string name = target_path.substr(folder.size() + 1);
+  const std::string other =
+      OtherSpelling(fs, folder.empty() ? std::string(1, kPathSeparator) : folder, name);
+  if (other.empty()) return target_path;
+  if (HasParent(source_path)) {
+    // Spelt so in the source itself, where names may be found in any case too.
+    const std::string source = ParentPath(source_path) + kPathSeparator + other;
+    if (fs.Probe(source) == PathKind::File && fs.IsStoredUnderItsName(source)) return source;
+  }
+  return folder + kPathSeparator + other;
+}
 
 std::vector<NameCollision> FindNameCollisions(const FileList& list, size_t root_length) {
   std::vector<std::pair<uint64_t, uint32_t>> keys;

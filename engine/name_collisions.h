@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/file_list.h"
+#include "platform/file_system.h"
 
 namespace qs {
 
@@ -17,5 +18,12 @@ struct NameCollision {
 /// Every later file whose path below the root (the first `root_length` characters left out)
 /// equals an earlier one's but for case, in list order of the later file.
 std::vector<NameCollision> FindNameCollisions(const FileList& list, size_t root_length);
+
+/// What a copy of `source_path` to `target_path` ran into where the target's folder keeps that
+/// name under another spelling: the source file of that spelling beside `source_path` when
+/// there is one, else the target's entry, else (a spelling no table here folds alike)
+/// `target_path` itself, which the volume resolves to that entry.
+std::string CollidingEntry(FileSystem& fs, const std::string& source_path,
+                           const std::string& target_path);
 
 }  // namespace qs

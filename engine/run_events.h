@@ -16,6 +16,7 @@ enum class RunEventKind : uint8_t {
   kDanglingLinkLeftOut,  ///< path: a link that leads nowhere
   kJunctionLeftOut,      ///< path: a link the system keeps for old programs
   kScanned,              ///< count: the files found; bytes: their size, when measured
+  kTimesNotKept,         ///< path: the target folder whose volume drops last-write times
   kVersionFolderMade,    ///< path: the run's version folder
   kVersionFolderFailed,  ///< path, code
   kVersionSaved,         ///< path: the target copy saved; relative: its name in the folder
@@ -25,6 +26,7 @@ enum class RunEventKind : uint8_t {
   kSkipped,              ///< path
   kDirectoryFailed,      ///< path: the folder a copy needed and could not be made
   kCopyFailed,           ///< path: the source file; other: the target path; code
+  kSourceChanged,        ///< path: the source file, rewritten each time it was copied
   kNameCollision,        ///< path: the later file; other: the first with that name
   kFailed,               ///< path: the source file, after the event that says why
   kAttributesNotKept,    ///< path: the target copy; code

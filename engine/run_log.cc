@@ -62,6 +62,8 @@ void BackupLogObserver::OnRunEvent(const RunEvent& event) {
       return Write("System junction left out: " + path);
     case RunEventKind::kScanned:
       return Write("Found " + std::to_string(event.count) + " files.");
+    case RunEventKind::kTimesNotKept:
+      return Write("The target does not keep last-write times: every run copies every file again");
     case RunEventKind::kVersionFolderMade:
       return Write("Time version directory created: " + path);
     case RunEventKind::kVersionFolderFailed:
@@ -85,6 +87,8 @@ void BackupLogObserver::OnRunEvent(const RunEvent& event) {
     case RunEventKind::kCopyFailed:
       WriteWithCode("CopyFile failed: " + path + " -> " + Text(event.other), event);
       return WriteFileOperation(FileOperation::kCopyError, path, "", root);
+    case RunEventKind::kSourceChanged:
+      return Write("Changed while it was copied: " + path);
     case RunEventKind::kNameCollision:
       return Write("Name collides on the target: " + Text(event.other) + " and " + path);
     case RunEventKind::kFailed:

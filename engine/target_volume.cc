@@ -13,6 +13,7 @@ namespace {
 
 // 2009-02-13 23:31:31.123456789 UTC: within FAT's years, odd in every place a step can cut.
 constexpr FileTime kProbeTime{1234567891, 123456789};
+constexpr int64_t kSecondsPerDay = 24 * 60 * 60;
 constexpr TimeStep kCandidateSteps[] = {2000000000, 1000000000, 100000000, 10000000, 1000000,
                                         100000,     10000,      1000,      100,      10};
 
@@ -65,16 +66,24 @@ bool FoldingSeenInListing(FileSystem& fs, const std::string& directory, bool* fo
 
 }  // namespace
 
-TimeStep ProbeTimeStep(FileSystem& fs, const std::string& directory) {
+TimeKeeping ProbeTimeKeeping(FileSystem& fs, const std::string& directory) {
   const std::string probe = InDirectory(directory, NewCopyTempName());
-  if (!fs.CreateEmptyFile(probe)) return kExactTimes;
-  TimeStep step = kExactTimes;
+  if (!fs.CreateEmptyFile(probe)) return {};
+  TimeKeeping keeping;
   if (fs.SetLastWriteTime(probe, kProbeTime)) {
     const PathInfo info = fs.Stat(probe);
-    if (info.kind == PathKind::File) step = StepFrom(kProbeTime, info.lastWrite);
+    if (info.kind == PathKind::File) {
+      keeping.step = StepFrom(kProbeTime, info.lastWrite);
+      // A day covers every coarse step and a volume that stores local time in another zone.
+      keeping.kept = std::abs(info.lastWrite.seconds - kProbeTime.seconds) <= kSecondsPerDay;
+    }
   }
   fs.RemoveFile(probe);
-  return step;
+  return keeping;
+}
+
+TimeStep ProbeTimeStep(FileSystem& fs, const std::string& directory) {
+  return ProbeTimeKeeping(fs, directory).step;
 }
 
 bool ProbeCaseFolding(FileSystem& fs, const std::string& directory, bool may_write) {
@@ -94,15 +103,15 @@ TimeStep TimeStepWithoutWriting(FileSystem& fs, const std::string& directory) {
   return hint.timeStepNanos > 0 ? hint.timeStepNanos : kUnknownStep;
 }
 
-TimeStep TargetVolumes::StepOf(uint64_t volume, const std::string& directory) {
+TimeKeeping TargetVolumes::KeepingOf(uint64_t volume, const std::string& directory) {
   // Held while probing, so that a volume is probed once even when many threads meet it.
   std::lock_guard<std::mutex> lock(mutex_);
-  for (const auto& [known, step] : steps_)
-    if (known == volume) return step;
-  const TimeStep step =
-      may_write_ ? ProbeTimeStep(fs_, directory) : TimeStepWithoutWriting(fs_, directory);
-  steps_.emplace_back(volume, step);
-  return step;
+  for (const auto& [known, keeping] : volumes_)
+    if (known == volume) return keeping;
+  const TimeKeeping keeping = may_write_ ? ProbeTimeKeeping(fs_, directory)
+                                         : TimeKeeping{TimeStepWithoutWriting(fs_, directory)};
+  volumes_.emplace_back(volume, keeping);
+  return keeping;
 }
 
 }  // namespace qs

@@ -13,10 +13,20 @@
 
 namespace qs {
 
+/// What a volume does with a last-write time set on a file.
+struct TimeKeeping {
+  TimeStep step = kExactTimes;  ///< how finely it keeps the times it keeps
+  /// False when the time read back lies more than a day from the one set: the volume dates
+  /// files by itself (at the moment they are written, or at some fixed date) whatever is set.
+  bool kept = true;
+};
+
 /// Sets a known time, odd in its seconds and its nanoseconds, on a temporary file in
 /// `directory`, reads it back and removes the file. The step is the coarsest one that the time
-/// read back is a whole multiple of and lies within. kExactTimes when the probe cannot run
-/// or the volume gives back something else entirely.
+/// read back is a whole multiple of and lies within; kExactTimes when the volume gives back
+/// something else entirely. {kExactTimes, kept} when the probe cannot run.
+TimeKeeping ProbeTimeKeeping(FileSystem& fs, const std::string& directory);
+/// The step of ProbeTimeKeeping.
 TimeStep ProbeTimeStep(FileSystem& fs, const std::string& directory);
 
 /// Whether the volume of `directory` finds a name in another case. Looks up an entry of the
@@ -35,14 +45,19 @@ class TargetVolumes {
  public:
   /// `may_write`: probe by writing (a real run), or only by asking (a dry run).
   explicit TargetVolumes(FileSystem& fs, bool may_write = true) : fs_(fs), may_write_(may_write) {}
-  /// The step of `volume`, probed in `directory` (a directory on it) when not known yet.
-  TimeStep StepOf(uint64_t volume, const std::string& directory);
+  /// What `volume` does with times, probed in `directory` (a directory on it) when not known
+  /// yet. Without writing, only the step is learnt, and the times count as kept.
+  TimeKeeping KeepingOf(uint64_t volume, const std::string& directory);
+  /// The step of KeepingOf.
+  TimeStep StepOf(uint64_t volume, const std::string& directory) {
+    return KeepingOf(volume, directory).step;
+  }
 
  private:
   FileSystem& fs_;
   const bool may_write_;
   std::mutex mutex_;
-  std::vector<std::pair<uint64_t, TimeStep>> steps_;  ///< few: usually one
+  std::vector<std::pair<uint64_t, TimeKeeping>> volumes_;  ///< few: usually one
 };
 
 }  // namespace qs

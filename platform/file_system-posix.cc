@@ -17,6 +17,7 @@
 
 #include "platform/file_system.h"
 #include "platform/posix_copy_content.h"
+#include "platform/posix_entry_name.h"
 #include "platform/posix_fd.h"
 #include "platform/posix_file_io.h"
 #include "platform/posix_path.h"
@@ -122,6 +123,8 @@ class PosixPendingCopy : public PendingCopy {
     if (!temp_.Create(st.st_mode & 0777) || !posix::CopyFileData(in, temp_.fd(), st)) return Fail();
     posix::CopyOwnerAndMode(temp_.fd(), st, process);
     attributes_error_ = posix::CopyExtendedAttributes(in, temp_.fd());
+    // Taken again after the last byte: a file rewritten meanwhile would be a mix of two.
+    if (!posix::StillAsBefore(in, st)) return Fail();
     times_[0] = st.st_atim;
     times_[1] = st.st_mtim;
     // The device number, not the file system's id: two cloned volumes may share an id.
@@ -182,6 +185,7 @@ class PosixFileSystem : public FileSystem {
 
   std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
   bool CheckCopyTarget(const std::string& to) override;
+  bool IsStoredUnderItsName(const std::string& path) override;
   bool SyncVolume(const std::string& path) override;
   bool SyncDirectory(const std::string& path) override;
   VolumeHint DescribeVolume(const std::string& path) override;
@@ -312,6 +316,14 @@ std::unique_ptr<PendingCopy> PosixFileSystem::PrepareCopy(const std::string& fro
 bool PosixFileSystem::CheckCopyTarget(const std::string& to) {
   TempFile temp(to);
   return (temp.ok() && temp.CheckTargetIsFileOrMissing()) || Fail();
+}
+
+bool PosixFileSystem::IsStoredUnderItsName(const std::string& path) {
+  ResolvedPath at(path);
+  if (!at.ok()) return Fail();
+  const std::string& rest = at.rest();
+  const std::string name = rest.substr(rest.rfind('/') + 1);
+  return posix::FolderListsExactName(at.dir(), at.RestParent(), name) || Fail();
 }
 
 bool PosixFileSystem::OpenForSync(const std::string& path, ScopedFd* fd) {

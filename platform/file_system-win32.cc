@@ -65,12 +65,17 @@ class Win32PendingCopy : public PendingCopy {
   Win32PendingCopy(win32::ReplaceCalls& calls, std::wstring target)
       : calls_(calls), temp_(calls, std::move(target)) {}
 
-  /// Copies the open source `in` into the temporary file, with its time and attributes.
-  bool Fill(HANDLE in, const BY_HANDLE_FILE_INFORMATION& info) {
+  /// Copies the open source `in` into the temporary file, with its time and attributes;
+  /// `opened` is the source's write state when it was opened.
+  bool Fill(HANDLE in, const BY_HANDLE_FILE_INFORMATION& info, const win32::WriteState& opened) {
     if (const uint32_t refused = win32::CheckReplaceable(calls_, temp_.target()))
       return FailWith(refused);
     if (!temp_.Create(FILE_ATTRIBUTE_HIDDEN)) return false;
     if (!win32::CopyFileData(in, temp_.handle(), info)) return false;
+    // Taken again after the last byte: a file rewritten meanwhile would be a mix of two.
+    win32::WriteState now;
+    if (!win32::WriteStateOf(in, &now)) return false;
+    if (!(now == opened)) return FailWith(kErrorSourceChanged);
     if (!SetFileTime(temp_.handle(), nullptr, nullptr, &info.ftLastWriteTime)) return Fail();
     attributes_error_ = win32::CopyAttributes(temp_.handle(), info.dwFileAttributes);
     BY_HANDLE_FILE_INFORMATION written;
@@ -108,6 +113,7 @@ class Win32FileSystem : public FileSystem {
   MakeDirResult MakeDirectory(const std::string& path) override;
   std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
   bool CheckCopyTarget(const std::string& to) override;
+  bool IsStoredUnderItsName(const std::string& path) override;
   bool SyncVolume(const std::string&) override { return FailWith(ERROR_NOT_SUPPORTED); }
   // Names are written through as they are made (MOVEFILE_WRITE_THROUGH, CreateDirectoryW).
   bool SyncDirectory(const std::string&) override { return true; }
@@ -184,9 +190,10 @@ std::unique_ptr<PendingCopy> Win32FileSystem::PrepareCopy(const std::string& fro
   if (!ToSystemPath(from, &source) || !ToSystemPath(to, &target)) return nullptr;
   ScopedHandle in;
   BY_HANDLE_FILE_INFORMATION info;
-  if (!OpenSource(source, &in, &info)) return nullptr;
+  win32::WriteState opened;
+  if (!OpenSource(source, &in, &info) || !win32::WriteStateOf(in.get(), &opened)) return nullptr;
   auto copy = std::make_unique<Win32PendingCopy>(calls_, std::move(target));
-  if (!copy->Fill(in.get(), info)) return nullptr;
+  if (!copy->Fill(in.get(), info, opened)) return nullptr;
   return copy;
 }
 
@@ -212,6 +219,13 @@ bool Win32FileSystem::CheckCopyTarget(const std::string& to) {
   if (!ToSystemPath(to, &target)) return false;
   const uint32_t refused = win32::CheckReplaceable(calls_, target);
   return refused == 0 || FailWith(refused);
+}
+
+bool Win32FileSystem::IsStoredUnderItsName(const std::string& path) {
+  std::wstring system;
+  if (!ToSystemPath(path, &system)) return false;
+  const uint32_t error = win32::CheckStoredName(system);
+  return error == 0 || FailWith(error);
 }
 
 bool Win32FileSystem::CreateEmptyFile(const std::string& path) {

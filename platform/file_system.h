@@ -44,6 +44,15 @@ constexpr FileTime kUnknownTime{INT64_MIN, 0};
 /// A listing's size for an entry whose size it did not read.
 constexpr uint64_t kUnknownSize = UINT64_MAX;
 
+/// Codes that LastErrorCode gives for what no system call reports. Windows leaves the codes
+/// with bit 29 set to programs, and no errno value comes near them.
+/// The source of a copy changed while it was read (its size, last-write or change time):
+/// the copy would mix two versions of it.
+constexpr uint32_t kErrorSourceChanged = 0x20000001;
+/// The target's folder keeps the entry found at a path under another spelling (Notes.txt for
+/// notes.txt, on a volume that ignores case): replacing it would put one file over another.
+constexpr uint32_t kErrorStoredUnderOtherName = 0x20000002;
+
 /// What stands at a path. Missing means nothing is there (the path or a folder on its way
 /// does not exist); Unreadable means the system could not tell (no permission, a name it
 /// cannot take): LastErrorCode says why.
@@ -116,7 +125,8 @@ class PendingCopy {
   virtual bool FlushedWithVolume() const = 0;
   /// Puts the copy's data on the disk.
   virtual bool Flush() = 0;
-  /// Makes the copy appear at its target in one step, replacing what is there.
+  /// Makes the copy appear at its target in one step, replacing what is there: never an entry
+  /// that its folder keeps under another spelling (fails with kErrorStoredUnderOtherName).
   virtual bool Publish() = 0;
   /// The error code of what the target could not keep of the source's extended attributes
   /// or access lists (the copy is complete without them); 0 when everything was kept.
@@ -151,7 +161,9 @@ class FileSystem {
 
   /// Copies a whole file into a temporary file beside `to`, with the source's last-write
   /// time, attributes (mode, owner and group where permitted, else without setuid and
-  /// setgid), extended attributes and access lists, and its holes. Null when it failed.
+  /// setgid), extended attributes and access lists, and its holes. Null when it failed; with
+  /// kErrorSourceChanged when the source's size, last-write or change time after the last
+  /// byte differ from those taken when it was opened (a file rewritten meanwhile).
   /// Callers check the target with CheckCopyTarget first: publishing may replace whatever
   /// is not a directory.
   virtual std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from,
@@ -159,6 +171,11 @@ class FileSystem {
   /// True when `to` is a file or nothing, so a copy may be published there; else false with
   /// the error code of "is a directory" or "exists". Writes nothing.
   virtual bool CheckCopyTarget(const std::string& to) = 0;
+  /// True when the folder of `path` lists the entry there under exactly the last name of
+  /// `path`, byte for byte, or when its volume always tells names apart by case. False with
+  /// kErrorStoredUnderOtherName when the volume found `path` under another spelling, or with
+  /// the system's code when the folder cannot be read.
+  virtual bool IsStoredUnderItsName(const std::string& path) = 0;
   /// Flushes everything written to the volume that holds `path`, names included, in one call
   /// (syncfs). False when the volume has no such flush (then flush each copy and sync each
   /// directory), or when it failed.

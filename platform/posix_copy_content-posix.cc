@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/posix_copy_content.h"
 
 namespace qs::posix {
@@ -127,6 +128,19 @@ bool CopyFileData(int in, int out, const struct stat& st) {
   }
   bool short_file = false;
   return CopyRange(in, out, 0, st.st_size, &short_file);
+}
+
+bool StillAsBefore(int in, const struct stat& before) {
+  struct stat now;
+  if (fstat(in, &now) != 0) return false;
+  const auto same = [](const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+  };
+  if (now.st_size == before.st_size && same(now.st_mtim, before.st_mtim) &&
+      same(now.st_ctim, before.st_ctim))
+    return true;
+  errno = static_cast<int>(kErrorSourceChanged);
+  return false;
 }
 
 ProcessIdentity ReadProcessIdentity() {

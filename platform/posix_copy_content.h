@@ -13,6 +13,11 @@ namespace qs::posix {
 /// meanwhile is copied as far as it goes.
 bool CopyFileData(int in, int out, const struct stat& st);
 
+/// True when the open source `in` has the size, last-write and change time of `before`
+/// still: it was not written (nor its attributes changed) since `before` was read. False
+/// with errno kErrorSourceChanged when it was, or the system's errno when it cannot be asked.
+bool StillAsBefore(int in, const struct stat& before);
+
 /// Who the process is, read once: these never change while it runs.
 struct ProcessIdentity {
   uid_t user;

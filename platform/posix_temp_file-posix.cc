@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "platform/copy_temp_name.h"
+#include "platform/posix_entry_name.h"
 #include "platform/posix_temp_file.h"
 
 namespace qs::posix {
@@ -46,13 +47,24 @@ bool TempFile::CreateNamed(mode_t mode) {
   return false;
 }
 
-bool TempFile::CheckTargetIsFileOrMissing() const {
+bool TempFile::CheckTargetIsFileOrMissing(bool* exists) const {
+  if (exists != nullptr) *exists = false;
   struct stat st;
   if (fstatat(target_.dir(), target_.rest().c_str(), &st, 0) != 0)
     return errno == ENOENT || errno == ENOTDIR || errno == ELOOP;
+  if (exists != nullptr) *exists = true;
   if (S_ISREG(st.st_mode)) return true;
   errno = S_ISDIR(st.st_mode) ? EISDIR : EEXIST;
   return false;
+}
+
+bool TempFile::MayReplaceTarget() const {
+  bool exists = false;
+  if (!CheckTargetIsFileOrMissing(&exists)) return false;
+  if (!exists) return true;
+  const std::string& rest = target_.rest();
+  return FolderListsExactName(target_.dir(), target_.RestParent(),
+                              rest.substr(rest.rfind('/') + 1));
 }
 
 bool TempFile::LinkUnnamed(const std::string& name) {
@@ -96,8 +108,7 @@ bool TempFile::Publish() {
     return true;
   }
   if (errno != EEXIST && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
-  // Checked again just before: an item that became a directory or a pipe stays untouched.
-  if (!CheckTargetIsFileOrMissing()) return false;
+  if (!MayReplaceTarget()) return false;
   if (renameat(target_.dir(), name_.c_str(), target_.dir(), target_.rest().c_str()) != 0)
     return false;
   name_.clear();

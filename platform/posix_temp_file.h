@@ -24,15 +24,20 @@ class TempFile {
   bool Create(mode_t mode);
   int fd() const { return fd_.get(); }
   /// Fails with EISDIR (a directory) or EEXIST (a pipe, a socket...) when something other
-  /// than a file stands at the target; that item is never replaced.
-  bool CheckTargetIsFileOrMissing() const;
-  /// Makes the finished file appear at the target in one step, replacing a file there.
+  /// than a file stands at the target; that item is never replaced. `exists`, when given,
+  /// tells whether anything stands there.
+  bool CheckTargetIsFileOrMissing(bool* exists = nullptr) const;
+  /// Makes the finished file appear at the target in one step, replacing a file there, but
+  /// never one that its folder keeps under another spelling (kErrorStoredUnderOtherName).
   bool Publish();
   /// Sets the last-access and last-write times of the published file.
   bool SetTargetTimes(const struct timespec times[2]) const;
 
  private:
   bool CreateNamed(mode_t mode);
+  /// Checked again just before a replace: an item that became a directory or a pipe stays
+  /// untouched, and so does a file that a volume ignoring case found under another spelling.
+  bool MayReplaceTarget() const;
   bool LinkUnnamed(const std::string& name);
   bool LinkAside();
   std::string NewName() const;

@@ -1,7 +1,11 @@
 // Only kinds whose behaviour is known are named; for any other the hint says nothing, and the
 // caller falls back to a rule that holds on every volume.
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/sysmacros.h>
+#include <sys/vfs.h>
 
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -57,6 +61,25 @@ VolumeHint HintForVolume(unsigned long type, dev_t device) {
       return MountType(device) == "fuse.fusefat" ? VolumeHint{kFat, 1} : VolumeHint{};
     default:
       return {};
+  }
+}
+
+bool KeepsCaseApart(int dir_fd) {
+  struct statfs fs;
+  if (fstatfs(dir_fd, &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x58465342:  // XFS (its ASCII-only case-insensitive format is long deprecated)
+    case 0x9123683E:  // btrfs
+      return true;
+    case 0xEF53:  // ext4, F2FS and tmpfs fold case in the directories marked for it
+    case 0xF2F52010:
+    case 0x01021994: {
+      int flags = 0;  // an int, whatever the request's declared type says
+      if (ioctl(dir_fd, FS_IOC_GETFLAGS, &flags) != 0 && errno != ENOTTY) return false;
+      return (flags & FS_CASEFOLD_FL) == 0;
+    }
+    default:
+      return false;
   }
 }
 

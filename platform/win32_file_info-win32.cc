@@ -14,6 +14,16 @@ bool InformationOf(const std::wstring& path, BY_HANDLE_FILE_INFORMATION* info) {
   return GetFileInformationByHandle(handle.get(), info) || Fail();
 }
 
+bool WriteStateOf(HANDLE file, WriteState* state) {
+  FILE_BASIC_INFO basic;
+  FILE_STANDARD_INFO standard;
+  if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
+      !GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard))
+    return Fail();
+  *state = {standard.EndOfFile.QuadPart, basic.LastWriteTime.QuadPart, basic.ChangeTime.QuadPart};
+  return true;
+}
+
 FileTime TimeOf(const FILETIME& time) {
   return FromUnits(SizeOf(time.dwHighDateTime, time.dwLowDateTime));
 }

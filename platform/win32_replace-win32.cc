@@ -2,6 +2,7 @@
 // own attributes (the source's), so nothing of the old mark is needed afterwards.
 #include <windows.h>
 
+#include "platform/file_system.h"
 #include "platform/win32_entry_kind.h"
 #include "platform/win32_error.h"
 #include "platform/win32_replace.h"
@@ -62,11 +63,26 @@ uint32_t CheckReplaceable(ReplaceCalls& calls, const std::wstring& path) {
   return 0;
 }
 
+uint32_t CheckStoredName(const std::wstring& path) {
+  // Without wildcards, the search finds the one entry that the name leads to, and gives the
+  // name its folder keeps it under.
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(path.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return GetLastError();
+  FindClose(search);
+  const size_t slash = path.rfind(L'\\');
+  const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  return name == found.cFileName ? 0 : kErrorStoredUnderOtherName;
+}
+
 uint32_t ReplaceTarget(ReplaceCalls& calls, const std::wstring& from, const std::wstring& to) {
   uint32_t old;
   if (const uint32_t error = Look(calls, to, &old)) return error;
   if (old != kInvalidAttributes && (old & FILE_ATTRIBUTE_DIRECTORY) != 0)
     return ERROR_ACCESS_DENIED;
+  if (old != kInvalidAttributes) {
+    if (const uint32_t error = CheckStoredName(to)) return error;
+  }
   const bool lift = old != kInvalidAttributes && (old & FILE_ATTRIBUTE_READONLY) != 0;
   if (lift) {
     if (const uint32_t error = calls.SetAttributes(to, Settable(old & ~FILE_ATTRIBUTE_READONLY)))

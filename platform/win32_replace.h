@@ -31,9 +31,15 @@ ReplaceCalls& RealReplaceCalls();
 /// (what MoveFileExW gives) for a directory, the system's code when it cannot be looked at.
 uint32_t CheckReplaceable(ReplaceCalls& calls, const std::wstring& path);
 
+/// 0 when the folder of `path` keeps the entry found there under exactly the last name of
+/// `path` (compared unit for unit, not as Windows compares names); kErrorStoredUnderOtherName
+/// when it keeps it under another spelling, or the system's code when it cannot be looked at.
+uint32_t CheckStoredName(const std::wstring& path);
+
 /// Moves the file `from` over `to` in one step, a read-only, hidden or system file at `to`
 /// included; what stood at `to` is kept as it was (attributes too) when the move fails. A
-/// directory at `to` is never touched. 0 or the error code.
+/// directory at `to` is never touched, nor a file kept under another spelling of its name
+/// (kErrorStoredUnderOtherName). 0 or the error code.
 uint32_t ReplaceTarget(ReplaceCalls& calls, const std::wstring& from, const std::wstring& to);
 
 /// Removes a file, read-only or not; 0 or the error code.

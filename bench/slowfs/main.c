@@ -1,13 +1,15 @@
 /* slowfs: a passthrough FUSE file system in which every request waits a fixed time, to stand
  * in for a NAS or a slow USB disk in bench/slow_target.sh. Not part of Quillstone.
  *
- *   slowfs [-o delay_us=N] [FUSE options] BACKING MOUNTPOINT
+ *   slowfs [-o delay_us=N] [-o drop_times] [FUSE options] BACKING MOUNTPOINT
  *
  * Every request the kernel sends and waits for (lookup, getattr, create, write, setattr,
  * rename, flush, ...) first sleeps delay_us microseconds, then is done on the same file below
  * BACKING; delay_us=0 (the default) is a plain passthrough. Requests are served by libfuse's
  * multithreaded loop, threads started on demand up to max_threads (64 unless -o max_threads
- * says otherwise), so that many requests can wait at once. At unmount one line on stderr
+ * says otherwise), so that many requests can wait at once. With drop_times, times set on a
+ * file are ignored, as by a WebDAV server or share that dates files by itself (the fault case
+ * tests/faults/unkept_times.sh). At unmount one line on stderr
  * counts the requests of each kind. Run it as root, with -o default_permissions.
  */
 #define _GNU_SOURCE
@@ -29,10 +31,12 @@
 struct options {
 	char *backing;
 	unsigned delay_us;
+	int drop_times;
 };
 
 static const struct fuse_opt option_spec[] = {
 	{ "delay_us=%u", offsetof(struct options, delay_us), 0 },
+	{ "drop_times", offsetof(struct options, drop_times), 1 },
 	FUSE_OPT_END
 };
 
@@ -49,8 +53,9 @@ static int take_backing(void *data, const char *arg, int key, struct fuse_args *
 
 static void usage(const char *program)
 {
-	printf("usage: %s [-o delay_us=N] [options] BACKING MOUNTPOINT\n\n"
-	       "    -o delay_us=N          wait N microseconds in every request (default 0)\n",
+	printf("usage: %s [-o delay_us=N] [-o drop_times] [options] BACKING MOUNTPOINT\n\n"
+	       "    -o delay_us=N          wait N microseconds in every request (default 0)\n"
+	       "    -o drop_times          ignore the times a caller sets on a file\n",
 	       program);
 }
 
@@ -125,6 +130,7 @@ int main(int argc, char *argv[])
 		rc = 1;
 	} else {
 		delay_us = o.delay_us;
+		drop_times = o.drop_times;
 		umask(0);                     /* modes arrive with the caller's umask applied */
 		prctl(PR_SET_TIMERSLACK, 1UL); /* sleep the delay, not 50 us more; threads inherit it */
 		raise_open_file_limit();

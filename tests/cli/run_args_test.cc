@@ -65,6 +65,8 @@ TEST(RunArgsTest, BackupOptionsInAnyOrderAndWithEquals) {
   EXPECT_EQ(RunArgs::Progress::kAlways,
             ParseRunArgs({"--no-progress", "--progress", "/a", "/b"}).progress);
   EXPECT_FALSE(ParseRunArgs({"/a", "/b"}).dryRun);
+  EXPECT_TRUE(ParseRunArgs({"--accept-unkept-times", "/a", "/b"}).acceptUnkeptTimes);
+  EXPECT_FALSE(ParseRunArgs({"/a", "/b"}).acceptUnkeptTimes);
   // A pattern that looks like an option is still the option's value.
   EXPECT_EQ(std::vector<std::string>{"--odd"},
             ParseRunArgs({"--exclude", "--odd", "/a", "/b"}).excludes);
@@ -130,6 +132,8 @@ TEST(RunArgsTest, BadValuesAndMixedModesAreUsageErrors) {
       {{"--prune-versions", "/t", "/u"}, "--prune-versions takes one TARGET"},
       {{"--prune-versions", "--exclude", "x", "/t"}, "with a backup only"},
       {{"--prune-versions", "--progress", "/t"}, "with a backup only"},
+      {{"--restore", "--accept-unkept-times", "/t", "/d"}, "with a backup only"},
+      {{"--accept-unkept-times"}, "expected SOURCE and TARGET"},
       {{"--keep-last", "1", "/a", "/b"}, "--keep-... go with --prune-versions only"},
       {{"--prune-versions", "--restore", "/t", "/d"}, "go alone"},
       {{"--versions", "--restore", "/t", "p"}, "go alone"},

@@ -217,6 +217,30 @@ TEST_F(Win32UnicodeBackupTest, EveryNameIsBackedUpAsItselfAndNamedRightInTheLog)
   ExpectLogged("[UPDATED] ā.txt");
 }
 
+// Windows finds Notes.txt for notes.txt. The source's file, renamed in case only and newer,
+// must not replace the target's entry (which would keep its old spelling, or give another
+// file's name to this one), nor with versioning be saved as notes.txt's old copy.
+TEST_F(Win32UnicodeBackupTest, AnEntryWindowsKeepsUnderAnotherSpellingIsNeverReplaced) {
+  for (const bool versioning : {true, false}) {
+    test::WriteFile(dir_ / "out/dst/Notes.txt", "old", Seconds(1000));
+    test::WriteFile(dir_ / "in/src/notes.txt", "new", Seconds(2000));
+    clock_.Advance(60 * test::kSecondNanos);
+    pane_.SetText("");
+    BackupJob job(dir_ / "in/src", dir_ / "out/dst", &pane_, nullptr, versioning,
+                  test::TestServices(&test::RealFs(), &clock_, &console_));
+    job.RunBackup();
+    ExpectLogged("Name collides on the target: " + dir_ / "out/dst/Notes.txt" + " and " +
+                 dir_ / "in/src/notes.txt");
+    ExpectLogged("[FAILED] " + dir_ / "in/src/notes.txt");
+    EXPECT_EQ(1, job.results.counters.failed) << versioning;
+    EXPECT_EQ(0, job.results.counters.timeVersioned) << versioning;
+    EXPECT_EQ("old", test::ReadFile(dir_ / "out/dst/Notes.txt"));
+    std::vector<std::string> kept = test::ListTree(dir_ / "out/dst");
+    std::erase_if(kept, [](const std::string& p) { return p.ends_with("/README.txt"); });
+    EXPECT_EQ(std::vector<std::string>{"Notes.txt"}, kept) << versioning;
+  }
+}
+
 TEST_F(Win32UnicodeBackupTest, LongFolderChainsLongFilePathsAndADeepTargetRootAreBackedUp) {
   const std::string source = dir_ / "src";
   // A target root about 245 characters deep, under which every copy passes 260.

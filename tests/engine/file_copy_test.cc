@@ -119,5 +119,27 @@ TEST_F(FileCopyTest, ADirectoryKnownFromAnEarlierFileThatHasGoneIsMadeAgain) {
   EXPECT_EQ(2, std::count(fs_.directoriesMade.begin(), fs_.directoriesMade.end(), dir_ / "dst/d"));
 }
 
+// A source that changes while it is read is read again into a fresh temporary file, so that a
+// file saved while the copy ran is still copied whole; one that never rests fails on its own
+// line, and nothing of it is left in the target.
+TEST_F(FileCopyTest, ASourceThatChangesWhileReadIsCopiedAgainOrFailsOnItsOwnLine) {
+  int tries = 0;
+  fs_.changeWhileCopying = [&](const std::string&) { return ++tries == 1; };
+  EXPECT_TRUE(job_.CopyOneFile(dir_ / "src/f.txt", dir_ / "dst/f.txt", false));
+  EXPECT_EQ(2, tries);
+  EXPECT_EQ("content", test::ReadFile(dir_ / "dst/f.txt"));
+  EXPECT_EQ("", backup_pane_.Text());
+
+  tries = 0;
+  fs_.changeWhileCopying = [&](const std::string&) { return ++tries > 0; };
+  test::WriteFile(dir_ / "src/f.txt", "changing", test::Seconds(2000));
+  EXPECT_FALSE(job_.CopyOneFile(dir_ / "src/f.txt", dir_ / "dst/f.txt", false));
+  EXPECT_EQ(kCopyAttempts, tries);
+  EXPECT_EQ(std::vector<std::string>{"Changed while it was copied: " + dir_ / "src/f.txt"},
+            BackupLog());
+  EXPECT_EQ("content", test::ReadFile(dir_ / "dst/f.txt"));
+  EXPECT_EQ(std::vector<std::string>{"f.txt"}, test::ListTree(dir_ / "dst"));
+}
+
 }  // namespace
 }  // namespace qs

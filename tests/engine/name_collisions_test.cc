@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/test_support.h"
+
 namespace qs {
 namespace {
 
@@ -38,6 +40,24 @@ TEST(NameCollisionsTest, OnlyThePartBelowTheRootCounts) {
   const FileList list = ListOf({"/S/x", "/s/y"});
   EXPECT_TRUE(FindNameCollisions(list, 3).empty());
   EXPECT_TRUE(FindNameCollisions(FileList{}, 3).empty());
+}
+
+// What a copy refused by the target ran into: the source file of the target entry's spelling
+// when the source has one, else that entry, else (no table here folds the two alike) the
+// target path itself.
+TEST(NameCollisionsTest, ACollisionFoundOnTheTargetNamesWhatItRanInto) {
+  test::ScopedTempDir dir;
+  FileSystem& fs = test::RealFs();
+  test::WriteFile(dir / "dst/Notes.txt", "old");
+  test::WriteFile(dir / "src/notes.txt", "new");
+  EXPECT_EQ(dir / "dst/Notes.txt",
+            CollidingEntry(fs, dir / "src/notes.txt", dir / "dst/notes.txt"));
+  test::WriteFile(dir / "src/Notes.txt", "other");
+  if (test::ListTree(dir / "src").size() == 2) {  // a source that keeps both spellings
+    EXPECT_EQ(dir / "src/Notes.txt",
+              CollidingEntry(fs, dir / "src/notes.txt", dir / "dst/notes.txt"));
+  }
+  EXPECT_EQ(dir / "dst/ǆ.txt", CollidingEntry(fs, dir / "src/ǆ.txt", dir / "dst/ǆ.txt"));
 }
 
 }  // namespace

@@ -46,6 +46,25 @@ TEST_F(TargetVolumeTest, AVolumeThatCannotTakeTheProbeIsComparedExactly) {
   EXPECT_EQ(kExactTimes, ProbeTimeStep(fs_, dir_.path()));
 }
 
+// Coarse steps and a zone's hours off are kept times; a time read back days off the one set
+// (the moment of the write, a fixed date) is a volume that dates files by itself.
+TEST_F(TargetVolumeTest, TheProbeTellsAVolumeThatDropsTheTimesSet) {
+  EXPECT_TRUE(ProbeTimeKeeping(fs_, dir_.path()).kept);
+  for (const TimeStep step : {TimeStep{2000000000}, int64_t{3600} * 1000000000}) {
+    fs_.timeStep = step;
+    EXPECT_TRUE(ProbeTimeKeeping(fs_, dir_.path()).kept) << step;
+  }
+  fs_.timeStep = 0;
+  fs_.dropTimes = true;  // the probe file keeps the time it was made at: now
+  const TimeKeeping dropped = ProbeTimeKeeping(fs_, dir_.path());
+  EXPECT_FALSE(dropped.kept);
+  EXPECT_EQ(kExactTimes, dropped.step);
+  EXPECT_TRUE(test::ListTree(dir_.path()).empty());
+  EXPECT_TRUE(ProbeTimeKeeping(fs_, dir_ / "missing").kept);  // cannot tell: no word
+  // Without writing, nothing can be told either.
+  EXPECT_TRUE(TargetVolumes(fs_, false).KeepingOf(3, dir_.path()).kept);
+}
+
 TEST_F(TargetVolumeTest, EachVolumeIsProbedOnceARun) {
   fs_.timeStep = 2000000000;
   TargetVolumes volumes(fs_);

@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "tests/support/test_support.h"
 
@@ -94,6 +98,43 @@ TEST_F(FileSystemTest, FailedCopyLeavesTheOldTargetAndNoTemporaryFile) {
   EXPECT_FALSE(fs_.CopyReplacing(dir_ / "src", dir_ / "nodir/x"));
   EXPECT_EQ("old", test::ReadFile(dir_ / "dst"));
   EXPECT_EQ((std::vector<std::string>{"dst", "src"}), test::ListTree(dir_.path()));
+}
+
+// A file written while it is copied (a live database, a VM image) would be copied as a mix of
+// two versions: the copy fails with its own code and leaves nothing, and once the file rests
+// it is copied whole. The writer rewrites bytes in place and sets a new last-write time each
+// round, as a program that saves in place does.
+TEST_F(FileSystemTest, ACopyOfAFileWrittenMeanwhileFailsAndLeavesNothing) {
+  const std::string source = dir_ / "live.db";
+  const size_t size = size_t{64} << 20;
+  test::WriteFile(source, std::string(size, 'a'), Seconds(1000));
+  std::atomic<bool> stop{false};
+  std::atomic<int64_t> rounds{0};
+  const std::filesystem::path path(std::u8string(source.begin(), source.end()));
+  std::thread writer([&] {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    for (int64_t round = 1; !stop; ++round) {
+      file.seekp(static_cast<std::streamoff>((round * 4099) % size));
+      file.put('b');
+      file.flush();
+      std::filesystem::last_write_time(
+          path, std::filesystem::file_time_type::clock::now() + std::chrono::seconds(round));
+      ++rounds;
+    }
+  });
+  ASSERT_TRUE(test::WaitUntil([&] { return rounds > 0; }));
+  std::unique_ptr<PendingCopy> copy = fs_.PrepareCopy(source, dir_ / "copy.db");
+  const uint32_t code = copy == nullptr ? fs_.LastErrorCode() : 0;
+  stop = true;
+  writer.join();
+  EXPECT_EQ(nullptr, copy);
+  EXPECT_EQ(kErrorSourceChanged, code);
+  EXPECT_EQ(std::vector<std::string>{"live.db"}, test::ListTree(dir_.path()));
+
+  copy = fs_.PrepareCopy(source, dir_ / "copy.db");
+  ASSERT_NE(nullptr, copy);
+  ASSERT_TRUE(copy->Flush() && copy->Publish());
+  EXPECT_TRUE(test::ReadFile(source) == test::ReadFile(dir_ / "copy.db"));
 }
 
 TEST_F(FileSystemTest, CopyingADirectoryFails) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/file_hold.h"
+#include "platform/file_system.h"
 #include "platform/win32_entry_kind.h"
 #include "platform/win32_path.h"
 #include "platform/win32_replace.h"
@@ -72,6 +73,24 @@ TEST_F(Win32ReplaceTest, AFailedReplaceLeavesTheOldCopyWithItsReadOnlyMark) {
   EXPECT_EQ((std::vector<std::string>{SetCall("a.txt", before & ~kAttributeReadOnly), "move a.txt",
                                       SetCall("a.txt", before)}),  // put back
             rules_.Calls());
+}
+
+// Windows finds Notes.txt for notes.txt: a move onto notes.txt would put this file in that
+// one's place. Refused before any call that changes something.
+TEST_F(Win32ReplaceTest, AFileKeptUnderAnotherSpellingIsNeverReplaced) {
+  const std::string old_copy = File("Notes.txt", "old", kAttributeReadOnly);
+  File("new.tmp", "new", kAttributeArchive);
+  EXPECT_EQ(0u, CheckStoredName(System("Notes.txt")));
+  EXPECT_EQ(kErrorStoredUnderOtherName, CheckStoredName(System("notes.txt")));
+  EXPECT_EQ(kErrorStoredUnderOtherName,
+            ReplaceTarget(rules_, System("new.tmp"), System("notes.txt")));
+  EXPECT_EQ("old", test::ReadFile(old_copy));
+  EXPECT_EQ(kAttributeReadOnly, AttributesOf(old_copy) & kAttributeReadOnly);
+  EXPECT_TRUE(rules_.Calls().empty());
+  EXPECT_EQ((std::vector<std::string>{"Notes.txt", "new.tmp"}), test::ListTree(dir_.path()));
+  // Spelt as it is kept, it is replaced as always.
+  EXPECT_EQ(0u, ReplaceTarget(rules_, System("new.tmp"), System("Notes.txt")));
+  EXPECT_EQ("new", test::ReadFile(old_copy));
 }
 
 TEST_F(Win32ReplaceTest, HiddenAndSystemCopiesAreReplacedAsTheyAre) {

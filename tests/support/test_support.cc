@@ -185,6 +185,29 @@ bool WaitUntil(const std::function<bool()>& done) {
 
 namespace {
 
+/// The entry of `dir` whose name equals `name` but for ASCII case; empty when none.
+std::string FoldedMatch(const std::string& dir, const std::string& name) {
+  const auto lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  DirListing listing;
+  if (!RealFs().ListDirectory(dir.empty() ? "." : dir, &listing)) return "";
+  for (const DirEntry& entry : listing.entries)
+    if (lower(entry.name) == lower(name)) return entry.name;
+  return "";
+}
+
+/// True when the folder of `path` holds its name under another spelling only (ASCII case).
+bool FoldedOtherwise(const std::string& path) {
+  const size_t slash = path.rfind(kPathSeparator);
+  const std::string dir = slash == std::string::npos ? "" : path.substr(0, slash);
+  const std::string name = path.substr(slash + 1);
+  if (RealFs().Probe(path) != PathKind::Missing) return false;  // there as it is spelt
+  const std::string match = FoldedMatch(dir, name);
+  return !match.empty() && match != name;
+}
+
 /// The real pending copy, with each step recorded in the double's events.
 class RecordingPendingCopy : public PendingCopy {
  public:
@@ -201,6 +224,10 @@ class RecordingPendingCopy : public PendingCopy {
   }
   bool Publish() override {
     fs_.Record("publish " + to_);
+    if (fs_.foldsCase && FoldedOtherwise(to_)) {
+      t_last_error = kErrorStoredUnderOtherName;
+      return false;
+    }
     return Result(real_->Publish());
   }
   uint32_t AttributesNotKept() const override {
@@ -216,19 +243,6 @@ class RecordingPendingCopy : public PendingCopy {
   const std::string to_;
   FaultyFileSystem& fs_;
 };
-
-/// The entry of `dir` whose name equals `name` but for ASCII case; empty when none.
-std::string FoldedMatch(const std::string& dir, const std::string& name) {
-  const auto lower = [](std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-  };
-  DirListing listing;
-  if (!RealFs().ListDirectory(dir.empty() ? "." : dir, &listing)) return "";
-  for (const DirEntry& entry : listing.entries)
-    if (lower(entry.name) == lower(name)) return entry.name;
-  return "";
-}
 
 }  // namespace
 
@@ -302,6 +316,10 @@ std::unique_ptr<PendingCopy> FaultyFileSystem::PrepareCopy(const std::string& fr
       t_last_error = code;
       return nullptr;
     }
+    if (changeWhileCopying && changeWhileCopying(from)) {
+      t_last_error = kErrorSourceChanged;
+      return nullptr;
+    }
   }
   std::unique_ptr<PendingCopy> copy = real_.PrepareCopy(from, to);
   if (copy == nullptr) {
@@ -336,6 +354,23 @@ bool FaultyFileSystem::CreateEmptyFile(const std::string& path) {
   const bool created = real_.CreateEmptyFile(path);
   t_last_error = real_.LastErrorCode();
   return created;
+}
+
+bool FaultyFileSystem::SetLastWriteTime(const std::string& path, FileTime time) {
+  if (dropTimes) return true;
+  const bool set = real_.SetLastWriteTime(path, time);
+  t_last_error = real_.LastErrorCode();
+  return set;
+}
+
+bool FaultyFileSystem::IsStoredUnderItsName(const std::string& path) {
+  if (foldsCase && FoldedOtherwise(path)) {
+    t_last_error = kErrorStoredUnderOtherName;
+    return false;
+  }
+  const bool stored = real_.IsStoredUnderItsName(path);
+  t_last_error = real_.LastErrorCode();
+  return stored;
 }
 
 uint32_t FaultyFileSystem::LastErrorCode() { return t_last_error; }

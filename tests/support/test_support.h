@@ -128,6 +128,9 @@ class ForwardingFileSystem : public FileSystem {
     return real_.PrepareCopy(from, to);
   }
   bool CheckCopyTarget(const std::string& to) override { return real_.CheckCopyTarget(to); }
+  bool IsStoredUnderItsName(const std::string& path) override {
+    return real_.IsStoredUnderItsName(path);
+  }
   bool SyncVolume(const std::string& path) override { return real_.SyncVolume(path); }
   bool SyncDirectory(const std::string& path) override { return real_.SyncDirectory(path); }
   VolumeHint DescribeVolume(const std::string& path) override { return real_.DescribeVolume(path); }
@@ -166,10 +169,15 @@ class FaultyFileSystem : public ForwardingFileSystem {
   bool SyncVolume(const std::string& path) override;
   bool SyncDirectory(const std::string& path) override;
   bool CreateEmptyFile(const std::string& path) override;
+  bool SetLastWriteTime(const std::string& path, FileTime time) override;
+  bool IsStoredUnderItsName(const std::string& path) override;
   uint32_t LastErrorCode() override;
 
   /// Copies whose target path satisfies the predicate fail with `code`.
   std::function<bool(const std::string& to)> failCopyTo;
+  /// Copies from a source that satisfies the predicate (asked once a try) find it changed
+  /// while they read it, and fail with kErrorSourceChanged, as the real one does.
+  std::function<bool(const std::string& from)> changeWhileCopying;
   /// Stats of paths that satisfy the predicate find them unreadable, with `code`.
   std::function<bool(const std::string& path)> failStatOf;
   /// Listings of directories whose path satisfies the predicate fail with `code`.
@@ -187,8 +195,11 @@ class FaultyFileSystem : public ForwardingFileSystem {
   std::string coarseRoot;
   /// False: the volume has no whole-volume flush (as over FUSE), so copies are flushed alone.
   bool wholeVolumeFlush = true;
-  /// True: new files found under another case of their name (as on FAT and NTFS).
+  /// True: new files found under another case of their name (as on FAT and NTFS), and never
+  /// replaced under it: IsStoredUnderItsName and a copy's Publish refuse another spelling.
   bool foldsCase = false;
+  /// True: a last-write time set is ignored, as by a target that dates files by itself.
+  bool dropTimes = false;
 
   std::vector<std::string> directoriesMade;
   std::vector<std::string> probes;
