@@ -79,6 +79,19 @@ void Encode(char32_t c, std::string* out) {
 
 }  // namespace
 
+char32_t FoldCharacter(char32_t c) { return Upper(c); }
+
+char32_t CharacterAt(std::string_view text, size_t at, size_t* length) {
+  char32_t c;
+  if (static_cast<uint8_t>(text[at]) < 0x80) {
+    *length = 1;
+    return static_cast<uint8_t>(text[at]);
+  }
+  if (Decode(text, at, &c, length)) return c;
+  *length = 1;
+  return kFirstStrayByte + static_cast<uint8_t>(text[at]);
+}
+
 std::string FoldCase(std::string_view text) {
   std::string folded;
   folded.reserve(text.size());
