@@ -180,6 +180,8 @@ class PosixFileSystem : public FileSystem {
 
   std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
   bool CheckCopyTarget(const std::string& to) override;
+  bool CheckCopySource(const std::string& from) override;
+  bool CheckMayCreateIn(const std::string& path) override;
   bool SyncVolume(const std::string& path) override;
   bool SyncDirectory(const std::string& path) override;
   VolumeHint DescribeVolume(const std::string& path) override;
@@ -293,6 +295,22 @@ std::unique_ptr<PendingCopy> PosixFileSystem::PrepareCopy(const std::string& fro
 bool PosixFileSystem::CheckCopyTarget(const std::string& to) {
   TempFile temp(to);
   return (temp.ok() && temp.CheckTargetIsFileOrMissing()) || Fail();
+}
+
+bool PosixFileSystem::CheckCopySource(const std::string& from) {
+  ScopedFd in;
+  struct stat st;
+  return OpenSource(from, &in, &st);
+}
+
+bool PosixFileSystem::CheckMayCreateIn(const std::string& path) {
+  // As the effective user, as the copy's own calls are checked; a read-only volume says EROFS.
+  ResolvedPath at(path);
+  if (!at.ok()) return Fail();
+  struct stat st;
+  if (fstatat(at.dir(), at.rest().c_str(), &st, 0) != 0) return Fail();
+  if (!S_ISDIR(st.st_mode)) return FailWith(ENOTDIR);
+  return faccessat(at.dir(), at.rest().c_str(), W_OK | X_OK, AT_EACCESS) == 0 || Fail();
 }
 
 bool PosixFileSystem::OpenForSync(const std::string& path, ScopedFd* fd) {

@@ -101,6 +101,8 @@ class Win32FileSystem : public FileSystem {
   MakeDirResult MakeDirectory(const std::string& path) override;
   std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
   bool CheckCopyTarget(const std::string& to) override;
+  bool CheckCopySource(const std::string& from) override;
+  bool CheckMayCreateIn(const std::string& path) override;
   bool SyncVolume(const std::string&) override { return FailWith(ERROR_NOT_SUPPORTED); }
   // Names are written through as they are made (MOVEFILE_WRITE_THROUGH, CreateDirectoryW).
   bool SyncDirectory(const std::string&) override { return true; }
@@ -175,6 +177,25 @@ std::unique_ptr<PendingCopy> Win32FileSystem::PrepareCopy(const std::string& fro
   auto copy = std::make_unique<Win32PendingCopy>(calls_, std::move(target));
   if (!copy->Fill(in.get(), info)) return nullptr;
   return copy;
+}
+
+bool Win32FileSystem::CheckCopySource(const std::string& from) {
+  std::wstring source;
+  ScopedHandle in;
+  BY_HANDLE_FILE_INFORMATION info;
+  return ToSystemPath(from, &source) && OpenSource(source, &in, &info);
+}
+
+bool Win32FileSystem::CheckMayCreateIn(const std::string& path) {
+  std::wstring folder;
+  if (!ToSystemPath(path, &folder)) return false;
+  // The folder opened for adding entries, which the system grants or refuses by its access
+  // lists as it would the creations themselves; backup semantics open a folder at all.
+  ScopedHandle handle(CreateFileW(folder.c_str(), FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY, kShareAll,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &info)) return Fail();
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || FailWith(ERROR_DIRECTORY);
 }
 
 VolumeHint Win32FileSystem::DescribeVolume(const std::string& path) {

@@ -142,6 +142,12 @@ class FileSystem {
   /// True when `to` is a file or nothing, so a copy may be published there; else false with
   /// the error code of "is a directory" or "exists". Writes nothing.
   virtual bool CheckCopyTarget(const std::string& to) = 0;
+  /// True when the file at `from` opens for reading as PrepareCopy opens it; else false with
+  /// the code PrepareCopy would fail with there. Reads and writes nothing.
+  virtual bool CheckCopySource(const std::string& from) = 0;
+  /// True when the system's permissions let this process make files and folders in the folder
+  /// at `path`; else false with the code such a creation would fail with. Writes nothing.
+  virtual bool CheckMayCreateIn(const std::string& path) = 0;
   /// Flushes everything written to the volume that holds `path`, names included, in one call
   /// (syncfs). False when the volume has no such flush (then flush each copy and sync each
   /// directory), or when it failed.

@@ -127,6 +127,8 @@ class ForwardingFileSystem : public FileSystem {
     return real_.PrepareCopy(from, to);
   }
   bool CheckCopyTarget(const std::string& to) override { return real_.CheckCopyTarget(to); }
+  bool CheckCopySource(const std::string& from) override { return real_.CheckCopySource(from); }
+  bool CheckMayCreateIn(const std::string& path) override { return real_.CheckMayCreateIn(path); }
   bool SyncVolume(const std::string& path) override { return real_.SyncVolume(path); }
   bool SyncDirectory(const std::string& path) override { return real_.SyncDirectory(path); }
   VolumeHint DescribeVolume(const std::string& path) override { return real_.DescribeVolume(path); }
