@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # A dry run fails what the real run fails. Over many random trees, each made from its own seed,
 # with files and folders that nobody may read, target folders that nobody may write, files
-# and folders in each other's places and time versioning, a dry run as nobody writes nothing,
-# and the real run that follows it logs the same lines (time stamps and the version folder's
-# time aside), the same counts, and ends with the same exit status.
+# and folders in each other's places, time versioning and patterns, a dry run as nobody
+# writes nothing, and the real run that follows it logs the same lines (time stamps and the
+# version folder's time aside), the same counts, and ends with the same exit status.
 source "$(dirname "$0")/lib.sh"
 qs_require_root "runs the runner as nobody over root's files"
 qs_require_tool setpriv util-linux
@@ -133,6 +133,12 @@ compare_tree() {
   make_source "$root"
   make_target "$root"
   if ((RANDOM % 2)); then options=(--time-versioning); fi
+  # Patterns, so that what is left out and taken back in is decided alike too.
+  case $((RANDOM % 4)) in
+    0) options+=(--exclude 'f[0-3]*.txt' --exclude '!f1*.txt') ;;
+    1) options+=(--exclude '/d[0-4]/' --exclude '!d2/') ;;
+    2) options+=(--exclude 'd*/f[!5-9]*') ;;
+  esac
   snapshot "$root" >"$OUT/$n.before"
   run_as_nobody "dry$n" --dry-run "${options[@]}" "$root/src" "$root/dst"
   local dry_rc=$QS_RC
