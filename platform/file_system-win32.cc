@@ -194,8 +194,12 @@ bool Win32FileSystem::CheckMayCreateIn(const std::string& path) {
   ScopedHandle handle(CreateFileW(folder.c_str(), FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY, kShareAll,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info;
-  if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &info)) return Fail();
-  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || FailWith(ERROR_DIRECTORY);
+  if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &info)) {
+    // A creation in a folder that is not there fails on its path, not on its own name.
+    Fail();
+    return win32::LastError() == ERROR_FILE_NOT_FOUND ? FailWith(ERROR_PATH_NOT_FOUND) : false;
+  }
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || FailWith(ERROR_PATH_NOT_FOUND);
 }
 
 VolumeHint Win32FileSystem::DescribeVolume(const std::string& path) {
