@@ -18,6 +18,7 @@
 #include "platform/file_system.h"
 #include "platform/posix_copy_content.h"
 #include "platform/posix_fd.h"
+#include "platform/posix_folder_access.h"
 #include "platform/posix_path.h"
 #include "platform/posix_temp_file.h"
 #include "platform/posix_volume_kind.h"
@@ -181,7 +182,7 @@ class PosixFileSystem : public FileSystem {
   std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
   bool CheckCopyTarget(const std::string& to) override;
   bool CheckCopySource(const std::string& from) override;
-  bool CheckMayCreateIn(const std::string& path) override;
+  bool CheckMayCreateIn(const std::string& path) override { return posix::MayCreateIn(path); }
   bool SyncVolume(const std::string& path) override;
   bool SyncDirectory(const std::string& path) override;
   VolumeHint DescribeVolume(const std::string& path) override;
@@ -301,16 +302,6 @@ bool PosixFileSystem::CheckCopySource(const std::string& from) {
   ScopedFd in;
   struct stat st;
   return OpenSource(from, &in, &st);
-}
-
-bool PosixFileSystem::CheckMayCreateIn(const std::string& path) {
-  // As the effective user, as the copy's own calls are checked; a read-only volume says EROFS.
-  ResolvedPath at(path);
-  if (!at.ok()) return Fail();
-  struct stat st;
-  if (fstatat(at.dir(), at.rest().c_str(), &st, 0) != 0) return Fail();
-  if (!S_ISDIR(st.st_mode)) return FailWith(ENOTDIR);
-  return faccessat(at.dir(), at.rest().c_str(), W_OK | X_OK, AT_EACCESS) == 0 || Fail();
 }
 
 bool PosixFileSystem::OpenForSync(const std::string& path, ScopedFd* fd) {

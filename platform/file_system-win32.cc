@@ -11,6 +11,7 @@
 #include "platform/win32_file_info.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_file_time.h"
+#include "platform/win32_folder_access.h"
 #include "platform/win32_handle.h"
 #include "platform/win32_listing.h"
 #include "platform/win32_path.h"
@@ -188,18 +189,7 @@ bool Win32FileSystem::CheckCopySource(const std::string& from) {
 
 bool Win32FileSystem::CheckMayCreateIn(const std::string& path) {
   std::wstring folder;
-  if (!ToSystemPath(path, &folder)) return false;
-  // The folder opened for adding entries, which the system grants or refuses by its access
-  // lists as it would the creations themselves; backup semantics open a folder at all.
-  ScopedHandle handle(CreateFileW(folder.c_str(), FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY, kShareAll,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &info)) {
-    // A creation in a folder that is not there fails on its path, not on its own name.
-    Fail();
-    return win32::LastError() == ERROR_FILE_NOT_FOUND ? FailWith(ERROR_PATH_NOT_FOUND) : false;
-  }
-  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || FailWith(ERROR_PATH_NOT_FOUND);
+  return ToSystemPath(path, &folder) && win32::MayCreateIn(folder);
 }
 
 VolumeHint Win32FileSystem::DescribeVolume(const std::string& path) {
