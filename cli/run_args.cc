@@ -26,12 +26,21 @@ const char kRunUsage[] =
     "Backup options:\n"
     "  --time-versioning     first save each copy about to be overwritten into a dated\n"
     "                        backup_YYYYMMDD_HHMMSS folder inside TARGET\n"
-    "  --dry-run             decide and report as a real run would, and write nothing\n"
+    "  --dry-run             decide and report as a real run would, failing what it would\n"
+    "                        fail (a file it cannot read, a folder it cannot write), and\n"
+    "                        write nothing; the first line says so\n"
     "  --exclude PATTERN     leave out what PATTERN names (repeatable): * and ? within one\n"
-    "                        name, ** across folders, a leading / anchors at SOURCE, a\n"
-    "                        trailing / names folders only; '/' between names on every system\n"
+    "                        name, [abc] [a-z] [!abc] one character of a class, ** across\n"
+    "                        folders, a leading / anchors at SOURCE, a trailing / names\n"
+    "                        folders only; '/' between names on every system\n"
     "                          e.g. --exclude '*.tmp' --exclude 'cache/' --exclude '/build/'\n"
-    "  --exclude-from FILE   the patterns of FILE, one a line; '#' starts a comment\n"
+    "                        !PATTERN takes back in what an earlier pattern left out: the\n"
+    "                        last pattern that matches decides, and nothing below a folder\n"
+    "                        left out comes back; \\ takes the next character as itself\n"
+    "                        (\\* \\[ \\!; on Windows \\ separates names instead)\n"
+    "                          e.g. --exclude '*.log' --exclude '!keep.log'\n"
+    "  --exclude-from FILE   the patterns of FILE, one a line; '#' starts a comment, and the\n"
+    "                        spaces that end a line are dropped unless escaped with \\\n"
     "  --progress            show progress on standard error (shown there by default when it\n"
     "  --no-progress         is a terminal), or never show it\n"
     "  --accept-unkept-times back up to a target that does not keep last-write times (some\n"
@@ -193,10 +202,10 @@ bool ReadOptions(const std::vector<std::string>& list, RunArgs* args,
 }
 
 bool CheckPatterns(RunArgs* args) {
+  Exclusions exclusions;
   for (const std::string& text : args->excludes) {
-    ExclusionPattern pattern;
     std::string why;
-    if (!ExclusionPattern::Parse(text, &pattern, &why)) {
+    if (!exclusions.Add(text, &why)) {
       args->error = "bad pattern \"" + text + "\": " + why;
       return false;
     }

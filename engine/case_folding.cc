@@ -82,6 +82,28 @@ void Encode(char32_t c, std::string* out) {
 
 }  // namespace
 
+char32_t FoldCharacter(char32_t c) { return Fold(c); }
+
+void ForEachFoldingCharacter(char32_t first, char32_t last,
+                             const std::function<void(char32_t, char32_t)>& visit) {
+  for (const FoldRange& range : kFoldRanges) {
+    if (range.last < first || range.first > last) continue;
+    for (char32_t c = range.first; c <= range.last && c <= last; c += range.stride)
+      if (c >= first) visit(c, Fold(c));
+  }
+}
+
+char32_t CharacterAt(std::string_view text, size_t at, size_t* length) {
+  char32_t c;
+  if (static_cast<uint8_t>(text[at]) < 0x80) {
+    *length = 1;
+    return static_cast<uint8_t>(text[at]);
+  }
+  if (Decode(text, at, &c, length)) return c;
+  *length = 1;
+  return kFirstStrayByte + static_cast<uint8_t>(text[at]);
+}
+
 std::string FoldCase(std::string_view text) {
   std::string folded;
   folded.reserve(text.size());

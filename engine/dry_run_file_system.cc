@@ -1,6 +1,8 @@
 // A pretended copy is flushed with its volume, so that a dry run takes the path of a batch:
 // every step a real run would take, and none that writes. The folders it would make are
-// remembered, so that what would be copied into them is not refused.
+// remembered, so that what would be copied into them is not refused. Whether a real copy
+// could read its source and write its folder is asked of the system without writing, so that
+// the dry run fails what the real run fails, with the same code.
 #include "engine/dry_run_file_system.h"
 
 #include "engine/paths.h"
@@ -29,6 +31,19 @@ bool DryRunFileSystem::IsFolder(const std::string& path) {
   return real_.Probe(path) == PathKind::Directory;
 }
 
+bool DryRunFileSystem::MayCreate(const std::string& path) {
+  // A path without a separator lies in the working folder; one whose only separator leads
+  // it, in the root.
+  const std::string folder = !HasParent(path)           ? std::string(".")
+                             : ParentPath(path).empty() ? std::string(1, kPathSeparator)
+                                                        : ParentPath(path);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (made_.count(folder) != 0) return true;
+  }
+  return real_.CheckMayCreateIn(folder);
+}
+
 MakeDirResult DryRunFileSystem::MakeDirectory(const std::string& path) {
   if (IsFolder(path)) return MakeDirResult::AlreadyExists;
   const PathKind kind = real_.Probe(path);
@@ -39,6 +54,7 @@ MakeDirResult DryRunFileSystem::MakeDirectory(const std::string& path) {
     real_.Probe(path);
     return MakeDirResult::Failed;
   }
+  if (!MayCreate(path)) return MakeDirResult::Failed;
   std::lock_guard<std::mutex> lock(mutex_);
   made_.insert(path);
   return MakeDirResult::Created;
@@ -46,12 +62,13 @@ MakeDirResult DryRunFileSystem::MakeDirectory(const std::string& path) {
 
 std::unique_ptr<PendingCopy> DryRunFileSystem::PrepareCopy(const std::string& from,
                                                            const std::string& to) {
+  // In the real copy's order: the source is opened first, then the temporary file made.
+  if (!real_.CheckCopySource(from)) return nullptr;
   if (HasParent(to) && !IsFolder(ParentPath(to))) {
     real_.Probe(to);  // for the code the real call would leave
     return nullptr;
   }
-  const PathKind source = real_.Probe(from);
-  if (source == PathKind::Missing || source == PathKind::Unreadable) return nullptr;
+  if (!MayCreate(to)) return nullptr;
   return std::make_unique<PretendedCopy>();
 }
 

@@ -26,16 +26,19 @@ class DryRunFileSystem : public FileSystem {
   bool IsStoredUnderItsName(const std::string& path) override {
     return real_.IsStoredUnderItsName(path);
   }
+  bool CheckCopySource(const std::string& from) override { return real_.CheckCopySource(from); }
+  bool CheckMayCreateIn(const std::string& path) override { return real_.CheckMayCreateIn(path); }
   VolumeHint DescribeVolume(const std::string& path) override { return real_.DescribeVolume(path); }
   size_t PendingCopyLimit() override { return real_.PendingCopyLimit(); }
   uint32_t LastErrorCode() override { return real_.LastErrorCode(); }
 
   /// A folder that would be made counts as made from then on. It fails, with the system's
-  /// code, where the real one would: below something that is no folder.
+  /// code, where the real one would: below something that is no folder, or in a folder this
+  /// process may not write.
   MakeDirResult MakeDirectory(const std::string& path) override;
   /// A copy that would be made: it succeeds, and writes nothing. It fails, with the system's
-  /// code, where the real one would fail before reading: the target's folder is no folder, or
-  /// the source has gone.
+  /// code, where the real one would fail before reading: the source cannot be opened for
+  /// reading, the target's folder is no folder, or this process may not write in it.
   std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
   bool SyncVolume(const std::string&) override { return true; }
   bool SyncDirectory(const std::string&) override { return true; }
@@ -54,6 +57,9 @@ class DryRunFileSystem : public FileSystem {
  private:
   /// A folder on the disk, or one this run would have made.
   bool IsFolder(const std::string& path);
+  /// Whether `path` could be made in its folder (which is one): always in a folder this run
+  /// would have made, else as the system's permissions say.
+  bool MayCreate(const std::string& path);
 
   FileSystem& real_;
   std::mutex mutex_;

@@ -29,6 +29,9 @@ void BackupLogObserver::WriteWithCode(const std::string& text, const RunEvent& e
 }
 
 void BackupLogObserver::WriteStart(const BackupJob& job) const {
+  // First, so that the lines below ("Time version directory created: ...") are read as what
+  // the run would do.
+  if (job.options.dryRun) Write("Dry run: nothing will be written.");
   Write("Starting backup...");
   Write("Source: " + job.options.sourceRoot);
   Write("Target: " + job.options.targetRoot);

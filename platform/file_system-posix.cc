@@ -20,6 +20,7 @@
 #include "platform/posix_entry_name.h"
 #include "platform/posix_fd.h"
 #include "platform/posix_file_io.h"
+#include "platform/posix_folder_access.h"
 #include "platform/posix_path.h"
 #include "platform/posix_temp_file.h"
 #include "platform/posix_volume_kind.h"
@@ -186,6 +187,8 @@ class PosixFileSystem : public FileSystem {
   std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
   bool CheckCopyTarget(const std::string& to) override;
   bool IsStoredUnderItsName(const std::string& path) override;
+  bool CheckCopySource(const std::string& from) override;
+  bool CheckMayCreateIn(const std::string& path) override { return posix::MayCreateIn(path); }
   bool SyncVolume(const std::string& path) override;
   bool SyncDirectory(const std::string& path) override;
   VolumeHint DescribeVolume(const std::string& path) override;
@@ -324,6 +327,12 @@ bool PosixFileSystem::IsStoredUnderItsName(const std::string& path) {
   const std::string& rest = at.rest();
   const std::string name = rest.substr(rest.rfind('/') + 1);
   return posix::FolderListsExactName(at.dir(), at.RestParent(), name) || Fail();
+}
+
+bool PosixFileSystem::CheckCopySource(const std::string& from) {
+  ScopedFd in;
+  struct stat st;
+  return OpenSource(from, &in, &st);
 }
 
 bool PosixFileSystem::OpenForSync(const std::string& path, ScopedFd* fd) {

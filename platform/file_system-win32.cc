@@ -12,6 +12,7 @@
 #include "platform/win32_file_io.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_file_time.h"
+#include "platform/win32_folder_access.h"
 #include "platform/win32_handle.h"
 #include "platform/win32_listing.h"
 #include "platform/win32_path.h"
@@ -114,6 +115,8 @@ class Win32FileSystem : public FileSystem {
   std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from, const std::string& to) override;
   bool CheckCopyTarget(const std::string& to) override;
   bool IsStoredUnderItsName(const std::string& path) override;
+  bool CheckCopySource(const std::string& from) override;
+  bool CheckMayCreateIn(const std::string& path) override;
   bool SyncVolume(const std::string&) override { return FailWith(ERROR_NOT_SUPPORTED); }
   // Names are written through as they are made (MOVEFILE_WRITE_THROUGH, CreateDirectoryW).
   bool SyncDirectory(const std::string&) override { return true; }
@@ -195,6 +198,18 @@ std::unique_ptr<PendingCopy> Win32FileSystem::PrepareCopy(const std::string& fro
   auto copy = std::make_unique<Win32PendingCopy>(calls_, std::move(target));
   if (!copy->Fill(in.get(), info, opened)) return nullptr;
   return copy;
+}
+
+bool Win32FileSystem::CheckCopySource(const std::string& from) {
+  std::wstring source;
+  ScopedHandle in;
+  BY_HANDLE_FILE_INFORMATION info;
+  return ToSystemPath(from, &source) && OpenSource(source, &in, &info);
+}
+
+bool Win32FileSystem::CheckMayCreateIn(const std::string& path) {
+  std::wstring folder;
+  return ToSystemPath(path, &folder) && win32::MayCreateIn(folder);
 }
 
 VolumeHint Win32FileSystem::DescribeVolume(const std::string& path) {

@@ -176,6 +176,12 @@ class FileSystem {
   /// kErrorStoredUnderOtherName when the volume found `path` under another spelling, or with
   /// the system's code when the folder cannot be read.
   virtual bool IsStoredUnderItsName(const std::string& path) = 0;
+  /// True when the file at `from` opens for reading as PrepareCopy opens it; else false with
+  /// the code PrepareCopy would fail with there. Reads and writes nothing.
+  virtual bool CheckCopySource(const std::string& from) = 0;
+  /// True when the system's permissions let this process make files and folders in the folder
+  /// at `path`; else false with the code such a creation would fail with. Writes nothing.
+  virtual bool CheckMayCreateIn(const std::string& path) = 0;
   /// Flushes everything written to the volume that holds `path`, names included, in one call
   /// (syncfs). False when the volume has no such flush (then flush each copy and sync each
   /// directory), or when it failed.

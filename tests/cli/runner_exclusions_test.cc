@@ -18,6 +18,23 @@ class RunnerExclusionsTest : public test::RunnerFixture {
   }
   /// The files copied into the target.
   std::vector<std::string> Copied() { return test::ListTree(dir_ / "dst"); }
+
+  /// Runs the backup with `options`, dry first and then for real; the dry run must write
+  /// nothing and log, between its own first and last lines, what the real run then logs.
+  void RunDryThenReal(const std::string& options) {
+    const std::string roots = " " + Quoted("src") + " " + Quoted("dst");
+    const auto before = Snapshot(dir_ / "src");
+    ASSERT_EQ(0, Run("--dry-run " + options + roots)) << Err();
+    std::vector<std::string> dry = OutLines();
+    EXPECT_FALSE(test::Exists(dir_ / "dst"));
+    EXPECT_EQ(before, Snapshot(dir_ / "src"));
+    ASSERT_GE(dry.size(), 2u);
+    EXPECT_EQ("Dry run: nothing will be written.", dry.front());
+    EXPECT_EQ("Dry run: nothing was written.", dry.back());
+    ASSERT_EQ(0, Run(options + roots)) << Err();
+    EXPECT_EQ(OutLines(), std::vector<std::string>(dry.begin() + 1, dry.end() - 1));
+    EXPECT_EQ("", Err());
+  }
 };
 
 TEST_F(RunnerExclusionsTest, EachKindOfPatternLeavesOutWhatItNames) {
@@ -83,8 +100,44 @@ TEST_F(RunnerExclusionsTest, AByteOrderMarkIsNoPartOfTheFirstPattern) {
   EXPECT_TRUE(OutHas("] Found 11 files.\n")) << Out();
 }
 
+TEST_F(RunnerExclusionsTest, ClassesAndReInclusionsWithADryRunThatAgrees) {
+  for (const char* path : {"file1.txt", "file2.txt", "file3.txt", "keep.log", "x.log"})
+    test::WriteFile(dir_ / ("src/" + std::string(path)), path, Seconds(2000));
+  RunDryThenReal(
+      "--exclude \"file[12].txt\" --exclude \"img[!2]*.png\" --exclude \"*.log\" "
+      "--exclude \"!keep.log\" --exclude \"*.tmp\" --exclude \"!sub/b.tmp\" "
+      "--exclude \"/cache/\" --exclude \"!cache/x\" --exclude \"/[a-c][.]txt\"");
+  EXPECT_EQ((std::vector<std::string>{"build/out", "deep/cache/y", "deep/z", "docs/1/2/c.txt",
+                                      "docs/c.txt", "file3.txt", "files/cache", "img22.png",
+                                      "keep.log", "sub/b.tmp", "sub/build/out", "sub/keep.txt"}),
+            Copied());
+  EXPECT_TRUE(OutHas("] Found 12 files.\n")) << Out();
+}
+
+TEST_F(RunnerExclusionsTest, EscapesAndTrailingSpacesInAPatternFile) {
+  const bool escapes = test::Native("/") == "/";
+  if (escapes) {
+    // Names that only an escape can name; Windows keeps no '*' in a name.
+    for (const char* path : {"star*.txt", "!bang.txt", "#hash.txt", "[draft].md"})
+      test::WriteFile(dir_ / ("src/" + std::string(path)), path, Seconds(2000));
+  }
+  test::WriteFile(dir_ / "patterns.txt",
+                  std::string("*.tmp   \n"  // the spaces a text editor leaves
+                              "!sub/b.tmp  \r\n") +
+                      (escapes ? "star\\*.txt\n\\!bang.txt\n\\#hash.txt  \n\\[draft].md\n" : "") +
+                      "/docs/ \n");
+  RunDryThenReal("--exclude-from " + Quoted("patterns.txt"));
+  const std::vector<std::string> copied = Copied();
+  for (const char* gone :
+       {"a.tmp", "docs/c.txt", "star*.txt", "!bang.txt", "#hash.txt", "[draft].md"})
+    EXPECT_EQ(copied.end(), std::find(copied.begin(), copied.end(), gone)) << gone;
+  EXPECT_NE(copied.end(), std::find(copied.begin(), copied.end(), "sub/b.tmp"));
+  EXPECT_EQ(12u, copied.size());
+}
+
 TEST_F(RunnerExclusionsTest, AnUnreadableOrBadPatternStopsTheRunBeforeItWrites) {
   test::WriteFile(dir_ / "bad.txt", "# fine\n*.tmp\na//b\n");
+  test::WriteFile(dir_ / "class.txt", "*.tmp\n[abc   \n");
   const struct {
     std::string args, message;
   } cases[] = {
@@ -94,6 +147,13 @@ TEST_F(RunnerExclusionsTest, AnUnreadableOrBadPatternStopsTheRunBeforeItWrites) 
       {"--exclude \"x/**y\"", "bad pattern"},
       {"--exclude \"/\"", "bad pattern"},
       {"--exclude \"\"", "an empty pattern names nothing"},
+      {"--exclude \"file[12.txt\"",
+       "bad pattern \"file[12.txt\": a \"[\" opens a class of characters that no \"]\" closes"},
+      {"--exclude \"x[]\"", "bad pattern \"x[]\": \"[]\" is an empty class"},
+      {"--exclude \"[z-a]\"", "the range \"z-a\" runs backwards"},
+      {"--exclude \"!\"", "bad pattern \"!\""},
+      {"--exclude-from " + Quoted("class.txt"),
+       test::Native(dir_ / "class.txt") + ", line 2: bad pattern \"[abc\": a \"[\" opens"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
@@ -103,6 +163,13 @@ TEST_F(RunnerExclusionsTest, AnUnreadableOrBadPatternStopsTheRunBeforeItWrites) 
     EXPECT_EQ("", Out());
     EXPECT_FALSE(test::Exists(dir_ / "dst"));
   }
+  if (test::Native("/") != "/") return;
+  // A '\\' that ends the pattern escapes nothing.
+  EXPECT_EQ(2, Run("--exclude 'name\\' " + Quoted("src") + " " + Quoted("dst")));
+  EXPECT_NE(std::string::npos,
+            Err().find("bad pattern \"name\\\": a \"\\\" at the end of a name escapes nothing"))
+      << Err();
+  EXPECT_FALSE(test::Exists(dir_ / "dst"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Dry runs on real temporary trees: the file system that only pretends to write, and whole
 // runs through it that leave the disk as it was while they log what the real run then does.
 #include "engine/dry_run_file_system.h"
+#include "platform/error_text.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,11 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <set>
 #include <sstream>
 
 #include "engine/backup_job.h"
+#include "engine/paths.h"
 #include "engine/target_volume.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
@@ -121,6 +124,16 @@ std::map<std::string, std::string> Snapshot(const std::string& root) {
     add(std::string(name.begin(), name.end()));
   }
   return entries;
+}
+
+/// A dry run's log without the lines only a dry run writes, its first and its last.
+Lines WithoutDryRunLines(const Lines& log) {
+  if (log.size() < 2 || log.front() != "Dry run: nothing will be written." ||
+      log.back() != "Dry run: nothing was written.") {
+    ADD_FAILURE() << "not the log of a dry run";
+    return log;
+  }
+  return Lines(log.begin() + 1, log.end() - 1);
 }
 
 class DryRunTest : public ::testing::Test {
@@ -234,8 +247,10 @@ TEST_F(DryRunTest, ADryRunWritesNothingAndLogsWhatTheRealRunThenDoes) {
 
   const Run real = RunOnce(false, false);
   ASSERT_FALSE(dry.backupLog.empty());
+  EXPECT_EQ("Dry run: nothing will be written.", dry.backupLog.front());
+  EXPECT_EQ("Starting backup...", dry.backupLog[1]);
   EXPECT_EQ("Dry run: nothing was written.", dry.backupLog.back());
-  EXPECT_EQ(real.backupLog, Lines(dry.backupLog.begin(), dry.backupLog.end() - 1));
+  EXPECT_EQ(real.backupLog, WithoutDryRunLines(dry.backupLog));
   EXPECT_EQ(real.fileLog, dry.fileLog);
   EXPECT_EQ(real.results.counters.SummaryText(), dry.results.counters.SummaryText());
   EXPECT_EQ(
@@ -268,7 +283,7 @@ TEST_F(DryRunTest, ADryRunWithVersioningReportsTheVersionsItWouldKeepAndMakesNoF
   EXPECT_FALSE(test::Exists(version_dir));
 
   const Run real = RunOnce(false, true);
-  EXPECT_EQ(real.backupLog, Lines(dry.backupLog.begin(), dry.backupLog.end() - 1));
+  EXPECT_EQ(real.backupLog, WithoutDryRunLines(dry.backupLog));
   EXPECT_EQ(real.fileLog, dry.fileLog);
   EXPECT_EQ("old 2", test::ReadFile(version_dir + Native("/sub/inner/changed2.txt")));
   EXPECT_EQ("saved before", test::ReadFile(version_dir + Native("/fraction.txt")));
@@ -287,7 +302,7 @@ TEST_F(DryRunTest, AFirstDryRunIntoAnEmptyTargetLearnsItsVolumeWithoutAProbeFile
   EXPECT_EQ(1, recorder_.Descriptions());  // whether the volume folds case
 
   const Run real = RunOnce(false, true, "2025/01");
-  EXPECT_EQ(real.backupLog, Lines(dry.backupLog.begin(), dry.backupLog.end() - 1));
+  EXPECT_EQ(real.backupLog, WithoutDryRunLines(dry.backupLog));
   const Lines changes = recorder_.Changes();
   EXPECT_NE(changes.end(), std::find_if(changes.begin(), changes.end(), [](const auto& c) {
               return c.rfind("create ", 0) == 0;
@@ -309,7 +324,7 @@ TEST_F(DryRunTest, WhatTheTargetCannotTakeFailsInTheDryRunAsInTheRealOne) {
   EXPECT_EQ(before, Snapshot(dir_.path()));
   EXPECT_EQ(Lines{}, recorder_.Changes());
   const Run real = RunOnce(false, false);
-  EXPECT_EQ(real.backupLog, Lines(dry.backupLog.begin(), dry.backupLog.end() - 1));
+  EXPECT_EQ(real.backupLog, WithoutDryRunLines(dry.backupLog));
   EXPECT_EQ(real.fileLog, dry.fileLog);
   EXPECT_EQ(3, real.results.counters.failed);
   EXPECT_EQ(1, real.results.counters.copied);
@@ -326,6 +341,148 @@ TEST_F(DryRunTest, TheVolumeProbesAskInsteadOfWritingWhenTheyMayNot) {
   EXPECT_EQ(Lines{}, recorder_.Changes());
   EXPECT_EQ(2, recorder_.Descriptions());
   EXPECT_TRUE(test::ListTree(dir_.path()).empty());
+}
+
+/// The real file system as an unprivileged user finds it: the files named cannot be read and
+/// the folders named cannot be written, and every call that would read or write them, or ask
+/// whether it may, is refused with EACCES (13).
+class Permissions : public test::ForwardingFileSystem {
+ public:
+  std::set<std::string> unreadable, readOnly;
+
+  PathInfo Stat(const std::string& path) override {
+    refused_ = false;
+    return real_.Stat(path);
+  }
+  MakeDirResult MakeDirectory(const std::string& path) override {
+    // An existing name is found before the permission to add one is asked for.
+    if (real_.Probe(path) == PathKind::Missing && readOnly.count(ParentPath(path)) != 0)
+      return Refuse(), MakeDirResult::Failed;
+    const MakeDirResult result = real_.MakeDirectory(path);
+    if (result == MakeDirResult::Created) readOnly.erase(path);  // the run's own folder
+    return result;
+  }
+  std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from,
+                                           const std::string& to) override {
+    if (unreadable.count(from) != 0 || readOnly.count(ParentPath(to)) != 0)
+      return Refuse(), nullptr;
+    return real_.PrepareCopy(from, to);
+  }
+  bool CheckCopySource(const std::string& from) override {
+    refused_ = false;
+    return unreadable.count(from) == 0 ? real_.CheckCopySource(from) : Refuse();
+  }
+  bool CheckMayCreateIn(const std::string& path) override {
+    refused_ = false;
+    return readOnly.count(path) == 0 ? real_.CheckMayCreateIn(path) : Refuse();
+  }
+  uint32_t LastErrorCode() override { return refused_ ? 13 : real_.LastErrorCode(); }
+
+ private:
+  bool Refuse() {
+    refused_ = true;
+    return false;
+  }
+  static thread_local bool refused_;
+};
+
+thread_local bool Permissions::refused_ = false;
+
+class DryRunPermissionsTest : public ::testing::Test {
+ protected:
+  struct Run {
+    Lines log;
+    BackupResults results;
+  };
+
+  Run RunOnce(bool dry) {
+    MemoryLogPane backup_pane, file_pane;
+    test::FakeClock clock;  // each run at the same moment: the same version folder name
+    std::ostringstream console;
+    BackupOptions options = BackupOptions::Of(dir_ / "src", dir_ / "dst", true);
+    options.dryRun = dry;
+    JobServices services =
+        test::TestServices(dry ? static_cast<FileSystem*>(&dry_) : &permissions_, &clock, &console);
+    services.fileThreads = 1;
+    BackupJob job(options, &backup_pane, &file_pane, services);
+    job.RunBackup();
+    return {test::WithoutStamps(test::PaneLines(backup_pane.Text())), job.results};
+  }
+
+  /// A source with a file that cannot be read, files for a folder that cannot be written
+  /// and for one that must be made in it, and updates, one over a copy that cannot be read
+  /// (so its old version cannot be kept).
+  void MakeTrees() {
+    test::WriteFile(Src("secret.txt"), "secret", Seconds(2000));
+    test::WriteFile(Src("ro/a.txt"), "a", Seconds(2000));
+    test::WriteFile(Src("ro/inner/b.txt"), "b", Seconds(2000));
+    test::WriteFile(Src("ok/c.txt"), "c", Seconds(2000));
+    test::WriteFile(Src("old.txt"), "new", Seconds(2000));
+    test::WriteFile(Dst("old.txt"), "old, unreadable", Seconds(1000));
+    test::WriteFile(Src("upd.txt"), "new", Seconds(2000));
+    test::WriteFile(Dst("upd.txt"), "old", Seconds(1000));
+    test::MakeDirs(Dst("ro"));
+    permissions_.unreadable = {Src("secret.txt"), Dst("old.txt")};
+    permissions_.readOnly = {Dst("ro")};
+  }
+
+  /// The dry run, then the real one: the same lines between the dry run's own first and last,
+  /// the same counts, and nothing written by the dry run.
+  Run CompareRuns() {
+    const auto before = Snapshot(dir_.path());
+    const Run dry = RunOnce(true);
+    EXPECT_EQ(before, Snapshot(dir_.path()));
+    const Run real = RunOnce(false);
+    EXPECT_EQ(real.log, WithoutDryRunLines(dry.log));
+    EXPECT_EQ(real.results.counters.SummaryText(), dry.results.counters.SummaryText());
+    EXPECT_EQ(real.results.AnyFailed(), dry.results.AnyFailed());
+    return real;
+  }
+
+  std::string Src(const std::string& p) { return dir_ / ("src/" + p); }
+  std::string Dst(const std::string& p) { return dir_ / ("dst/" + p); }
+  bool Logged(const Run& run, const std::string& line) {
+    return std::find(run.log.begin(), run.log.end(), line) != run.log.end();
+  }
+
+  test::ScopedTempDir dir_;
+  Permissions permissions_;
+  DryRunFileSystem dry_{permissions_};
+};
+
+TEST_F(DryRunPermissionsTest, WhatCannotBeReadOrWrittenFailsInTheDryRunAsInTheRealOne) {
+  MakeTrees();
+  const Run real = CompareRuns();
+  EXPECT_TRUE(Logged(
+      real, "CopyFile failed: " + Src("secret.txt") + " -> " + Dst("secret.txt") + " " + ErrorCodeText(13)));
+  EXPECT_TRUE(Logged(
+      real, "CopyFile failed: " + Src("ro/a.txt") + " -> " + Dst("ro/a.txt") + " " + ErrorCodeText(13)));
+  EXPECT_TRUE(Logged(real, "Failed to create directory: " + Dst("ro/inner")));
+  EXPECT_TRUE(Logged(real, "[TIME VERSION FAILED] " + Dst("old.txt")));
+  EXPECT_EQ(
+      "Time-based incremental backup completed: 1 copied, 2 updated, 0 skipped, 3 failed, 1 "
+      "time-versioned.",
+      real.results.counters.SummaryText());
+}
+
+TEST_F(DryRunPermissionsTest, ATargetThatCannotBeWrittenFailsItsVersionFolderInBoth) {
+  MakeTrees();
+  permissions_.readOnly.insert(dir_ / "dst");
+  const Run real = CompareRuns();
+  EXPECT_TRUE(Logged(real, "Failed to create time version directory: " +
+                               Dst("backup_20250131_080000") + " " + ErrorCodeText(13)));
+  EXPECT_EQ(
+      "Time-based incremental backup completed: 0 copied, 0 updated, 0 skipped, 6 failed, 0 "
+      "time-versioned.",
+      real.results.counters.SummaryText());
+}
+
+TEST_F(DryRunPermissionsTest, AFolderTheDryRunWouldMakeIsNotAskedAbout) {
+  // Nothing above says no: the target and everything in it would be made by the run itself.
+  test::WriteFile(Src("a/b/c.txt"), "c", Seconds(2000));
+  permissions_.readOnly = {Dst("a"), Dst("a/b")};  // were they there, they could not be written
+  const Run real = CompareRuns();
+  EXPECT_EQ(1, real.results.counters.copied);
 }
 
 }  // namespace

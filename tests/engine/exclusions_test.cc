@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/file_system.h"
+
 namespace qs {
 namespace {
 
@@ -63,8 +65,67 @@ TEST(ExclusionsTest, FoldedCaseComparesNamesAsAVolumeThatIgnoresCase) {
   EXPECT_FALSE(exclusions.Excludes("notes.tmpx", false, true));
 }
 
+/// Whether the patterns, in this order, leave `path` out.
+bool ExcludedBy(const std::vector<std::string>& patterns, const std::string& path,
+                bool folder = false) {
+  Exclusions exclusions;
+  std::string why;
+  for (const std::string& pattern : patterns)
+    EXPECT_TRUE(exclusions.Add(pattern, &why)) << pattern << ": " << why;
+  return exclusions.Excludes(path, folder);
+}
+
+TEST(ExclusionsTest, ClassesAndEscapesWithinAWholePattern) {
+  EXPECT_TRUE(Excludes("file[12].txt", "docs/file1.txt"));
+  EXPECT_FALSE(Excludes("file[12].txt", "docs/file3.txt"));
+  EXPECT_TRUE(Excludes("/v[0-9]/", "v1", true));
+  EXPECT_FALSE(Excludes("/v[0-9]/", "a/v1", true));
+  EXPECT_TRUE(Excludes("logs/[!.]*", "app/logs/today"));
+  EXPECT_FALSE(Excludes("logs/[!.]*", "app/logs/.keep"));
+  if (kPathSeparator == '/') {
+    EXPECT_TRUE(Excludes("star\\*.txt", "star*.txt"));
+    EXPECT_FALSE(Excludes("star\\*.txt", "starry.txt"));
+    EXPECT_TRUE(Excludes("\\!keep.log", "!keep.log"));  // a name that starts with '!'
+    EXPECT_TRUE(Excludes("\\#notes", "x/#notes"));
+  }
+}
+
+TEST(ExclusionsTest, TheLastPatternThatMatchesDecides) {
+  EXPECT_TRUE(ExcludedBy({"*.log"}, "a.log"));
+  EXPECT_FALSE(ExcludedBy({"*.log", "!keep.log"}, "keep.log"));
+  EXPECT_FALSE(ExcludedBy({"*.log", "!keep.log"}, "deep/keep.log"));
+  EXPECT_TRUE(ExcludedBy({"*.log", "!keep.log"}, "other.log"));
+  // Order counts: a later exclusion takes it out again.
+  EXPECT_TRUE(ExcludedBy({"*.log", "!keep.log", "/keep.log"}, "keep.log"));
+  EXPECT_FALSE(ExcludedBy({"*.log", "!keep.log", "/keep.log"}, "sub/keep.log"));
+  // A re-inclusion alone leaves nothing out.
+  EXPECT_FALSE(ExcludedBy({"!*.txt"}, "a.txt"));
+  EXPECT_FALSE(ExcludedBy({"!*.txt"}, "a.log"));
+  // With a trailing '/' it takes back folders only.
+  EXPECT_FALSE(ExcludedBy({"/*", "!/docs/"}, "docs", true));
+  EXPECT_TRUE(ExcludedBy({"/*", "!/docs/"}, "docs", false));
+  EXPECT_TRUE(ExcludedBy({"/*", "!/docs/"}, "music", true));
+  EXPECT_FALSE(ExcludedBy({"/*", "!/docs/"}, "docs/a.txt"));  // `/*` names the top only
+  EXPECT_FALSE(ExcludedBy({"*.tmp", "![a-m]*.tmp"}, "b.tmp"));
+  EXPECT_TRUE(ExcludedBy({"*.tmp", "![a-m]*.tmp"}, "x.tmp"));
+}
+
+TEST(ExclusionsTest, ReIncludingFollowsTheCaseOfTheVolume) {
+  Exclusions exclusions;
+  std::string why;
+  ASSERT_TRUE(exclusions.Add("*.log", &why));
+  ASSERT_TRUE(exclusions.Add("!KEEP.log", &why));
+  EXPECT_FALSE(exclusions.Excludes("keep.log", false, true));
+  EXPECT_FALSE(exclusions.Excludes("Keep.LOG", false, true));
+  EXPECT_TRUE(exclusions.Excludes("other.LOG", false, true));
+  // Where case counts, "!KEEP.log" takes back only that spelling.
+  EXPECT_TRUE(exclusions.Excludes("keep.log", false, false));
+  EXPECT_FALSE(exclusions.Excludes("KEEP.log", false, false));
+}
+
 TEST(ExclusionsTest, WhatIsNoPatternIsRefusedWithAReason) {
-  for (const char* bad : {"", "/", "//", "a//b", "a**b", "**x", "./a", "a/../b"}) {
+  for (const char* bad : {"", "/", "//", "a//b", "a**b", "**x", "./a", "a/../b", "!", "!/",
+                          "file[12.txt", "[]", "x/[!]", "[b-a]", "[[:word:]]", "a/[/]b"}) {
     Exclusions exclusions;
     std::string why;
     EXPECT_FALSE(exclusions.Add(bad, &why)) << bad;
@@ -73,6 +134,52 @@ TEST(ExclusionsTest, WhatIsNoPatternIsRefusedWithAReason) {
   }
   Exclusions none;
   EXPECT_FALSE(none.Excludes("anything", false));
+  Exclusions one;
+  std::string why;
+  ASSERT_TRUE(one.Add("*.tmp", &why));
+  EXPECT_FALSE(one.Add("[oops", &why));
+  EXPECT_FALSE(one.Excludes("[oops", false));
+  EXPECT_TRUE(one.Excludes("a.tmp", false));
+  if (kPathSeparator == '/') {
+    for (const char* bad : {"name\\", "a\\/b", "\\"}) {
+      Exclusions exclusions;
+      EXPECT_FALSE(exclusions.Add(bad, &why)) << bad;
+      EXPECT_EQ("a \"\\\" at the end of a name escapes nothing", why) << bad;
+    }
+  }
+}
+
+TEST(ExclusionsTest, TrailingSpacesOfALineAreDroppedUnlessEscaped) {
+  Exclusions exclusions;
+  std::string why;
+  ASSERT_TRUE(AddExclusionLines("*.tmp   \n/build/ \r\n  \n", &exclusions, &why)) << why;
+  EXPECT_TRUE(exclusions.Excludes("a.tmp", false));
+  EXPECT_TRUE(exclusions.Excludes("build", true));
+  EXPECT_FALSE(exclusions.Excludes("a.tmp   ", false));
+  // Leading spaces are part of the name.
+  Exclusions leading;
+  ASSERT_TRUE(AddExclusionLines("  x\n", &leading, &why)) << why;
+  EXPECT_TRUE(leading.Excludes("  x", false));
+  EXPECT_FALSE(leading.Excludes("x", false));
+  if (kPathSeparator != '/') return;
+  Exclusions escaped;
+  ASSERT_TRUE(
+      AddExclusionLines("ends with space\\ \nends with two \\  \ntwo\\\\ \n", &escaped, &why))
+      << why;
+  EXPECT_TRUE(escaped.Excludes("ends with space ", false));
+  EXPECT_FALSE(escaped.Excludes("ends with space", false));
+  EXPECT_TRUE(escaped.Excludes("ends with two  ", false));  // up to the escaped one
+  EXPECT_TRUE(escaped.Excludes("two\\", false));            // an escaped backslash escapes no space
+}
+
+TEST(ExclusionsTest, ABadLineIsNamedWithItsNumberAndPattern) {
+  Exclusions exclusions;
+  std::string why;
+  EXPECT_FALSE(AddExclusionLines("# fine\n*.tmp\n\nfile[12.txt   \n", &exclusions, &why));
+  EXPECT_EQ(
+      "line 4: bad pattern \"file[12.txt\": a \"[\" opens a class of characters that no \"]\" "
+      "closes",
+      why);
 }
 
 TEST(ExclusionsTest, PatternFilesSkipCommentsAndBlankLines) {

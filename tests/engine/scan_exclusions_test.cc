@@ -199,5 +199,53 @@ TEST_F(ScanExclusionsTest, AnchoredPatternsCountFromTheSourceRootNotTheDisk) {
             Scan({"/src/", "src/", "qs-test-*/", "/tmp/"}));
 }
 
+TEST_F(ScanExclusionsTest, ClassesLeaveOutOneCharacterOfTheirKind) {
+  for (const char* name : {"file1.txt", "file2.txt", "file3.txt", "file12.txt", "v1/a", "v2/b",
+                           "vx/c", "Notes.tmp", "memo.tmp", "x.tmp"})
+    Write(name);
+  EXPECT_EQ((Lines{"Notes.tmp", "file12.txt", "file3.txt", "memo.tmp", "vx/c", "x.tmp"}),
+            Scan({"file[12].txt", "/v[0-9]/"}));
+  for (const std::string& folder : listed_) EXPECT_NE("v1/", folder);
+  EXPECT_EQ((Lines{"Notes.tmp", "file1.txt", "file12.txt", "file2.txt", "file3.txt", "v1/a", "v2/b",
+                   "vx/c", "x.tmp"}),
+            Scan({"[!A-Zx]*.tmp"}));
+  // Where the source's volume ignores case, the class takes either case.
+  fs_.foldsCase = 1;
+  EXPECT_EQ(
+      (Lines{"file1.txt", "file12.txt", "file2.txt", "file3.txt", "v1/a", "v2/b", "vx/c", "x.tmp"}),
+      Scan({"[m-n]*.tmp"}));
+}
+
+TEST_F(ScanExclusionsTest, ALaterBangPatternTakesBackWhatAnEarlierLeftOut) {
+  for (const char* name : {"a.log", "keep.log", "sub/keep.log", "sub/b.log", "logs/keep.log",
+                           "logs/c.log", "docs/d.txt", "music/e.mp3", "top.txt"})
+    Write(name);
+  EXPECT_EQ(
+      (Lines{"docs/d.txt", "keep.log", "logs/keep.log", "music/e.mp3", "sub/keep.log", "top.txt"}),
+      Scan({"*.log", "!keep.log"}));
+  // Nothing below a folder left out comes back: the folder is never entered.
+  EXPECT_EQ((Lines{"a.log", "docs/d.txt", "keep.log", "music/e.mp3", "sub/b.log", "sub/keep.log",
+                   "top.txt"}),
+            Scan({"/logs/", "!logs/keep.log", "!keep.log"}));
+  for (const std::string& folder : listed_) EXPECT_NE("logs/", folder);
+  // Everything at the top but one folder.
+  EXPECT_EQ((Lines{"docs/d.txt"}), Scan({"/*", "!/docs/"}));
+  EXPECT_EQ((Lines{"docs/d.txt", "top.txt"}), Scan({"/*", "!/docs/", "!/top.txt"}));
+  // The last that matches decides.
+  EXPECT_EQ((Lines{"a.log", "docs/d.txt", "logs/c.log", "logs/keep.log", "music/e.mp3", "sub/b.log",
+                   "sub/keep.log", "top.txt"}),
+            Scan({"*.log", "!*.log", "/keep.log"}));
+}
+
+TEST_F(ScanExclusionsTest, EscapedCharactersAreNamesAsTyped) {
+  if (kPathSeparator != '/') GTEST_SKIP() << "'\\' separates names here";
+  for (const char* name : {"star*.txt", "starry.txt", "!keep.log", "#notes", "[draft].md", "d.md"})
+    Write(name);
+  EXPECT_EQ((Lines{"#notes", "[draft].md", "d.md", "starry.txt"}),
+            Scan({"star\\*.txt", "\\!keep.log"}));
+  EXPECT_EQ((Lines{"!keep.log", "d.md", "star*.txt", "starry.txt"}),
+            Scan({"\\#notes", "\\[draft\\].md"}));
+}
+
 }  // namespace
 }  // namespace qs

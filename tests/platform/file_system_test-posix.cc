@@ -85,6 +85,32 @@ TEST_F(PosixFileSystemTest, PipesAndSocketsAreNotFilesAndDoNotBlock) {
   EXPECT_EQ(static_cast<uint32_t>(EINVAL), fs_.LastErrorCode());
 }
 
+TEST_F(PosixFileSystemTest, ThePipeAsACopysSourceIsRefusedWithoutWaiting) {
+  ASSERT_EQ(0, system(("mkfifo '" + dir_ / "pipe" + "'").c_str()));
+  EXPECT_FALSE(fs_.CheckCopySource(dir_ / "pipe"));
+  EXPECT_EQ(static_cast<uint32_t>(EINVAL), fs_.LastErrorCode());
+}
+
+TEST_F(PosixFileSystemTest, WithoutPermissionTheChecksSayWhatTheCopySays) {
+  if (IsRoot())
+    GTEST_SKIP() << "root may read and write anything (faults.dry_run_agrees runs this)";
+  test::WriteFile(dir_ / "secret", "x");
+  test::MakeDirs(dir_ / "closed");
+  std::filesystem::permissions(dir_ / "secret", std::filesystem::perms::none);
+  std::filesystem::permissions(
+      dir_ / "closed", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  EXPECT_FALSE(fs_.CheckCopySource(dir_ / "secret"));
+  EXPECT_EQ(static_cast<uint32_t>(EACCES), fs_.LastErrorCode());
+  EXPECT_FALSE(fs_.CopyReplacing(dir_ / "secret", dir_ / "copy"));
+  EXPECT_EQ(static_cast<uint32_t>(EACCES), fs_.LastErrorCode());
+  EXPECT_FALSE(fs_.CheckMayCreateIn(dir_ / "closed"));
+  EXPECT_EQ(static_cast<uint32_t>(EACCES), fs_.LastErrorCode());
+  std::filesystem::permissions(dir_ / "secret", std::filesystem::perms::owner_read);
+  EXPECT_FALSE(fs_.CopyReplacing(dir_ / "secret", dir_ / "closed/copy"));
+  EXPECT_EQ(static_cast<uint32_t>(EACCES), fs_.LastErrorCode());
+  std::filesystem::permissions(dir_ / "closed", std::filesystem::perms::owner_all);
+}
+
 TEST_F(PosixFileSystemTest, ErrorCodesAreErrno) {
   EXPECT_FALSE(fs_.CopyReplacing(dir_ / "missing", dir_ / "x"));
   EXPECT_EQ(static_cast<uint32_t>(ENOENT), fs_.LastErrorCode());

@@ -143,5 +143,40 @@ TEST_F(FileSystemTest, CopyingADirectoryFails) {
   EXPECT_FALSE(test::Exists(dir_ / "copy"));
 }
 
+TEST_F(FileSystemTest, ACopysSourceIsCheckedAsTheCopyOpensIt) {
+  test::WriteFile(dir_ / "file", "x");
+  test::MakeDirs(dir_ / "folder");
+  const auto before = test::ListTree(dir_.path());
+  for (const std::string& from :
+       {dir_ / "file", dir_ / "missing", dir_ / "folder", dir_ / "file/below"}) {
+    SCOPED_TRACE(from);
+    const bool readable = fs_.CheckCopySource(from);
+    const uint32_t checked = fs_.LastErrorCode();
+    EXPECT_EQ(readable, fs_.CopyReplacing(from, dir_ / "copy"));
+    if (!readable) {
+      EXPECT_EQ(fs_.LastErrorCode(), checked);
+    }
+    if (test::Exists(dir_ / "copy")) {
+      ASSERT_TRUE(fs_.RemoveFile(dir_ / "copy"));
+    }
+  }
+  EXPECT_EQ(before, test::ListTree(dir_.path()));
+}
+
+TEST_F(FileSystemTest, MayCreateInIsTrueForAFolderAndFailsAsACreationThereWould) {
+  test::WriteFile(dir_ / "file", "x");
+  test::MakeDirs(dir_ / "folder");
+  EXPECT_TRUE(fs_.CheckMayCreateIn(dir_ / "folder"));
+  EXPECT_TRUE(fs_.CheckMayCreateIn(dir_.path()));
+  for (const std::string& folder : {dir_ / "missing", dir_ / "missing/deeper", dir_ / "file"}) {
+    SCOPED_TRACE(folder);
+    EXPECT_FALSE(fs_.CheckMayCreateIn(folder));
+    const uint32_t checked = fs_.LastErrorCode();
+    EXPECT_EQ(MakeDirResult::Failed, fs_.MakeDirectory(folder + kPathSeparator + "new"));
+    EXPECT_EQ(fs_.LastErrorCode(), checked);
+  }
+  EXPECT_EQ((std::vector<std::string>{"file"}), test::ListTree(dir_.path()));
+}
+
 }  // namespace
 }  // namespace qs

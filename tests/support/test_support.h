@@ -131,6 +131,8 @@ class ForwardingFileSystem : public FileSystem {
   bool IsStoredUnderItsName(const std::string& path) override {
     return real_.IsStoredUnderItsName(path);
   }
+  bool CheckCopySource(const std::string& from) override { return real_.CheckCopySource(from); }
+  bool CheckMayCreateIn(const std::string& path) override { return real_.CheckMayCreateIn(path); }
   bool SyncVolume(const std::string& path) override { return real_.SyncVolume(path); }
   bool SyncDirectory(const std::string& path) override { return real_.SyncDirectory(path); }
   VolumeHint DescribeVolume(const std::string& path) override { return real_.DescribeVolume(path); }
