@@ -22,7 +22,13 @@ struct CopyAttempt {
 struct PreparedCopy {
   CopyAttempt attempt;
   std::unique_ptr<PendingCopy> copy;  ///< set when attempt.result is kCopied
-  bool published = false;             ///< already in place (flushed on its own, then published)
+  bool published = false;             ///< in place
+  /// Put in place only where nothing has its name (an old version, saved where nothing may
+  /// be written over).
+  bool keepsExisting = false;
+
+  /// Puts the copy in place; on failure drops it, and `attempt` says why.
+  bool Publish(FileSystem& fs);
 };
 
 /// True when the directory exists afterwards; makes every missing level above it, top down.
@@ -42,9 +48,10 @@ struct KnownDirectory {
 PreparedCopy PrepareCopy(FileSystem& fs, const std::string& source_path,
                          const std::string& target_path, KnownDirectory* known);
 
-/// Prepares, flushes and publishes: the copy is on the disk when this reports kCopied.
+/// Prepares, flushes and publishes: the copy is on the disk when this reports kCopied. With
+/// `keep_existing` it is put in place only where nothing has its name.
 CopyAttempt AttemptCopy(FileSystem& fs, const std::string& source_path,
-                        const std::string& target_path);
+                        const std::string& target_path, bool keep_existing = false);
 
 /// Reports a failed attempt as the run shows it: the directory or the copy that failed, with
 /// its code. False for a failure, true for a copy.

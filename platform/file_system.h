@@ -114,6 +114,9 @@ class PendingCopy {
   virtual bool Flush() = 0;
   /// Makes the copy appear at its target in one step, replacing what is there.
   virtual bool Publish() = 0;
+  /// Makes the copy appear at its target in one step where nothing has that name; else false
+  /// with the system's "exists" code, and what is there stays as it was.
+  virtual bool PublishNew() = 0;
   /// The error code of what the target could not keep of the source's extended attributes
   /// or access lists (the copy is complete without them); 0 when everything was kept.
   virtual uint32_t AttributesNotKept() const = 0;

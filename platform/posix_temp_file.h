@@ -28,6 +28,8 @@ class TempFile {
   bool CheckTargetIsFileOrMissing() const;
   /// Makes the finished file appear at the target in one step, replacing a file there.
   bool Publish();
+  /// The same, where nothing has the target's name: else false with EEXIST.
+  bool PublishNew();
   /// Sets the last-access and last-write times of the published file.
   bool SetTargetTimes(const struct timespec times[2]) const;
 
@@ -35,6 +37,7 @@ class TempFile {
   bool CreateNamed(mode_t mode);
   bool LinkUnnamed(const std::string& name);
   bool LinkAside();
+  bool RenameNamedWithoutReplacing();
   std::string NewName() const;
 
   const std::string target_path_;

@@ -30,19 +30,37 @@ TEST_F(TimeVersioningTest, DirectoryGetsAReadmeAndALogLine) {
   EXPECT_EQ(std::vector<std::string>{"Time version directory created: " + version}, BackupLog());
 }
 
-TEST_F(TimeVersioningTest, AnExistingDirectoryIsSharedAndItsReadmeRewritten) {
+TEST_F(TimeVersioningTest, AnExistingFolderIsNeverSharedNorItsReadmeRewritten) {
+  // Another run made it within the same second: its old copies are its own.
   const std::string version = dir_ / "dst/backup_x";
   test::WriteFile(version + kPathSeparator + "README.txt", "older readme");
-  ASSERT_TRUE(job_.CreateVersionDirectory(version));
-  EXPECT_EQ(0u,
-            test::ReadFile(version + kPathSeparator + "README.txt").find("Time Version Backup"));
+  EXPECT_FALSE(job_.CreateVersionDirectory(version));
+  EXPECT_EQ("older readme", test::ReadFile(version + kPathSeparator + "README.txt"));
+  const std::vector<std::string> log = BackupLog();
+  ASSERT_EQ(1u, log.size());
+  const std::string prefix = "Failed to create time version directory: " + version + " Error: ";
+  EXPECT_EQ(prefix, log[0].substr(0, prefix.size()));
+  EXPECT_NE(prefix + "0", log[0]);
 }
 
 TEST_F(TimeVersioningTest, AReadmeThatCannotBeWrittenStillCountsAsMade) {
   const std::string version = dir_ / "dst/backup_x";
-  test::MakeDirs(version + kPathSeparator + "README.txt");  // a directory in the README's place
+  fs_.failWriteOf = [](const std::string& path) {
+    return path.find("README.txt") != std::string::npos;
+  };
   EXPECT_TRUE(job_.CreateVersionDirectory(version));
+  EXPECT_FALSE(test::Exists(version + kPathSeparator + "README.txt"));
   EXPECT_EQ(std::vector<std::string>{"Time version directory created: " + version}, BackupLog());
+}
+
+TEST_F(TimeVersioningTest, AFolderWhoseNameCannotBeMadeDurableIsNotMade) {
+  const std::string version = dir_ / "dst/backup_x";
+  fs_.failFlushOf = [&](const std::string& path) { return path == version; };
+  fs_.code = 30;
+  EXPECT_FALSE(job_.CreateVersionDirectory(version));
+  EXPECT_EQ(std::vector<std::string>{"Failed to create time version directory: " + version +
+                                     " Error: 30"},
+            BackupLog());
 }
 
 TEST_F(TimeVersioningTest, ADirectoryThatCannotBeMadeIsReportedWithItsCode) {
@@ -78,6 +96,16 @@ TEST_F(TimeVersioningTest, SaveOldVersionNeedsTheSwitchAndTheDirectory) {
   EXPECT_EQ("", backup_pane_.Text());
   EXPECT_EQ(0, job_.results.counters.timeVersioned);
   EXPECT_TRUE(fs_.copies.empty());
+}
+
+TEST_F(TimeVersioningTest, SaveOldVersionNeverWritesOverASavedCopy) {
+  test::WriteFile(dir_ / "dst/a.txt", "newer");
+  test::WriteFile(dir_ / "dst/backup_x/a.txt", "kept");
+  job_.results.versionDir = dir_ / "dst/backup_x";
+  EXPECT_FALSE(job_.SaveOldVersion(dir_ / "dst/a.txt", "a.txt"));
+  EXPECT_EQ("kept", test::ReadFile(dir_ / "dst/backup_x/a.txt"));
+  EXPECT_EQ((std::vector<std::string>{"a.txt"}), test::ListTree(dir_ / "dst/backup_x"));
+  EXPECT_EQ(std::vector<std::string>{"[TIME VERSION FAILED] " + dir_ / "dst/a.txt"}, BackupLog());
 }
 
 TEST_F(TimeVersioningTest, AFailedSaveIsReportedWithoutReason) {

@@ -203,6 +203,10 @@ class RecordingPendingCopy : public PendingCopy {
     fs_.Record("publish " + to_);
     return Result(real_->Publish());
   }
+  bool PublishNew() override {
+    fs_.Record("publish-new " + to_);
+    return Result(real_->PublishNew());
+  }
   uint32_t AttributesNotKept() const override {
     return fs_.dropAttributesOf && fs_.dropAttributesOf(to_) ? 95 : real_->AttributesNotKept();
   }
@@ -286,7 +290,8 @@ MakeDirResult FaultyFileSystem::MakeDirectory(const std::string& path) {
     t_last_error = code;
     return MakeDirResult::Failed;
   }
-  const MakeDirResult result = real_.MakeDirectory(path);
+  MakeDirResult result = real_.MakeDirectory(path);
+  if (claimMadeDirectory && claimMadeDirectory(path)) result = MakeDirResult::Created;
   if (result == MakeDirResult::Created) directoriesMade.push_back(path);
   t_last_error = real_.LastErrorCode();
   return result;
@@ -318,6 +323,10 @@ bool FaultyFileSystem::SyncVolume(const std::string& path) {
     return false;
   }
   if (FailsFlushOf(path)) return false;
+  if (failVolumeFlushes) {
+    t_last_error = code;
+    return false;
+  }
   const bool synced = real_.SyncVolume(path);
   t_last_error = real_.LastErrorCode();
   return synced;
@@ -336,6 +345,16 @@ bool FaultyFileSystem::CreateEmptyFile(const std::string& path) {
   const bool created = real_.CreateEmptyFile(path);
   t_last_error = real_.LastErrorCode();
   return created;
+}
+
+bool FaultyFileSystem::WriteWholeFile(const std::string& path, const std::string& content) {
+  if (failWriteOf && failWriteOf(path)) {
+    t_last_error = code;
+    return false;
+  }
+  const bool written = real_.WriteWholeFile(path, content);
+  t_last_error = real_.LastErrorCode();
+  return written;
 }
 
 uint32_t FaultyFileSystem::LastErrorCode() { return t_last_error; }

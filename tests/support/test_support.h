@@ -159,6 +159,7 @@ class FaultyFileSystem : public ForwardingFileSystem {
   bool SyncVolume(const std::string& path) override;
   bool SyncDirectory(const std::string& path) override;
   bool CreateEmptyFile(const std::string& path) override;
+  bool WriteWholeFile(const std::string& path, const std::string& content) override;
   uint32_t LastErrorCode() override;
 
   /// Copies whose target path satisfies the predicate fail with `code`.
@@ -169,6 +170,14 @@ class FaultyFileSystem : public ForwardingFileSystem {
   std::function<bool(const std::string& path)> failListDirectory;
   /// Directory creations whose path satisfies the predicate fail with `code`.
   std::function<bool(const std::string& path)> failMakeDirectory;
+  /// Directory creations whose path satisfies the predicate report the directory made, even
+  /// when it was there already (as if another program made it in between).
+  std::function<bool(const std::string& path)> claimMadeDirectory;
+  /// Whole-file writes whose path satisfies the predicate fail with `code`.
+  std::function<bool(const std::string& path)> failWriteOf;
+  /// True: every whole-volume flush fails with `code` (as on a disk error), while each copy and
+  /// each directory still flushes on its own.
+  bool failVolumeFlushes = false;
   /// Copies whose target path satisfies the predicate report extended attributes not kept.
   std::function<bool(const std::string& to)> dropAttributesOf;
   /// Flushes of copies whose target path satisfies the predicate fail with `code`.
@@ -186,7 +195,8 @@ class FaultyFileSystem : public ForwardingFileSystem {
   std::vector<std::string> directoriesMade;
   std::vector<std::string> probes;
   std::vector<std::pair<std::string, std::string>> copies;
-  /// "prepare TO", "flush TO", "publish TO", "sync-volume DIR", "sync-directory DIR", in order.
+  /// "prepare TO", "flush TO", "publish TO", "publish-new TO", "sync-volume DIR",
+  /// "sync-directory DIR", in order.
   std::vector<std::string> events;
 
   void Record(const std::string& event);
