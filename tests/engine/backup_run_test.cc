@@ -310,6 +310,23 @@ TEST_F(BackupRunTest, AReusedJobStartsEachRunFromZeroWithItsOwnVersionDirectory)
   EXPECT_EQ("1", test::ReadFile(job->results.versionDir + kPathSeparator + "a"));
 }
 
+TEST_F(BackupRunTest, TwoRunsInOneSecondKeepBothOldVersionsInFoldersOfTheirOwn) {
+  test::WriteFile(Src("a"), "1", Seconds(2000));
+  test::WriteFile(Dst("a"), "0", Seconds(1000));
+  auto first = Job(true);
+  first->RunBackup();
+  test::WriteFile(Src("a"), "2", Seconds(3000));
+  auto second = Job(true);  // another job, as a manual run beside a scheduled one
+  second->RunBackup();      // within the same second: the clock has not moved
+  EXPECT_EQ(VersionDir(), first->results.versionDir);
+  EXPECT_EQ(Dst("backup_20250131_080001"), second->results.versionDir);
+  EXPECT_EQ("0", test::ReadFile(VersionDir() + kPathSeparator + "a"));
+  EXPECT_EQ("1", test::ReadFile(second->results.versionDir + kPathSeparator + "a"));
+  EXPECT_EQ("2", test::ReadFile(Dst("a")));
+  EXPECT_EQ(1, second->results.counters.timeVersioned);
+  EXPECT_FALSE(second->results.AnyFailed());
+}
+
 /// Records the kind of every event, and how many backup log lines stood before it.
 class RecordingObserver : public RunObserver {
  public:

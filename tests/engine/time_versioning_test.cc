@@ -1,4 +1,6 @@
 // Version directories, their README and the saving of old copies.
+#include "engine/time_versioning.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -71,6 +73,32 @@ TEST_F(TimeVersioningTest, ADirectoryThatCannotBeMadeIsReportedWithItsCode) {
   EXPECT_EQ(std::vector<std::string>{"Failed to create time version directory: " + version +
                                      " Error: 13"},
             BackupLog());
+}
+
+TEST_F(TimeVersioningTest, ATakenNameWaitsForTheNextSecondsName) {
+  const std::string taken = dir_ / "dst/backup_20250131_080000";
+  test::WriteFile(taken + kPathSeparator + "a", "another run's");
+  clock_.Advance(400 * 1000000);  // 08:00:00.400
+  const int64_t before = clock_.MonotonicNanos();
+  VersionFolder folder(fs_, clock_, dir_ / "dst/", dir_ / "src/");
+  ASSERT_TRUE(folder.Ensure());
+  EXPECT_EQ(dir_ / "dst/backup_20250131_080001", folder.Path());
+  EXPECT_EQ(600 * 1000000, clock_.MonotonicNanos() - before);  // up to the next second, no more
+  EXPECT_TRUE(test::Exists(folder.Path() + kPathSeparator + "README.txt"));
+  EXPECT_EQ((std::vector<std::string>{"a"}), test::ListTree(taken));
+  EXPECT_TRUE(folder.Ensure());  // made once
+  EXPECT_EQ(dir_ / "dst/backup_20250131_080001", folder.Path());
+}
+
+TEST_F(TimeVersioningTest, WhenAFewNamesInARowAreTakenTheRunHasNoFolder) {
+  for (int second = 0; second < 4; ++second)  // files, not folders: a name is a name
+    test::WriteFile(dir_ / ("dst/backup_20250131_08000" + std::to_string(second)), "x");
+  VersionFolder folder(fs_, clock_, dir_ / "dst/", dir_ / "src/");
+  EXPECT_FALSE(folder.Ensure());
+  EXPECT_EQ(dir_ / "dst/backup_20250131_080003", folder.Path());
+  EXPECT_NE(0u, folder.ErrorCode());
+  EXPECT_EQ(4u, test::ListTree(dir_ / "dst").size());  // nothing made, nothing written over
+  EXPECT_EQ("x", test::ReadFile(dir_ / "dst/backup_20250131_080000"));
 }
 
 TEST_F(TimeVersioningTest, SaveOldVersionCopiesTheTargetCopyUnderItsRelativePath) {

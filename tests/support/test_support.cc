@@ -241,6 +241,11 @@ void FaultyFileSystem::Record(const std::string& event) {
   events.push_back(event);
 }
 
+size_t FaultyFileSystem::EventCount() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return events.size();
+}
+
 bool FaultyFileSystem::FailsFlushOf(const std::string& to) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!failFlushOf || !failFlushOf(to)) return false;

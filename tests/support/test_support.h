@@ -200,6 +200,8 @@ class FaultyFileSystem : public ForwardingFileSystem {
   std::vector<std::string> events;
 
   void Record(const std::string& event);
+  /// How many events there are, safe while file threads add more.
+  size_t EventCount();
   bool FailsFlushOf(const std::string& to);
 
  private:
