@@ -47,6 +47,8 @@ std::optional<uint32_t> DurableNames::FailureOf(const std::string& path, uint64_
     const auto known = std::find_if(volumes_.begin(), volumes_.end(),
                                     [volume](const Volume& v) { return v.id == volume; });
     if (known != volumes_.end() && !known->failure) return std::nullopt;
+    // Its directories were to be flushed instead: without them, the volume's failure stands.
+    if (known != volumes_.end() && directories_.count(ParentPath(path)) == 0) return known->failure;
   }
   const std::string root = WithoutTrailingSeparator(target_root_);
   for (std::string dir = ParentPath(path); !dir.empty(); dir = ParentPath(dir)) {
