@@ -45,7 +45,15 @@ PreparedCopy PrepareCopy(FileSystem& fs, const std::string& source_path,
 bool PreparedCopy::Publish(FileSystem& fs) {
   if (copy == nullptr) return false;
   published = keepsExisting ? copy->PublishNew() : copy->Publish();
-  if (published) return true;
+  if (published) {
+    volume = copy->Volume();
+    withVolume = copy->FlushedWithVolume();
+    attributesNotKept = copy->AttributesNotKept();
+    // Closed here, on whichever thread put it in place: over FUSE or a network each close
+    // waits for the target.
+    copy.reset();
+    return true;
+  }
   attempt = {CopyAttempt::Result::kCopyFailed, fs.LastErrorCode()};
   copy.reset();
   return false;

@@ -21,13 +21,19 @@ struct CopyAttempt {
 /// A copy made ahead into a temporary file, and what happened on the way.
 struct PreparedCopy {
   CopyAttempt attempt;
-  std::unique_ptr<PendingCopy> copy;  ///< set when attempt.result is kCopied
+  std::unique_ptr<PendingCopy> copy;  ///< set when attempt.result is kCopied, until in place
   bool published = false;             ///< in place
   /// Put in place only where nothing has its name (an old version, saved where nothing may
   /// be written over).
   bool keepsExisting = false;
+  /// What the copy in place said of itself (its PendingCopy's Volume, FlushedWithVolume and
+  /// AttributesNotKept).
+  uint64_t volume = 0;
+  bool withVolume = false;
+  uint32_t attributesNotKept = 0;
 
-  /// Puts the copy in place; on failure drops it, and `attempt` says why.
+  /// Puts the copy in place and lets its file go, keeping what it said of itself; on failure
+  /// drops it, and `attempt` says why.
   bool Publish(FileSystem& fs);
 };
 

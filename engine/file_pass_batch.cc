@@ -24,7 +24,10 @@ bool AwaitsVolumeFlush(const PreparedCopy& prepared) {
 }  // namespace
 
 size_t FilePass::CopiesOf(const Outcome& outcome) {
-  return (outcome.version.copy ? 1 : 0) + (outcome.copy.copy ? 1 : 0);
+  const auto held = [](const PreparedCopy& prepared) {
+    return prepared.copy != nullptr || prepared.published ? 1 : 0;
+  };
+  return held(outcome.version) + held(outcome.copy);
 }
 
 size_t FilePass::BatchEnd(size_t begin, KnownDirectory* known_directory) {
@@ -78,12 +81,12 @@ void FilePass::MakeNamesDurable(size_t begin, size_t end) {
   for (size_t at = begin; at < end; ++at) {
     const Outcome& outcome = outcomes_[at];
     if (outcome.version.published) {
-      const PendingCopy& copy = *outcome.version.copy;
-      durable_names_.Published(VersionPath(at), copy.Volume(), copy.FlushedWithVolume());
+      const PreparedCopy& version = outcome.version;
+      durable_names_.Published(VersionPath(at), version.volume, version.withVolume);
     }
     if (outcome.copy.published) {
-      const PendingCopy& copy = *outcome.copy.copy;
-      durable_names_.Published(TargetPath(at), copy.Volume(), copy.FlushedWithVolume());
+      const PreparedCopy& copy = outcome.copy;
+      durable_names_.Published(TargetPath(at), copy.volume, copy.withVolume);
     }
   }
   durable_names_.Sync(fs_, threads_);

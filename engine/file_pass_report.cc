@@ -57,7 +57,7 @@ void FilePass::ReportCopy(size_t index) {
                .relative = relative,
                .bytes = list_[index].size,
                .versioned = outcome.saveVersion});
-  if (const uint32_t code = prepared.copy->AttributesNotKept()) {
+  if (const uint32_t code = prepared.attributesNotKept) {
     job_.Report(
         {.kind = RunEventKind::kAttributesNotKept, .job = job_, .path = target_path, .code = code});
   }
@@ -79,10 +79,9 @@ bool FilePass::ReportVersion(size_t index, const std::string& target_path) {
 }
 
 bool FilePass::ReportDurable(const PreparedCopy& prepared, const std::string& path) {
-  if (prepared.copy == nullptr) return false;  // never put in place (its old version was not kept)
-  const PendingCopy& copy = *prepared.copy;
+  if (!prepared.published) return false;  // never put in place: its old version was not kept
   const std::optional<uint32_t> failure =
-      durable_names_.FailureOf(path, copy.Volume(), copy.FlushedWithVolume());
+      durable_names_.FailureOf(path, prepared.volume, prepared.withVolume);
   if (!failure) return true;
   ++job_.results.flushFailures;
   job_.Report({.kind = RunEventKind::kFlushFailed, .job = job_, .path = path, .code = *failure});
