@@ -10,5 +10,5 @@ bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libxxhash-dev stra
 
 preset="${QS_PRESET:-linux}"
 cmake --preset "$preset" ${QS_WERROR:+-DQS_WERROR=ON} >/dev/null
-cmake --build --preset "$preset" --target quillstone-run qs_volume_probe
+cmake --build --preset "$preset" --target quillstone-run qs_volume_probe qs_publish_new
 ctest --preset "$preset" -L faults -j2

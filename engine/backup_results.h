@@ -13,8 +13,8 @@ namespace qs {
 struct BackupOptions {
   std::string sourceRoot;  ///< empty, or ending with one separator
   std::string targetRoot;  ///< likewise
-  /// Whether old copies are saved before an update. A run switches it off for the rest of the
-  /// job's life when it cannot make its version folder.
+  /// Whether old copies are saved before an update. A run that cannot make its version folder
+  /// updates nothing (new files are still copied); the next run tries again.
   bool timeVersioningOn = false;
   /// Paths below the source root that are left out, besides "oh_modules" folders.
   Exclusions exclusions;
@@ -53,6 +53,7 @@ struct BackupCounters {
 struct BackupResults {
   BackupCounters counters;
   std::string versionDir;           ///< the run's version folder; empty until one was needed
+  bool versionFolderMade = false;   ///< the run made it (else it could not, see versionDir)
   int32_t timeVersionFailures = 0;  ///< old copies not kept, version folders not made
   int32_t unlistedDirectories = 0;  ///< source folders that could not be listed
   int32_t flushFailures = 0;        ///< copies and names that could not be made durable

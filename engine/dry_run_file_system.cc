@@ -17,6 +17,7 @@ class PretendedCopy : public PendingCopy {
   bool FlushedWithVolume() const override { return true; }
   bool Flush() override { return true; }
   bool Publish() override { return true; }
+  bool PublishNew() override { return true; }
   uint32_t AttributesNotKept() const override { return 0; }
 };
 

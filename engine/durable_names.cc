@@ -1,10 +1,9 @@
-// A new name lives in its directory, and a new directory in its parent: on a volume without
-// a whole-volume flush, each directory from the file up to the target root is flushed once.
+// A new name lives in its directory, and a new directory in its parent: where a volume cannot
+// be flushed whole, each directory from the file up to the target root is flushed once.
 #include "engine/durable_names.h"
 
 #include <algorithm>
 #include <atomic>
-#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -13,66 +12,66 @@
 namespace qs {
 
 void DurableNames::Published(const std::string& path, uint64_t volume, bool with_volume) {
-  const std::string dir = ParentPath(path);
-  for (const Volume& known : volumes_)
-    if (known.id == volume && known.withVolume == with_volume) {
-      if (!with_volume) AddDirectories(dir);
-      return;
-    }
-  volumes_.push_back({volume, with_volume, dir});
-  if (!with_volume) AddDirectories(dir);
+  std::string dir = ParentPath(path);
+  if (!with_volume) return AddDirectories(std::move(dir));
+  const auto known = std::find_if(volumes_.begin(), volumes_.end(),
+                                  [volume](const Volume& v) { return v.id == volume; });
+  if (known == volumes_.end()) {
+    volumes_.push_back({volume, dir, {dir}, std::nullopt});
+    return;
+  }
+  // The files of one directory come one after another: most names add nothing here.
+  if (known->directories.back() != dir) known->directories.push_back(std::move(dir));
 }
-
-void DurableNames::MadeDirectory(const std::string& path) { AddDirectories(path); }
 
 void DurableNames::AddDirectories(std::string dir) {
   const std::string root = WithoutTrailingSeparator(target_root_);
-  while (!dir.empty() && directories_.insert(dir).second && dir != root &&
+  while (!dir.empty() && directories_.emplace(dir, std::nullopt).second && dir != root &&
          dir.size() > root.size() && HasParent(dir)) {
     dir = ParentPath(dir);
   }
 }
 
-bool DurableNames::Sync(FileSystem& fs,
-                        const std::function<void(const std::string&, uint32_t)>& failed,
-                        int threads) {
-  bool all = true;
-  bool whole_volume_flushed_everything = !volumes_.empty();
-  for (const Volume& volume : volumes_) {
-    if (!volume.withVolume) {
-      whole_volume_flushed_everything = false;
-      continue;
-    }
-    if (!fs.SyncVolume(volume.sample)) {
-      failed(volume.sample, fs.LastErrorCode());
-      all = false;
-    }
+void DurableNames::Sync(FileSystem& fs, int threads) {
+  for (Volume& volume : volumes_) {
+    if (fs.SyncVolume(volume.sample)) continue;
+    volume.failure = fs.LastErrorCode();
+    for (const std::string& dir : volume.directories) AddDirectories(dir);
   }
-  if (whole_volume_flushed_everything) return all;
-  const std::vector<std::optional<uint32_t>> codes = SyncDirectories(fs, threads);
-  size_t at = 0;
-  for (const std::string& dir : directories_) {
-    const std::optional<uint32_t>& code = codes[at++];
-    if (!code) continue;
-    failed(dir, *code);
-    all = false;
-  }
-  return all;
+  SyncDirectories(fs, threads);
 }
 
-std::vector<std::optional<uint32_t>> DurableNames::SyncDirectories(FileSystem& fs,
-                                                                   int threads) const {
-  const std::vector<const std::string*> dirs = [this] {
-    std::vector<const std::string*> all;
-    all.reserve(directories_.size());
-    for (const std::string& dir : directories_) all.push_back(&dir);
-    return all;
-  }();
-  std::vector<std::optional<uint32_t>> codes(dirs.size());
+std::optional<uint32_t> DurableNames::FailureOf(const std::string& path, uint64_t volume,
+                                                bool with_volume) const {
+  if (with_volume) {
+    const auto known = std::find_if(volumes_.begin(), volumes_.end(),
+                                    [volume](const Volume& v) { return v.id == volume; });
+    if (known != volumes_.end() && !known->failure) return std::nullopt;
+    // Its directories were to be flushed instead: without them, the volume's failure stands.
+    if (known != volumes_.end() && directories_.count(ParentPath(path)) == 0) return known->failure;
+  }
+  const std::string root = WithoutTrailingSeparator(target_root_);
+  for (std::string dir = ParentPath(path); !dir.empty(); dir = ParentPath(dir)) {
+    const auto at = directories_.find(dir);
+    if (at != directories_.end() && at->second) return at->second;
+    if (dir == root || dir.size() <= root.size() || !HasParent(dir)) break;
+  }
+  return std::nullopt;
+}
+
+void DurableNames::Clear() {
+  volumes_.clear();
+  directories_.clear();
+}
+
+void DurableNames::SyncDirectories(FileSystem& fs, int threads) {
+  std::vector<std::pair<const std::string*, std::optional<uint32_t>*>> dirs;
+  dirs.reserve(directories_.size());
+  for (auto& [dir, failure] : directories_) dirs.emplace_back(&dir, &failure);
   std::atomic<size_t> next{0};
   const auto work = [&] {
     for (size_t at = next++; at < dirs.size(); at = next++)
-      if (!fs.SyncDirectory(*dirs[at])) codes[at] = fs.LastErrorCode();
+      if (!fs.SyncDirectory(*dirs[at].first)) *dirs[at].second = fs.LastErrorCode();
   };
   std::vector<std::thread> helpers;
   const size_t wanted = std::min<size_t>(static_cast<size_t>(std::max(threads, 1)), dirs.size());
@@ -85,7 +84,6 @@ std::vector<std::optional<uint32_t>> DurableNames::SyncDirectories(FileSystem& f
   }
   work();
   for (std::thread& helper : helpers) helper.join();
-  return codes;
 }
 
 }  // namespace qs

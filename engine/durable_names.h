@@ -1,11 +1,10 @@
-// The names a run has put in place, so that the run can make them durable before it says it
-// is complete: one flush per volume where the system has one, else one per directory.
+// The names a batch of copies has put in place, so that the batch's lines can wait until they
+// are durable: one flush per volume where the system has one, else one per directory.
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -19,29 +18,34 @@ class DurableNames {
 
   /// A file published at `path` on `volume`; `with_volume` as its copy's FlushedWithVolume.
   void Published(const std::string& path, uint64_t volume, bool with_volume);
-  /// A directory whose own name must last too (a version folder that may stay empty).
-  void MadeDirectory(const std::string& path);
 
-  /// Flushes every volume and directory recorded, directories on up to `threads` threads (a
-  /// slow target answers each flush late); calls `failed`, on this thread and in path order,
-  /// with each path that could not be flushed and the error code. True when all were flushed.
-  bool Sync(FileSystem& fs, const std::function<void(const std::string&, uint32_t)>& failed,
-            int threads = 1);
+  /// Flushes every volume and directory recorded since the last Clear, directories on up to
+  /// `threads` threads (a slow target answers each flush late). A volume whose flush fails
+  /// has the directories of its names flushed one by one instead.
+  void Sync(FileSystem& fs, int threads = 1);
+  /// After Sync, for a name recorded with these: the error code of the flush that failed for
+  /// it, or nothing when the name is durable.
+  std::optional<uint32_t> FailureOf(const std::string& path, uint64_t volume,
+                                    bool with_volume) const;
+  /// Forgets every name: the next batch starts afresh.
+  void Clear();
 
  private:
   struct Volume {
     uint64_t id;
-    bool withVolume;
-    std::string sample;  ///< a directory on it
+    std::string sample;                    ///< a directory on it
+    std::vector<std::string> directories;  ///< of its names, flushed if the volume's flush fails
+    std::optional<uint32_t> failure;
   };
   /// Adds `dir` and its parents up to the target root.
   void AddDirectories(std::string dir);
-  /// Flushes the directories; by their place in the set, the code of each that failed.
-  std::vector<std::optional<uint32_t>> SyncDirectories(FileSystem& fs, int threads) const;
+  /// Flushes the directories; records the code of each that failed.
+  void SyncDirectories(FileSystem& fs, int threads);
 
   const std::string target_root_;
-  std::vector<Volume> volumes_;
-  std::set<std::string> directories_;  ///< on volumes without a whole-volume flush
+  std::vector<Volume> volumes_;  ///< with a whole-volume flush
+  /// Directories to flush; after Sync, the code of each whose flush failed.
+  std::map<std::string, std::optional<uint32_t>> directories_;
 };
 
 }  // namespace qs

@@ -48,12 +48,31 @@ PreparedCopy PrepareCopy(FileSystem& fs, const std::string& source_path,
   return prepared;
 }
 
+bool PreparedCopy::Publish(FileSystem& fs) {
+  if (copy == nullptr) return false;
+  published = keepsExisting ? copy->PublishNew() : copy->Publish();
+  if (published) {
+    volume = copy->Volume();
+    withVolume = copy->FlushedWithVolume();
+    attributesNotKept = copy->AttributesNotKept();
+    // Closed here, on whichever thread put it in place: over FUSE or a network each close
+    // waits for the target.
+    copy.reset();
+    return true;
+  }
+  attempt = {CopyAttempt::Result::kCopyFailed, fs.LastErrorCode()};
+  copy.reset();
+  return false;
+}
+
 CopyAttempt AttemptCopy(FileSystem& fs, const std::string& source_path,
-                        const std::string& target_path) {
+                        const std::string& target_path, bool keep_existing) {
   PreparedCopy prepared = PrepareCopy(fs, source_path, target_path, nullptr);
   if (prepared.copy == nullptr) return prepared.attempt;
-  if (prepared.copy->Flush() && prepared.copy->Publish()) return {};
-  return {CopyAttempt::Result::kCopyFailed, fs.LastErrorCode()};
+  prepared.keepsExisting = keep_existing;
+  if (!prepared.copy->Flush()) return {CopyAttempt::Result::kCopyFailed, fs.LastErrorCode()};
+  prepared.Publish(fs);
+  return prepared.attempt;
 }
 
 bool ReportCopyAttempt(BackupJob& job, const CopyAttempt& attempt, const std::string& source_path,

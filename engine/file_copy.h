@@ -21,8 +21,20 @@ struct CopyAttempt {
 /// A copy made ahead into a temporary file, and what happened on the way.
 struct PreparedCopy {
   CopyAttempt attempt;
-  std::unique_ptr<PendingCopy> copy;  ///< set when attempt.result is kCopied
-  bool published = false;             ///< already in place (flushed on its own, then published)
+  std::unique_ptr<PendingCopy> copy;  ///< set when attempt.result is kCopied, until in place
+  bool published = false;             ///< in place
+  /// Put in place only where nothing has its name (an old version, saved where nothing may
+  /// be written over).
+  bool keepsExisting = false;
+  /// What the copy in place said of itself (its PendingCopy's Volume, FlushedWithVolume and
+  /// AttributesNotKept).
+  uint64_t volume = 0;
+  bool withVolume = false;
+  uint32_t attributesNotKept = 0;
+
+  /// Puts the copy in place and lets its file go, keeping what it said of itself; on failure
+  /// drops it, and `attempt` says why.
+  bool Publish(FileSystem& fs);
 };
 
 /// True when the directory exists afterwards; makes every missing level above it, top down.
@@ -47,9 +59,10 @@ constexpr int kCopyAttempts = 3;
 PreparedCopy PrepareCopy(FileSystem& fs, const std::string& source_path,
                          const std::string& target_path, KnownDirectory* known);
 
-/// Prepares, flushes and publishes: the copy is on the disk when this reports kCopied.
+/// Prepares, flushes and publishes: the copy is on the disk when this reports kCopied. With
+/// `keep_existing` it is put in place only where nothing has its name.
 CopyAttempt AttemptCopy(FileSystem& fs, const std::string& source_path,
-                        const std::string& target_path);
+                        const std::string& target_path, bool keep_existing = false);
 
 /// Reports a failed attempt as the run shows it: the directory or the copy that failed, with
 /// its code; a source that kept changing; or, for a copy refused because the target keeps

@@ -18,10 +18,11 @@
 namespace qs {
 
 /// File threads decide each file and copy it (and, for an update with time versioning, the
-/// old copy) into temporary files ahead of the log. The run's own thread flushes those copies
-/// in batches, then puts them in place and writes every log line and counter in list order,
-/// exactly as one thread would. So no name in the target ever points at data that is not on
-/// the disk, and the run's closing lines come only once all of it is durable.
+/// old copy) into temporary files ahead of the log. The run's own thread takes the files in
+/// batches: it flushes the batch's copies, puts them in place, makes their names durable, and
+/// only then writes the batch's lines and counters in list order, exactly as one thread
+/// would. So no name in the target points at data that is not on the disk, and no copy is
+/// reported before it would survive a crash.
 class FilePass {
  public:
   FilePass(BackupJob& job, const FileList& list);
@@ -37,10 +38,12 @@ class FilePass {
     std::atomic<uint8_t> ready{0};
     Decision decision = Decision::kSkip;
     bool saveVersion = false;  ///< an old version was to be kept: `version` says how it went
+    uint8_t pending = 0;       ///< copies counted in pending_ until the outcome is released
     PreparedCopy version;      ///< the old target copy, into the version folder
     PreparedCopy copy;
   };
 
+  // The file threads (file_pass.cc).
   /// How many threads handle files, the run's own included: one per core, or many for a
   /// target slow to answer.
   int ThreadCount(bool slow_target) const;
@@ -56,47 +59,64 @@ class FilePass {
   bool IsReady(size_t index) const;
   /// Returns once the outcome is ready, deciding chunks meanwhile while any are left.
   void EnsureReady(size_t index, KnownDirectory* known_directory);
+  /// Wakes workers waiting for room, if any.
+  void MakeRoom();
+
+  // One file's decision and copies, on any file thread (file_pass_decide.cc).
   void Decide(size_t index, KnownDirectory* known_directory);
   Decision DecideOn(size_t index, const std::string& target_path);
   void PrepareCopies(Outcome& outcome, size_t index, const std::string& target_path,
                      KnownDirectory* known_directory);
+  /// Copies the old target copy into the version folder; false when that failed.
+  bool PrepareVersion(Outcome& outcome, size_t index, const std::string& target_path);
   /// Flushes a copy at once when its volume cannot be flushed as a whole.
   void FlushAlone(PreparedCopy& prepared);
-  /// Puts such a copy in place at once, when its flush worked.
-  void PublishAhead(PreparedCopy& prepared);
-  static int NeedsVolumeFlush(const Outcome& outcome);
-  void FlushBatchFrom(size_t index, KnownDirectory* known_directory);
-  void FlushVolume(size_t begin, size_t end, uint64_t volume, const std::string& dir);
-  void Report(size_t index);
-  void ReportFailed(size_t index);
-  void ReportCopy(size_t index, const std::string& target_path);
-  bool PublishVersion(size_t index, const std::string& target_path);
-  void ReportVersionFolderOnce();
-  void Release(Outcome& outcome);
-  /// Wakes workers waiting for room, if any.
-  void MakeRoom();
-  void MakeNamesDurable();
+  /// Puts the old version, then the copy, in place: only those flushed on their own when
+  /// `ahead`. Never a copy whose old version could not be kept.
+  void PublishCopies(Outcome& outcome, bool ahead);
   const NameCollision* CollisionAt(size_t index) const;
   size_t RelativeStart(size_t index) const;
   std::string RelativePart(size_t index) const;
-  /// The file's path below the target root, and below the version folder.
+  /// The file's path below the target root, below the version folder, and its name there.
   std::string TargetPath(size_t index) const;
   std::string VersionPath(size_t index);
-
   /// Learns whether the target's volume keeps the last-write times set on copies, once a
   /// run: before its first copy, or at a target copy newer than its source. An unchanged run
   /// on a volume that keeps times writes nothing.
   void LearnTimeKeeping();
+  std::string VersionName(size_t index) const;
+
+  // Batches on the run's thread (file_pass_batch.cc).
+  /// The end of the batch that starts at `begin`: the file alone when it holds no copy, else
+  /// enough files for a batch of copies.
+  size_t BatchEnd(size_t begin, KnownDirectory* known_directory);
+  static size_t CopiesOf(const Outcome& outcome);
+  /// Flushes the batch's copies, puts them in place and makes their names durable.
+  void PutInPlace(size_t begin, size_t end);
+  void FlushVolumes(size_t begin, size_t end);
+  void FlushVolume(size_t begin, size_t end, uint64_t volume, const std::string& dir);
+  void MakeNamesDurable(size_t begin, size_t end);
+  void Release(Outcome& outcome);
+
+  // The lines and counters of each file (file_pass_report.cc).
+  void Report(size_t index);
+  void ReportFailed(size_t index);
+  void ReportCopy(size_t index);
+  /// The old version's lines; false when it was not kept.
+  bool ReportVersion(size_t index, const std::string& target_path);
+  /// False, with its line, when the name of a copy put in place at `path` is not durable.
+  bool ReportDurable(const PreparedCopy& prepared, const std::string& path);
+  void ReportVersionFolderOnce();
 
   BackupJob& job_;
   const FileList& list_;
   FileSystem& fs_;
-  const bool versioning_;  ///< as the run started: a failed version folder turns it off
+  const bool versioning_;
   std::unique_ptr<Outcome[]> outcomes_;
   std::vector<NameCollision> collisions_;
   TargetVolumes volumes_;
   VersionFolder version_folder_;
-  DurableNames durable_names_;
+  DurableNames durable_names_;  ///< of the batch being put in place
   size_t batch_copies_;
   size_t max_pending_;
   /// On a slow target each chunk is one directory's files, so threads work in different
@@ -106,14 +126,13 @@ class FilePass {
   int threads_ = 1;         ///< file threads of the run, the run's own included
   std::atomic<size_t> next_{0};
   std::atomic<size_t> reported_{0};
-  std::atomic<size_t> pending_{0};  ///< copies made ahead and not yet put in place or dropped
-  size_t flushed_end_ = 0;          ///< outcomes below it are flushed (run's thread only)
+  std::atomic<size_t> pending_{0};  ///< copies made ahead and not yet released
   bool version_folder_reported_ = false;
   std::string time_probe_folder_;  ///< where the time probe goes; empty: none (a dry run)
   std::once_flag time_keeping_learnt_;
   std::atomic<bool> times_dropped_{false};
-  // Signalled after every chunk, and when pending copies are put in place. std::atomic::wait
-  // is avoided: it can miss wake-ups on some systems' thread libraries.
+  // Signalled after every chunk, and when pending copies are released. std::atomic::wait is
+  // avoided: it can miss wake-ups on some systems' thread libraries.
   std::mutex progress_mutex_;
   std::condition_variable progress_;
   std::condition_variable room_;

@@ -96,9 +96,8 @@ bool CharacterClass::Matches(char32_t c) const {
 CharacterClass CharacterClass::Folded() const {
   CharacterClass folded = *this;
   for (const auto& [first, last] : ranges)
-    ForEachFoldingCharacter(first, last, [&](char32_t, char32_t to) {
-      folded.ranges.emplace_back(to, to);
-    });
+    ForEachFoldingCharacter(first, last,
+                            [&](char32_t, char32_t to) { folded.ranges.emplace_back(to, to); });
   return folded;
 }
 

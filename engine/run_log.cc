@@ -44,7 +44,7 @@ void BackupLogObserver::WriteEnd(const BackupJob& job) const {
   if (job.options.timeVersioningOn) {
     if (results.counters.timeVersioned > 0)
       Write("=== Time version location: " + results.versionDir + " ===");
-    else if (!results.versionDir.empty())
+    else if (results.versionFolderMade)
       Write("=== Time version directory created but no files versioned ===");
   }
   Write("Backup operation completed.");

@@ -139,16 +139,19 @@ class PosixPendingCopy : public PendingCopy {
   uint64_t Volume() const override { return volume_; }
   bool FlushedWithVolume() const override { return with_volume_; }
   bool Flush() override { return fdatasync(temp_.fd()) == 0 || Fail(); }
-  bool Publish() override {
-    if (!temp_.Publish()) return Fail();
+  bool Publish() override { return Published(temp_.Publish()); }
+  bool PublishNew() override { return Published(temp_.PublishNew()); }
+  uint32_t AttributesNotKept() const override { return attributes_error_; }
+
+ private:
+  bool Published(bool done) {
+    if (!done) return Fail();
     // Some file systems over FUSE (fusefat) give a renamed file the time of the rename: the
     // copy would look newer than its source, and a later change would never be copied.
     if (!with_volume_) temp_.SetTargetTimes(times_);
     return true;
   }
-  uint32_t AttributesNotKept() const override { return attributes_error_; }
 
- private:
   TempFile temp_;
   struct timespec times_[2] = {};
   uint64_t volume_ = 0;
@@ -355,7 +358,9 @@ bool PosixFileSystem::SyncDirectory(const std::string& path) {
   ScopedFd fd;
   if (!OpenForSync(path, &fd)) return false;
   // Some file systems cannot flush a directory on its own; their names go with the files.
-  return fsync(fd.get()) == 0 || errno == EINVAL || errno == EROFS || Fail();
+  // EROFS is no such case: ext4 gives it once an error has turned the volume read-only, and
+  // the names written since may be gone after a remount.
+  return fsync(fd.get()) == 0 || errno == EINVAL || Fail();
 }
 
 VolumeHint PosixFileSystem::DescribeVolume(const std::string& path) {

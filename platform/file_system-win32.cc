@@ -90,6 +90,7 @@ class Win32PendingCopy : public PendingCopy {
   bool FlushedWithVolume() const override { return false; }
   bool Flush() override { return temp_.Flush(); }
   bool Publish() override { return temp_.Publish(); }
+  bool PublishNew() override { return temp_.PublishNew(); }
   uint32_t AttributesNotKept() const override { return attributes_error_; }
 
  private:

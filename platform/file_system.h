@@ -128,6 +128,9 @@ class PendingCopy {
   /// Makes the copy appear at its target in one step, replacing what is there: never an entry
   /// that its folder keeps under another spelling (fails with kErrorStoredUnderOtherName).
   virtual bool Publish() = 0;
+  /// Makes the copy appear at its target in one step where nothing has that name; else false
+  /// with the system's "exists" code, and what is there stays as it was.
+  virtual bool PublishNew() = 0;
   /// The error code of what the target could not keep of the source's extended attributes
   /// or access lists (the copy is complete without them); 0 when everything was kept.
   virtual uint32_t AttributesNotKept() const = 0;

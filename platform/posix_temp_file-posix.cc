@@ -115,4 +115,38 @@ bool TempFile::Publish() {
   return true;
 }
 
+bool TempFile::PublishNew() {
+  // linkat never puts a name over another.
+  if (name_.empty()) return LinkUnnamed(target_.rest());
+  if (renameat2(target_.dir(), name_.c_str(), target_.dir(), target_.rest().c_str(),
+                RENAME_NOREPLACE) == 0) {
+    name_.clear();
+    return true;
+  }
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
+  return RenameNamedWithoutReplacing();
+}
+
+/// For file systems without a rename that refuses an existing name (FUSE ones): a second
+/// name by linkat, then the temporary one removed; where there are no links either (FAT), a
+/// look just before a plain rename.
+bool TempFile::RenameNamedWithoutReplacing() {
+  const char* rest = target_.rest().c_str();
+  if (linkat(target_.dir(), name_.c_str(), target_.dir(), rest, 0) == 0) {
+    unlinkat(target_.dir(), name_.c_str(), 0);
+    name_.clear();
+    return true;
+  }
+  if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS && errno != EMLINK) return false;
+  struct stat st;
+  if (fstatat(target_.dir(), rest, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    errno = EEXIST;
+    return false;
+  }
+  if (errno != ENOENT) return false;
+  if (renameat(target_.dir(), name_.c_str(), target_.dir(), rest) != 0) return false;
+  name_.clear();
+  return true;
+}
+
 }  // namespace qs::posix

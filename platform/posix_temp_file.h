@@ -30,6 +30,8 @@ class TempFile {
   /// Makes the finished file appear at the target in one step, replacing a file there, but
   /// never one that its folder keeps under another spelling (kErrorStoredUnderOtherName).
   bool Publish();
+  /// The same, where nothing has the target's name: else false with EEXIST.
+  bool PublishNew();
   /// Sets the last-access and last-write times of the published file.
   bool SetTargetTimes(const struct timespec times[2]) const;
 
@@ -40,6 +42,7 @@ class TempFile {
   bool MayReplaceTarget() const;
   bool LinkUnnamed(const std::string& name);
   bool LinkAside();
+  bool RenameNamedWithoutReplacing();
   std::string NewName() const;
 
   const std::string target_path_;

@@ -46,4 +46,12 @@ bool TempFile::Publish() {
   return true;
 }
 
+bool TempFile::PublishNew() {
+  handle_.reset();
+  // Without MOVEFILE_REPLACE_EXISTING the move fails on any existing name.
+  if (!MoveFileExW(path_.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH)) return Fail();
+  path_.clear();
+  return true;
+}
+
 }  // namespace qs::win32

@@ -28,6 +28,9 @@ class TempFile {
   bool Flush();
   /// Closes the file and moves it over the target (ReplaceTarget).
   bool Publish();
+  /// Closes the file and moves it to the target where nothing has that name: else false with
+  /// ERROR_ALREADY_EXISTS, and what is there stays as it was.
+  bool PublishNew();
 
  private:
   ReplaceCalls& calls_;

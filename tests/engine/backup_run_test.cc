@@ -199,31 +199,63 @@ TEST_F(BackupRunTest, VersioningWithOnlyNewFilesStillMakesTheDirectory) {
   EXPECT_TRUE(test::Exists(VersionDir() + kPathSeparator + "README.txt"));
 }
 
-TEST_F(BackupRunTest, AVersionDirectoryThatCannotBeMadeSwitchesVersioningOffForTheJob) {
+TEST_F(BackupRunTest, AVersionDirectoryThatCannotBeMadeUpdatesNothingAndTheNextRunTriesAgain) {
   test::WriteFile(Src("a"), "new", Seconds(2000));
   test::WriteFile(Dst("a"), "old", Seconds(1000));
-  fs_.failMakeDirectory = [](const std::string&) { return true; };
+  fs_.failMakeDirectory = [](const std::string& path) {
+    return path.find("backup_") != std::string::npos;
+  };
   fs_.code = 13;
   auto job = Job(true);
   job->RunBackup();
   EXPECT_EQ(
       Join({Header("ENABLED", 1),
             {"Failed to create time version directory: " + VersionDir() + " " + ErrorCodeText(13),
-             "[UPDATED] a",
-             "Time-based incremental backup completed: 0 copied, 1 updated, 0 skipped, 0 "
+             "[TIME VERSION FAILED] " + Dst("a"), "[FAILED] " + Src("a"),
+             "Time-based incremental backup completed: 0 copied, 0 updated, 0 skipped, 1 "
              "failed, 0 time-versioned.",
              "Backup operation completed."}}),
       BackupLog());
-  EXPECT_FALSE(job->options.timeVersioningOn);
-  EXPECT_EQ(1, job->results.timeVersionFailures);
+  EXPECT_EQ("old", test::ReadFile(Dst("a")));  // not overwritten: its old version is kept nowhere
+  EXPECT_TRUE(job->results.AnyFailed());
+  EXPECT_TRUE(job->options.timeVersioningOn);  // the request is the caller's
 
   backup_pane_.SetText("");
-  test::WriteFile(Src("a"), "newer", Seconds(3000));
+  fs_.failMakeDirectory = nullptr;
   job->RunBackup();
-  EXPECT_EQ("Time Versioning: DISABLED", BackupLog()[3]);
+  EXPECT_EQ("Time Versioning: ENABLED", BackupLog()[3]);
+  EXPECT_EQ(1, job->results.counters.updated);
+  EXPECT_EQ(1, job->results.counters.timeVersioned);
+  EXPECT_EQ("old", test::ReadFile(VersionDir() + kPathSeparator + "a"));
+  EXPECT_EQ("new", test::ReadFile(Dst("a")));
 }
 
-TEST_F(BackupRunTest, AFailedSaveStillUpdatesWithoutTheSavedLine) {
+TEST_F(BackupRunTest, AVersionDirectoryThatCannotBeMadeStillLetsNewFilesBeCopied) {
+  test::WriteFile(Src("a"), "new", Seconds(2000));
+  test::WriteFile(Dst("a"), "old", Seconds(1000));
+  test::WriteFile(Src("sub/b"), "b", Seconds(2000));
+  fs_.failMakeDirectory = [](const std::string& path) {
+    return path.find("backup_") != std::string::npos;
+  };
+  auto job = Job(true);
+  job->RunBackup();
+  EXPECT_EQ(1, job->results.counters.copied);
+  EXPECT_EQ(1, job->results.counters.failed);
+  EXPECT_EQ(0, job->results.counters.updated);
+  EXPECT_EQ("b", test::ReadFile(Dst("sub/b")));
+  EXPECT_EQ("old", test::ReadFile(Dst("a")));
+  const Lines log = BackupLog();
+  const auto failed = std::find(log.begin(), log.end(), "[TIME VERSION FAILED] " + Dst("a"));
+  ASSERT_NE(log.end(), failed);
+  EXPECT_EQ("[FAILED] " + Src("a"), failed[1]);
+  EXPECT_EQ("Backup operation completed.", log.back());
+  EXPECT_EQ(
+      "Time-based incremental backup completed: 1 copied, 0 updated, 0 skipped, 1 failed, 0 "
+      "time-versioned.",
+      log.end()[-2]);  // and no line about the version folder
+}
+
+TEST_F(BackupRunTest, AnOldVersionThatCannotBeSavedIsNotOverwritten) {
   test::WriteFile(Src("a"), "new", Seconds(2000));
   test::WriteFile(Dst("a"), "old", Seconds(1000));
   fs_.failCopyTo = [this](const std::string& to) { return to.rfind(VersionDir(), 0) == 0; };
@@ -231,10 +263,15 @@ TEST_F(BackupRunTest, AFailedSaveStillUpdatesWithoutTheSavedLine) {
   job->RunBackup();
   const Lines log = BackupLog();
   EXPECT_EQ((Lines{"Time version directory created: " + VersionDir(),
-                   "[TIME VERSION FAILED] " + Dst("a"), "[UPDATED] a"}),
+                   "[TIME VERSION FAILED] " + Dst("a"), "[FAILED] " + Src("a")}),
             Lines(log.begin() + 5, log.begin() + 8));
   EXPECT_EQ("=== Time version directory created but no files versioned ===", log.end()[-2]);
-  EXPECT_EQ("new", test::ReadFile(Dst("a")));
+  EXPECT_EQ("old", test::ReadFile(Dst("a")));
+  EXPECT_EQ(Seconds(1000), test::RealFs().LastWriteTime(Dst("a")));
+  EXPECT_EQ(1, job->results.counters.failed);
+  EXPECT_EQ(0, job->results.counters.updated);
+  EXPECT_EQ(0, job->results.counters.timeVersioned);
+  EXPECT_EQ((Lines{"a", "backup_20250131_080000/README.txt"}), test::ListTree(dir_ / "dst"));
 }
 
 TEST_F(BackupRunTest, EmptySourceReportsZeroFiles) {
@@ -274,6 +311,23 @@ TEST_F(BackupRunTest, AReusedJobStartsEachRunFromZeroWithItsOwnVersionDirectory)
   EXPECT_EQ(Dst("backup_20250131_080101"), job->results.versionDir);
   EXPECT_NE(first, job->results.versionDir);
   EXPECT_EQ("1", test::ReadFile(job->results.versionDir + kPathSeparator + "a"));
+}
+
+TEST_F(BackupRunTest, TwoRunsInOneSecondKeepBothOldVersionsInFoldersOfTheirOwn) {
+  test::WriteFile(Src("a"), "1", Seconds(2000));
+  test::WriteFile(Dst("a"), "0", Seconds(1000));
+  auto first = Job(true);
+  first->RunBackup();
+  test::WriteFile(Src("a"), "2", Seconds(3000));
+  auto second = Job(true);  // another job, as a manual run beside a scheduled one
+  second->RunBackup();      // within the same second: the clock has not moved
+  EXPECT_EQ(VersionDir(), first->results.versionDir);
+  EXPECT_EQ(Dst("backup_20250131_080001"), second->results.versionDir);
+  EXPECT_EQ("0", test::ReadFile(VersionDir() + kPathSeparator + "a"));
+  EXPECT_EQ("1", test::ReadFile(second->results.versionDir + kPathSeparator + "a"));
+  EXPECT_EQ("2", test::ReadFile(Dst("a")));
+  EXPECT_EQ(1, second->results.counters.timeVersioned);
+  EXPECT_FALSE(second->results.AnyFailed());
 }
 
 /// Records the kind of every event, and how many backup log lines stood before it.
@@ -488,18 +542,36 @@ TEST_F(BackupRunTest, ACopyWhoseFlushFailsFailsAndTheOldCopyStays) {
   EXPECT_EQ((Lines{"a", "b"}), test::ListTree(dir_ / "dst"));  // no temporary file left
 }
 
-TEST_F(BackupRunTest, AVolumeFlushThatFailsFallsBackToEachFileAndTheEndIsReported) {
+TEST_F(BackupRunTest, ANameThatCannotBeMadeDurableFailsItsFileByName) {
   test::WriteFile(Src("a"), "a", Seconds(2000));
   test::MakeDirs(dir_ / "dst");
   fs_.failFlushOf = [this](const std::string& path) { return path == dir_ / "dst"; };
   fs_.code = 5;
   auto job = Job(false);
   job->RunBackup();
-  EXPECT_EQ(1, job->results.counters.copied);  // its own flush worked
-  EXPECT_NE(std::string::npos, Find(fs_.events, "flush " + Dst("a")));
-  const Lines log = BackupLog();
-  EXPECT_EQ("Failed to flush to disk: " + dir_ / "dst" + " " + ErrorCodeText(5), log.end()[-3]);
-  EXPECT_EQ(1, job->results.flushFailures);
+  EXPECT_NE(std::string::npos, Find(fs_.events, "flush " + Dst("a")));  // its data went alone
+  EXPECT_EQ(Join({Header("DISABLED", 1),
+                  {"Failed to flush to disk: " + Dst("a") + " " + ErrorCodeText(5),
+                   "[FAILED] " + Src("a"),
+                   "Time-based incremental backup completed: 0 copied, 0 updated, 0 skipped, 1 "
+                   "failed, 0 time-versioned.",
+                   "Backup operation completed."}}),
+            BackupLog());
+  EXPECT_TRUE(job->results.AnyFailed());
+}
+
+TEST_F(BackupRunTest, AVolumeFlushThatFailsFallsBackToEachFileAndDirectory) {
+  test::WriteFile(Src("d/a"), "a", Seconds(2000));
+  fs_.failVolumeFlushes = true;
+  fs_.code = 5;
+  auto job = Job(false);
+  job->RunBackup();
+  EXPECT_EQ(1, job->results.counters.copied);  // each flush of its own worked
+  EXPECT_FALSE(job->results.AnyFailed());
+  const size_t published = Find(fs_.events, "publish " + Dst("d/a"));
+  EXPECT_LT(Find(fs_.events, "flush " + Dst("d/a")), published);
+  EXPECT_NE(std::string::npos, Find(fs_.events, "sync-directory " + Dst("d"), published));
+  EXPECT_NE(std::string::npos, Find(fs_.events, "sync-directory " + dir_ / "dst", published));
 }
 
 TEST_F(BackupRunTest, AttributesTheTargetCannotHoldAreReportedButTheCopyCounts) {

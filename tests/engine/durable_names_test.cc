@@ -1,12 +1,12 @@
-// Names put in place are made durable before the run says it is complete: on a volume without
-// a whole-volume flush, every directory from the file up to the target root is flushed.
+// Names put in place are made durable before their lines are written: one flush per volume
+// where the system has one, else every directory from the file up to the target root; and
+// each name learns which flush, if any, failed for it.
 #include "engine/durable_names.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "tests/support/test_support.h"
@@ -19,20 +19,24 @@ class DurableNamesTest : public ::testing::Test {
   void SetUp() override {
     for (const char* dir : {"dst/a/deep", "dst/b", "dst/c"})
       test::WriteFile(dir_ / (std::string(dir) + "/f"), "x", test::Seconds(1000));
-    fs_.wholeVolumeFlush = false;
   }
 
-  /// Records three files published on a volume without a whole-volume flush, then flushes
-  /// on `threads` threads; the paths reported as failed, in the order they were reported.
-  std::vector<std::pair<std::string, uint32_t>> SyncAll(int threads, bool* all) {
-    DurableNames names(dir_ / "dst");
+  /// Records the three files as published on volume 1, flushed with it or not.
+  void PublishAll(DurableNames& names, bool with_volume) {
     for (const char* file : {"dst/c/f", "dst/a/deep/f", "dst/b/f"})
-      names.Published(dir_ / file, 1, false);
-    std::vector<std::pair<std::string, uint32_t>> failed;
-    *all = names.Sync(
-        fs_, [&failed](const std::string& path, uint32_t code) { failed.emplace_back(path, code); },
-        threads);
-    return failed;
+      names.Published(dir_ / file, 1, with_volume);
+  }
+
+  std::vector<std::string> SortedEvents() {
+    std::vector<std::string> events = fs_.events;
+    std::sort(events.begin(), events.end());
+    return events;
+  }
+
+  std::vector<std::string> DirectorySyncs(std::initializer_list<const char*> dirs) {
+    std::vector<std::string> expected;
+    for (const char* dir : dirs) expected.push_back("sync-directory " + dir_ / dir);
+    return expected;
   }
 
   test::ScopedTempDir dir_;
@@ -40,30 +44,69 @@ class DurableNamesTest : public ::testing::Test {
 };
 
 TEST_F(DurableNamesTest, EveryDirectoryUpToTheRootIsFlushedOnManyThreads) {
-  bool all = false;
-  EXPECT_TRUE(SyncAll(4, &all).empty());
-  EXPECT_TRUE(all);
-  std::vector<std::string> flushed = fs_.events;
-  std::sort(flushed.begin(), flushed.end());
-  std::vector<std::string> expected;
-  for (const char* dir : {"dst", "dst/a", "dst/a/deep", "dst/b", "dst/c"})
-    expected.push_back("sync-directory " + dir_ / dir);
-  EXPECT_EQ(expected, flushed);
+  fs_.wholeVolumeFlush = false;
+  DurableNames names(dir_ / "dst");
+  PublishAll(names, false);
+  names.Sync(fs_, 4);
+  EXPECT_EQ(DirectorySyncs({"dst", "dst/a", "dst/a/deep", "dst/b", "dst/c"}), SortedEvents());
+  for (const char* file : {"dst/c/f", "dst/a/deep/f", "dst/b/f"})
+    EXPECT_FALSE(names.FailureOf(dir_ / file, 1, false)) << file;
 }
 
-TEST_F(DurableNamesTest, FailedFlushesAreReportedInPathOrderWithTheirCode) {
-  fs_.failFlushOf = [this](const std::string& path) {
-    return path == dir_ / "dst/c" || path == dir_ / "dst/a/deep";
-  };
+TEST_F(DurableNamesTest, AFailedDirectoryFailsTheNamesBelowItOnly) {
+  fs_.wholeVolumeFlush = false;
+  fs_.failFlushOf = [this](const std::string& path) { return path == dir_ / "dst/a"; };
   fs_.code = 5;
   for (int threads : {1, 4}) {
-    bool all = true;
-    const std::vector<std::pair<std::string, uint32_t>> failed = SyncAll(threads, &all);
-    EXPECT_FALSE(all) << threads;
-    const std::vector<std::pair<std::string, uint32_t>> expected = {{dir_ / "dst/a/deep", 5},
-                                                                    {dir_ / "dst/c", 5}};
-    EXPECT_EQ(expected, failed) << threads;
+    DurableNames names(dir_ / "dst");
+    PublishAll(names, false);
+    names.Sync(fs_, threads);
+    EXPECT_EQ(std::optional<uint32_t>(5), names.FailureOf(dir_ / "dst/a/deep/f", 1, false));
+    EXPECT_FALSE(names.FailureOf(dir_ / "dst/b/f", 1, false));
+    EXPECT_FALSE(names.FailureOf(dir_ / "dst/c/f", 1, false));
   }
+}
+
+TEST_F(DurableNamesTest, OneVolumeFlushServesEveryNameOnIt) {
+  if (!test::RealFs().SyncVolume(dir_.path())) GTEST_SKIP() << "no whole-volume flush here";
+  DurableNames names(dir_ / "dst");
+  PublishAll(names, true);
+  names.Sync(fs_, 4);
+  EXPECT_EQ(std::vector<std::string>{"sync-volume " + dir_ / "dst/c"}, fs_.events);
+  EXPECT_FALSE(names.FailureOf(dir_ / "dst/b/f", 1, true));
+}
+
+TEST_F(DurableNamesTest, AVolumeFlushThatFailsFallsBackToTheDirectoriesOfItsNames) {
+  fs_.failFlushOf = [this](const std::string& path) {
+    return path == dir_ / "dst/c" || path == dir_ / "dst/b";
+  };
+  fs_.code = 30;
+  DurableNames names(dir_ / "dst");
+  PublishAll(names, true);
+  names.Sync(fs_, 1);
+  std::vector<std::string> expected =
+      DirectorySyncs({"dst", "dst/a", "dst/a/deep", "dst/b", "dst/c"});
+  expected.push_back("sync-volume " + dir_ / "dst/c");
+  EXPECT_EQ(expected, SortedEvents());
+  EXPECT_EQ(std::optional<uint32_t>(30), names.FailureOf(dir_ / "dst/c/f", 1, true));
+  EXPECT_EQ(std::optional<uint32_t>(30), names.FailureOf(dir_ / "dst/b/f", 1, true));
+  EXPECT_FALSE(names.FailureOf(dir_ / "dst/a/deep/f", 1, true));  // its directories were flushed
+}
+
+TEST_F(DurableNamesTest, ClearStartsTheNextBatchAfresh) {
+  if (!test::RealFs().SyncVolume(dir_.path())) GTEST_SKIP() << "no whole-volume flush here";
+  fs_.failFlushOf = [](const std::string&) { return true; };
+  DurableNames names(dir_ / "dst");
+  PublishAll(names, true);
+  names.Sync(fs_, 1);
+  ASSERT_TRUE(names.FailureOf(dir_ / "dst/b/f", 1, true));
+  names.Clear();
+  fs_.failFlushOf = nullptr;
+  fs_.events.clear();
+  names.Published(dir_ / "dst/b/f", 1, true);
+  names.Sync(fs_, 1);
+  EXPECT_EQ(std::vector<std::string>{"sync-volume " + dir_ / "dst/b"}, fs_.events);
+  EXPECT_FALSE(names.FailureOf(dir_ / "dst/b/f", 1, true));
 }
 
 }  // namespace

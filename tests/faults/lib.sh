@@ -100,11 +100,12 @@ qs_require_image() {
   losetup -f >/dev/null 2>&1 || qs_skip "no free loop device"
 }
 
-# qs_mount_image KIND DIR [MIB]: makes a sparse image of a KIND file system (ext4, xfs, btrfs,
-# fat32 or exfat) and mounts it at DIR; cleanup unmounts it and frees its loop device. FAT32
-# and exFAT go through FUSE (fusefat, exfat-fuse): this kernel has no driver for them.
+# qs_mount_image KIND DIR [MIB [OPTIONS]]: makes a sparse image of a KIND file system (ext4, xfs,
+# btrfs, fat32 or exfat) and mounts it at DIR, with the kernel's mount OPTIONS when given;
+# cleanup unmounts it and frees its loop device. FAT32 and exFAT go through FUSE (fusefat,
+# exfat-fuse): this kernel has no driver for them.
 qs_mount_image() {
-  local kind=$1 dir=$2 mib=${3:-}
+  local kind=$1 dir=$2 mib=${3:-} options=${4:-defaults}
   local image="$WORK/image-$kind-$(basename "$dir").img" loop
   case $kind in
     xfs) mib=${mib:-320} ;;  # the smallest XFS that mkfs.xfs makes
@@ -133,7 +134,7 @@ qs_mount_image() {
     *)
       loop=$(losetup -f --show "$image")
       QS_LOOPS+=("$loop")
-      mount "$loop" "$dir"
+      mount -o "$options" "$loop" "$dir"
       ;;
   esac
   QS_MOUNTS+=("$dir")

@@ -121,6 +121,22 @@ TEST_F(PosixFileSystemTest, ErrorCodesAreErrno) {
   EXPECT_EQ(static_cast<uint32_t>(EEXIST), fs_.LastErrorCode());
 }
 
+TEST_F(PosixFileSystemTest, APublishOfANewFileFailsWithEexistOnAnyNameThere) {
+  test::WriteFile(dir_ / "src", "new", Seconds(2000));
+  test::WriteFile(dir_ / "file", "kept");
+  test::MakeDirs(dir_ / "dir");
+  std::filesystem::create_symlink(dir_ / "nowhere", dir_ / "dangling");
+  for (const char* name : {"file", "dir", "dangling"}) {
+    std::unique_ptr<PendingCopy> copy = fs_.PrepareCopy(dir_ / "src", dir_ / name);
+    ASSERT_NE(nullptr, copy) << name;
+    EXPECT_FALSE(copy->PublishNew()) << name;
+    EXPECT_EQ(static_cast<uint32_t>(EEXIST), fs_.LastErrorCode()) << name;
+  }
+  EXPECT_EQ("kept", test::ReadFile(dir_ / "file"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "dangling"));
+  EXPECT_EQ((std::vector<std::string>{"dangling", "file", "src"}), test::ListTree(dir_.path()));
+}
+
 TEST_F(PosixFileSystemTest, DanglingLinksAndLinkLoopsAreToldApart) {
   std::filesystem::create_symlink(dir_ / "nowhere", dir_ / "dangling");
   std::filesystem::create_symlink(dir_ / "loop", dir_ / "loop");

@@ -76,6 +76,19 @@ TEST_F(Win32FileSystemTest, AnExistingDirectoryOrFileGivesErrorAlreadyExists) {
   EXPECT_EQ(kPathNotFound, fs_.LastErrorCode());
 }
 
+TEST_F(Win32FileSystemTest, APublishOfANewFileFailsWithErrorAlreadyExists) {
+  test::WriteFile(dir_ / "src", "new", Seconds(2000));
+  test::WriteFile(dir_ / "kept", "kept", Seconds(1000));
+  std::unique_ptr<PendingCopy> copy = fs_.PrepareCopy(dir_ / "src", dir_ / "kept");
+  ASSERT_NE(nullptr, copy);
+  ASSERT_TRUE(copy->Flush());
+  EXPECT_FALSE(copy->PublishNew());
+  EXPECT_EQ(kAlreadyExists, fs_.LastErrorCode());
+  copy.reset();
+  EXPECT_EQ("kept", test::ReadFile(dir_ / "kept"));
+  EXPECT_EQ((std::vector<std::string>{"kept", "src"}), test::ListTree(dir_.path()));
+}
+
 TEST_F(Win32FileSystemTest, PathsWithATrailingBackslashAreDirectories) {
   EXPECT_EQ(MakeDirResult::Created, fs_.MakeDirectory(dir_ / "new\\"));
   EXPECT_EQ(PathKind::Directory, fs_.Probe(dir_ / "new\\"));

@@ -137,6 +137,29 @@ TEST_F(FileSystemTest, ACopyOfAFileWrittenMeanwhileFailsAndLeavesNothing) {
   EXPECT_TRUE(test::ReadFile(source) == test::ReadFile(dir_ / "copy.db"));
 }
 
+TEST_F(FileSystemTest, APublishOfANewFileNeverReplacesWhatIsThere) {
+  test::WriteFile(dir_ / "src", "new", Seconds(2000));
+  test::WriteFile(dir_ / "kept", "kept", Seconds(1000));
+  std::unique_ptr<PendingCopy> copy = fs_.PrepareCopy(dir_ / "src", dir_ / "kept");
+  ASSERT_NE(nullptr, copy);
+  ASSERT_TRUE(copy->Flush());
+  EXPECT_FALSE(copy->PublishNew());
+  EXPECT_NE(0u, fs_.LastErrorCode());
+  copy.reset();
+  EXPECT_EQ("kept", test::ReadFile(dir_ / "kept"));
+  EXPECT_EQ(Seconds(1000), fs_.LastWriteTime(dir_ / "kept"));
+  EXPECT_EQ((std::vector<std::string>{"kept", "src"}), test::ListTree(dir_.path()));
+
+  copy = fs_.PrepareCopy(dir_ / "src", dir_ / "fresh");
+  ASSERT_NE(nullptr, copy);
+  ASSERT_TRUE(copy->Flush());
+  EXPECT_TRUE(copy->PublishNew());
+  copy.reset();
+  EXPECT_EQ("new", test::ReadFile(dir_ / "fresh"));
+  EXPECT_EQ(Seconds(2000), fs_.LastWriteTime(dir_ / "fresh"));
+  EXPECT_EQ((std::vector<std::string>{"fresh", "kept", "src"}), test::ListTree(dir_.path()));
+}
+
 TEST_F(FileSystemTest, CopyingADirectoryFails) {
   test::MakeDirs(dir_ / "d");
   EXPECT_FALSE(fs_.CopyReplacing(dir_ / "d", dir_ / "copy"));

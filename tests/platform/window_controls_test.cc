@@ -1,6 +1,8 @@
 // Every text of the real window can be read: each control's text, in the control's own font
 // as the window system measures it, fits the room the control's box gives it. Runs in a real
 // window of the system (Xvfb on Linux; Wine, at each scale it is started with, on Windows).
+#include "platform/window_controls.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -8,7 +10,6 @@
 #include "app/control_table.h"
 #include "app/status_display.h"
 #include "log/log_time.h"
-#include "platform/window_controls.h"
 #include "tests/support/test_support.h"
 
 namespace qs {

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <thread>
 
+#include "schedule/manual_backup.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -176,6 +177,37 @@ TEST_F(AutoBackupTest, AQuickStopAndStartLeavesOneScheduler) {
   EXPECT_EQ(2, CountOf(lines, NextBackupIn(1)));
   EXPECT_EQ(1, CountOf(lines, kRunCompleted));
   EXPECT_EQ(kStopped, lines.back());
+}
+
+TEST_F(AutoBackupTest, AManualRunInTheSameSecondAsAScheduledOneKeepsItsOwnOldVersions) {
+  test::WriteFile(dir_ / "dst/a.txt", "old", test::Seconds(1000));
+  interval_ = 1;
+  StartScheduler(BackupOptions::Of(dir_ / "src", dir_ / "dst", true), Ticketed());
+  clock_.WaitUntilHeld();
+  clock_.RunFor(60000);
+  clock_.WaitUntilHeld();  // the scheduled run is over and the next countdown has begun
+  const std::string scheduled = dir_ / "dst/backup_20250131_080100";
+  ASSERT_EQ("old", test::ReadFile(scheduled + kPathSeparator + "a.txt"));
+  ASSERT_EQ("alpha", test::ReadFile(dir_ / "dst/a.txt"));
+
+  // The file changes, and "Start Backup Now" is pressed within the same second.
+  test::WriteFile(dir_ / "src/a.txt", "gamma", test::Seconds(2000000000));
+  test::FakeClock manual_clock;
+  manual_clock.SetWallTicks(clock_.WallTicks());
+  RunSeams manual;
+  manual.backupLog = &backup_pane_;
+  manual.fileLog = &file_pane_;
+  manual.services = test::TestServices(&fs_, &manual_clock, &console_);
+  ThreadCount manual_threads;
+  manual.presence = manual_threads.Ticket();
+  ASSERT_TRUE(
+      StartManualBackup(BackupOptions::Of(dir_ / "src", dir_ / "dst", true), manual, [] {}));
+  manual = RunSeams();
+  ASSERT_TRUE(test::WaitUntil([&] { return manual_threads.Running() == 0; }));
+  EXPECT_EQ("old", test::ReadFile(scheduled + kPathSeparator + "a.txt"));
+  EXPECT_EQ("alpha", test::ReadFile(dir_ / "dst/backup_20250131_080101/a.txt"));
+  EXPECT_EQ("gamma", test::ReadFile(dir_ / "dst/a.txt"));
+  Stop();
 }
 
 TEST_F(AutoBackupTest, StartingARunningOneOrStoppingAStoppedOneDoesNothing) {

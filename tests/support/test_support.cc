@@ -230,6 +230,10 @@ class RecordingPendingCopy : public PendingCopy {
     }
     return Result(real_->Publish());
   }
+  bool PublishNew() override {
+    fs_.Record("publish-new " + to_);
+    return Result(real_->PublishNew());
+  }
   uint32_t AttributesNotKept() const override {
     return fs_.dropAttributesOf && fs_.dropAttributesOf(to_) ? 95 : real_->AttributesNotKept();
   }
@@ -249,6 +253,11 @@ class RecordingPendingCopy : public PendingCopy {
 void FaultyFileSystem::Record(const std::string& event) {
   std::lock_guard<std::mutex> lock(mutex_);
   events.push_back(event);
+}
+
+size_t FaultyFileSystem::EventCount() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return events.size();
 }
 
 bool FaultyFileSystem::FailsFlushOf(const std::string& to) {
@@ -300,7 +309,8 @@ MakeDirResult FaultyFileSystem::MakeDirectory(const std::string& path) {
     t_last_error = code;
     return MakeDirResult::Failed;
   }
-  const MakeDirResult result = real_.MakeDirectory(path);
+  MakeDirResult result = real_.MakeDirectory(path);
+  if (claimMadeDirectory && claimMadeDirectory(path)) result = MakeDirResult::Created;
   if (result == MakeDirResult::Created) directoriesMade.push_back(path);
   t_last_error = real_.LastErrorCode();
   return result;
@@ -336,6 +346,10 @@ bool FaultyFileSystem::SyncVolume(const std::string& path) {
     return false;
   }
   if (FailsFlushOf(path)) return false;
+  if (failVolumeFlushes) {
+    t_last_error = code;
+    return false;
+  }
   const bool synced = real_.SyncVolume(path);
   t_last_error = real_.LastErrorCode();
   return synced;
@@ -371,6 +385,16 @@ bool FaultyFileSystem::IsStoredUnderItsName(const std::string& path) {
   const bool stored = real_.IsStoredUnderItsName(path);
   t_last_error = real_.LastErrorCode();
   return stored;
+}
+
+bool FaultyFileSystem::WriteWholeFile(const std::string& path, const std::string& content) {
+  if (failWriteOf && failWriteOf(path)) {
+    t_last_error = code;
+    return false;
+  }
+  const bool written = real_.WriteWholeFile(path, content);
+  t_last_error = real_.LastErrorCode();
+  return written;
 }
 
 uint32_t FaultyFileSystem::LastErrorCode() { return t_last_error; }

@@ -173,6 +173,7 @@ class FaultyFileSystem : public ForwardingFileSystem {
   bool CreateEmptyFile(const std::string& path) override;
   bool SetLastWriteTime(const std::string& path, FileTime time) override;
   bool IsStoredUnderItsName(const std::string& path) override;
+  bool WriteWholeFile(const std::string& path, const std::string& content) override;
   uint32_t LastErrorCode() override;
 
   /// Copies whose target path satisfies the predicate fail with `code`.
@@ -186,6 +187,14 @@ class FaultyFileSystem : public ForwardingFileSystem {
   std::function<bool(const std::string& path)> failListDirectory;
   /// Directory creations whose path satisfies the predicate fail with `code`.
   std::function<bool(const std::string& path)> failMakeDirectory;
+  /// Directory creations whose path satisfies the predicate report the directory made, even
+  /// when it was there already (as if another program made it in between).
+  std::function<bool(const std::string& path)> claimMadeDirectory;
+  /// Whole-file writes whose path satisfies the predicate fail with `code`.
+  std::function<bool(const std::string& path)> failWriteOf;
+  /// True: every whole-volume flush fails with `code` (as on a disk error), while each copy and
+  /// each directory still flushes on its own.
+  bool failVolumeFlushes = false;
   /// Copies whose target path satisfies the predicate report extended attributes not kept.
   std::function<bool(const std::string& to)> dropAttributesOf;
   /// Flushes of copies whose target path satisfies the predicate fail with `code`.
@@ -206,10 +215,13 @@ class FaultyFileSystem : public ForwardingFileSystem {
   std::vector<std::string> directoriesMade;
   std::vector<std::string> probes;
   std::vector<std::pair<std::string, std::string>> copies;
-  /// "prepare TO", "flush TO", "publish TO", "sync-volume DIR", "sync-directory DIR", in order.
+  /// "prepare TO", "flush TO", "publish TO", "publish-new TO", "sync-volume DIR",
+  /// "sync-directory DIR", in order.
   std::vector<std::string> events;
 
   void Record(const std::string& event);
+  /// How many events there are, safe while file threads add more.
+  size_t EventCount();
   bool FailsFlushOf(const std::string& to);
 
  private:

@@ -1,0 +1,101 @@
+// The run's thread puts copies in place a batch at a time: it flushes the batch's data (one
+// flush per volume where the system has one), puts the copies in place in list order, and
+// makes their names durable (again one flush per volume, else one per directory) before any
+// of the batch's lines is written. A disk that fails on the way fails the batch's files by
+// name, never after they were reported copied.
+#include <algorithm>
+#include <vector>
+
+#include "engine/file_pass.h"
+#include "engine/paths.h"
+
+namespace qs {
+
+namespace {
+
+// A batch that holds few copies among many skipped files still ends after this many files
+// per copy of a full batch, so that the log and the progress move on.
+constexpr size_t kBatchFilesPerCopy = 16;
+
+bool AwaitsVolumeFlush(const PreparedCopy& prepared) {
+  return prepared.copy != nullptr && !prepared.published && prepared.copy->FlushedWithVolume();
+}
+
+}  // namespace
+
+size_t FilePass::CopiesOf(const Outcome& outcome) {
+  const auto held = [](const PreparedCopy& prepared) {
+    return prepared.copy != nullptr || prepared.published ? 1 : 0;
+  };
+  return held(outcome.version) + held(outcome.copy);
+}
+
+size_t FilePass::BatchEnd(size_t begin, KnownDirectory* known_directory) {
+  EnsureReady(begin, known_directory);
+  if (CopiesOf(outcomes_[begin]) == 0) return begin + 1;  // nothing to put in place
+  const size_t last = std::min(list_.size(), begin + batch_copies_ * kBatchFilesPerCopy);
+  size_t end = begin, copies = 0;
+  for (; end < last && copies < batch_copies_; ++end) {
+    EnsureReady(end, known_directory);
+    copies += CopiesOf(outcomes_[end]);
+  }
+  return end;
+}
+
+void FilePass::PutInPlace(size_t begin, size_t end) {
+  if (CopiesOf(outcomes_[begin]) == 0 && end == begin + 1) return;
+  FlushVolumes(begin, end);
+  for (size_t at = begin; at < end; ++at) PublishCopies(outcomes_[at], false);
+  MakeNamesDurable(begin, end);
+}
+
+void FilePass::FlushVolumes(size_t begin, size_t end) {
+  std::vector<uint64_t> flushed;
+  for (size_t at = begin; at < end; ++at) {
+    for (const PreparedCopy* prepared : {&outcomes_[at].version, &outcomes_[at].copy}) {
+      if (!AwaitsVolumeFlush(*prepared)) continue;
+      const uint64_t volume = prepared->copy->Volume();
+      if (std::find(flushed.begin(), flushed.end(), volume) != flushed.end()) continue;
+      flushed.push_back(volume);
+      FlushVolume(at, end, volume,
+                  ParentPath(prepared == &outcomes_[at].copy ? TargetPath(at) : VersionPath(at)));
+    }
+  }
+}
+
+void FilePass::FlushVolume(size_t begin, size_t end, uint64_t volume, const std::string& dir) {
+  if (fs_.SyncVolume(dir)) return;
+  // No whole-volume flush after all (or it failed): flush each copy, and fail those that fail.
+  for (size_t at = begin; at < end; ++at) {
+    for (PreparedCopy* prepared : {&outcomes_[at].version, &outcomes_[at].copy}) {
+      if (!AwaitsVolumeFlush(*prepared) || prepared->copy->Volume() != volume) continue;
+      if (prepared->copy->Flush()) continue;
+      prepared->attempt = {CopyAttempt::Result::kCopyFailed, fs_.LastErrorCode()};
+      prepared->copy.reset();
+    }
+  }
+}
+
+void FilePass::MakeNamesDurable(size_t begin, size_t end) {
+  durable_names_.Clear();
+  for (size_t at = begin; at < end; ++at) {
+    const Outcome& outcome = outcomes_[at];
+    if (outcome.version.published) {
+      const PreparedCopy& version = outcome.version;
+      durable_names_.Published(VersionPath(at), version.volume, version.withVolume);
+    }
+    if (outcome.copy.published) {
+      const PreparedCopy& copy = outcome.copy;
+      durable_names_.Published(TargetPath(at), copy.volume, copy.withVolume);
+    }
+  }
+  durable_names_.Sync(fs_, threads_);
+}
+
+void FilePass::Release(Outcome& outcome) {
+  outcome.copy.copy.reset();  // an unpublished copy leaves nothing behind
+  outcome.version.copy.reset();
+  pending_.fetch_sub(outcome.pending);
+}
+
+}  // namespace qs

@@ -1,0 +1,108 @@
+// The lines and counters of each file, in list order, once its batch is in place: a file is
+// counted copied or updated only when its copy, and its old version, are in place and their
+// names durable; otherwise its own failure lines say why.
+#include <optional>
+
+#include "engine/file_pass.h"
+
+namespace qs {
+
+void FilePass::Report(size_t index) {
+  const Outcome& outcome = outcomes_[index];
+  const std::string& path = list_[index].path;
+  switch (outcome.decision) {
+    case Decision::kSkip:
+      ++job_.results.counters.skipped;
+      return job_.Report(
+          {.kind = RunEventKind::kSkipped, .job = job_, .path = path, .bytes = list_[index].size});
+    case Decision::kCollision:
+      job_.Report({.kind = RunEventKind::kNameCollision,
+                   .job = job_,
+                   .path = path,
+                   .other = list_[CollisionAt(index)->first].path});
+      return ReportFailed(index);
+    case Decision::kNotAFile:
+      ReportCopyAttempt(job_, outcome.copy.attempt, path, TargetPath(index));
+      return ReportFailed(index);
+    case Decision::kNew:
+    case Decision::kUpdate:
+      return ReportCopy(index);
+  }
+}
+
+void FilePass::ReportFailed(size_t index) {
+  ++job_.results.counters.failed;
+  job_.Report({.kind = RunEventKind::kFailed,
+               .job = job_,
+               .path = list_[index].path,
+               .bytes = list_[index].size});
+}
+
+void FilePass::ReportCopy(size_t index) {
+  ReportVersionFolderOnce();
+  const Outcome& outcome = outcomes_[index];
+  const std::string target_path = TargetPath(index);
+  if (outcome.saveVersion && !ReportVersion(index, target_path)) return ReportFailed(index);
+  const std::string& path = list_[index].path;
+  const PreparedCopy& prepared = outcome.copy;
+  if (!ReportCopyAttempt(job_, prepared.attempt, path, target_path) ||
+      !ReportDurable(prepared, target_path))
+    return ReportFailed(index);
+  const bool is_new = outcome.decision == Decision::kNew;
+  ++(is_new ? job_.results.counters.copied : job_.results.counters.updated);
+  const std::string relative = RelativePart(index);
+  job_.Report({.kind = is_new ? RunEventKind::kCopied : RunEventKind::kUpdated,
+               .job = job_,
+               .path = path,
+               .relative = relative,
+               .bytes = list_[index].size,
+               .versioned = outcome.saveVersion});
+  if (const uint32_t code = prepared.attributesNotKept) {
+    job_.Report(
+        {.kind = RunEventKind::kAttributesNotKept, .job = job_, .path = target_path, .code = code});
+  }
+}
+
+bool FilePass::ReportVersion(size_t index, const std::string& target_path) {
+  const PreparedCopy& prepared = outcomes_[index].version;
+  if (!prepared.published) {
+    ++job_.results.timeVersionFailures;
+    job_.Report({.kind = RunEventKind::kVersionNotSaved, .job = job_, .path = target_path});
+    return false;
+  }
+  if (!ReportDurable(prepared, VersionPath(index))) return false;
+  const std::string name = VersionName(index);
+  ++job_.results.counters.timeVersioned;
+  job_.Report(
+      {.kind = RunEventKind::kVersionSaved, .job = job_, .path = target_path, .relative = name});
+  return true;
+}
+
+bool FilePass::ReportDurable(const PreparedCopy& prepared, const std::string& path) {
+  if (!prepared.published) return false;  // never put in place: its old version was not kept
+  const std::optional<uint32_t> failure =
+      durable_names_.FailureOf(path, prepared.volume, prepared.withVolume);
+  if (!failure) return true;
+  ++job_.results.flushFailures;
+  job_.Report({.kind = RunEventKind::kFlushFailed, .job = job_, .path = path, .code = *failure});
+  return false;
+}
+
+void FilePass::ReportVersionFolderOnce() {
+  if (!versioning_ || version_folder_reported_ || !version_folder_.Attempted()) return;
+  version_folder_reported_ = true;
+  job_.results.versionDir = version_folder_.Path();
+  const std::string& dir = job_.results.versionDir;
+  if (version_folder_.Ensure()) {
+    job_.results.versionFolderMade = true;
+    return job_.Report({.kind = RunEventKind::kVersionFolderMade, .job = job_, .path = dir});
+  }
+  // Versioning fails for this run only: the next run of the same job tries again.
+  ++job_.results.timeVersionFailures;
+  job_.Report({.kind = RunEventKind::kVersionFolderFailed,
+               .job = job_,
+               .path = dir,
+               .code = version_folder_.ErrorCode()});
+}
+
+}  // namespace qs

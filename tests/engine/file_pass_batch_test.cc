@@ -1,0 +1,144 @@
+// Copies are put in place a batch at a time, and a file's lines wait for its name to be
+// durable: a flush that fails fails the files it leaves in doubt, each by name, and no other.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "engine/backup_job.h"
+#include "engine/run_events.h"
+#include "platform/error_text.h"
+#include "tests/support/memory_log_pane.h"
+#include "tests/support/test_support.h"
+
+namespace qs {
+namespace {
+
+using test::Seconds;
+using Lines = std::vector<std::string>;
+
+/// Notes, at each copied or updated file, how many file-system events stood before it.
+class ReportMoments : public RunObserver {
+ public:
+  explicit ReportMoments(test::FaultyFileSystem& fs) : fs_(fs) {}
+  void OnRunEvent(const RunEvent& event) override {
+    if (event.kind == RunEventKind::kCopied || event.kind == RunEventKind::kUpdated)
+      moments.emplace_back(std::string(event.path), fs_.EventCount());
+  }
+  std::vector<std::pair<std::string, size_t>> moments;
+
+ private:
+  test::FaultyFileSystem& fs_;
+};
+
+size_t Find(const Lines& events, const std::string& event, size_t from = 0) {
+  const auto at =
+      std::find(events.begin() + static_cast<std::ptrdiff_t>(from), events.end(), event);
+  return at == events.end() ? std::string::npos : static_cast<size_t>(at - events.begin());
+}
+
+class FilePassBatchTest : public ::testing::Test {
+ protected:
+  /// `dirs` folders of `per_dir` new files each, "dK/fN".
+  void MakeSource(int dirs, int per_dir) {
+    for (int d = 0; d < dirs; ++d)
+      for (int f = 0; f < per_dir; ++f) test::WriteFile(Src(Name(d, f)), "x", Seconds(2000));
+  }
+  static std::string Name(int dir, int file) {
+    return "d" + std::to_string(dir) + "/f" + std::to_string(file);
+  }
+  std::string Src(const std::string& p) { return dir_ / ("src/" + p); }
+  std::string Dst(const std::string& p) { return dir_ / ("dst/" + p); }
+
+  /// Runs a backup in batches of `batch` copies; the backup log's lines.
+  Lines Run(int batch, RunObserver* observer = nullptr) {
+    JobServices services = test::TestServices(&fs_, &clock_, &console_);
+    services.flushBatch = batch;
+    if (observer != nullptr) services.observers = {observer};
+    job_ = std::make_unique<BackupJob>(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_,
+                                       false, services);
+    job_->RunBackup();
+    return test::WithoutStamps(test::PaneLines(backup_pane_.Text()));
+  }
+
+  test::ScopedTempDir dir_;
+  test::FaultyFileSystem fs_;
+  test::FakeClock clock_;
+  std::ostringstream console_;
+  MemoryLogPane backup_pane_, file_pane_;
+  std::unique_ptr<BackupJob> job_;
+};
+
+TEST_F(FilePassBatchTest, NoCopyIsReportedBeforeItsNameIsDurable) {
+  for (const bool whole_volume : {true, false}) {
+    fs_.wholeVolumeFlush = whole_volume;
+    fs_.events.clear();
+    std::filesystem::remove_all(dir_ / "dst");
+    MakeSource(20, 5);  // 100 files: on several threads, in batches of 8 copies
+    ReportMoments moments(fs_);
+    Run(8, &moments);
+    ASSERT_EQ(100u, moments.moments.size());
+    const Lines events = fs_.events;
+    for (const auto& [path, events_before] : moments.moments) {
+      const std::string to = Dst(path.substr(Src("").size()));
+      const size_t published = Find(events, "publish " + to);
+      ASSERT_LT(published, events_before) << to;
+      // A flush of the whole volume, or of the copy's directory, after it was put in place
+      // (Windows flushes no volume whole: there it is the directory).
+      const std::string directory = "sync-directory " + to.substr(0, to.rfind(kPathSeparator));
+      bool found = false;
+      for (size_t at = published + 1; at < events_before && !found; ++at)
+        found =
+            (whole_volume && events[at].rfind("sync-volume ", 0) == 0) || events[at] == directory;
+      EXPECT_TRUE(found) << to << (whole_volume ? " (whole volume)" : " (directories)");
+    }
+  }
+}
+
+TEST_F(FilePassBatchTest, AFailedNameFlushFailsEveryFileOfItsBatchByNameAndNoOther) {
+  MakeSource(20, 4);  // batches of 4 copies: one folder each
+  fs_.failFlushOf = [this](const std::string& path) { return path == Dst("d3"); };
+  fs_.code = 5;
+  const Lines log = Run(4);
+  EXPECT_EQ(76, job_->results.counters.copied);
+  EXPECT_EQ(4, job_->results.counters.failed);
+  for (int f = 0; f < 4; ++f) {
+    const std::string name = Name(3, f);
+    const auto line = std::find(log.begin(), log.end(),
+                                "Failed to flush to disk: " + Dst(name) + " " + ErrorCodeText(5));
+    ASSERT_NE(log.end(), line) << name;
+    EXPECT_EQ("[FAILED] " + Src(name), line[1]);
+    EXPECT_EQ(log.end(), std::find(log.begin(), log.end(), "[COPIED] " + test::Native(name)));
+  }
+  EXPECT_NE(log.end(), std::find(log.begin(), log.end(), "[COPIED] " + test::Native(Name(4, 0))));
+  EXPECT_TRUE(job_->results.AnyFailed());
+  EXPECT_EQ("Backup operation completed.", log.back());
+}
+
+TEST_F(FilePassBatchTest, WithoutAWholeVolumeFlushAFailedDirectoryFailsItsOwnFilesOnly) {
+  MakeSource(6, 3);
+  fs_.wholeVolumeFlush = false;
+  fs_.failFlushOf = [this](const std::string& path) { return path == Dst("d2"); };
+  fs_.code = 5;
+  const Lines log = Run(1024);  // one batch for all
+  EXPECT_EQ(15, job_->results.counters.copied);
+  EXPECT_EQ(3, job_->results.counters.failed);
+  for (int f = 0; f < 3; ++f)
+    EXPECT_NE(log.end(),
+              std::find(log.begin(), log.end(),
+                        "Failed to flush to disk: " + Dst(Name(2, f)) + " " + ErrorCodeText(5)));
+}
+
+TEST_F(FilePassBatchTest, SkippedFilesNeedNoFlush) {
+  MakeSource(3, 3);
+  Run(4);
+  fs_.events.clear();
+  backup_pane_.SetText("");
+  Run(4);
+  EXPECT_EQ(9, job_->results.counters.skipped);
+  for (const std::string& event : fs_.events) EXPECT_NE(0u, event.rfind("sync-", 0)) << event;
+}
+
+}  // namespace
+}  // namespace qs
