@@ -162,5 +162,24 @@ TEST_F(Win32RunnerTest, OnAConsoleEveryNameReadsRight) {
   EXPECT_EQ("ā.txt", test::ReadFile(dir_ / "out/Консоль/ā.txt"));
 }
 
+TEST_F(Win32RunnerTest, OnANarrowConsoleTheProgressLineFitsAndLeavesNoPieceBehind) {
+  std::vector<std::string> screen;
+  ASSERT_EQ(0, RunOnConsole("\"" + std::string(QS_RUNNER_PATH) + "\" " + Quoted("in/src") + " " +
+                                Quoted("out/narrow"),
+                            dir_.path(), &screen, 40));
+  std::vector<std::string> lines;
+  for (const std::string& row : screen)
+    if (row.find("MiB") != std::string::npos || row.find("time left") != std::string::npos ||
+        row.find(" files  ") != std::string::npos)
+      lines.push_back(row);
+  // Its last state alone, one column short of the width: no drawing wrapped or stayed behind.
+  ASSERT_EQ(1u, lines.size()) << ::testing::PrintToString(screen);
+  EXPECT_LE(lines[0].size(), 39u) << lines[0];
+  EXPECT_EQ("time left: 0:00", lines[0].substr(lines[0].size() - 15)) << lines[0];
+  EXPECT_TRUE(std::any_of(screen.begin(), screen.end(), [](const std::string& row) {
+    return row.find("] Backup operation completed.") != std::string::npos;
+  })) << ::testing::PrintToString(screen);
+}
+
 }  // namespace
 }  // namespace qs
