@@ -1,7 +1,7 @@
 // The pace of the whole run so far would let a slow start, or a first stretch of small files,
 // weigh on the estimate to the end; the last ten seconds follow the source as it is now. The
-// window keeps its newest sample older than ten seconds, so that a single large file copied
-// for longer than that still counts over the time it took.
+// window keeps its newest sample older than ten seconds, so that a large file copied for
+// longer than that still counts over the time it took.
 #include "cli/recent_rate.h"
 
 namespace qs {
@@ -30,6 +30,10 @@ void RecentRate::Add(const ProgressSample& now) {
                      now.bytes_done != samples_.back().bytes_done;
   if (moved && (samples_.empty() || now.nanos - samples_.back().nanos >= kSampleNanos))
     samples_.push_back(now);
+  // The time until the first file is done (the first folders made, the first round trips to
+  // the target, many copies under way at once) comes once a run: the pace is counted from then.
+  if (samples_.size() >= 2 && samples_.front().files_done == 0 && samples_.front().bytes_done == 0)
+    samples_.pop_front();
   while (samples_.size() >= 2 && now.nanos - samples_[1].nanos >= kWindowNanos)
     samples_.pop_front();
 }

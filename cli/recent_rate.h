@@ -22,7 +22,7 @@ class RecentRate {
   double BytesPerSecond(const ProgressSample& now) const;
   /// Seconds left for the rest of `files` and `bytes` at the window's pace up to `now`: 0 when
   /// nothing is left, negative while there is no fair basis yet (less than three seconds
-  /// seen, or nothing done in them).
+  /// seen since the first file was done, or nothing done in them).
   double SecondsLeft(const ProgressSample& now, uint64_t files, uint64_t bytes) const;
 
  private:

@@ -20,8 +20,8 @@ TEST(RecentRateTest, ASteadySourceGivesTheTimeLeftFromAFewSecondsOn) {
     rate.Add(now);
     const double truth = static_cast<double>(200 - done) / 4;
     const double left = rate.SecondsLeft(now, 200, 200 * kMiB);
-    if (now.nanos < 3 * kSecond) {
-      EXPECT_LT(left, 0) << done;  // no fair basis yet
+    if (now.nanos < 3 * kSecond + kSecond / 4) {
+      EXPECT_LT(left, 0) << done;  // no fair basis yet: three seconds from the first file done
     } else {
       EXPECT_NEAR(truth, left, 1e-6) << done;
       EXPECT_NEAR(4.0 * kMiB, rate.BytesPerSecond(now), 1e-3) << done;
@@ -50,19 +50,34 @@ TEST(RecentRateTest, FollowsTheSourceAsItIsNowNotAsItWasAtTheStart) {
   EXPECT_NEAR(10.0, rate.SecondsLeft(now, now.files_done + 100, now.bytes_done + 100 * kMiB), 0.1);
 }
 
+TEST(RecentRateTest, TheTimeBeforeTheFirstFileIsDoneIsNotThePace) {
+  // Nothing done for 4 s (the run setting up, copies under way), then 100 files a second.
+  RecentRate rate;
+  rate.Add({0, 0, 0});
+  ProgressSample now{4 * kSecond, 0, 0};
+  for (int tenth = 1; tenth <= 40; ++tenth) {
+    now.nanos += kSecond / 10;
+    now.files_done += 10;
+    now.bytes_done += 10 * kMiB;
+    rate.Add(now);
+  }
+  // 4 s after the first files were done: 1000 files left, ten seconds at the pace since then
+  // (counting from the start of the run would say almost 20).
+  EXPECT_NEAR(100.0 * kMiB, rate.BytesPerSecond(now), 1);
+  EXPECT_NEAR(10.0, rate.SecondsLeft(now, 1400, 1400 * kMiB), 1e-6);
+}
+
 TEST(RecentRateTest, AFileLongerThanTheWindowCountsOverTheTimeItTook) {
-  // One file of 30 MiB done after 30 s, then nothing for 30 s more while the next one goes.
+  // Files of 30 MiB, each done 30 s after the one before; the first is done at 30 s.
   RecentRate rate;
   rate.Add({0, 0, 0});
   rate.Add({30 * kSecond, 1, 30 * kMiB});
-  const ProgressSample now{30 * kSecond, 1, 30 * kMiB};
-  EXPECT_NEAR(1.0 * kMiB, rate.BytesPerSecond(now), 1);
-  EXPECT_NEAR(30.0, rate.SecondsLeft(now, 2, 60 * kMiB), 1e-6);
   // Moments with nothing new done do not cut the next file's time short.
   rate.Add({50 * kSecond, 1, 30 * kMiB});
   const ProgressSample next{60 * kSecond, 2, 60 * kMiB};
   rate.Add(next);
   EXPECT_NEAR(1.0 * kMiB, rate.BytesPerSecond(next), 1);
+  EXPECT_NEAR(30.0, rate.SecondsLeft(next, 3, 90 * kMiB), 1e-6);
 }
 
 TEST(RecentRateTest, NothingDoneYetSaysNothingAndNothingLeftSaysZero) {

@@ -125,7 +125,7 @@ def final(folder, log, target_from, target_to):
 
 def time_left(folder):
     shown, end = screens(folder)
-    checked, wrong = 0, []
+    checked, wrong, ratios = 0, [], []
     for at, screen in shown:
         line = LINE.match(last_row(screen))
         if not line or not line.group(3) or line.group(5) == "...":
@@ -136,11 +136,13 @@ def time_left(folder):
         checked += 1
         # Shown in whole seconds: in the last five a second or two off is all one can ask.
         left = seconds(line.group(5))
+        if truth >= 5:
+            ratios.append(left / truth)
         if (truth >= 5 and not 1 / 1.5 <= left / truth <= 1.5) or (truth < 5 and abs(left - truth) > 2):
             wrong.append("%.1f s before the end: %r" % (truth, last_row(screen)))
     print("%d screens from 10 %% of the bytes on, %d outside 1.5 times the real time left "
-          "(2 s in the last 5 s)"
-          % (checked, len(wrong)))
+          "(2 s in the last 5 s); shown / real from %.2f to %.2f"
+          % (checked, len(wrong), min(ratios, default=0), max(ratios, default=0)))
     for row in wrong[:10]:
         print("  " + row)
     return checked >= 10 and not wrong
