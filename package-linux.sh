@@ -5,7 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libxxhash-dev libfltk1.3-dev dpkg-dev \
+# dpkg-dev and file: CPack finds the package's dependencies with dpkg-shlibdeps, and picks the
+# programs among the files with file(1).
+bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libxxhash-dev libfltk1.3-dev dpkg-dev file \
   fonts-dejavu-extra
 
 # /usr: the prefix the launcher and the desktop entry name, and the one the package installs to.

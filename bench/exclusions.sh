@@ -72,6 +72,7 @@ time_once() {
 }
 
 main() {
+  bench_needs
   resolve_runner
   if [[ -n ${QS_BASE_RUN:-} ]]; then
     [[ $QS_BASE_RUN == /* ]] || QS_BASE_RUN=$REPO_ROOT/$QS_BASE_RUN

@@ -9,6 +9,10 @@ export LC_ALL=C
 log() { printf '[bench %s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
 die() { printf 'bench: %s\n' "$*" >&2; exit 1; }
 
+# bench_needs PACKAGE...: installs the Debian packages a script needs that are missing (gcc
+# builds floor.c, python3 runs gen_tree.py; each script names the rest).
+bench_needs() { bash "$REPO_ROOT/cmake/install-deps.sh" gcc libc6-dev python3 "$@" >&2; }
+
 # QS_RUN is one program taking SOURCE TARGET (no arguments of its own).
 resolve_runner() {
   QS_RUN=${QS_RUN:-$REPO_ROOT/build/linux/quillstone-run}
@@ -24,6 +28,14 @@ build_floor() {
 }
 
 gen_tree() { python3 "$BENCH_SRC_DIR/gen_tree.py" "$@"; }
+
+# first_line COMMAND...: the first line COMMAND prints, read whole first (a pipe into head
+# would stop it half way, which pipefail turns into a failure).
+first_line() {
+  local text
+  text=$("$@")
+  printf '%s\n' "${text%%$'\n'*}"
+}
 
 # Fails unless every file below $1 is present below $2, same size, not older.
 verify_copy() {

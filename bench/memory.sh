@@ -30,6 +30,7 @@ measure() {
 }
 
 main() {
+  bench_needs time
   resolve_runner
   build_floor
   if [[ -e $ROOT ]]; then die "$ROOT exists: remove the leftovers of an earlier run first"; fi

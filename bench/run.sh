@@ -258,7 +258,7 @@ print_header() {
   echo "runner:   $QS_RUN"
   echo "machine:  $(uname -sr), $(nproc) CPUs, $(free -g | awk '/^Mem:/ { print $2 }') GiB RAM"
   echo "work dir: $WORK on $(findmnt -no SOURCE,FSTYPE,OPTIONS -T "$WORK" | tr -s ' ')"
-  echo "tools:    $(rsync --version | head -1 | tr -s ' '); $(cp --version | head -1)"
+  echo "tools:    $(first_line rsync --version | tr -s ' '); $(first_line cp --version)"
   echo "runs:     $REPS per command, round-robin; settle ${SETTLE}s after deletions;" \
        "page cache warmed; ${SHM_EXTRA_MIB} MiB + tree written to and freed from /dev/shm before each run"
 }
@@ -281,6 +281,7 @@ cleanup() {
 }
 
 main() {
+  bench_needs rsync procps
   resolve_runner
   mkdir -p "$WORK"
   for d in "$SMALL_SRC" "$LARGE_SRC" "$WORK"/target-* "$TRASH"; do

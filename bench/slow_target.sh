@@ -167,7 +167,7 @@ print_header() {
        "$(findmnt -no SOURCE,FSTYPE -T "$WORK" | tr -s ' ')"
   echo "source:   $FILES files of 1-16 KiB in $DIRS leaf directories, $TREE_MIB MiB" \
        "(gen_tree.py small --count $FILES --dirs $DIRS)"
-  echo "tools:    $(rsync --version | head -1 | tr -s ' '); $(cp --version | head -1)"
+  echo "tools:    $(first_line rsync --version | tr -s ' '); $(first_line cp --version)"
   echo "runs:     $REPS per command, round-robin; source cache warmed, sync and" \
        "${SHM_EXTRA_MIB} MiB + tree written to and freed from /dev/shm before each run"
 }
@@ -247,8 +247,8 @@ cleanup() {
 }
 
 main() {
+  bench_needs rsync procps fuse3 libfuse3-dev pkg-config
   resolve_runner
-  command -v fusermount3 >/dev/null || die "needs fusermount3 (apt-get install -y fuse3 libfuse3-dev)"
   [[ -e /dev/fuse ]] || die "needs /dev/fuse"
   mkdir -p "$WORK"
   if is_mounted; then die "$MNT is mounted: unmount it first (fusermount3 -u $MNT)"; fi

@@ -13,7 +13,9 @@ files="${1:-20000}"
 rounds="${2:-3}"
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 build="$repo/build/linux"
-bash "$repo/cmake/install-deps.sh" xvfb xdotool openbox wmctrl >/dev/null
+bash "$repo/cmake/install-deps.sh" cmake ninja-build g++ libgtest-dev libfltk1.3-dev \
+  fonts-dejavu-extra xvfb xauth xdotool openbox wmctrl >/dev/null
+(cd "$repo" && cmake --preset linux >/dev/null)
 cmake --build "$build" --target quillstone quillstone-run >/dev/null
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/qs-bench.XXXXXX")"
@@ -61,7 +63,8 @@ for ((round = 1; round <= rounds; round++)); do
   app=$!
   pids+=("$app")
   wait_for 10 xdotool search --name '^Quillstone$'
-  window="$(xdotool search --name '^Quillstone$' | head -1)"
+  window="$(xdotool search --name '^Quillstone$')"
+  window="${window%%$'\n'*}"  # the first one found
   sleep 0.5
   xdotool mousemove --window "$window" 70 205
   start=$(now)

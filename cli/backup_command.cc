@@ -1,6 +1,6 @@
 // The patterns of --exclude-from are read before the run starts, so that a bad one stops the
-// runner before it writes anything. Progress shares the terminal with the log through
-// LogBesideProgress.
+// runner before it writes anything. Progress shares the terminal with the log, when the two
+// show on one, through LogBesideProgress.
 #include "cli/backup_command.h"
 
 #include <cstdlib>
@@ -99,10 +99,16 @@ int RunBackupCommand(const RunArgs& args, const RunnerContext& context) {
   std::unique_ptr<std::ostream> log_out;
   if (ShowsProgress(args)) {
     request.measureSizes = true;
-    progress = std::make_unique<ProgressLine>(*context.log.clock, context.error);
-    beside = std::make_unique<LogBesideProgress>(*context.log.console->rdbuf(), *progress);
-    log_out = std::make_unique<std::ostream>(beside.get());
-    services.log.console = log_out.get();
+    const bool terminal = StandardErrorIsTerminal();
+    progress = std::make_unique<ProgressLine>(
+        *context.log.clock, context.error,
+        ProgressLine::Where{terminal, StandardErrorColumns, context.log.console});
+    // Into a file or a pipe the log never needs room made: nothing of it is ever erased.
+    if (terminal && StandardStreamsShareTerminal()) {
+      beside = std::make_unique<LogBesideProgress>(*context.log.console->rdbuf(), *progress);
+      log_out = std::make_unique<std::ostream>(beside.get());
+      services.log.console = log_out.get();
+    }
     services.observers.push_back(progress.get());
   }
   BackupJob job(request, nullptr, nullptr, services);

@@ -1,9 +1,10 @@
-// The share done is the mean of the share of files and the share of bytes: small files cost
-// their number, large ones their size, and a tree holds both. The time left is smoothed so
-// that it does not jump with every file.
+// On a terminal the line is drawn in place ("\r", the text, "erase to the end of the line"),
+// one column short of the width: a line that fills the last column moves the cursor to the
+// next row on some terminals, and each later drawing would leave a copy behind. Elsewhere a
+// plain line now and then tells the same without a character a file or a pipe cannot show.
 #include "cli/progress_line.h"
 
-#include <cstdio>
+#include <algorithm>
 
 namespace qs {
 
@@ -11,32 +12,9 @@ namespace {
 
 constexpr int64_t kNanosPerSecond = 1000000000;
 constexpr int64_t kRedrawNanos = kNanosPerSecond / 10;
-constexpr double kSmoothing = 0.2;
-
-std::string Bytes(uint64_t bytes) {
-  char text[32];
-  const double mib = static_cast<double>(bytes) / (1024.0 * 1024.0);
-  if (mib >= 1024 * 10)
-    std::snprintf(text, sizeof text, "%.1f GiB", mib / 1024);
-  else
-    std::snprintf(text, sizeof text, "%.1f MiB", mib);
-  return text;
-}
-
-/// Past this an estimate says nothing (and would not fit the integer it is rounded into).
-constexpr double kLongestEstimate = 1e12;
-
-/// Two digits, with a leading zero.
-std::string TwoDigits(int64_t value) { return (value < 10 ? "0" : "") + std::to_string(value); }
-
-/// 64 bits on every system: Windows' long has 32, which a large tree's first estimate exceeds.
-std::string Duration(double seconds) {
-  const int64_t total = static_cast<int64_t>(seconds + 0.5);
-  if (total >= 3600)
-    return std::to_string(total / 3600) + ":" + TwoDigits(total / 60 % 60) + ":" +
-           TwoDigits(total % 60);
-  return std::to_string(total / 60) + ":" + TwoDigits(total % 60);
-}
+constexpr int64_t kPlainLineNanos = 5 * kNanosPerSecond;
+/// The width terminals start with, for one that does not tell its own.
+constexpr int kUsualColumns = 80;
 
 bool EndsAFile(RunEventKind kind) {
   return kind == RunEventKind::kCopied || kind == RunEventKind::kUpdated ||
@@ -45,74 +23,103 @@ bool EndsAFile(RunEventKind kind) {
 
 }  // namespace
 
-std::string ProgressLine::Text(uint64_t files_done, uint64_t files, uint64_t bytes_done,
-                               uint64_t bytes, double rate, double seconds_left) {
-  std::string text = std::to_string(files_done) + "/" + std::to_string(files) + " files  " +
-                     Bytes(bytes_done) + " of " + Bytes(bytes) + "  " +
-                     Bytes(static_cast<uint64_t>(rate)) + "/s  ";
-  const bool known = seconds_left >= 0 && seconds_left < kLongestEstimate;
-  text += known ? "time left: " + Duration(seconds_left) : "time left: ...";
-  return text;
-}
+ProgressLine::ProgressLine(Clock& clock, std::ostream& out, Where where)
+    : clock_(clock), out_(out), where_(std::move(where)) {}
 
-void ProgressLine::OnRunEvent(const RunEvent& event) {
-  const int64_t now = clock_.MonotonicNanos();
-  if (event.kind == RunEventKind::kStarted) started_ = now;
+void ProgressLine::Count(const RunEvent& event) {
   if (event.kind == RunEventKind::kScanned) {
     files_ = event.count;
     bytes_ = event.bytes;
+    counting_ = true;
   }
   if (EndsAFile(event.kind)) {
-    ++files_done_;
-    bytes_done_ += event.bytes;
+    ++files_reported_;
+    bytes_reported_ += event.bytes;
   }
+  // Copies made ahead of their lines count as soon as the run says so; the lines catch up.
+  if (event.kind == RunEventKind::kCopying) {
+    files_ahead_ = event.count;
+    bytes_ahead_ = event.bytes;
+  }
+  files_done_ = std::max(files_reported_, files_ahead_);
+  bytes_done_ = std::max(bytes_reported_, bytes_ahead_);
+}
+
+void ProgressLine::OnRunEvent(const RunEvent& event) {
+  if (ended_) return;
+  const int64_t now = clock_.MonotonicNanos();
+  Count(event);
+  if (counting_) rate_.Add({now, files_done_, bytes_done_});
   if (event.kind == RunEventKind::kEnded) {
-    Draw();
-    terminal_ << "\n" << std::flush;
-    shown_ = false;
+    if (where_.terminal) {
+      Draw(now);
+      out_ << "\n" << std::flush;
+    } else {
+      WritePlainLine(now);
+    }
+    ended_ = true;
+    shown_ = taken_off_ = false;
     return;
   }
-  if (now - last_drawn_ >= kRedrawNanos) Draw();
+  if (!where_.terminal) {
+    if (event.kind == RunEventKind::kStarted) last_written_ = now;
+    if (now - last_written_ >= kPlainLineNanos) WritePlainLine(now);
+  } else if (event.kind == RunEventKind::kStarted || now - last_written_ >= kRedrawNanos) {
+    Draw(now);
+  }
 }
 
-double ProgressLine::SecondsLeft(double elapsed) {
-  const double done = 0.5 * (files_ ? double(files_done_) / double(files_) : 1.0) +
-                      0.5 * (bytes_ ? double(bytes_done_) / double(bytes_) : 1.0);
-  if (done <= 0 || elapsed <= 0) return -1;
-  if (done >= 1) return smoothed_left_ = 0;  // the last line says nothing is left
-  const double left = elapsed * (1 - done) / done;
-  smoothed_left_ =
-      smoothed_left_ < 0 ? left : smoothed_left_ + kSmoothing * (left - smoothed_left_);
-  return smoothed_left_;
+ProgressFigures ProgressLine::Figures(int64_t now) const {
+  const ProgressSample sample{now, files_done_, bytes_done_};
+  ProgressFigures figures{files_done_, files_, bytes_done_, bytes_};
+  figures.bytes_per_second = rate_.BytesPerSecond(sample);
+  // Before the scan has counted the files, nothing is known of what is left.
+  figures.seconds_left = counting_ ? rate_.SecondsLeft(sample, files_, bytes_) : -1;
+  return figures;
 }
 
-void ProgressLine::Draw() {
-  const int64_t now = clock_.MonotonicNanos();
-  last_drawn_ = now;
-  const double elapsed = double(now - started_) / double(kNanosPerSecond);
-  const double rate = elapsed > 0 ? double(bytes_done_) / elapsed : 0;
-  const std::string line =
-      Text(files_done_, files_, bytes_done_, bytes_, rate, SecondsLeft(elapsed));
-  // "\r" and "erase to the end of the line": the shorter new line leaves nothing behind.
-  terminal_ << "\r" << line << "\033[K" << std::flush;
+void ProgressLine::Draw(int64_t now) {
+  last_written_ = now;
+  const int columns = where_.columns ? where_.columns() : 0;
+  const int width = std::max(1, (columns > 0 ? columns : kUsualColumns) - 1);
+  out_ << "\r" << ProgressText(Figures(now), static_cast<size_t>(width)) << "\033[K" << std::flush;
   shown_ = true;
+}
+
+void ProgressLine::WritePlainLine(int64_t now) {
+  last_written_ = now;
+  if (where_.log != nullptr) where_.log->flush();
+  out_ << ProgressText(Figures(now), 0) << "\n" << std::flush;
 }
 
 void ProgressLine::Clear() {
   if (!shown_) return;
-  terminal_ << "\r\033[K" << std::flush;
+  out_ << "\r\033[K" << std::flush;
   shown_ = false;
+  taken_off_ = true;
+}
+
+void ProgressLine::Restore() {
+  if (!taken_off_ || ended_) return;
+  taken_off_ = false;
+  Draw(clock_.MonotonicNanos());
 }
 
 LogBesideProgress::int_type LogBesideProgress::overflow(int_type c) {
   if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-  progress_.Clear();
-  return out_.sputc(traits_type::to_char_type(c));
+  const char character = traits_type::to_char_type(c);
+  return xsputn(&character, 1) == 1 ? c : traits_type::eof();
 }
 
 std::streamsize LogBesideProgress::xsputn(const char* text, std::streamsize count) {
   progress_.Clear();
-  return out_.sputn(text, count);
+  const std::streamsize written = out_.sputn(text, count);
+  // A whole log line is out: it goes to the terminal first, then the line below it.
+  if (count > 0 && text[count - 1] == '\n') {
+    out_.pubsync();
+    progress_.Restore();
+  }
+  return written;
 }
 
 }  // namespace qs

@@ -1,12 +1,15 @@
-// One line of progress on a terminal: files and bytes done of all, the rate, and the time
-// left. The log on standard output stays as it is.
+// One line of progress on standard error: files and bytes done of all, the recent rate, and
+// the time left. The log on standard output stays as it is.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <streambuf>
 #include <string>
 
+#include "cli/progress_text.h"
+#include "cli/recent_rate.h"
 #include "engine/run_events.h"
 #include "platform/clock.h"
 
@@ -14,34 +17,43 @@ namespace qs {
 
 class ProgressLine : public RunObserver {
  public:
-  ProgressLine(Clock& clock, std::ostream& terminal) : clock_(clock), terminal_(terminal) {}
-  /// Brings the line up to date, at most ten times a second; after the run, leaves its last
-  /// state on a line of its own.
-  void OnRunEvent(const RunEvent& event) override;
-  /// Takes the line off the terminal, so that another line can be written where it stood; it
-  /// is drawn again at the next update.
-  void Clear();
+  /// On a terminal the line is kept up to date in place, never wider than `columns()` says
+  /// the terminal is (asked at each drawing, so that it follows a resize; 0: not known).
+  /// Elsewhere (a file, a pipe) it is written as a plain line every five seconds and at the
+  /// end; `log`, when given, is flushed first, so that the lines of the two never mix.
+  struct Where {
+    bool terminal = true;
+    std::function<int()> columns;
+    std::ostream* log = nullptr;
+  };
 
-  /// The line for the given state (for tests): files and bytes done of all, the rate in bytes
-  /// a second, and the time left in seconds (negative: not known yet).
-  static std::string Text(uint64_t files_done, uint64_t files, uint64_t bytes_done, uint64_t bytes,
-                          double rate, double seconds_left);
+  ProgressLine(Clock& clock, std::ostream& out, Where where);
+  /// Brings the line up to date, at most ten times a second; after the run, leaves its last
+  /// state on a line of its own and draws no more.
+  void OnRunEvent(const RunEvent& event) override;
+  /// Takes the line off the terminal, so that another line can be written where it stood.
+  void Clear();
+  /// Draws the line again below a line written after Clear, as it was taken off.
+  void Restore();
 
  private:
-  void Draw();
-  /// The time left, from the share done in files and in bytes alike, smoothed.
-  double SecondsLeft(double elapsed);
+  void Count(const RunEvent& event);
+  ProgressFigures Figures(int64_t now) const;
+  void Draw(int64_t now);
+  void WritePlainLine(int64_t now);
 
   Clock& clock_;
-  std::ostream& terminal_;
+  std::ostream& out_;
+  Where where_;
+  RecentRate rate_;
   uint64_t files_ = 0, bytes_ = 0, files_done_ = 0, bytes_done_ = 0;
-  int64_t started_ = 0, last_drawn_ = 0;
-  double smoothed_left_ = -1;
-  bool shown_ = false;
+  uint64_t files_reported_ = 0, bytes_reported_ = 0, files_ahead_ = 0, bytes_ahead_ = 0;
+  int64_t last_written_ = 0;
+  bool counting_ = false, ended_ = false, shown_ = false, taken_off_ = false;
 };
 
-/// The log's way to standard output when a progress line shares the terminal: the line is
-/// taken off before each log line is written.
+/// The log's way to standard output when the progress line shares its terminal: the line is
+/// taken off before a log line is written and drawn again below it.
 class LogBesideProgress : public std::streambuf {
  public:
   LogBesideProgress(std::streambuf& out, ProgressLine& progress) : out_(out), progress_(progress) {}

@@ -5,6 +5,7 @@
 #include "engine/file_pass.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <system_error>
 #include <thread>
@@ -23,6 +24,9 @@ constexpr size_t kChunk = 16;
 constexpr size_t kMaxDirectoryChunk = 64;
 // Below this many files, threads cost more than they save.
 constexpr size_t kMinFilesForThreads = 64;
+// How often the run's thread tells the progress while it waits for the next file in order.
+constexpr std::chrono::milliseconds kCopyingEvery{250};
+constexpr int64_t kCopyingEveryNanos = 250'000'000;
 // A target that takes this long to answer a lookup is behind a network or a slow bus: there
 // the file threads wait on the target, not the processor, and many more keep it busy. Each
 // thread has one request out at a time, each in a directory of its own (the target runs the
@@ -56,6 +60,7 @@ FilePass::FilePass(BackupJob& job, const FileList& list)
   max_pending_ = std::max<size_t>(fs_.PendingCopyLimit(), 8);
   batch_copies_ =
       std::clamp<size_t>(static_cast<size_t>(job.services().flushBatch), 1, max_pending_ / 2);
+  batch_room_ = batch_copies_;
   const std::string folder = NearestExistingFolder(fs_, job.options.targetRoot);
   if (list_.size() > 1 && ProbeCaseFolding(fs_, folder, !job.options.dryRun))
     collisions_ = FindNameCollisions(list_, job.options.sourceRoot.size());
@@ -89,17 +94,20 @@ bool FilePass::TargetIsSlow() const {
 void FilePass::Run() {
   std::vector<std::thread> workers;
   // The run's own thread is one of the file threads: it takes a chunk whenever the outcome
-  // it must report next is not ready yet.
+  // it must report next is not ready yet. Not over a slow target, where a chunk is a whole
+  // directory, seconds of work that would hold up every line and the progress.
   const bool slow_target = list_.size() >= kMinFilesForThreads && TargetIsSlow();
   chunk_by_directory_ = slow_target;
   threads_ = ThreadCount(slow_target);
-  for (int i = threads_ - 1; i > 0; --i) {
+  for (int i = slow_target ? threads_ : threads_ - 1; i > 0; --i) {
     try {
       workers.emplace_back([this] { Work(); });
     } catch (const std::system_error&) {
       break;  // fewer threads: the others share the rest
     }
   }
+  run_thread_copies_ = !slow_target || workers.empty();
+  handled_told_ = job_.services().log.clock->MonotonicNanos();
   KnownDirectory known_directory;
   for (size_t begin = 0; begin < list_.size();) {
     const size_t end = BatchEnd(begin, &known_directory);
@@ -109,6 +117,7 @@ void FilePass::Run() {
       Release(outcomes_[index]);
     }
     reported_.store(end, std::memory_order_release);
+    TellHandled();
     MakeRoom();
     begin = end;
   }
@@ -125,10 +134,26 @@ bool FilePass::IsReady(size_t index) const {
 
 void FilePass::EnsureReady(size_t index, KnownDirectory* known_directory) {
   while (!IsReady(index)) {
-    if (TakeChunk(known_directory, false)) continue;
-    std::unique_lock<std::mutex> lock(progress_mutex_);
-    progress_.wait(lock, [&] { return IsReady(index); });
+    if (run_thread_copies_ && TakeChunk(known_directory, false)) continue;
+    // Files come ready a directory at a time over a slow target, so the next one in order
+    // may be seconds off while the threads copy the rest: the progress is told meanwhile.
+    bool ready = false;
+    {
+      std::unique_lock<std::mutex> lock(progress_mutex_);
+      ready = progress_.wait_for(lock, kCopyingEvery, [&] { return IsReady(index); });
+    }
+    if (!ready) TellHandled();
   }
+}
+
+void FilePass::TellHandled() {
+  const int64_t now = job_.services().log.clock->MonotonicNanos();
+  if (now - handled_told_ < kCopyingEveryNanos) return;
+  handled_told_ = now;
+  job_.Report({.kind = RunEventKind::kCopying,
+               .job = job_,
+               .count = handled_files_.load(),
+               .bytes = handled_bytes_.load()});
 }
 
 bool FilePass::TakeChunk(KnownDirectory* known_directory, bool is_worker) {

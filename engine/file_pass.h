@@ -93,6 +93,10 @@ class FilePass {
   static size_t CopiesOf(const Outcome& outcome);
   /// Flushes the batch's copies, puts them in place and makes their names durable.
   void PutInPlace(size_t begin, size_t end);
+  /// Shrinks the next batch when putting `copies` in place took longer than a batch should.
+  void FitBatchRoom(size_t copies, int64_t nanos);
+  /// Tells the files handled so far, lines or not, at most four times a second.
+  void TellHandled();
   void FlushVolumes(size_t begin, size_t end);
   void FlushVolume(size_t begin, size_t end, uint64_t volume, const std::string& dir);
   void MakeNamesDurable(size_t begin, size_t end);
@@ -118,15 +122,21 @@ class FilePass {
   VersionFolder version_folder_;
   DurableNames durable_names_;  ///< of the batch being put in place
   size_t batch_copies_;
+  size_t batch_room_;  ///< copies the next batch may hold: fewer while a target is slow
   size_t max_pending_;
   /// On a slow target each chunk is one directory's files, so threads work in different
   /// directories: the target serializes the creations and renames of one directory.
   bool chunk_by_directory_ = false;
-  std::mutex chunk_mutex_;  ///< claims by directory
-  int threads_ = 1;         ///< file threads of the run, the run's own included
+  std::mutex chunk_mutex_;         ///< claims by directory
+  bool run_thread_copies_ = true;  ///< else it only waits for the workers and reports
+  int threads_ = 1;                ///< file threads of the run, the run's own included
   std::atomic<size_t> next_{0};
   std::atomic<size_t> reported_{0};
-  std::atomic<size_t> pending_{0};  ///< copies made ahead and not yet released
+  std::atomic<size_t> pending_{0};
+  std::atomic<size_t> handled_files_{0};  ///< ready, reported or not
+  std::atomic<uint64_t> handled_bytes_{0};
+  int64_t handled_told_ =
+      0;  ///< when the run's thread last told them  ///< copies made ahead and not yet released
   bool version_folder_reported_ = false;
   std::string time_probe_folder_;  ///< where the time probe goes; empty: none (a dry run)
   std::once_flag time_keeping_learnt_;

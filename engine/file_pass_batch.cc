@@ -4,10 +4,12 @@
 // of the batch's lines is written. A disk that fails on the way fails the batch's files by
 // name, never after they were reported copied.
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "engine/file_pass.h"
 #include "engine/paths.h"
+#include "platform/clock.h"
 
 namespace qs {
 
@@ -16,6 +18,10 @@ namespace {
 // A batch that holds few copies among many skipped files still ends after this many files
 // per copy of a full batch, so that the log and the progress move on.
 constexpr size_t kBatchFilesPerCopy = 16;
+// Over a slow target a full batch takes long to fill, and long to put in place (one rename
+// after another); a batch is kept to about this long of each, so that the lines and the
+// progress come about a second apart, never in a few bursts.
+constexpr int64_t kBatchNanos = 500'000'000;
 
 bool AwaitsVolumeFlush(const PreparedCopy& prepared) {
   return prepared.copy != nullptr && !prepared.published && prepared.copy->FlushedWithVolume();
@@ -34,8 +40,11 @@ size_t FilePass::BatchEnd(size_t begin, KnownDirectory* known_directory) {
   EnsureReady(begin, known_directory);
   if (CopiesOf(outcomes_[begin]) == 0) return begin + 1;  // nothing to put in place
   const size_t last = std::min(list_.size(), begin + batch_copies_ * kBatchFilesPerCopy);
+  Clock& clock = *job_.services().log.clock;
+  const int64_t until = clock.MonotonicNanos() + kBatchNanos;
   size_t end = begin, copies = 0;
-  for (; end < last && copies < batch_copies_; ++end) {
+  for (; end < last && copies < batch_room_; ++end) {
+    if (end > begin && clock.MonotonicNanos() >= until) break;
     EnsureReady(end, known_directory);
     copies += CopiesOf(outcomes_[end]);
   }
@@ -44,9 +53,26 @@ size_t FilePass::BatchEnd(size_t begin, KnownDirectory* known_directory) {
 
 void FilePass::PutInPlace(size_t begin, size_t end) {
   if (CopiesOf(outcomes_[begin]) == 0 && end == begin + 1) return;
+  Clock& clock = *job_.services().log.clock;
+  const int64_t start = clock.MonotonicNanos();
   FlushVolumes(begin, end);
-  for (size_t at = begin; at < end; ++at) PublishCopies(outcomes_[at], false);
+  size_t copies = 0;
+  for (size_t at = begin; at < end; ++at) {
+    copies += CopiesOf(outcomes_[at]);
+    PublishCopies(outcomes_[at], false);
+  }
   MakeNamesDurable(begin, end);
+  FitBatchRoom(copies, clock.MonotonicNanos() - start);
+}
+
+void FilePass::FitBatchRoom(size_t copies, int64_t nanos) {
+  if (nanos <= kBatchNanos) {
+    // Back towards the full batch, as fast as it shrank, once the target keeps up.
+    if (copies >= batch_room_) batch_room_ = std::min(batch_copies_, batch_room_ * 2);
+    return;
+  }
+  const auto fits = static_cast<size_t>(static_cast<double>(copies) * kBatchNanos / nanos);
+  batch_room_ = std::clamp<size_t>(fits, 1, batch_copies_);
 }
 
 void FilePass::FlushVolumes(size_t begin, size_t end) {

@@ -76,6 +76,8 @@ void FilePass::Decide(size_t index, KnownDirectory* known_directory) {
     outcome.decision = DecideOn(index, target_path);
   if (outcome.decision != Decision::kSkip && outcome.decision != Decision::kCollision)
     PrepareCopies(outcome, index, target_path, known_directory);
+  handled_bytes_.fetch_add(list_[index].size);
+  handled_files_.fetch_add(1);
   outcome.ready.store(1, std::memory_order_release);
 }
 

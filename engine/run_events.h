@@ -31,7 +31,8 @@ enum class RunEventKind : uint8_t {
   kFailed,               ///< path: the source file, after the event that says why
   kAttributesNotKept,    ///< path: the target copy; code
   kFlushFailed,          ///< path: what could not be made durable; code
-  kEnded,                ///< the job's results are final
+  kCopying,  ///< count, bytes: the files handled so far, lines or not, while the run waits
+  kEnded,    ///< the job's results are final
 };
 
 struct RunEvent {

@@ -83,6 +83,7 @@ void BackupLogObserver::OnRunEvent(const RunEvent& event) {
       if (event.versioned) Write("Old version saved to time directory: " + Text(event.relative));
       return;
     case RunEventKind::kSkipped:
+    case RunEventKind::kCopying:
       return;
     case RunEventKind::kDirectoryFailed:
       Write("Failed to create directory: " + path);

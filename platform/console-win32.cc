@@ -40,6 +40,11 @@ bool EraseToEndOfLine(HANDLE console) {
          FillConsoleOutputAttribute(console, info.wAttributes, left, info.dwCursorPosition, &done);
 }
 
+bool IsConsole(HANDLE handle) {
+  DWORD mode = 0;
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
+}
+
 /// A stream over the console that `which` names, or `fallback` when it names no console.
 class StandardStream {
  public:
@@ -51,11 +56,6 @@ class StandardStream {
   std::ostream& stream() { return stream_; }
 
  private:
-  static bool IsConsole(HANDLE handle) {
-    DWORD mode = 0;
-    return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
-  }
-
   HANDLE console_;
   win32::ConsoleBuffer buffer_;
   std::ostream own_;
@@ -75,10 +75,25 @@ bool WriteToConsole(HANDLE console, std::wstring_view text) {
   return WritePieces(console, text);
 }
 
+// The window's width, not the buffer's: a person sees the window, and a line wider than it
+// would run out of sight.
+int ConsoleColumns(HANDLE console) {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!GetConsoleScreenBufferInfo(console, &info)) return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 }  // namespace win32
 
 bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+// A process has one console: two handles that are consoles show on it.
+bool StandardStreamsShareTerminal() {
+  return IsConsole(GetStdHandle(STD_OUTPUT_HANDLE)) && IsConsole(GetStdHandle(STD_ERROR_HANDLE));
+}
+
+int StandardErrorColumns() { return win32::ConsoleColumns(GetStdHandle(STD_ERROR_HANDLE)); }
 
 std::ostream& StandardOutput() {
   static StandardStream out(STD_OUTPUT_HANDLE, std::cout);

@@ -8,10 +8,11 @@
 namespace qs {
 
 /// Runs `command_line` (UTF-8, the program first) from `working_directory` with its standard
-/// output and error on a fresh console screen. Returns its exit status, or -1 when it could
-/// not be run; `screen` gets the lines shown, without trailing blanks or empty last lines.
+/// output and error on a fresh console screen `columns` wide. Returns its exit status, or -1
+/// when it could not be run; `screen` gets the rows shown, without trailing blanks or empty
+/// last rows.
 int RunOnConsole(const std::string& command_line, const std::string& working_directory,
-                 std::vector<std::string>* screen);
+                 std::vector<std::string>* screen, int columns = 400);
 
 /// Shows `text` (UTF-8) on a fresh console screen as StandardOutput and StandardError do on
 /// a console, and gives back the lines shown, as RunOnConsole does.

@@ -13,4 +13,7 @@ namespace qs::win32 {
 /// to read them, and older consoles and Wine's cannot. False when the console refused.
 bool WriteToConsole(HANDLE console, std::wstring_view text);
 
+/// The width in columns of the console's window; 0 when `console` is none.
+int ConsoleColumns(HANDLE console);
+
 }  // namespace qs::win32

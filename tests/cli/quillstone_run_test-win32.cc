@@ -164,5 +164,25 @@ TEST_F(Win32RunnerTest, OnAConsoleEveryNameReadsRight) {
   EXPECT_EQ("ā.txt", test::ReadFile(dir_ / "out/Консоль/ā.txt"));
 }
 
+TEST_F(Win32RunnerTest, OnANarrowConsoleTheProgressLineFitsAndLeavesNoPieceBehind) {
+  std::vector<std::string> screen;
+  ASSERT_EQ(0, RunOnConsole("\"" + std::string(QS_RUNNER_PATH) + "\" " + Quoted("in/src") + " " +
+                                Quoted("out/narrow"),
+                            dir_.path(), &screen, 40));
+  std::vector<std::string> lines;
+  for (const std::string& row : screen)
+    if (row.find("MiB") != std::string::npos || row.find("time left") != std::string::npos ||
+        row.find(" files  ") != std::string::npos)
+      lines.push_back(row);
+  // Its last state alone, one column short of the width: no drawing wrapped or stayed behind.
+  ASSERT_EQ(1u, lines.size()) << ::testing::PrintToString(screen);
+  EXPECT_LE(lines[0].size(), 39u) << lines[0];
+  EXPECT_EQ("time left: 0:00", lines[0].substr(lines[0].size() - 15)) << lines[0];
+  // The log goes on below it, wrapped at the width as a console wraps every long line.
+  std::string shown;
+  for (const std::string& row : screen) shown += row;
+  EXPECT_NE(std::string::npos, shown.find("] Backup operation completed.")) << shown;
+}
+
 }  // namespace
 }  // namespace qs

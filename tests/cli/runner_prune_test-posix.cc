@@ -22,7 +22,7 @@ class RunnerPrunePosixTest : public test::RunnerFixture {
   bool immutable_ = false;
 };
 
-TEST_F(RunnerPrunePosixTest, AFolderThatCannotBeRemovedGivesOneAndIsFinishedLater) {
+TEST_F(RunnerPrunePosixTest, AFolderThatCannotBeRemovedGivesOneAndIsFinishedLaterAsRoot) {
   for (const char* stamp : {"20261201_120000", "20261202_120000", "20261203_120000"}) {
     const std::string folder = "tgt/backup_" + std::string(stamp);
     test::WriteFile(dir_ / (folder + "/README.txt"), "Time Version Backup\n", Seconds(1000));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <sstream>
 
@@ -55,6 +56,7 @@ class FilePassBatchTest : public ::testing::Test {
   Lines Run(int batch, RunObserver* observer = nullptr) {
     JobServices services = test::TestServices(&fs_, &clock_, &console_);
     services.flushBatch = batch;
+    services.fileThreads = file_threads_;
     if (observer != nullptr) services.observers = {observer};
     job_ = std::make_unique<BackupJob>(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_,
                                        false, services);
@@ -62,6 +64,7 @@ class FilePassBatchTest : public ::testing::Test {
     return test::WithoutStamps(test::PaneLines(backup_pane_.Text()));
   }
 
+  int file_threads_ = 0;  ///< 0: as many as the run picks
   test::ScopedTempDir dir_;
   test::FaultyFileSystem fs_;
   test::FakeClock clock_;
@@ -138,6 +141,58 @@ TEST_F(FilePassBatchTest, SkippedFilesNeedNoFlush) {
   Run(4);
   EXPECT_EQ(9, job_->results.counters.skipped);
   for (const std::string& event : fs_.events) EXPECT_NE(0u, event.rfind("sync-", 0)) << event;
+}
+
+/// Notes, at each copied file, the copies made so far and the clock.
+class CopiedMoments : public RunObserver {
+ public:
+  CopiedMoments(const std::atomic<int>& made, Clock& clock) : made_(made), clock_(clock) {}
+  void OnRunEvent(const RunEvent& event) override {
+    if (event.kind != RunEventKind::kCopied) return;
+    made.push_back(made_.load());
+    at.push_back(clock_.MonotonicNanos());
+  }
+  std::vector<int> made;
+  std::vector<int64_t> at;
+
+ private:
+  const std::atomic<int>& made_;
+  Clock& clock_;
+};
+
+TEST_F(FilePassBatchTest, OverASlowTargetTheLinesComeAsTheCopiesDoNotAllAtTheEnd) {
+  MakeSource(10, 20);
+  file_threads_ = 1;  // one thread: the moments do not depend on how threads are scheduled
+  std::atomic<int> made{0};
+  fs_.failCopyTo = [&](const std::string&) {  // each copy takes a tenth of a second
+    clock_.Advance(test::kSecondNanos / 10);
+    return ++made, false;
+  };
+  CopiedMoments moments(made, clock_);
+  Run(1024, &moments);
+  ASSERT_EQ(200u, moments.made.size());
+  // A batch ends once half a second of copies is past: on one thread, which copies a chunk
+  // of sixteen at a time, the first lines come after two chunks, not after all 200.
+  EXPECT_LE(moments.made.front(), 32);
+}
+
+TEST_F(FilePassBatchTest, WhenPuttingCopiesInPlaceIsSlowTheNextBatchesAreSmaller) {
+  MakeSource(10, 20);
+  file_threads_ = 1;
+  fs_.wholeVolumeFlush = true;
+  fs_.failVolumeFlushes = true;  // so each copy is flushed on its own, a tenth of a second
+  fs_.failFlushOf = [&](const std::string&) {
+    clock_.Advance(test::kSecondNanos / 10);
+    return false;
+  };
+  std::atomic<int> made{0};
+  CopiedMoments moments(made, clock_);
+  Run(64, &moments);
+  ASSERT_EQ(200u, moments.made.size());
+  std::vector<int64_t> batches = moments.at;
+  batches.erase(std::unique(batches.begin(), batches.end()), batches.end());
+  // 64 copies, six seconds to put in place; then batches of about half a second each.
+  EXPECT_GE(batches.size(), 20u);
 }
 
 }  // namespace

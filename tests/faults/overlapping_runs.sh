@@ -50,7 +50,8 @@ modify_source() {
 # is_some_version FILE REL: FILE holds exactly one whole version of REL.
 is_some_version() {
   local first
-  first=$(head -c 64 "$1" | head -n 1)
+  first=$(head -c 64 "$1")
+  first=${first%%$'\n'*}
   [[ "$first" =~ ^"$2 v"[0-9]{4} ]] || return 1
   cmp -s "$1" <(version_content "$2" "$((10#${first: -4}))")
 }

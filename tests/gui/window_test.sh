@@ -54,7 +54,8 @@ start_program() {  # DUMP_DIR
   app=$!
   pids+=("$app")
   wait_for 10 xdotool search --name '^Quillstone$' || fail "no window appeared"
-  window="$(xdotool search --name '^Quillstone$' | head -1)"
+  window="$(xdotool search --name '^Quillstone$')"
+  window="${window%%$'\n'*}"  # the first one found
   xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 }
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.3; }
@@ -105,7 +106,7 @@ differ "$work/countdown1.png" "$work/countdown2.png" || fail "the countdown did 
 close_program
 expected="$(printf '%s\r\n%s\r\n7\r\n1\r\n1\r\n' "$work/source" "$work/target2")"
 [ "$(cat "$work/run/backup_config.dat")" = "$expected" ] ||
-  fail "saved settings: $(od -c "$work/run/backup_config.dat" | head)"
+  fail "saved settings: $(od -c -N 160 "$work/run/backup_config.dat")"
 
 log="$work/dump1/backup_log.txt"
 for line in "[COPIED] letters/hello.txt" "Backup operation completed." \
@@ -116,7 +117,7 @@ done
 [ "$(grep -c $'\r$' "$log")" = "$(wc -l <"$log")" ] || fail "a backup log line lacks its CR LF"
 grep -qxF "[BACKUP COMPLETED] Copied: 2 | Updated: 0 | Failed: 0 | Time-versioned: 0"$'\r' \
   "$work/dump1/file_log.txt" || fail "file log lacks its closing entry"
-head -1 "$work/dump1/file_log.txt" | grep -qxF "=== File Operation Log ==="$'\r' ||
+[ "$(head -n 1 "$work/dump1/file_log.txt")" = "=== File Operation Log ==="$'\r' ] ||
   fail "file log lacks its header"
 
 # --- Restart: the five settings come back and the scheduler starts by itself -------------

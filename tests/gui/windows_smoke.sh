@@ -54,8 +54,9 @@ trap cleanup EXIT
 (cd "$work/run" && exec "$root/cmake/wine-run.sh" "$exe") >"$work/app.log" 2>&1 &
 app_pid=$!
 
-window="$(timeout 120 xdotool search --sync --name '^Quillstone$' | head -n1)" ||
+window="$(timeout 120 xdotool search --sync --name '^Quillstone$')" ||
   fail "the window did not appear"
+window="${window%%$'\n'*}"  # the first one found
 # Without a window manager the X window is the client area: control positions apply as they are.
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
 sleep 2
@@ -105,7 +106,7 @@ app_pid=""
 
 printf '%s\r\n%s\r\n15\r\n0\r\n1\r\n' "$source_dir" "$target_dir" >"$work/expected_config.dat"
 cmp -s "$work/expected_config.dat" "$work/run/backup_config.dat" ||
-  fail "backup_config.dat is not as expected: $(od -c "$work/run/backup_config.dat" | head -5)"
+  fail "backup_config.dat is not as expected: $(od -c -N 80 "$work/run/backup_config.dat")"
 echo "close: backup_config.dat saved with the interval typed and the box ticked from the keyboard"
 echo "screenshots: $work/window-start.png $work/window-after-backup.png $work/window-keyboard.png"
 echo "windows GUI smoke test: PASSED"

@@ -8,7 +8,8 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-deb="$(realpath "${1:-$(ls "$root"/build/linux/quillstone_*_amd64.deb | head -1)}")"
+debs=("$root"/build/linux/quillstone_*_amd64.deb)
+deb="$(realpath "${1:-${debs[0]}}")"
 fail() { echo "linux package test: FAILED: $*" >&2; exit 1; }
 
 # --- Contents --------------------------------------------------------------------------------
@@ -28,7 +29,7 @@ echo "contents: programs, launcher, desktop entry, icons, manual page; Depends: 
 
 # --- Install, use, remove ---------------------------------------------------------------------
 [ "$(id -u)" = 0 ] || { echo "linux package test: SKIPPED: apt install needs root"; exit 0; }
-dpkg-query -W -f='${Status}' quillstone 2>/dev/null | grep -q "install ok installed" &&
+[[ $(dpkg-query -W -f='${Status}' quillstone 2>/dev/null) == *"install ok installed"* ]] &&
   fail "quillstone is installed already; remove it first"
 work="$(mktemp -d)"
 app=""
@@ -41,7 +42,8 @@ trap cleanup EXIT
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >"$work/apt.log" 2>&1 ||
   fail "apt install: $(tail -5 "$work/apt.log")"
 
-quillstone-run --help | grep -q '^usage: quillstone-run' || fail "quillstone-run --help"
+help="$(quillstone-run --help)"
+grep -q '^usage: quillstone-run' <<<"$help" || fail "quillstone-run --help"
 set +e; quillstone-run --no-such-option 2>/dev/null; status=$?; set -e
 [ "$status" = 2 ] || fail "a usage error gave exit status $status"
 mkdir -p "$work/src/sub" && echo hello >"$work/src/sub/a.txt"

@@ -24,12 +24,17 @@ for exe in "$build"/package/quillstone/quillstone{,-run}.exe; do
     sed -n 's/^[0-9a-f]\{3\}   Entry: ID: 0x0000\(..\),.*/\1/p' | tr '\n' ' ')"
   # 03 icon, 0e icon group, 10 version, 18 manifest
   [ "$types" = "03 0e 10 18 " ] || fail "$name has resource types '$types'"
+  # Each text read whole before it is searched: grep -q at the end of a pipe would stop the
+  # writer half way (SIGPIPE), and pipefail would fail the check at random.
+  narrow="$(strings "$exe")"
   for entry in PerMonitorV2 'Microsoft.Windows.Common-Controls' '>UTF-8<' '>true<' \
       '8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a'; do
-    strings "$exe" | grep -qF -- "$entry" || fail "$name: the manifest lacks $entry"
+    grep -qF -- "$entry" <<<"$narrow" || fail "$name: the manifest lacks $entry"
   done
-  strings -el "$exe" | grep -qx "$name" || fail "$name: the version information lacks its name"
-  x86_64-w64-mingw32-objdump -h "$exe" | grep -q '\.debug' && fail "$name still has debug sections"
+  wide="$(strings -el "$exe")"
+  grep -qx -- "$name" <<<"$wide" || fail "$name: the version information lacks its name"
+  sections="$(x86_64-w64-mingw32-objdump -h "$exe")"
+  grep -q '\.debug' <<<"$sections" && fail "$name still has debug sections"
   echo "$name: manifest, icon and version resources; no debug sections; $(stat -c %s "$exe") bytes"
 done
 
@@ -40,7 +45,10 @@ rm -rf "$QS_WINEPREFIX"
 run() { "$root/cmake/wine-run.sh" "$@"; }
 run "$build/quillstone-setup.exe" /S
 wineserver --wait
-user_dir="$(ls -d "$QS_WINEPREFIX"/drive_c/users/*/AppData | grep -v /Public/ | head -1)"
+user_dir=""
+for dir in "$QS_WINEPREFIX"/drive_c/users/*/AppData; do
+  [[ $dir == */Public/* ]] || { user_dir=$dir; break; }
+done
 programs="$user_dir/Local/Programs/Quillstone"
 settings="$user_dir/Roaming/Quillstone"
 menu="$user_dir/Roaming/Microsoft/Windows/Start Menu/Programs/Quillstone"
@@ -51,8 +59,9 @@ cmp -s "$programs/quillstone.exe" "$build/package/quillstone/quillstone.exe" ||
   fail "the installed quillstone.exe differs from the packed one"
 [ -d "$settings" ] || fail "the installer made no %APPDATA%\\Quillstone"
 [ -f "$menu/Quillstone.lnk" ] || fail "no Start-menu shortcut"
-strings -el "$menu/Quillstone.lnk" | grep -qi 'AppData\\Roaming\\Quillstone$' ||
-  fail "the shortcut does not start in %APPDATA%\\Quillstone: $(strings -el "$menu/Quillstone.lnk")"
+link="$(strings -el "$menu/Quillstone.lnk")"
+grep -qi 'AppData\\Roaming\\Quillstone$' <<<"$link" ||
+  fail "the shortcut does not start in %APPDATA%\\Quillstone: $link"
 echo "install: programs in %LOCALAPPDATA%\\Programs\\Quillstone, shortcut starts in %APPDATA%\\Quillstone"
 
 printf 'C:\\src\r\nC:\\dst\r\n60\r\n0\r\n0\r\n' >"$settings/backup_config.dat"

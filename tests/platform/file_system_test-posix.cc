@@ -198,7 +198,7 @@ TEST_F(PosixFileSystemTest, SparseFilesKeepTheirHoles) {
   EXPECT_EQ(Shell("stat -c %s " + Quoted("sparse")), Shell("stat -c %s " + Quoted("copy")));
 }
 
-TEST_F(PosixFileSystemTest, OwnerGroupAndSetuidAreKeptWhereTheProcessMay) {
+TEST_F(PosixFileSystemTest, OwnerGroupAndSetuidAreKeptAsRoot) {
   if (!IsRoot()) GTEST_SKIP() << "only root may give a copy another owner";
   test::WriteFile(dir_ / "tool", "#!/bin/sh\n", Seconds(100));
   ASSERT_EQ(0, RunCommandLine("chown 65534:65534 " + Quoted("tool") + " && chmod 4755 " +
