@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libfltk1.3-dev dpkg-dev \
+bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libfltk1.3-dev libsystemd-dev pkg-config dpkg-dev \
   fonts-dejavu-extra
 
 # /usr: the prefix the launcher and the desktop entry name, and the one the package installs to.

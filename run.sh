@@ -4,7 +4,7 @@
 set -euo pipefail
 repo="$(cd "$(dirname "$0")" && pwd)"
 
-bash "$repo/cmake/install-deps.sh" cmake ninja-build g++ libgtest-dev libfltk1.3-dev \
+bash "$repo/cmake/install-deps.sh" cmake ninja-build g++ libgtest-dev libfltk1.3-dev libsystemd-dev pkg-config \
   fonts-dejavu-extra
 (cd "$repo" && cmake --preset linux >/dev/null && cmake --build --preset linux --target quillstone)
 

@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 # of extended attributes; FLTK and the face its texts are sized for the desktop program;
 # Xvfb, xdotool, ImageMagick, openbox and wmctrl its window tests (installed here, not inside
 # the test, so that a slow download cannot run into the test's time limit).
-bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libfltk1.3-dev fonts-dejavu-extra \
+bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libfltk1.3-dev libsystemd-dev pkg-config fonts-dejavu-extra \
   strace python3 xfsprogs btrfs-progs dosfstools fusefat exfat-fuse exfatprogs attr acl \
   xvfb xauth xdotool imagemagick openbox wmctrl
 

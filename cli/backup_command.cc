@@ -9,10 +9,12 @@
 #include <memory>
 #include <sstream>
 
+#include "cli/background_run.h"
 #include "cli/progress_line.h"
 #include "engine/backup_job.h"
 #include "engine/dry_run_file_system.h"
 #include "platform/console.h"
+#include "settings/settings_file.h"
 
 namespace qs {
 
@@ -67,6 +69,9 @@ int RunBackupCommand(const RunArgs& args, const RunnerContext& context) {
   services.log = context.log;
   services.fileThreads = NumberFromEnvironment("QS_FILE_THREADS");
   if (const int batch = NumberFromEnvironment("QS_FLUSH_BATCH")) services.flushBatch = batch;
+  // Before the job: the priority must be lowered before any file thread starts.
+  std::unique_ptr<BackgroundRun> background;
+  if (args.background) background = std::make_unique<BackgroundRun>(context, &services);
   std::unique_ptr<ProgressLine> progress;
   std::unique_ptr<LogBesideProgress> beside;
   std::unique_ptr<std::ostream> log_out;
@@ -80,8 +85,29 @@ int RunBackupCommand(const RunArgs& args, const RunnerContext& context) {
   }
   BackupJob job(request, nullptr, nullptr, services);
   job.RunBackup();
+  if (background) background->AfterRun(job);
   if (log_out) log_out->flush();
   return job.results.AnyFailed() ? 1 : 0;
+}
+
+int RunBackupFromSettings(const RunArgs& args, const RunnerContext& context) {
+  AppSettings settings;
+  std::string problem;
+  if (!ReadSettingsFile(kSettingsFileName, &settings))
+    problem = std::string("cannot read ") + kSettingsFileName +
+              " in the working directory: start the runner where the window keeps its "
+              "settings, or give SOURCE and TARGET";
+  else if (settings.sourceDir.empty() || settings.targetDir.empty())
+    problem = std::string(kSettingsFileName) + " names no source or no target folder";
+  if (!problem.empty()) {
+    if (args.background) NotifyRunNotStarted(context, "quillstone-run: " + problem + ".");
+    return UsageError(context, problem);
+  }
+  RunArgs from_settings = args;
+  from_settings.source = settings.sourceDir;
+  from_settings.target = settings.targetDir;
+  from_settings.timeVersioning = settings.timeVersioning;
+  return RunBackupCommand(from_settings, context);
 }
 
 }  // namespace qs

@@ -139,15 +139,21 @@ AppSettings ParseSettings(const std::string& content, const AppSettings& default
   return settings;
 }
 
-AppSettings LoadSettings(const std::string& path) {
+bool ReadSettingsFile(const std::string& path, AppSettings* settings) {
   std::ifstream file(PathOf(path), std::ios::binary);
-  if (!file) return DefaultSettings();
+  if (!file) return false;
   std::string content(static_cast<size_t>(kMaxSettingsBytes), '\0');
   file.read(content.data(), kMaxSettingsBytes);
   // A read error (a folder of that name opens, then fails to read) is not an empty file.
-  if (file.bad()) return DefaultSettings();
+  if (file.bad()) return false;
   content.resize(static_cast<size_t>(file.gcount()));
-  return ParseSettings(AsUtf8(std::move(content)), DefaultSettings());
+  *settings = ParseSettings(AsUtf8(std::move(content)), DefaultSettings());
+  return true;
+}
+
+AppSettings LoadSettings(const std::string& path) {
+  AppSettings settings;
+  return ReadSettingsFile(path, &settings) ? settings : DefaultSettings();
 }
 
 std::string FormatSettings(const AppSettings& settings) {

@@ -13,6 +13,10 @@ extern const char kSettingsFileName[];
 /// UTF-8 (older builds wrote the ANSI code page) is read in the system's ANSI code page.
 AppSettings LoadSettings(const std::string& path = kSettingsFileName);
 
+/// The same reading, but false when the file cannot be opened or read (missing, a folder, no
+/// access): for a caller that must not fall back to the defaults.
+bool ReadSettingsFile(const std::string& path, AppSettings* settings);
+
 /// The reading rules applied to the file's bytes, starting from `defaults`.
 AppSettings ParseSettings(const std::string& content, const AppSettings& defaults);
 

@@ -93,5 +93,28 @@ TEST_F(RunnerTest, ASourceThatCannotBeListedIsAFailureNotAnEmptyBackup) {
   EXPECT_EQ("", Err());
 }
 
+TEST_F(RunnerTest, WithoutASettingsFileNothingIsBackedUp) {
+  // The default folders are never backed up in the place of settings that cannot be read.
+  test::MakeDirs(dir_ / "run");
+  EXPECT_EQ(2, Run("", dir_ / "run"));
+  EXPECT_NE(std::string::npos, Err().find("cannot read backup_config.dat in the working directory"))
+      << Err();
+  EXPECT_EQ("", Out());
+  test::MakeDirs(dir_ / "run/backup_config.dat");  // a folder in the place of the file
+  EXPECT_EQ(2, Run("", dir_ / "run"));
+  test::WriteFile(dir_ / "empty/backup_config.dat", "");
+  EXPECT_EQ(2, Run("", dir_ / "empty"));
+  EXPECT_NE(std::string::npos, Err().find("names no source or no target folder")) << Err();
+  EXPECT_EQ("", Out());
+}
+
+TEST_F(RunnerTest, AScheduleIsOnlyInstalledForSettingsThatCanBeRead) {
+  test::MakeDirs(dir_ / "run");
+  EXPECT_EQ(2, Run("--schedule install", dir_ / "run"));
+  EXPECT_NE(std::string::npos, Err().find("cannot read backup_config.dat in")) << Err();
+  EXPECT_EQ("", Out());
+  EXPECT_FALSE(test::Exists(dir_ / "run/backup_preferences.txt"));
+}
+
 }  // namespace
 }  // namespace qs

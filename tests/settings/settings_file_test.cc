@@ -141,3 +141,23 @@ TEST(SettingsFileTest, IntervalTextReadsLikeAtol) {
 
 }  // namespace
 }  // namespace qs
+
+namespace qs {
+namespace {
+
+TEST(SettingsFileTest, ReadingForARunTellsAMissingFileFromAnEmptyOne) {
+  test::ScopedTempDir dir;
+  AppSettings settings;
+  EXPECT_FALSE(ReadSettingsFile(dir / "none.dat", &settings));
+  test::MakeDirs(dir / "folder.dat");
+  EXPECT_FALSE(ReadSettingsFile(dir / "folder.dat", &settings));
+  test::WriteFile(dir / "empty.dat", "");
+  ASSERT_TRUE(ReadSettingsFile(dir / "empty.dat", &settings));
+  EXPECT_EQ("", settings.sourceDir);
+  test::WriteFile(dir / "full.dat", "/a\r\n/b\r\n5\r\n1\r\n0\r\n");
+  ASSERT_TRUE(ReadSettingsFile(dir / "full.dat", &settings));
+  EXPECT_EQ((AppSettings{"/a", "/b", 5, true, false}), settings);
+}
+
+}  // namespace
+}  // namespace qs

@@ -1,0 +1,32 @@
+// The background modes lower the I/O and memory priority as well as the processor's. The
+// thread mode is refused for another thread, so each file thread sets its own.
+#include <windows.h>
+
+#include "platform/background_priority.h"
+#include "platform/error_text.h"
+
+namespace qs {
+
+namespace {
+
+bool Failed(const char* call, std::string* why) {
+  *why = std::string(call) + " failed: " + ErrorCodeText(GetLastError());
+  return false;
+}
+
+}  // namespace
+
+bool EnterBackgroundThread(std::string* why) {
+  if (SetThreadPriority(GetCurrentThread(), THREAD_MODE_BACKGROUND_BEGIN)) return true;
+  // Already in background mode: nothing to do.
+  if (GetLastError() == ERROR_THREAD_MODE_ALREADY_BACKGROUND) return true;
+  return Failed("SetThreadPriority", why);
+}
+
+bool EnterBackgroundProcess(std::string* why) {
+  if (SetPriorityClass(GetCurrentProcess(), PROCESS_MODE_BACKGROUND_BEGIN)) return true;
+  if (GetLastError() == ERROR_PROCESS_MODE_ALREADY_BACKGROUND) return true;
+  return Failed("SetPriorityClass", why);
+}
+
+}  // namespace qs
