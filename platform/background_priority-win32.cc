@@ -9,6 +9,10 @@ namespace qs {
 
 namespace {
 
+// From winerror.h; MinGW's lacks them.
+constexpr DWORD kThreadModeAlreadyBackground = 400;
+constexpr DWORD kProcessModeAlreadyBackground = 402;
+
 bool Failed(const char* call, std::string* why) {
   *why = std::string(call) + " failed: " + ErrorCodeText(GetLastError());
   return false;
@@ -19,13 +23,13 @@ bool Failed(const char* call, std::string* why) {
 bool EnterBackgroundThread(std::string* why) {
   if (SetThreadPriority(GetCurrentThread(), THREAD_MODE_BACKGROUND_BEGIN)) return true;
   // Already in background mode: nothing to do.
-  if (GetLastError() == ERROR_THREAD_MODE_ALREADY_BACKGROUND) return true;
+  if (GetLastError() == kThreadModeAlreadyBackground) return true;
   return Failed("SetThreadPriority", why);
 }
 
 bool EnterBackgroundProcess(std::string* why) {
   if (SetPriorityClass(GetCurrentProcess(), PROCESS_MODE_BACKGROUND_BEGIN)) return true;
-  if (GetLastError() == ERROR_PROCESS_MODE_ALREADY_BACKGROUND) return true;
+  if (GetLastError() == kProcessModeAlreadyBackground) return true;
   return Failed("SetPriorityClass", why);
 }
 

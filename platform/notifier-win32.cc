@@ -2,8 +2,9 @@
 // notification has a thread of its own with a message-only window that owns the icon: the
 // caller never waits for the balloon, and the icon is removed once the balloon has gone or
 // had ten seconds to show.
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <shellapi.h>
 
 #include <chrono>
 #include <future>
