@@ -31,8 +31,8 @@ struct ScheduleSeams {
 };
 
 /// Carries out `action` with `scheduler`; what happened goes to `out`, a sentence a line.
-/// Returns 0 when it is done (showing always is), 1 when it is not, or only in part: `out`
-/// then says why, and what the person can do.
+/// Returns 0 when it is done, 1 when it is not, or only in part: `out` then says why, and what
+/// the person can do. Showing that nothing is installed is done too.
 int RunScheduleAction(SystemScheduler scheduler, ScheduleAction action,
                       const ScheduleRequest& request, const ScheduleSeams& seams,
                       std::ostream& out);

@@ -25,7 +25,8 @@ std::string AgeText(int64_t minutes) {
 
 OverdueVerdict CheckOverdue(const OverdueInputs& inputs) {
   OverdueVerdict verdict;
-  if (inputs.lastSuccessTicks <= 0 || inputs.nowTicks < inputs.lastSuccessTicks) return verdict;
+  // No record yet: nothing to measure from. (A clock that went back gives a negative age.)
+  if (inputs.lastSuccessTicks <= 0) return verdict;
   int64_t limit_minutes = 0;
   if (inputs.autoBackupOn) {
     const int32_t interval = UsableInterval(inputs.intervalMinutes);

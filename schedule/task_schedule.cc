@@ -41,6 +41,9 @@ int Install(const ScheduleRequest& request, const ScheduleSeams& seams, std::ost
   return 0;
 }
 
+/// A query that succeeds yet says nothing (Wine's schtasks has no /Query) tells nothing.
+bool SaidNothing(const ProgramOutput& said) { return FirstLineOf(said.output) == "(nothing)"; }
+
 int Remove(const ScheduleSeams& seams, std::ostream& out) {
   if (Schtasks(seams, {"/Query", "/TN", kTaskName}).status != 0) {
     out << "No background schedule is registered (no task \"" << kTaskName << "\").\n";
@@ -62,6 +65,11 @@ int Show(const ScheduleSeams& seams, std::ostream& out) {
     out << "Background schedule: not registered (schtasks said \"" << FirstLineOf(said.output)
         << "\").\n";
     return 0;
+  }
+  if (SaidNothing(said)) {
+    out << "Background schedule: schtasks /Query said nothing of the task \"" << kTaskName
+        << "\".\n";
+    return 1;
   }
   out << "Background schedule: the task \"" << kTaskName << "\"\n" << said.output;
   if (!said.output.empty() && said.output.back() != '\n') out << "\n";

@@ -124,6 +124,8 @@ qs_check "failed run: the body names the source" monitor_has "string \"Source: $
 qs_check "failed run: the body names the target" monitor_has "Target: $DST/"
 qs_check "failed run: the body gives the log's first failure" \
   monitor_has "First failure: CopyFile failed: $SRC/sub/f"
+qs_check "failed run: '>' escaped for a server that reads markup (dunst does)" \
+  monitor_has " -&gt; $DST/sub/f"
 qs_check "failed run: critical urgency (byte 2)" hint_is urgency "byte 2"
 qs_check "failed run: the desktop entry" hint_is desktop-entry 'string "quillstone"'
 qs_check "failed run: the application's name" monitor_has 'string "Quillstone"'

@@ -45,5 +45,14 @@ TEST_F(TaskScheduleTest, TaskRemoveDeletesARegisteredTask) {
   EXPECT_EQ(1, Task(ScheduleAction::kRemove));
 }
 
+TEST_F(TaskScheduleTest, AQueryThatSaysNothingIsNotTakenForATask) {
+  runner_.answers["schtasks /Query"] = {0, ""};  // Wine's schtasks knows no /Query
+  EXPECT_EQ(1, Task(ScheduleAction::kShow));
+  EXPECT_TRUE(Said("schtasks /Query said nothing of the task \"Quillstone Backup\"."));
+  runner_.answers["schtasks /Query"] = {0, "Folder: \\\r\nTaskName: \\Quillstone Backup\r\n"};
+  EXPECT_EQ(0, Task(ScheduleAction::kShow));
+  EXPECT_TRUE(Said("Background schedule: the task \"Quillstone Backup\"\nFolder:"));
+}
+
 }  // namespace
 }  // namespace qs
