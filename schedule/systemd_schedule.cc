@@ -77,7 +77,7 @@ int Install(const ScheduleRequest& request, const ScheduleSeams& seams, std::ost
   if (said.status == 0) said = Systemctl(seams, {"enable", "--now", kTimerUnitName});
   if (said.status != 0) {
     out << "The timer is not enabled: systemctl --user said \"" << FirstLineOf(said.output)
-        << "\". Enable it in your desktop session with: " << kEnableCommand << "\n";
+        << "\". Enable it in your desktop session with:\n  " << kEnableCommand << "\n";
     return 1;
   }
   out << "Enabled: a backup every " << plan.periodMinutes

@@ -81,8 +81,10 @@ EOF
 settings 15
 schedule no-manager install
 qs_check "no manager: exit status 1" qs_status_is 1
-qs_check "no manager: one sentence with the command to enable it" qs_log_has no-manager \
-  "Enable it in your desktop session with: systemctl --user daemon-reload && systemctl --user enable --now quillstone-backup.timer"
+qs_check "no manager: one sentence says how to enable it" qs_log_has no-manager \
+  "Enable it in your desktop session with:"
+qs_check "no manager: the command on a line of its own, to copy" qs_log_has no-manager \
+  "  systemctl --user daemon-reload && systemctl --user enable --now quillstone-backup.timer"
 qs_check "timer: every 15 minutes by the calendar" \
   unit_has quillstone-backup.timer "OnCalendar=*-*-* *:00/15:00"
 qs_check "timer: catches up a missed run" unit_has quillstone-backup.timer "Persistent=true"

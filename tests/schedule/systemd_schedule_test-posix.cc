@@ -32,7 +32,7 @@ TEST_F(SystemdScheduleTest, WithoutAUserManagerTheUnitsStayWrittenAndTheCommandI
   EXPECT_TRUE(test::Exists(Unit("quillstone-backup.service")));
   EXPECT_TRUE(
       Said("The timer is not enabled: systemctl --user said \"Failed to connect to bus: No "
-           "medium found\". Enable it in your desktop session with: systemctl --user "
+           "medium found\". Enable it in your desktop session with:\n  systemctl --user "
            "daemon-reload && systemctl --user enable --now quillstone-backup.timer\n"))
       << out_.str();
 }
