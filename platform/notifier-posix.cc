@@ -87,12 +87,46 @@ int ReadsBodyMarkup(sd_bus* bus, bool* markup, sd_bus_error* error) {
   result = sd_bus_message_read_strv(reply.message, &capabilities);
   if (result < 0) return result;
   *markup = false;
+  if (capabilities == nullptr) return 0;
   for (char** capability = capabilities; *capability != nullptr; ++capability) {
     *markup = *markup || std::strcmp(*capability, "body-markup") == 0;
     free(*capability);
   }
   free(capabilities);
   return 0;
+}
+
+/// The length of the UTF-8 sequence at `at`, or 0 when it is not one (stray, overlong,
+/// surrogate, beyond U+10FFFF).
+size_t Utf8Length(const std::string& text, size_t at) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  const size_t length = lead < 0x80   ? 1
+                        : lead < 0xC2 ? 0
+                        : lead < 0xE0 ? 2
+                        : lead < 0xF0 ? 3
+                        : lead < 0xF5 ? 4
+                                      : 0;
+  if (length == 0 || at + length > text.size()) return 0;
+  for (size_t i = 1; i < length; ++i)
+    if ((byte(at + i) & 0xC0) != 0x80) return 0;
+  const unsigned char second = length > 1 ? byte(at + 1) : 0;
+  if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+      (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90))
+    return 0;
+  return length;
+}
+
+/// The bus takes UTF-8 only, and a POSIX name may be any bytes: each byte that is not part of
+/// a UTF-8 character becomes U+FFFD, so that such a name never keeps a failure untold.
+std::string AsUtf8(const std::string& text) {
+  std::string valid;
+  for (size_t at = 0; at < text.size();) {
+    const size_t length = Utf8Length(text, at);
+    valid += length == 0 ? std::string("\xEF\xBF\xBD") : text.substr(at, length);
+    at += length == 0 ? 1 : length;
+  }
+  return valid;
 }
 
 std::string Escaped(const std::string& text) {
@@ -123,10 +157,11 @@ int NotifyCall(sd_bus* bus, const Notification& notification, bool markup, sd_bu
   Message call;
   int result =
       sd_bus_message_new_method_call(bus, &call.message, kService, kObject, kService, "Notify");
-  const std::string body = markup ? Escaped(notification.body) : notification.body;
+  const std::string summary = AsUtf8(notification.summary);
+  const std::string body = markup ? Escaped(AsUtf8(notification.body)) : AsUtf8(notification.body);
   if (result >= 0)
     result = sd_bus_message_append(call.message, "susssas", "Quillstone", 0u, "quillstone",
-                                   notification.summary.c_str(), body.c_str(), 0);
+                                   summary.c_str(), body.c_str(), 0);
   if (result >= 0) result = AppendHints(call.message, notification.urgency);
   // -1: the server's own display time (critical ones stay until dismissed).
   if (result >= 0) result = sd_bus_message_append(call.message, "i", -1);

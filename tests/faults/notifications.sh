@@ -155,6 +155,26 @@ qs_check "no settings: exit status 2" qs_status_is 2
 qs_check "no settings: a notification says the settings cannot be read" \
   monitor_has 'string "Backup failed: its settings cannot be read"'
 
+# A name that is not UTF-8 (a POSIX name may hold any bytes; the bus takes UTF-8 only) still
+# gets its notification, the stray byte shown as U+FFFD.
+bad=$'d\xff'
+mkdir -p "$WORK/badsrc/$bad" "$WORK/baddst"
+echo x >"$WORK/badsrc/$bad/f.txt"
+echo "a file where the folder belongs" >"$WORK/baddst/$bad"
+before=$(notify_calls)
+start=$(date +%s%N)
+set +e
+(cd "$WORK/run" && DBUS_SESSION_BUS_ADDRESS=$MAIN_BUS timeout -k 5 "$QS_RUN_LIMIT" "$QS_RUNNER" \
+  --background "$WORK/badsrc" "$WORK/baddst" >"$WORK/badname.out" 2>"$WORK/badname.err")
+QS_RC=$?
+set -e
+sleep 0.5
+qs_check "name not UTF-8: exit status 1" qs_status_is 1
+qs_check "name not UTF-8: its log does not say a notification was missed" \
+  qs_log_lacks badname "Notification not shown"
+qs_check "name not UTF-8: one more Notify call" [ "$(notify_calls)" -eq $((before + 1)) ]
+qs_check "name not UTF-8: the stray byte shown as U+FFFD" monitor_has "$WORK/badsrc/d"$'\xef\xbf\xbd'"/f.txt"
+
 # No bus at all.
 block_target
 bg_run nobus "$WORK/run" "unix:path=$WORK/no-such-bus"
