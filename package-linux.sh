@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 # dpkg-dev and file: CPack finds the package's dependencies with dpkg-shlibdeps, and picks the
 # programs among the files with file(1).
-bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libxxhash-dev libfltk1.3-dev dpkg-dev file \
+bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libxxhash-dev libsystemd-dev pkg-config libfltk1.3-dev dpkg-dev file \
   fonts-dejavu-extra
 
 # /usr: the prefix the launcher and the desktop entry name, and the one the package installs to.

@@ -9,14 +9,14 @@ runner="$repo/build/linux/quillstone-run"
 if [ -z "${DISPLAY:-}" ]; then
   echo "run.sh: no display: DISPLAY is not set, and the Quillstone window needs an X display." >&2
   echo "        Building the headless runner instead." >&2
-  bash "$repo/cmake/install-deps.sh" cmake ninja-build g++ libgtest-dev libxxhash-dev
+  bash "$repo/cmake/install-deps.sh" cmake ninja-build g++ libgtest-dev libxxhash-dev libsystemd-dev pkg-config
   (cd "$repo" && cmake --preset linux >/dev/null && cmake --build --preset linux --target quillstone-run)
   echo "run.sh: no display; use the headless runner: $runner SOURCE TARGET" >&2
   echo "        ($runner --help tells the rest)" >&2
   exit 1
 fi
 
-bash "$repo/cmake/install-deps.sh" cmake ninja-build g++ libgtest-dev libxxhash-dev libfltk1.3-dev \
+bash "$repo/cmake/install-deps.sh" cmake ninja-build g++ libgtest-dev libxxhash-dev libsystemd-dev pkg-config libfltk1.3-dev \
   fonts-dejavu-extra
 (cd "$repo" && cmake --preset linux >/dev/null &&
   cmake --build --preset linux --target quillstone quillstone-run)

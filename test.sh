@@ -8,13 +8,15 @@ cd "$(dirname "$0")"
 # case, and the slow target of the progress line's tests in a terminal, tests/terminal/) and
 # rclone (a WebDAV target) serve the fault cases (tests/faults/) and the tests of extended
 # attributes; unicode-data the check of the case-folding table; xxHash's header the content
-# hashes; FLTK and the face its texts are sized for the desktop program; Xvfb, xdotool,
-# ImageMagick, openbox and wmctrl its window tests; tmux the terminal tests (installed here,
-# not inside the tests, so that a slow download cannot run into a test's time limit).
-bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libxxhash-dev libfltk1.3-dev fonts-dejavu-extra \
+# hashes; libsystemd's headers the desktop notifications over the session bus; FLTK and the
+# face its texts are sized for the desktop program; Xvfb, xdotool, ImageMagick, openbox and
+# wmctrl its window tests; tmux the terminal tests; dunst and D-Bus's daemon and monitor the
+# notifications (all installed here, not inside the tests, so that a slow download cannot run
+# into a test's time limit).
+bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libxxhash-dev libsystemd-dev libfltk1.3-dev fonts-dejavu-extra \
   strace python3 xfsprogs btrfs-progs dosfstools fusefat exfat-fuse exfatprogs attr acl \
   fuse3 libfuse3-dev pkg-config rclone unicode-data \
-  xvfb xauth xdotool imagemagick openbox wmctrl tmux
+  xvfb xauth xdotool imagemagick openbox wmctrl tmux dunst dbus-daemon dbus-bin
 
 preset="${QS_PRESET:-linux}"
 build="build/$preset"

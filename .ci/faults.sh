@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libxxhash-dev strace python3 \
+bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libxxhash-dev libsystemd-dev pkg-config strace python3 \
   xfsprogs btrfs-progs dosfstools fusefat exfat-fuse exfatprogs attr acl
 
 preset="${QS_PRESET:-linux}"

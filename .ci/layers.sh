@@ -12,7 +12,7 @@ declare -A BELOW=(
   [engine]="engine log platform"
   [schedule]="schedule engine settings log platform"
   [app]="app schedule engine settings log platform"
-  [cli]="cli engine settings log platform"
+  [cli]="cli schedule engine settings log platform"
 )
 
 bad=0

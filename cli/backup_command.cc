@@ -9,11 +9,13 @@
 #include <memory>
 #include <sstream>
 
+#include "cli/background_run.h"
 #include "cli/progress_line.h"
 #include "engine/backup_job.h"
 #include "engine/dry_run_file_system.h"
 #include "engine/root_overlap.h"
 #include "platform/console.h"
+#include "settings/settings_file.h"
 
 namespace qs {
 
@@ -94,6 +96,9 @@ int RunBackupCommand(const RunArgs& args, const RunnerContext& context) {
   services.log = context.log;
   services.fileThreads = NumberFromEnvironment("QS_FILE_THREADS");
   if (const int batch = NumberFromEnvironment("QS_FLUSH_BATCH")) services.flushBatch = batch;
+  // Before the job: the priority must be lowered before any file thread starts.
+  std::unique_ptr<BackgroundRun> background;
+  if (args.background) background = std::make_unique<BackgroundRun>(context, &services);
   std::unique_ptr<ProgressLine> progress;
   std::unique_ptr<LogBesideProgress> beside;
   std::unique_ptr<std::ostream> log_out;
@@ -113,8 +118,25 @@ int RunBackupCommand(const RunArgs& args, const RunnerContext& context) {
   }
   BackupJob job(request, nullptr, nullptr, services);
   job.RunBackup();
+  if (background) background->AfterRun(job);
   if (log_out) log_out->flush();
   return job.results.AnyFailed() ? 1 : 0;
+}
+
+int RunBackupFromSettings(const RunArgs& args, const RunnerContext& context) {
+  AppSettings settings;
+  if (!LoadSettingsWithFolders(kSettingsFileName, &settings)) {
+    const std::string problem =
+        "no settings file was found in the working folder (backup_config.dat with a source "
+        "and a target); give SOURCE and TARGET";
+    if (args.background) NotifyRunNotStarted(context, "quillstone-run: " + problem + ".");
+    return UsageError(context, problem);
+  }
+  RunArgs from_settings = args;
+  from_settings.source = settings.sourceDir;
+  from_settings.target = settings.targetDir;
+  from_settings.timeVersioning = settings.timeVersioning;
+  return RunBackupCommand(from_settings, context);
 }
 
 }  // namespace qs

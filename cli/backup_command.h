@@ -10,4 +10,9 @@ namespace qs {
 /// --exclude-from file cannot be read or holds a bad pattern, before anything is written).
 int RunBackupCommand(const RunArgs& args, const RunnerContext& context);
 
+/// The backup of backup_config.dat in the working directory (read, never written). A file
+/// that cannot be read, or that names no source or target, is a usage error: the runner never
+/// backs up the default folders. A background run also says so in a notification.
+int RunBackupFromSettings(const RunArgs& args, const RunnerContext& context);
+
 }  // namespace qs

@@ -1,14 +1,15 @@
 // quillstone-run: a backup without a window, and what a user of the backup needs besides:
-// pruning old versions, listing a file's versions, restoring. The log goes to standard output.
+// pruning old versions, listing a file's versions, restoring, and its schedule while no window
+// is open. The log goes to standard output.
 #include "cli/backup_command.h"
 #include "cli/prune_command.h"
 #include "cli/restore_command.h"
 #include "cli/run_args.h"
 #include "cli/runner_context.h"
+#include "cli/schedule_command.h"
 #include "platform/broken_pipe.h"
 #include "platform/console.h"
 #include "platform/program_args.h"
-#include "settings/settings_file.h"
 
 namespace {
 
@@ -20,18 +21,8 @@ int Run(const qs::RunArgs& args, const qs::RunnerContext& context) {
       return 0;
     case Mode::kUsageError:
       return qs::UsageError(context, args.error);
-    case Mode::kBackupFromSettings: {
-      qs::AppSettings settings;
-      if (!qs::LoadSettingsWithFolders(qs::kSettingsFileName, &settings))
-        return qs::UsageError(context,
-                              "no settings file was found in the working folder (backup_config.dat "
-                              "with a source and a target); give SOURCE and TARGET");
-      qs::RunArgs from_settings = args;
-      from_settings.source = settings.sourceDir;
-      from_settings.target = settings.targetDir;
-      from_settings.timeVersioning = settings.timeVersioning;
-      return qs::RunBackupCommand(from_settings, context);
-    }
+    case Mode::kBackupFromSettings:
+      return qs::RunBackupFromSettings(args, context);
     case Mode::kBackup:
       return qs::RunBackupCommand(args, context);
     case Mode::kPrune:
@@ -40,6 +31,8 @@ int Run(const qs::RunArgs& args, const qs::RunnerContext& context) {
       return qs::RunVersionsCommand(args, context);
     case Mode::kRestore:
       return qs::RunRestoreCommand(args, context);
+    case Mode::kSchedule:
+      return qs::RunScheduleCommand(args, context);
   }
   return 2;
 }

@@ -14,7 +14,8 @@ const char kRunSynopsis[] =
     "       quillstone-run\n"
     "       quillstone-run --prune-versions [--dry-run] [--keep-... N]... TARGET\n"
     "       quillstone-run --versions TARGET PATH\n"
-    "       quillstone-run --restore [--as-of \"YYYY-MM-DD HH:MM:SS\"] TARGET DEST [PATH...]\n";
+    "       quillstone-run --restore [--as-of \"YYYY-MM-DD HH:MM:SS\"] TARGET DEST [PATH...]\n"
+    "       quillstone-run --schedule install|remove|show\n";
 
 const char kRunUsage[] =
     "\n"
@@ -46,6 +47,9 @@ const char kRunUsage[] =
     "  --accept-unkept-times back up to a target that does not keep last-write times (some\n"
     "                        WebDAV servers and network shares) without counting it as a\n"
     "                        failure; every run then copies every file again\n"
+    "  --background          give way to what the person is doing (idle disk priority, lower\n"
+    "                        processor priority), and raise a desktop notification when the\n"
+    "                        backup fails (and when it succeeds, if the window asks for that)\n"
     "  e.g. quillstone-run --time-versioning --exclude '**/node_modules/' ~/Documents /mnt/usb\n"
     "\n"
     "--prune-versions TARGET: removes the version folders of TARGET that no rule keeps. The\n"
@@ -71,6 +75,14 @@ const char kRunUsage[] =
     "                        one; a file whose copy was written later is left out, and\n"
     "                        named. Deleted files and renamed folders' old names come back.\n"
     "  e.g. quillstone-run --restore --as-of \"2026-12-01 18:00:00\" /mnt/usb ~/restored notes\n"
+    "\n"
+    "--schedule install|remove|show: backups while no window is open, through the system's\n"
+    "scheduler, with the interval and settings of backup_config.dat in the working directory:\n"
+    "a systemd user timer ($XDG_CONFIG_HOME/systemd/user/quillstone-backup.timer, catching up\n"
+    "a missed run) on Linux, the task \"Quillstone Backup\" on Windows. It runs\n"
+    "quillstone-run --background in that directory. Exit status 1 when the schedule could not\n"
+    "be installed or enabled (the sentence says what to do).\n"
+    "  e.g. cd ~/.config/quillstone && quillstone-run --schedule install\n"
     "\n"
     "Exit status: 0 when everything was done; 1 when a file failed, a folder below SOURCE (or\n"
     "SOURCE itself) could not be listed, an old version could not be kept, a version folder\n"
@@ -112,6 +124,14 @@ bool ParseMoment(const std::string& text, LocalTime* moment) {
   return true;
 }
 
+bool ParseScheduleAction(const std::string& text, RunArgs* args) {
+  args->mode = RunArgs::Mode::kSchedule;
+  if (text == "install") return args->scheduleAction = ScheduleAction::kInstall, true;
+  if (text == "remove") return args->scheduleAction = ScheduleAction::kRemove, true;
+  if (text == "show") return args->scheduleAction = ScheduleAction::kShow, true;
+  return false;
+}
+
 /// The options that take a value, each with what it does to the arguments.
 using ValueOption = std::function<bool(const std::string& value, RunArgs* args)>;
 
@@ -135,6 +155,7 @@ const std::map<std::string, ValueOption>& ValueOptions() {
        [](const std::string& v, RunArgs* a) { return ParseCount(v, &a->keep.within); }},
       {"--as-of",
        [](const std::string& v, RunArgs* a) { return a->hasAsOf = ParseMoment(v, &a->asOf); }},
+      {"--schedule", [](const std::string& v, RunArgs* a) { return ParseScheduleAction(v, a); }},
   };
   return options;
 }
@@ -144,6 +165,7 @@ bool ApplyFlag(const std::string& arg, RunArgs* args) {
   if (arg == "--time-versioning") return args->timeVersioning = true;
   if (arg == "--dry-run") return args->dryRun = true;
   if (arg == "--accept-unkept-times") return args->acceptUnkeptTimes = true;
+  if (arg == "--background") return args->background = true;
   if (arg == "--progress") return args->progress = RunArgs::Progress::kAlways, true;
   if (arg == "--no-progress") return args->progress = RunArgs::Progress::kNever, true;
   if (arg == "--prune-versions") return args->mode = RunArgs::Mode::kPrune, true;
@@ -187,6 +209,7 @@ bool ReadOptions(const std::vector<std::string>& list, RunArgs* args,
       if (!has_value) value = list[++i];
       if (!option->second(value, args))
         return args->error = "bad value for " + arg + ": " + value, false;
+      if (arg == "--schedule") ++given->modes;
       given->keep = given->keep || arg.rfind("--keep-", 0) == 0;
       given->backupOnly = given->backupOnly || arg.rfind("--exclude", 0) == 0;
       continue;
@@ -218,9 +241,10 @@ std::string CheckMode(RunArgs* args, const std::vector<std::string>& paths, cons
   using Mode = RunArgs::Mode;
   for (const std::string& path : paths)
     if (path.empty()) return "an empty path names no folder";
-  if (given.modes > 1) return "--prune-versions, --versions and --restore go alone";
-  if (args->mode != Mode::kBackup && args->mode != Mode::kUsageError && given.backupOnly)
-    return "--time-versioning, --exclude and --progress go with a backup only";
+  if (given.modes > 1) return "--prune-versions, --versions, --restore and --schedule go alone";
+  if (args->mode != Mode::kBackup && args->mode != Mode::kUsageError &&
+      (given.backupOnly || args->background))
+    return "--time-versioning, --exclude, --progress and --background go with a backup only";
   if (given.keep && args->mode != Mode::kPrune) return "--keep-... go with --prune-versions only";
   if (args->hasAsOf && args->mode != Mode::kRestore) return "--as-of goes with --restore only";
   switch (args->mode) {
@@ -232,6 +256,9 @@ std::string CheckMode(RunArgs* args, const std::vector<std::string>& paths, cons
       if (args->dryRun || paths.size() != 2) return "--versions takes TARGET and PATH";
       args->target = paths[0];
       args->paths = {paths[1]};
+      return "";
+    case Mode::kSchedule:
+      if (args->dryRun || !paths.empty()) return "--schedule takes install, remove or show only";
       return "";
     case Mode::kRestore:
       if (args->dryRun || paths.size() < 2) return "--restore takes TARGET, DEST and PATHs";

@@ -6,6 +6,7 @@
 
 #include "engine/version_retention.h"
 #include "platform/clock.h"
+#include "schedule/background_schedule.h"
 
 namespace qs {
 
@@ -16,6 +17,7 @@ struct RunArgs {
     kPrune,               ///< --prune-versions TARGET
     kVersions,            ///< --versions TARGET PATH
     kRestore,             ///< --restore TARGET DEST [PATH...]
+    kSchedule,            ///< --schedule install|remove|show
     kHelp,
     kUsageError,
   };
@@ -29,6 +31,9 @@ struct RunArgs {
   bool timeVersioning = false;
   bool dryRun = false;
   bool acceptUnkeptTimes = false;  ///< --accept-unkept-times
+  /// --background: idle I/O and a lower processor priority, and a notification of the outcome
+  bool background = false;
+  ScheduleAction scheduleAction = ScheduleAction::kShow;  ///< --schedule
   Progress progress = Progress::kOnTerminal;
   std::vector<std::string> excludes;      ///< --exclude, checked as patterns
   std::vector<std::string> excludeFiles;  ///< --exclude-from, read by the caller

@@ -11,7 +11,7 @@ set(QS_LAYERS_BELOW_settings settings platform)
 set(QS_LAYERS_BELOW_engine engine log platform)
 set(QS_LAYERS_BELOW_schedule schedule engine settings log platform)
 set(QS_LAYERS_BELOW_app app schedule engine settings log platform)
-set(QS_LAYERS_BELOW_cli cli engine settings log platform)
+set(QS_LAYERS_BELOW_cli cli schedule engine settings log platform)
 
 # qs_layer_view(TARGET LAYER): TARGET's sources see LAYER and the layers below it.
 function(qs_layer_view target layer)

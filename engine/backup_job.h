@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,9 @@ struct JobServices {
   int fileThreads = 0;
   /// Copies flushed together, with one flush per volume where the system has one.
   int flushBatch = 1024;
+  /// Runs first on each file thread the run starts: a background run lowers their priority
+  /// there, as not every system passes a thread's priority on to the threads it starts.
+  std::function<void()> onFileThreadStart;
 };
 
 class BackupJob {

@@ -101,7 +101,10 @@ void FilePass::Run() {
   threads_ = ThreadCount(slow_target);
   for (int i = slow_target ? threads_ : threads_ - 1; i > 0; --i) {
     try {
-      workers.emplace_back([this] { Work(); });
+      workers.emplace_back([this] {
+        if (job_.services().onFileThreadStart) job_.services().onFileThreadStart();
+        Work();
+      });
     } catch (const std::system_error&) {
       break;  // fewer threads: the others share the rest
     }

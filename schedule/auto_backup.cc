@@ -90,7 +90,8 @@ bool CountDown(const SchedulerThread& self, const SchedulerSeams& seams, int64_t
 }
 
 // One interval and one run; false when a stop came before the run.
-bool RunCycle(const SchedulerThread& self, const SchedulerSeams& seams, BackupJob& job) {
+bool RunCycle(const SchedulerThread& self, const SchedulerSeams& seams, BackupJob& job,
+              const SeamsNotification& notification) {
   // The start limits the interval; the clamp only guards the sum against a value stored by
   // the window in the moment before a stop.
   const int32_t minutes =
@@ -104,15 +105,30 @@ bool RunCycle(const SchedulerThread& self, const SchedulerSeams& seams, BackupJo
   job.LogMessage("=== Scheduled backup started ===");
   job.RunBackup();
   job.LogMessage("=== Scheduled backup completed ===");
+  notification.Deliver();
   return true;
+}
+
+// Scheduled runs give way to what the person is doing: this thread and each file thread of
+// its runs work at background priority.
+void EnterBackground(SchedulerSeams& seams) {
+  if (!seams.enterBackground) return;
+  std::string why;
+  if (!seams.enterBackground(&why)) LogEntry(seams.run, "Background priority not set: " + why);
+  seams.run.services.onFileThreadStart = [enter = seams.enterBackground] {
+    std::string ignored;  // the scheduler's thread has said why already
+    enter(&ignored);
+  };
 }
 
 void SchedulerThreadProc(std::shared_ptr<SchedulerThread> self, BackupOptions request,
                          SchedulerSeams seams) {
   self->WaitForGo();
+  EnterBackground(seams);
   {
-    BackupJob job(request, seams.run.backupLog, seams.run.fileLog, seams.run.services);
-    while (!self->StopRequested() && RunCycle(*self, seams, job)) {
+    const SeamsNotification notification(seams.run);
+    BackupJob job(request, seams.run.backupLog, seams.run.fileLog, notification.services());
+    while (!self->StopRequested() && RunCycle(*self, seams, job, notification)) {
     }
   }
   self->SignalEnded();

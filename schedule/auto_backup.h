@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "engine/backup_results.h"
+#include "platform/background_priority.h"
 #include "schedule/run_seams.h"
 
 namespace qs {
@@ -39,6 +41,9 @@ struct SchedulerSeams {
   std::function<void()> refreshStatus;
   /// How long a stop waits for the thread before leaving it to end after its current run.
   std::chrono::milliseconds stopWait{5000};
+  /// Lowers the calling thread to background priority: the scheduler's thread, and each file
+  /// thread of its runs. False with the reason when the system refused.
+  std::function<bool(std::string* why)> enterBackground = EnterBackgroundThread;
 };
 
 /// Starts the scheduler thread for `request` unless it runs already, and logs that it

@@ -11,8 +11,10 @@ namespace {
 
 void ManualBackupWorker(BackupOptions request, RunSeams seams, std::function<void()> finished) {
   {
-    BackupJob job(request, seams.backupLog, seams.fileLog, seams.services);
+    const SeamsNotification notification(seams);
+    BackupJob job(request, seams.backupLog, seams.fileLog, notification.services());
     job.RunBackup();
+    notification.Deliver();
   }
   finished();
 }

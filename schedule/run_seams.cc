@@ -9,6 +9,18 @@ void LogEntry(const RunSeams& seams, const std::string& message) {
   WriteBackupLogEntry(seams.backupLog, message, seams.services.log);
 }
 
+SeamsNotification::SeamsNotification(const RunSeams& seams)
+    : seams_(seams), services_(seams.services) {
+  if (seams.notifier == nullptr) return;
+  notification_ = std::make_unique<RunNotification>(*seams.notifier, seams.notifyOnSuccess);
+  services_.observers.push_back(notification_.get());
+}
+
+void SeamsNotification::Deliver() const {
+  if (notification_ == nullptr) return;
+  if (const std::string line = notification_->Deliver(); !line.empty()) LogEntry(seams_, line);
+}
+
 std::shared_ptr<const void> ThreadCount::Ticket() const {
   count_->fetch_add(1);
   // The count goes down, with release, only when the last copy of the ticket is gone.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/backup_job.h"
+#include "engine/run_notification.h"
 #include "platform/log_pane.h"
 
 namespace qs {
@@ -18,6 +19,24 @@ struct RunSeams {
   JobServices services;
   /// Held by the thread that runs with these seams until it has ended (see ThreadCount).
   std::shared_ptr<const void> presence;
+  /// Told of every run's outcome after its last line; null: no notifications.
+  Notifier* notifier = nullptr;
+  bool notifyOnSuccess = false;
+};
+
+/// The notification of the runs made with some seams: nothing when they have no notifier.
+class SeamsNotification {
+ public:
+  explicit SeamsNotification(const RunSeams& seams);
+  /// The seams' services, with the notification among their observers.
+  const JobServices& services() const { return services_; }
+  /// Raises the last run's notification; when it cannot be shown, says so in the backup log.
+  void Deliver() const;
+
+ private:
+  const RunSeams& seams_;
+  std::unique_ptr<RunNotification> notification_;
+  JobServices services_;
 };
 
 /// Counts the threads at work with seams that hold one of its tickets.

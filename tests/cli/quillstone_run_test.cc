@@ -153,5 +153,30 @@ TEST_F(RunnerTest, ASourceThatCannotBeListedIsAFailureNotAnEmptyBackup) {
   EXPECT_EQ("", Err());
 }
 
+TEST_F(RunnerTest, WithoutASettingsFileNothingIsBackedUp) {
+  // The default folders are never backed up in the place of settings that cannot be read.
+  test::MakeDirs(dir_ / "run");
+  EXPECT_EQ(2, Run("", dir_ / "run"));
+  EXPECT_NE(std::string::npos, Err().find("no settings file was found in the working folder"))
+      << Err();
+  EXPECT_EQ("", Out());
+  test::MakeDirs(dir_ / "run/backup_config.dat");  // a folder in the place of the file
+  EXPECT_EQ(2, Run("", dir_ / "run"));
+  test::WriteFile(dir_ / "empty/backup_config.dat", "");
+  EXPECT_EQ(2, Run("", dir_ / "empty"));
+  EXPECT_NE(std::string::npos, Err().find("(backup_config.dat with a source and a target)"))
+      << Err();
+  EXPECT_EQ("", Out());
+}
+
+TEST_F(RunnerTest, AScheduleIsOnlyInstalledForSettingsThatCanBeRead) {
+  test::MakeDirs(dir_ / "run");
+  EXPECT_EQ(2, Run("--schedule install", dir_ / "run"));
+  EXPECT_NE(std::string::npos, Err().find("no settings file with a source and a target was found"))
+      << Err();
+  EXPECT_EQ("", Out());
+  EXPECT_FALSE(test::Exists(dir_ / "run/backup_preferences.txt"));
+}
+
 }  // namespace
 }  // namespace qs

@@ -162,5 +162,37 @@ TEST(RunArgsTest, BadValuesAndMixedModesAreUsageErrors) {
   }
 }
 
+TEST(RunArgsTest, ScheduleTakesItsActionAndNothingElse) {
+  EXPECT_EQ(ScheduleAction::kInstall, ParseRunArgs({"--schedule", "install"}).scheduleAction);
+  EXPECT_EQ(ScheduleAction::kRemove, ParseRunArgs({"--schedule=remove"}).scheduleAction);
+  const RunArgs show = ParseRunArgs({"--schedule", "show"});
+  EXPECT_EQ(Mode::kSchedule, show.mode);
+  EXPECT_EQ(ScheduleAction::kShow, show.scheduleAction);
+  for (const std::vector<std::string>& bad :
+       std::vector<std::vector<std::string>>{{"--schedule"},
+                                             {"--schedule", "start"},
+                                             {"--schedule", "install", "/a"},
+                                             {"--schedule", "install", "--background"},
+                                             {"--schedule", "install", "--dry-run"},
+                                             {"--schedule", "install", "--restore", "/t", "/d"},
+                                             {"--prune-versions", "--schedule", "show", "/t"}}) {
+    const RunArgs args = ParseRunArgs(bad);
+    EXPECT_EQ(Mode::kUsageError, args.mode) << bad[1];
+    EXPECT_FALSE(args.error.empty());
+  }
+}
+
+TEST(RunArgsTest, BackgroundGoesWithABackupOfEitherForm) {
+  const RunArgs alone = ParseRunArgs({"--background"});
+  EXPECT_EQ(Mode::kBackupFromSettings, alone.mode);
+  EXPECT_TRUE(alone.background);
+  const RunArgs paths = ParseRunArgs({"--background", "/src", "/dst"});
+  EXPECT_EQ(Mode::kBackup, paths.mode);
+  EXPECT_TRUE(paths.background);
+  EXPECT_FALSE(ParseRunArgs({"/src", "/dst"}).background);
+  EXPECT_EQ(Mode::kUsageError, ParseRunArgs({"--background", "--versions", "/t", "p"}).mode);
+  EXPECT_EQ(Mode::kUsageError, ParseRunArgs({"--background=1"}).mode);
+}
+
 }  // namespace
 }  // namespace qs

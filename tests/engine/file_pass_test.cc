@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <mutex>
 #include <sstream>
+#include <thread>
 
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
@@ -154,6 +156,41 @@ TEST_F(FilePassTest, LinesFollowTheListOrder) {
   EXPECT_EQ(std::vector<std::string>(copied_in_file_log.end() - copied_in_backup_log.size(),
                                      copied_in_file_log.end()),
             copied_in_backup_log);
+}
+
+TEST(FilePassThreadsTest, EachFileThreadRunsTheStartHookFirstAndOnce) {
+  // A background run lowers its file threads' priority through the hook: every thread the
+  // pass starts must run it before it handles a file, and the run's own thread is not one.
+  test::ScopedTempDir dir;
+  for (int i = 0; i < 200; ++i) test::WriteFile(dir / ("src/f" + std::to_string(i)), "x");
+  std::mutex mutex;
+  std::vector<std::thread::id> hooked;
+  const std::thread::id run_thread = std::this_thread::get_id();
+  test::FaultyFileSystem fs;
+  test::FakeClock clock;
+  std::ostringstream console;
+  bool copied_unhooked = false;
+  fs.failCopyTo = [&](const std::string&) {
+    std::lock_guard<std::mutex> lock(mutex);
+    const bool known =
+        std::find(hooked.begin(), hooked.end(), std::this_thread::get_id()) != hooked.end();
+    copied_unhooked = copied_unhooked || (!known && std::this_thread::get_id() != run_thread);
+    return false;
+  };
+  JobServices services = test::TestServices(&fs, &clock, &console);
+  services.fileThreads = 4;
+  services.onFileThreadStart = [&] {
+    std::lock_guard<std::mutex> lock(mutex);
+    hooked.push_back(std::this_thread::get_id());
+  };
+  BackupJob job(dir / "src", dir / "dst", nullptr, nullptr, false, services);
+  job.RunBackup();
+  EXPECT_EQ(200, job.results.counters.copied);
+  ASSERT_EQ(3u, hooked.size());
+  std::sort(hooked.begin(), hooked.end());
+  EXPECT_EQ(hooked.end(), std::unique(hooked.begin(), hooked.end()));
+  EXPECT_EQ(hooked.end(), std::find(hooked.begin(), hooked.end(), std::this_thread::get_id()));
+  EXPECT_FALSE(copied_unhooked);
 }
 
 }  // namespace

@@ -60,8 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
       Expect(Contains(options, "--help") || Contains(options, "-h"));
       break;
     case Mode::kBackupFromSettings:
-      // Nothing but the end of options: no path and no switch.
-      Expect(std::all_of(args.begin(), args.end(), [](const std::string& a) { return a == "--"; }));
+      // Nothing but the end of options and --background: no path and no other switch.
+      Expect(std::all_of(args.begin(), args.end(),
+                         [](const std::string& a) { return a == "--" || a == "--background"; }));
+      Expect(parsed.background == Contains(options, "--background"));
       break;
     case Mode::kBackup:
       Expect(!parsed.source.empty() && !parsed.target.empty());
@@ -81,6 +83,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     case Mode::kRestore:
       Expect(Contains(options, "--restore") && !parsed.dest.empty());
       Expect(Contains(args, parsed.target) && Contains(args, parsed.dest));
+      break;
+    case Mode::kSchedule:
+      // The action and nothing else: no path, no backup option.
+      Expect(!parsed.background && parsed.source.empty() && parsed.target.empty());
+      Expect(std::any_of(options.begin(), options.end(),
+                         [](const std::string& a) { return a.rfind("--schedule", 0) == 0; }));
       break;
     case Mode::kUsageError:
       break;

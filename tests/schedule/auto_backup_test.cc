@@ -7,11 +7,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
 #include "schedule/manual_backup.h"
 #include "tests/support/memory_log_pane.h"
+#include "tests/support/recording_notifier.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -51,6 +53,11 @@ class AutoBackupTest : public ::testing::Test {
     seams_.run.services = test::TestServices(fs, &clock_, &console_);
     seams_.intervalMinutes = &interval_;
     seams_.refreshStatus = [this] { ++refreshes_; };
+    seams_.enterBackground = [this](std::string*) {
+      std::lock_guard<std::mutex> lock(background_mutex_);
+      background_threads_.push_back(std::this_thread::get_id());
+      return true;
+    };
   }
 
   BackupOptions Request() { return BackupOptions::Of(dir_ / "src", dir_ / "dst", false); }
@@ -97,6 +104,17 @@ class AutoBackupTest : public ::testing::Test {
   std::atomic<int> refreshes_{0};
   ThreadCount threads_;
   SchedulerSeams seams_;
+  std::mutex background_mutex_;
+  std::vector<std::thread::id> background_threads_;  ///< where enterBackground was called
+};
+
+/// Notes the thread each run starts on.
+class RunThreadObserver : public RunObserver {
+ public:
+  void OnRunEvent(const RunEvent& event) override {
+    if (event.kind == RunEventKind::kStarted) thread = std::this_thread::get_id();
+  }
+  std::thread::id thread;
 };
 
 TEST_F(AutoBackupTest, AOneMinuteIntervalRunsWithoutWaitingAMinute) {
@@ -225,6 +243,61 @@ TEST_F(AutoBackupTest, UsableIntervalsAreOneMinuteToTheLongestThatFits) {
   EXPECT_EQ(1, UsableInterval(1));
   EXPECT_EQ(kMaxIntervalMinutes, UsableInterval(kMaxIntervalMinutes));
   EXPECT_EQ(kMaxIntervalMinutes, UsableInterval(999999999));
+}
+
+TEST_F(AutoBackupTest, ScheduledRunsAndTheirFileThreadsGiveWay) {
+  for (int i = 0; i < 100; ++i) test::WriteFile(dir_ / ("src/many/f" + std::to_string(i)), "x");
+  RunThreadObserver observer;
+  seams_.run.services.observers.push_back(&observer);
+  seams_.run.services.fileThreads = 4;
+  Start(1);
+  clock_.RunFor(60000);
+  clock_.WaitUntilHeld();  // one run is over
+  Stop();
+  ASSERT_TRUE(Ended());
+  EXPECT_EQ("x", test::ReadFile(dir_ / "dst/many/f99"));
+  std::lock_guard<std::mutex> lock(background_mutex_);
+  // The scheduler's own thread first, before its run; then each of the run's three workers.
+  ASSERT_EQ(4u, background_threads_.size());
+  EXPECT_EQ(observer.thread, background_threads_[0]);
+  std::vector<std::thread::id> workers(background_threads_.begin() + 1, background_threads_.end());
+  std::sort(workers.begin(), workers.end());
+  EXPECT_EQ(workers.end(), std::unique(workers.begin(), workers.end()));
+  EXPECT_EQ(workers.end(), std::find(workers.begin(), workers.end(), observer.thread));
+}
+
+TEST_F(AutoBackupTest, APriorityTheSystemRefusesIsSaidOnceAndTheRunsGoOn) {
+  seams_.enterBackground = [](std::string* why) {
+    *why = "ioprio_set failed: Error: 1 (Operation not permitted)";
+    return false;
+  };
+  Start(1);
+  clock_.RunFor(60000);
+  clock_.WaitUntilHeld();
+  Stop();
+  const std::vector<std::string> lines = Lines();
+  EXPECT_EQ(1, CountOf(lines,
+                       "Background priority not set: ioprio_set failed: Error: 1 "
+                       "(Operation not permitted)"));
+  EXPECT_EQ(1, CountOf(lines, kRunCompleted));
+  EXPECT_EQ("alpha", test::ReadFile(dir_ / "dst/a.txt"));
+}
+
+TEST_F(AutoBackupTest, AFailedScheduledRunIsNotifiedAfterItsLastLine) {
+  test::RecordingNotifier notifier;
+  notifier.Answer(NotifyResult::kNoService, "no session bus");
+  seams_.run.notifier = &notifier;
+  fs_.failCopyTo = [](const std::string& to) { return to.find("b.txt") != std::string::npos; };
+  Start(1);
+  clock_.RunFor(60000);
+  clock_.WaitUntilHeld();
+  Stop();
+  ASSERT_EQ(1u, notifier.Shown().size());
+  EXPECT_EQ("Backup failed: 1 file could not be backed up", notifier.Shown()[0].summary);
+  const std::vector<std::string> lines = Lines();
+  const auto completed = std::find(lines.begin(), lines.end(), kRunCompleted);
+  ASSERT_NE(lines.end(), completed);
+  EXPECT_EQ("Notification not shown: no session bus", completed[1]);
 }
 
 }  // namespace

@@ -141,3 +141,22 @@ TEST(SettingsFileTest, IntervalTextReadsLikeAtol) {
 
 }  // namespace
 }  // namespace qs
+
+namespace qs {
+namespace {
+
+TEST(SettingsFileTest, ARunFromTheFileNeedsItsFoldersNeverTheDefaults) {
+  test::ScopedTempDir dir;
+  AppSettings settings;
+  EXPECT_FALSE(LoadSettingsWithFolders(dir / "none.dat", &settings));
+  test::MakeDirs(dir / "folder.dat");
+  EXPECT_FALSE(LoadSettingsWithFolders(dir / "folder.dat", &settings));
+  test::WriteFile(dir / "empty.dat", "");
+  EXPECT_FALSE(LoadSettingsWithFolders(dir / "empty.dat", &settings));
+  test::WriteFile(dir / "full.dat", "/a\r\n/b\r\n5\r\n1\r\n0\r\n");
+  ASSERT_TRUE(LoadSettingsWithFolders(dir / "full.dat", &settings));
+  EXPECT_EQ((AppSettings{"/a", "/b", 5, true, false}), settings);
+}
+
+}  // namespace
+}  // namespace qs
