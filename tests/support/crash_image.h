@@ -38,12 +38,12 @@ struct CrashOp {
   Kind kind = Kind::kWrite;
   uint64_t node = kNoNode;
   uint64_t dir = kNoNode;
-  std::string name;
+  std::string name = {};
   uint64_t toDir = kNoNode;
-  std::string toName;
+  std::string toName = {};
   uint64_t offset = 0;
-  std::string bytes;
-  FileTime time;
+  std::string bytes = {};
+  FileTime time = {};
 
   bool IsData() const { return kind == Kind::kWrite || kind == Kind::kSetTime; }
   /// True when the op changes the entries of folder `folder`.
