@@ -27,8 +27,9 @@ void DurableNames::MadeDirectory(const std::string& path) { AddDirectories(path)
 
 void DurableNames::AddDirectories(std::string dir) {
   const std::string root = WithoutTrailingSeparator(target_root_);
-  while (!dir.empty() && directories_.insert(dir).second && dir != root &&
-         dir.size() > root.size() && HasParent(dir)) {
+  const std::string top = existed_.empty() || existed_.size() > root.size() ? root : existed_;
+  while (!dir.empty() && directories_.insert(dir).second && dir != top &&
+         dir.size() > top.size() && HasParent(dir)) {
     dir = ParentPath(dir);
   }
 }

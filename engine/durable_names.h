@@ -21,6 +21,10 @@ class DurableNames {
   void Published(const std::string& path, uint64_t volume, bool with_volume);
   /// A directory whose own name must last too (a version folder that may stay empty).
   void MadeDirectory(const std::string& path);
+  /// The nearest folder at or above the target root that existed before the run: the folders
+  /// the run makes between it and the root are flushed too, it included, so that the root's
+  /// own name lasts. Empty: none is known, the root is the top.
+  void ExistedBefore(std::string folder) { existed_ = std::move(folder); }
 
   /// Flushes every volume and directory recorded, directories on up to `threads` threads (a
   /// slow target answers each flush late); calls `failed`, on this thread and in path order,
@@ -40,6 +44,7 @@ class DurableNames {
   std::vector<std::optional<uint32_t>> SyncDirectories(FileSystem& fs, int threads) const;
 
   const std::string target_root_;
+  std::string existed_;
   std::vector<Volume> volumes_;
   std::set<std::string> directories_;  ///< on volumes without a whole-volume flush
 };

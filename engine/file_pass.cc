@@ -74,9 +74,10 @@ FilePass::FilePass(BackupJob& job, const FileList& list)
   max_pending_ = std::max<size_t>(fs_.PendingCopyLimit(), 8);
   batch_copies_ =
       std::clamp<size_t>(static_cast<size_t>(job.services().flushBatch), 1, max_pending_ / 2);
-  const std::string& target_root = job.options.targetRoot;
-  if (list_.size() > 1 &&
-      ProbeCaseFolding(fs_, NearestExistingFolder(fs_, target_root), !job.options.dryRun))
+  const std::string existing = NearestExistingFolder(fs_, job.options.targetRoot);
+  // A target root this run makes must have its own name flushed, in the folder above it.
+  durable_names_.ExistedBefore(existing);
+  if (list_.size() > 1 && ProbeCaseFolding(fs_, existing, !job.options.dryRun))
     collisions_ = FindNameCollisions(list_, job.options.sourceRoot.size());
 }
 
@@ -288,8 +289,10 @@ void FilePass::PrepareCopies(Outcome& outcome, size_t index, const std::string& 
   outcome.copy = PrepareCopy(fs_, path, target_path, known_directory);
   FlushAlone(outcome.copy);
   // A copy flushed on its own is durable now: put it in place here, on this thread, so that a
-  // slow target has many of them in flight. The old version goes first.
+  // slow target has many of them in flight. The old version goes first, and its name is on
+  // the disk before the update replaces the old copy: names reach the disk in no set order.
   PublishAhead(outcome.version);
+  if (outcome.version.published) MakeVersionNameDurable(index, outcome);
   PublishAhead(outcome.copy);
   pending_.fetch_add((outcome.copy.copy ? 1 : 0) + (outcome.version.copy ? 1 : 0));
 }
@@ -307,6 +310,44 @@ void FilePass::PublishAhead(PreparedCopy& prepared) {
   if (prepared.published) return;
   prepared.attempt = {CopyAttempt::Result::kCopyFailed, fs_.LastErrorCode()};
   prepared.copy.reset();
+}
+
+bool FilePass::MakeVersionNameDurable(size_t index, Outcome& outcome) {
+  const std::string root = WithoutTrailingSeparator(job_.options.targetRoot);
+  for (std::string dir = ParentPath(VersionPath(index));; dir = ParentPath(dir)) {
+    if (!fs_.SyncDirectory(dir)) {
+      // Not counted as pending yet: no FailCopy.
+      outcome.copy.attempt = {CopyAttempt::Result::kCopyFailed, fs_.LastErrorCode()};
+      outcome.copy.copy.reset();
+      return false;
+    }
+    if (dir.size() <= root.size() || !HasParent(dir)) return true;
+  }
+}
+
+void FilePass::PublishVersionsOfBatch(size_t begin, size_t end) {
+  std::string dir;
+  for (size_t at = begin; at < end; ++at) {
+    PreparedCopy& version = outcomes_[at].version;
+    if (version.copy == nullptr || version.published) continue;
+    version.published = version.copy->Publish();
+    if (version.published) {
+      dir = ParentPath(VersionPath(at));
+    } else {
+      FailCopy(version, fs_.LastErrorCode());  // reported as an old version not saved
+    }
+  }
+  if (dir.empty() || fs_.SyncVolume(dir)) return;
+  const uint32_t code = fs_.LastErrorCode();
+  for (size_t at = begin; at < end; ++at)
+    if (outcomes_[at].version.published) FailCopy(outcomes_[at].copy, code);
+}
+
+void FilePass::FailCopy(PreparedCopy& prepared, uint32_t code) {
+  if (prepared.copy == nullptr) return;
+  prepared.attempt = {CopyAttempt::Result::kCopyFailed, code};
+  prepared.copy.reset();
+  pending_.fetch_sub(1);
 }
 
 int FilePass::NeedsVolumeFlush(const Outcome& outcome) {
@@ -334,6 +375,7 @@ void FilePass::FlushBatchFrom(size_t index, KnownDirectory* known_directory) {
     }
   }
   flushed_end_ = end;
+  PublishVersionsOfBatch(index, end);
 }
 
 void FilePass::FlushVolume(size_t begin, size_t end, uint64_t volume, const std::string& dir) {

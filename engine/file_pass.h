@@ -64,6 +64,13 @@ class FilePass {
   void FlushAlone(PreparedCopy& prepared);
   /// Puts such a copy in place at once, when its flush worked.
   void PublishAhead(PreparedCopy& prepared);
+  /// Flushes the folders of an old copy put in place ahead, up to the target root, before its
+  /// update may replace it; false, the update failed, when that flush failed.
+  bool MakeVersionNameDurable(size_t index, Outcome& outcome);
+  /// Puts the batch's old copies in place and flushes the volume before any update replaces
+  /// one; the updates whose old copy may not last fail.
+  void PublishVersionsOfBatch(size_t begin, size_t end);
+  void FailCopy(PreparedCopy& prepared, uint32_t code);
   static int NeedsVolumeFlush(const Outcome& outcome);
   void FlushBatchFrom(size_t index, KnownDirectory* known_directory);
   void FlushVolume(size_t begin, size_t end, uint64_t volume, const std::string& dir);

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
+#include "engine/paths.h"
 #include "engine/run_events.h"
 
 namespace qs::test {
@@ -28,27 +29,43 @@ std::string Pattern(size_t size, char seed) {
   return bytes;
 }
 
+/// Besides the named files, `count` small ones spread over three folders, dated from `time`.
+void AddSmallFiles(std::vector<TreeFile>* files, int count, const std::string& tag, int64_t time) {
+  static const char* const kFolders[] = {"docs/", "pics/", "docs/deep/"};
+  for (int i = 0; i < count; ++i)
+    files->push_back({std::string(kFolders[i % 3]) + "f" + std::to_string(i) + ".txt",
+                      tag + " " + std::to_string(i) + "\n", time + i});
+}
+
 std::vector<TreeFile> FirstTree() {
-  return {{"a.txt", "alpha, the first file of the tree\n", 1700000001},
-          {"empty.txt", "", 1700000002},
-          {"big.bin", Pattern(3000, 'A'), 1700000003},
-          {"docs/b.txt", "bravo in a folder\n", 1700000004},
-          {"docs/deep/c.txt", "charlie two folders down\n", 1700000005},
-          {"pics/d.jpg", Pattern(300, 'a'), 1700000006}};
+  std::vector<TreeFile> files = {{"a.txt", "alpha, the first file of the tree\n", 1700000001},
+                                 {"empty.txt", "", 1700000002},
+                                 {"big.bin", Pattern(3000, 'A'), 1700000003},
+                                 {"docs/b.txt", "bravo in a folder\n", 1700000004},
+                                 {"docs/deep/c.txt", "charlie two folders down\n", 1700000005},
+                                 {"pics/d.jpg", Pattern(300, 'a'), 1700000006}};
+  AddSmallFiles(&files, 12, "first", 1700000100);
+  return files;
 }
 
 std::vector<TreeFile> FirstChanges() {
-  return {{"a.txt", "alpha, changed and longer than it was before\n", 1700100001},
-          {"empty.txt", "no longer empty\n", 1700100002},
-          {"big.bin", Pattern(2500, 'K'), 1700100003},
-          {"docs/b.txt", "", 1700100004},
-          {"new/e.txt", "echo in a folder of its own\n", 1700100005}};
+  std::vector<TreeFile> files = {
+      {"a.txt", "alpha, changed and longer than it was before\n", 1700100001},
+      {"empty.txt", "no longer empty\n", 1700100002},
+      {"big.bin", Pattern(2500, 'K'), 1700100003},
+      {"docs/b.txt", "", 1700100004},
+      {"new/e.txt", "echo in a folder of its own\n", 1700100005},
+      {"new/deeper/g.txt", "golf further down\n", 1700100006}};
+  AddSmallFiles(&files, 6, "changed", 1700100100);
+  return files;
 }
 
 std::vector<TreeFile> SecondChanges() {
-  return {{"a.txt", "alpha, changed a second time\n", 1700200001},
-          {"docs/b.txt", "bravo back again\n", 1700200004},
-          {"pics/d.jpg", Pattern(400, 'z'), 1700200006}};
+  std::vector<TreeFile> files = {{"a.txt", "alpha, changed a second time\n", 1700200001},
+                                 {"docs/b.txt", "bravo back again\n", 1700200004},
+                                 {"pics/d.jpg", Pattern(400, 'z'), 1700200006}};
+  AddSmallFiles(&files, 3, "again", 1700200100);
+  return files;
 }
 
 void PutTree(CrashFileSystem& fs, const std::vector<TreeFile>& files) {
@@ -68,7 +85,7 @@ uint64_t CallsOfKind(const Workload& workload, CrashCall call) {
 }  // namespace
 
 std::string SourceRoot() { return Native("/src"); }
-std::string TargetRoot() { return Native("/dst"); }
+std::string TargetRoot() { return Native("/vol/backups/dst"); }
 
 RunOutcome RunBackupOn(FileSystem& fs, FakeClock& clock, bool time_versioning) {
   std::ostringstream console;
@@ -84,6 +101,8 @@ RunOutcome RunBackupOn(FileSystem& fs, FakeClock& clock, bool time_versioning) {
 std::unique_ptr<CrashFileSystem> PrepareWorkload(const Workload& workload, FakeClock& clock) {
   auto fs = std::make_unique<CrashFileSystem>(
       CrashSettings{.stableRoots = {SourceRoot()}, .wholeVolumeFlush = workload.wholeVolumeFlush});
+  // The target's volume is there; the folders of the target root are made by the first run.
+  fs->PutFolder(ParentPath(ParentPath(TargetRoot())));
   for (const std::vector<TreeFile>& files : workload.earlierRuns) {
     PutTree(*fs, files);
     RunBackupOn(*fs, clock, workload.timeVersioning);

@@ -50,7 +50,7 @@ struct RunOutcome {
 };
 
 std::string SourceRoot();  ///< "/src" in native form
-std::string TargetRoot();  ///< "/dst"
+std::string TargetRoot();  ///< "/vol/backups/dst", of which the run may make the last two
 
 /// One backup of SourceRoot() to TargetRoot() through BackupJob, one file thread.
 RunOutcome RunBackupOn(FileSystem& fs, FakeClock& clock, bool time_versioning);

@@ -85,6 +85,8 @@ class CrashFileSystem : public FileSystem {
   /// Puts a file (and the folders above it) in place, durable at once and not counted: the
   /// tests' own setup, as if it had been there before.
   void PutFile(const std::string& path, const std::string& bytes, FileTime time);
+  /// The same for a folder and the folders above it.
+  void PutFolder(const std::string& path);
   /// The `nth` call (from 1) of kind `call` from now on fails with `code`, changing nothing.
   void FailNth(CrashCall call, uint64_t nth, uint32_t code);
 
@@ -124,6 +126,8 @@ class CrashFileSystem : public FileSystem {
   bool FlushCopy(uint64_t node);
   bool PublishCopy(uint64_t node, const std::string& to);
   uint64_t NewNode(bool directory, const std::string& path);
+  /// The folder holding the last name of `path`, made durable with those above it as needed.
+  uint64_t PutFolders(const std::vector<std::string>& parts, size_t count);
   PathInfo InfoOf(uint64_t node) const;
 
   const CrashSettings settings_;

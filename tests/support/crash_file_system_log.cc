@@ -69,12 +69,10 @@ void CrashFileSystem::FlushNode(uint64_t node) {
   MakeDurable([node](const CrashOp& op) { return op.IsData() && op.node == node; });
 }
 
-void CrashFileSystem::PutFile(const std::string& path, const std::string& bytes, FileTime time) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const std::vector<std::string> parts = PathParts(path);
+uint64_t CrashFileSystem::PutFolders(const std::vector<std::string>& parts, size_t count) {
   uint64_t dir = kRootNode;
   std::string so_far;
-  for (size_t i = 0; i + 1 < parts.size(); ++i) {
+  for (size_t i = 0; i < count; ++i) {
     so_far += kPathSeparator + parts[i];
     const auto entry = live_.node(dir).entries.find(parts[i]);
     if (entry != live_.node(dir).entries.end()) {
@@ -85,9 +83,22 @@ void CrashFileSystem::PutFile(const std::string& path, const std::string& bytes,
     Issue({.kind = CrashOp::Kind::kLink, .node = made, .dir = dir, .name = parts[i]}, true);
     dir = made;
   }
+  return dir;
+}
+
+void CrashFileSystem::PutFile(const std::string& path, const std::string& bytes, FileTime time) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::vector<std::string> parts = PathParts(path);
+  const uint64_t dir = PutFolders(parts, parts.size() - 1);
   const uint64_t node = NewNode(false, path);
   Issue({.kind = CrashOp::Kind::kWrite, .node = node, .bytes = bytes, .time = time}, true);
   Issue({.kind = CrashOp::Kind::kLink, .node = node, .dir = dir, .name = parts.back()}, true);
+}
+
+void CrashFileSystem::PutFolder(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::vector<std::string> parts = PathParts(path);
+  PutFolders(parts, parts.size());
 }
 
 uint64_t CrashFileSystem::CallCount() {
