@@ -28,8 +28,8 @@ void DurableNames::MadeDirectory(const std::string& path) { AddDirectories(path)
 void DurableNames::AddDirectories(std::string dir) {
   const std::string root = WithoutTrailingSeparator(target_root_);
   const std::string top = existed_.empty() || existed_.size() > root.size() ? root : existed_;
-  while (!dir.empty() && directories_.insert(dir).second && dir != top &&
-         dir.size() > top.size() && HasParent(dir)) {
+  while (!dir.empty() && directories_.insert(dir).second && dir != top && dir.size() > top.size() &&
+         HasParent(dir)) {
     dir = ParentPath(dir);
   }
 }

@@ -47,7 +47,8 @@ class WorkloadExplorer {
     if (workload_.failure.nth != 0)
       fs_->FailNth(workload_.failure.call, workload_.failure.nth, workload_.failure.code);
     const RunOutcome run = RunBackupOn(*fs_, clock_, workload_.timeVersioning);
-    for (const std::string& path : run.versionsNotSaved) expected_.notSaved.insert(RelativeOf(path));
+    for (const std::string& path : run.versionsNotSaved)
+      expected_.notSaved.insert(RelativeOf(path));
     if (!run.results.versionDir.empty()) expected_.versionFolder = LastName(run.results.versionDir);
     const std::vector<CrashCall> calls = fs_->Calls();
     summary_.workloads = 1;
@@ -71,8 +72,8 @@ class WorkloadExplorer {
     const std::string where = "crash point " + std::to_string(point) + " (before " +
                               (point < calls.size() ? CrashCallName(calls[point]) : "the end") +
                               ")";
-    for (const CrashState& state : CrashStatesFor(fs_->PendingWritesAt(point), options_.states,
-                                                  point)) {
+    for (const CrashState& state :
+         CrashStatesFor(fs_->PendingWritesAt(point), options_.states, point)) {
       ++summary_.crashStates;
       const TargetView crashed = ViewTarget(fs_->ImageAt(point, state.fates));
       if (!seen_.insert(std::hash<std::string>()(TargetKey(crashed))).second) continue;

@@ -35,7 +35,8 @@ TEST(CrashExplorationTest, BackupsSurviveACrashAnywhereAndARerunMendsThem) {
 TEST(CrashExplorationTest, ARunWhoseFlushesFailLeavesNothingTornAndIsMendedByARerun) {
   for (const Workload& base : StandardWorkloads(false)) {
     if (!base.timeVersioning) continue;
-    for (const CrashCall call : {CrashCall::kFlush, CrashCall::kSyncVolume, CrashCall::kSyncDirectory}) {
+    for (const CrashCall call :
+         {CrashCall::kFlush, CrashCall::kSyncVolume, CrashCall::kSyncDirectory}) {
       Workload workload = base;
       workload.failure = {call, 2, EIO};
       const ExploreSummary summary = ExploreWorkload(workload, ShortSweep());

@@ -128,12 +128,11 @@ TEST_F(CrashFileSystemTest, ACrashPointSeesOnlyTheCallsBeforeIt) {
 TEST_F(CrashFileSystemTest, ARebootStartsFromTheCrashStateWithNothingPending) {
   CopyA(true);
   const uint64_t point = fs_.CallCount();
-  std::unique_ptr<CrashFileSystem> rebooted =
-      fs_.Reboot(fs_.ImageAt(point, std::vector<Fate>(fs_.PendingWritesAt(point).size(), Fate::kKeep)));
+  std::unique_ptr<CrashFileSystem> rebooted = fs_.Reboot(
+      fs_.ImageAt(point, std::vector<Fate>(fs_.PendingWritesAt(point).size(), Fate::kKeep)));
   EXPECT_EQ(rebooted->CallCount(), 0u);
   EXPECT_EQ(rebooted->Stat(Native("/dst/a.txt")).size, 12u);
-  EXPECT_EQ(ContentAt(rebooted->ImageAt(rebooted->CallCount(), {}), "/dst/a.txt"),
-            "source bytes");
+  EXPECT_EQ(ContentAt(rebooted->ImageAt(rebooted->CallCount(), {}), "/dst/a.txt"), "source bytes");
 }
 
 TEST_F(CrashFileSystemTest, FoldersMadeByTheEngineLastOnlyWithTheirParents) {
@@ -176,8 +175,7 @@ TEST(CrashStatesTest, PrefixesTornWritesAndSeededSubsetsNoTwoAlike) {
   const std::vector<CrashState> again = CrashStatesFor(writes, {.randomSubsets = 20}, 7);
   ASSERT_EQ(again.size(), states.size());
   for (size_t i = 0; i < states.size(); ++i) EXPECT_EQ(again[i].fates, states[i].fates);
-  const std::vector<CrashState> other =
-      CrashStatesFor(writes, {.randomSubsets = 20, .seed = 2}, 7);
+  const std::vector<CrashState> other = CrashStatesFor(writes, {.randomSubsets = 20, .seed = 2}, 7);
   bool differs = other.size() != states.size();
   for (size_t i = 0; !differs && i < states.size(); ++i)
     differs = other[i].fates != states[i].fates;

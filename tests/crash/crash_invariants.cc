@@ -129,8 +129,8 @@ std::string TargetKey(const TargetView& view) {
   std::ostringstream key;
   const auto put = [&key](const Tree& tree) {
     for (const auto& [relative, copy] : tree)
-      key << relative << '\0' << copy.bytes << '\0' << copy.time.seconds << '.'
-          << copy.time.nanos << '\n';
+      key << relative << '\0' << copy.bytes << '\0' << copy.time.seconds << '.' << copy.time.nanos
+          << '\n';
   };
   put(view.current);
   for (const auto& [folder, tree] : view.versions) {

@@ -121,8 +121,12 @@ std::vector<Workload> StandardWorkloads(bool failures) {
     all.push_back({"update" + volume, false, whole, {FirstTree()}, FirstChanges(), {}});
     all.push_back(
         {"update, time versioning" + volume, true, whole, {FirstTree()}, FirstChanges(), {}});
-    all.push_back({"second update, time versioning" + volume, true, whole,
-                   {FirstTree(), FirstChanges()}, SecondChanges(), {}});
+    all.push_back({"second update, time versioning" + volume,
+                   true,
+                   whole,
+                   {FirstTree(), FirstChanges()},
+                   SecondChanges(),
+                   {}});
   }
   if (!failures) return all;
   std::vector<Workload> failing;

@@ -51,6 +51,20 @@ TEST_F(DurableNamesTest, EveryDirectoryUpToTheRootIsFlushedOnManyThreads) {
   EXPECT_EQ(expected, flushed);
 }
 
+TEST_F(DurableNamesTest, FoldersTheRunMadeAboveTheRootAreFlushedUpToTheOneThatWasThere) {
+  test::WriteFile(dir_ / "vol/made/dst/f", "x", test::Seconds(1000));
+  DurableNames names(dir_ / "vol/made/dst");
+  names.ExistedBefore(dir_ / "vol");
+  names.Published(dir_ / "vol/made/dst/f", 1, false);
+  EXPECT_TRUE(names.Sync(fs_, [](const std::string&, uint32_t) {}));
+  std::vector<std::string> flushed = fs_.events;
+  std::sort(flushed.begin(), flushed.end());
+  std::vector<std::string> expected;
+  for (const char* dir : {"vol", "vol/made", "vol/made/dst"})
+    expected.push_back("sync-directory " + dir_ / dir);
+  EXPECT_EQ(expected, flushed);
+}
+
 TEST_F(DurableNamesTest, FailedFlushesAreReportedInPathOrderWithTheirCode) {
   fs_.failFlushOf = [this](const std::string& path) {
     return path == dir_ / "dst/c" || path == dir_ / "dst/a/deep";

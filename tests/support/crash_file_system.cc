@@ -22,12 +22,23 @@ struct CallInfo {
 };
 
 constexpr CallInfo kCalls[] = {
-    {"Stat", false},          {"IdentifyDirectory", false}, {"ListDirectory", false},
-    {"MakeDirectory", false}, {"PrepareCopy", false},       {"Flush", true},
-    {"Publish", false},       {"CheckCopyTarget", false},   {"SyncVolume", true},
-    {"SyncDirectory", true},  {"DescribeVolume", false},    {"CreateEmptyFile", false},
-    {"SetLastWriteTime", false}, {"RemoveFile", false},     {"RemoveDirectory", false},
-    {"Rename", false},        {"WriteWholeFile", true},
+    {"Stat", false},
+    {"IdentifyDirectory", false},
+    {"ListDirectory", false},
+    {"MakeDirectory", false},
+    {"PrepareCopy", false},
+    {"Flush", true},
+    {"Publish", false},
+    {"CheckCopyTarget", false},
+    {"SyncVolume", true},
+    {"SyncDirectory", true},
+    {"DescribeVolume", false},
+    {"CreateEmptyFile", false},
+    {"SetLastWriteTime", false},
+    {"RemoveFile", false},
+    {"RemoveDirectory", false},
+    {"Rename", false},
+    {"WriteWholeFile", true},
 };
 static_assert(sizeof(kCalls) / sizeof(kCalls[0]) == static_cast<size_t>(CrashCall::kCount));
 

@@ -54,8 +54,8 @@ void CrashFileSystem::Issue(CrashOp op, bool durable) {
   live_.Apply(op);
   const uint64_t owner = op.IsData() ? op.node : op.dir;
   const uint64_t now = calls_.size();
-  const bool at_once = durable || (live_.node(owner).stable &&
-                                   (op.kind != CrashOp::Kind::kRename || live_.node(op.toDir).stable));
+  const bool at_once = durable || (live_.node(owner).stable && (op.kind != CrashOp::Kind::kRename ||
+                                                                live_.node(op.toDir).stable));
   ops_.push_back({std::move(op), now, at_once ? now : UINT64_MAX});
 }
 

@@ -63,8 +63,7 @@ void AddRandom(const std::vector<bool>& writes, const CrashStateOptions& options
       else if (roll >= 4)
         fates[op] = Fate::kKeep;
     }
-    states->Add("random " + std::to_string(i) + " of seed " + std::to_string(options.seed),
-                fates);
+    states->Add("random " + std::to_string(i) + " of seed " + std::to_string(options.seed), fates);
   }
 }
 
