@@ -24,10 +24,17 @@ void DurableNames::Published(const std::string& path, uint64_t volume, bool with
   if (known->directories.back() != dir) known->directories.push_back(std::move(dir));
 }
 
-void DurableNames::AddDirectories(std::string dir) {
+std::string DurableNames::Top() const {
   const std::string root = WithoutTrailingSeparator(target_root_);
-  while (!dir.empty() && directories_.emplace(dir, std::nullopt).second && dir != root &&
-         dir.size() > root.size() && HasParent(dir)) {
+  return existed_.empty() || existed_.size() > root.size() ? root : existed_;
+}
+
+void DurableNames::MadeDirectory(const std::string& path) { AddDirectories(path); }
+
+void DurableNames::AddDirectories(std::string dir) {
+  const std::string top = Top();
+  while (!dir.empty() && directories_.emplace(dir, std::nullopt).second && dir != top &&
+         dir.size() > top.size() && HasParent(dir)) {
     dir = ParentPath(dir);
   }
 }
@@ -50,11 +57,11 @@ std::optional<uint32_t> DurableNames::FailureOf(const std::string& path, uint64_
     // Its directories were to be flushed instead: without them, the volume's failure stands.
     if (known != volumes_.end() && directories_.count(ParentPath(path)) == 0) return known->failure;
   }
-  const std::string root = WithoutTrailingSeparator(target_root_);
+  const std::string top = Top();
   for (std::string dir = ParentPath(path); !dir.empty(); dir = ParentPath(dir)) {
     const auto at = directories_.find(dir);
     if (at != directories_.end() && at->second) return at->second;
-    if (dir == root || dir.size() <= root.size() || !HasParent(dir)) break;
+    if (dir == top || dir.size() <= top.size() || !HasParent(dir)) break;
   }
   return std::nullopt;
 }

@@ -18,6 +18,12 @@ class DurableNames {
 
   /// A file published at `path` on `volume`; `with_volume` as its copy's FlushedWithVolume.
   void Published(const std::string& path, uint64_t volume, bool with_volume);
+  /// A directory whose own name must last too (a version folder that may stay empty).
+  void MadeDirectory(const std::string& path);
+  /// The nearest folder at or above the target root that existed before the run: the folders
+  /// the run makes between it and the root are flushed too, it included, so that the root's
+  /// own name lasts. Empty: none is known, the root is the top.
+  void ExistedBefore(std::string folder) { existed_ = std::move(folder); }
 
   /// Flushes every volume and directory recorded since the last Clear, directories on up to
   /// `threads` threads (a slow target answers each flush late). A volume whose flush fails
@@ -39,10 +45,13 @@ class DurableNames {
   };
   /// Adds `dir` and its parents up to the target root.
   void AddDirectories(std::string dir);
+  /// The highest folder whose directory is flushed: the one that existed, else the root.
+  std::string Top() const;
   /// Flushes the directories; records the code of each that failed.
   void SyncDirectories(FileSystem& fs, int threads);
 
   const std::string target_root_;
+  std::string existed_;
   std::vector<Volume> volumes_;  ///< with a whole-volume flush
   /// Directories to flush; after Sync, the code of each whose flush failed.
   std::map<std::string, std::optional<uint32_t>> directories_;

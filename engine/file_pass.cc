@@ -62,6 +62,8 @@ FilePass::FilePass(BackupJob& job, const FileList& list)
       std::clamp<size_t>(static_cast<size_t>(job.services().flushBatch), 1, max_pending_ / 2);
   batch_room_ = batch_copies_;
   const std::string folder = NearestExistingFolder(fs_, job.options.targetRoot);
+  // A target root this run makes must have its own name flushed, in the folder above it.
+  durable_names_.ExistedBefore(folder);
   if (list_.size() > 1 && ProbeCaseFolding(fs_, folder, !job.options.dryRun))
     collisions_ = FindNameCollisions(list_, job.options.sourceRoot.size());
   if (!job.options.dryRun) time_probe_folder_ = folder;

@@ -73,7 +73,14 @@ class FilePass {
   void FlushAlone(PreparedCopy& prepared);
   /// Puts the old version, then the copy, in place: only those flushed on their own when
   /// `ahead`. Never a copy whose old version could not be kept.
-  void PublishCopies(Outcome& outcome, bool ahead);
+  void PublishCopies(Outcome& outcome, size_t index, bool ahead);
+  // The old copies' names before their updates (file_pass_versions.cc).
+  /// Flushes the folders of an old copy put in place ahead, up to the target root, before its
+  /// update may replace it; false, the update failed, when that flush failed.
+  bool MakeVersionNameDurable(size_t index, Outcome& outcome);
+  /// Puts the batch's old copies in place and makes their names durable before any update
+  /// replaces one; the updates whose old copy may not last fail.
+  void PublishVersionsOfBatch(size_t begin, size_t end);
   const NameCollision* CollisionAt(size_t index) const;
   size_t RelativeStart(size_t index) const;
   std::string RelativePart(size_t index) const;

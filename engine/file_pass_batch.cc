@@ -56,10 +56,11 @@ void FilePass::PutInPlace(size_t begin, size_t end) {
   Clock& clock = *job_.services().log.clock;
   const int64_t start = clock.MonotonicNanos();
   FlushVolumes(begin, end);
+  if (versioning_) PublishVersionsOfBatch(begin, end);
   size_t copies = 0;
   for (size_t at = begin; at < end; ++at) {
     copies += CopiesOf(outcomes_[at]);
-    PublishCopies(outcomes_[at], false);
+    PublishCopies(outcomes_[at], at, false);
   }
   MakeNamesDurable(begin, end);
   FitBatchRoom(copies, clock.MonotonicNanos() - start);

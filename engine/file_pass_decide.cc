@@ -145,7 +145,7 @@ void FilePass::PrepareCopies(Outcome& outcome, size_t index, const std::string& 
   FlushAlone(outcome.copy);
   // A copy flushed on its own is durable now: put it in place here, on this thread, so that a
   // slow target has many of them in flight.
-  PublishCopies(outcome, true);
+  PublishCopies(outcome, index, true);
   outcome.pending =
       static_cast<uint8_t>((outcome.copy.copy ? 1 : 0) + (outcome.version.copy ? 1 : 0));
   pending_.fetch_add(outcome.pending);
@@ -165,13 +165,15 @@ void FilePass::FlushAlone(PreparedCopy& prepared) {
   prepared.copy.reset();
 }
 
-void FilePass::PublishCopies(Outcome& outcome, bool ahead) {
+void FilePass::PublishCopies(Outcome& outcome, size_t index, bool ahead) {
   PreparedCopy& version = outcome.version;
-  if (Due(version, ahead)) version.Publish(fs_);
+  const bool version_now = Due(version, ahead);
+  if (version_now) version.Publish(fs_);
   if (outcome.saveVersion && !version.published) {
     if (version.copy == nullptr) outcome.copy.copy.reset();  // not kept: the old copy stays
     return;
   }
+  if (version_now && !MakeVersionNameDurable(index, outcome)) return;
   if (Due(outcome.copy, ahead)) outcome.copy.Publish(fs_);
 }
 

@@ -212,7 +212,8 @@ class PosixFileSystem : public FileSystem {
   uint32_t LastErrorCode() override { return posix::LastError(); }
 
  private:
-  static void ReadEntries(DIR* dir, DirListing* listing);
+  /// False, with the error, when the listing broke off.
+  static bool ReadEntries(DIR* dir, DirListing* listing);
   static DirEntry LinkOrUnknownEntry(int dir_fd, const char* name);
   bool OpenSource(const std::string& from, ScopedFd* in, struct stat* st);
   /// Opens `path` for reading (a directory or a file), or fails.
@@ -237,9 +238,10 @@ bool PosixFileSystem::ListDirectory(const std::string& path, DirListing* listing
     return false;
   }
   listing->id = IdOf(st);
-  ReadEntries(dir, listing);
+  const bool read_all = ReadEntries(dir, listing);
+  if (!read_all) listing->entries.clear();
   closedir(dir);
-  return true;
+  return read_all;
 }
 
 // The flag is the kernel's own (Linux 5.8 and later); an older one does not say, and then
@@ -279,9 +281,14 @@ DirEntry PosixFileSystem::LinkOrUnknownEntry(int dir_fd, const char* name) {
   return entry;
 }
 
-void PosixFileSystem::ReadEntries(DIR* dir, DirListing* listing) {
+bool PosixFileSystem::ReadEntries(DIR* dir, DirListing* listing) {
   const int fd = dirfd(dir);
-  while (const struct dirent* d = readdir(dir)) {
+  for (;;) {
+    // readdir ends a listing and fails alike, with a null entry: only errno tells them apart.
+    // A failed one would otherwise leave out the rest of the folder without a word.
+    errno = 0;
+    const struct dirent* d = readdir(dir);
+    if (d == nullptr) return errno == 0 || Fail();
     const char* name = d->d_name;
     if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
     if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {

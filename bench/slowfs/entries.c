@@ -11,6 +11,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include "inject.h"
 #include "requests.h"
 
 int drop_times;
@@ -124,6 +125,8 @@ void sf_setattr(fuse_req_t req, fuse_ino_t ino, struct stat *attr, int to_set,
 {
 	(void)fi;
 	request_begin(REQ_setattr);
+	if (to_set & (FUSE_SET_ATTR_MTIME | FUSE_SET_ATTR_MTIME_NOW))
+		INJECT_OR_RETURN(INJ_utimens, req);
 	struct node *n = node_of(ino);
 	char path[32];
 	int rc = 0;
@@ -179,6 +182,7 @@ void sf_statfs(fuse_req_t req, fuse_ino_t ino)
 void sf_mkdir(fuse_req_t req, fuse_ino_t parent, const char *name, mode_t mode)
 {
 	request_begin(REQ_mkdir);
+	INJECT_OR_RETURN(INJ_mkdir, req);
 	struct node *p = node_of(parent);
 	reply_made(req, mkdirat(p->fd, name, mode), p, name);
 }
@@ -215,6 +219,7 @@ void sf_rename(fuse_req_t req, fuse_ino_t parent, const char *name, fuse_ino_t n
 	       const char *newname, unsigned int flags)
 {
 	request_begin(REQ_rename);
+	INJECT_OR_RETURN(INJ_rename, req);
 	reply_result(req, renameat2(node_of(parent)->fd, name, node_of(newparent)->fd, newname,
 				    flags));
 }

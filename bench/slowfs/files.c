@@ -6,11 +6,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "inject.h"
 #include "requests.h"
 
 void sf_open(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info *fi)
 {
 	request_begin(REQ_open);
+	INJECT_OR_RETURN(INJ_open, req);
 	char path[32];
 	/* no O_NOFOLLOW: the /proc name is a link by itself */
 	int fd = open(proc_path(path, node_of(ino)->fd), (fi->flags & ~O_NOFOLLOW) | O_CLOEXEC);
@@ -27,6 +29,7 @@ void sf_create(fuse_req_t req, fuse_ino_t parent, const char *name, mode_t mode,
 	       struct fuse_file_info *fi)
 {
 	request_begin(REQ_create);
+	INJECT_OR_RETURN(INJ_open, req);
 	struct node *p = node_of(parent);
 	int fd = openat(p->fd, name, fi->flags | O_CREAT | O_CLOEXEC, mode);
 	if (fd < 0) {
@@ -52,6 +55,7 @@ void sf_read(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off,
 {
 	(void)ino;
 	request_begin(REQ_read);
+	INJECT_OR_RETURN(INJ_read, req);
 	struct fuse_bufvec buf = FUSE_BUFVEC_INIT(size);
 	buf.buf[0].flags = FUSE_BUF_IS_FD | FUSE_BUF_FD_SEEK;
 	buf.buf[0].fd = (int)fi->fh;
@@ -64,6 +68,7 @@ void sf_write(fuse_req_t req, fuse_ino_t ino, const char *buf, size_t size, off_
 {
 	(void)ino;
 	request_begin(REQ_write);
+	INJECT_OR_RETURN(INJ_write, req);
 	ssize_t done = pwrite((int)fi->fh, buf, size, off);
 	if (done < 0)
 		fuse_reply_err(req, errno);
@@ -91,6 +96,7 @@ void sf_fsync(fuse_req_t req, fuse_ino_t ino, int datasync, struct fuse_file_inf
 {
 	(void)ino;
 	request_begin(REQ_fsync);
+	INJECT_OR_RETURN(INJ_fsync, req);
 	int fd = (int)fi->fh;
 	reply_result(req, datasync ? fdatasync(fd) : fsync(fd));
 }

@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "inject.h"
 #include "requests.h"
 
 /* An open directory: the stream, where it stands, and an entry read but not yet sent. */
@@ -50,6 +51,7 @@ void sf_readdir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t off,
 {
 	(void)ino;
 	request_begin(REQ_readdir);
+	INJECT_OR_RETURN(INJ_getdents, req);
 	struct dir *d = dir_of(fi);
 	char *buf = malloc(size);
 	if (!buf) {
@@ -103,6 +105,7 @@ void sf_fsyncdir(fuse_req_t req, fuse_ino_t ino, int datasync, struct fuse_file_
 {
 	(void)ino;
 	request_begin(REQ_fsyncdir);
+	INJECT_OR_RETURN(INJ_fsync, req);
 	int fd = dirfd(dir_of(fi)->dp);
 	reply_result(req, datasync ? fdatasync(fd) : fsync(fd));
 }

@@ -1,7 +1,8 @@
 /* slowfs: a passthrough FUSE file system in which every request waits a fixed time, to stand
- * in for a NAS or a slow USB disk in bench/slow_target.sh. Not part of Quillstone.
+ * in for a NAS or a slow USB disk in bench/slow_target.sh, and which can fail one request of
+ * a kind, for tests/faults/injected_errors.sh. Not part of Quillstone.
  *
- *   slowfs [-o delay_us=N] [-o drop_times] [FUSE options] BACKING MOUNTPOINT
+ *   slowfs [-o delay_us=N] [-o drop_times] [-o fail=KIND:N:WHAT] [FUSE options] BACKING MOUNTPOINT
  *
  * Every request the kernel sends and waits for (lookup, getattr, create, write, setattr,
  * rename, flush, ...) first sleeps delay_us microseconds, then is done on the same file below
@@ -9,8 +10,10 @@
  * multithreaded loop, threads started on demand up to max_threads (64 unless -o max_threads
  * says otherwise), so that many requests can wait at once. With drop_times, times set on a
  * file are ignored, as by a WebDAV server or share that dates files by itself (the fault case
- * tests/faults/unkept_times.sh). At unmount one line on stderr
- * counts the requests of each kind. Run it as root, with -o default_permissions.
+ * tests/faults/unkept_times.sh). With fail, the N-th request of KIND since the mount is
+ * answered with the errno WHAT instead, or its caller is killed (WHAT = kill). At unmount two
+ * lines on stderr count the requests of each kind, the second by the kinds that can fail. Run
+ * it as root, with -o default_permissions.
  */
 #define _GNU_SOURCE
 #include "ops.h"
@@ -24,6 +27,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include "inject.h"
 #include "nodes.h"
 #include "requests.h"
 #include "session_io.h"
@@ -32,11 +36,13 @@ struct options {
 	char *backing;
 	unsigned delay_us;
 	int drop_times;
+	char *fail;
 };
 
 static const struct fuse_opt option_spec[] = {
 	{ "delay_us=%u", offsetof(struct options, delay_us), 0 },
 	{ "drop_times", offsetof(struct options, drop_times), 1 },
+	{ "fail=%s", offsetof(struct options, fail), 0 },
 	FUSE_OPT_END
 };
 
@@ -53,9 +59,12 @@ static int take_backing(void *data, const char *arg, int key, struct fuse_args *
 
 static void usage(const char *program)
 {
-	printf("usage: %s [-o delay_us=N] [-o drop_times] [options] BACKING MOUNTPOINT\n\n"
+	printf("usage: %s [-o delay_us=N] [-o drop_times] [-o fail=KIND:N:WHAT] [options] BACKING MOUNTPOINT\n\n"
 	       "    -o delay_us=N          wait N microseconds in every request (default 0)\n"
-	       "    -o drop_times          ignore the times a caller sets on a file\n",
+	       "    -o drop_times          ignore the times a caller sets on a file\n"
+	       "    -o fail=KIND:N:WHAT    answer the N-th request of KIND (open read write fsync\n"
+	       "                           rename utimens getdents mkdir) with WHAT (EIO ENOSPC\n"
+	       "                           EDQUOT EROFS ENAMETOOLONG), or kill its caller (kill)\n",
 	       program);
 }
 
@@ -125,6 +134,9 @@ int main(int argc, char *argv[])
 	} else if (!o.backing || !cmd.mountpoint) {
 		usage(argv[0]);
 		rc = 2;
+	} else if (o.fail && inject_parse(o.fail) != 0) {
+		fprintf(stderr, "slowfs: -o fail=%s: not KIND:N:WHAT\n", o.fail);
+		rc = 2;
 	} else if ((rc = nodes_init(o.backing)) != 0) {
 		fprintf(stderr, "slowfs: %s: %s\n", o.backing, strerror(rc));
 		rc = 1;
@@ -138,6 +150,7 @@ int main(int argc, char *argv[])
 	}
 	free(cmd.mountpoint);
 	free(o.backing);
+	free(o.fail);
 	fuse_opt_free_args(&args);
 	return rc;
 }

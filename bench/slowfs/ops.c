@@ -6,6 +6,7 @@
 #include <stdio.h>
 
 #include "handlers.h"
+#include "inject.h"
 #include "requests.h"
 #include "session_io.h"
 
@@ -24,6 +25,7 @@ static void sf_destroy(void *userdata)
 {
 	(void)userdata;
 	requests_report(stderr);
+	inject_report(stderr);
 }
 
 const struct fuse_lowlevel_ops slowfs_ops = {

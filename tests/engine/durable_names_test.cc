@@ -53,6 +53,17 @@ TEST_F(DurableNamesTest, EveryDirectoryUpToTheRootIsFlushedOnManyThreads) {
     EXPECT_FALSE(names.FailureOf(dir_ / file, 1, false)) << file;
 }
 
+TEST_F(DurableNamesTest, FoldersTheRunMadeAboveTheRootAreFlushedUpToTheOneThatWasThere) {
+  fs_.wholeVolumeFlush = false;
+  test::WriteFile(dir_ / "vol/made/dst/f", "x", test::Seconds(1000));
+  DurableNames names(dir_ / "vol/made/dst");
+  names.ExistedBefore(dir_ / "vol");
+  names.Published(dir_ / "vol/made/dst/f", 1, false);
+  names.Sync(fs_);
+  EXPECT_FALSE(names.FailureOf(dir_ / "vol/made/dst/f", 1, false));
+  EXPECT_EQ(DirectorySyncs({"vol", "vol/made", "vol/made/dst"}), SortedEvents());
+}
+
 TEST_F(DurableNamesTest, AFailedDirectoryFailsTheNamesBelowItOnly) {
   fs_.wholeVolumeFlush = false;
   fs_.failFlushOf = [this](const std::string& path) { return path == dir_ / "dst/a"; };
