@@ -82,14 +82,17 @@ void ProgressLine::Draw(int64_t now) {
   last_written_ = now;
   const int columns = where_.columns ? where_.columns() : 0;
   const int width = std::max(1, (columns > 0 ? columns : kUsualColumns) - 1);
-  out_ << "\r" << ProgressText(Figures(now), static_cast<size_t>(width)) << "\033[K" << std::flush;
+  // One string, so one write: a terminal read between pieces would show half a line.
+  const std::string line =
+      "\r" + ProgressText(Figures(now), static_cast<size_t>(width)) + "\033[K";
+  out_ << line << std::flush;
   shown_ = true;
 }
 
 void ProgressLine::WritePlainLine(int64_t now) {
   last_written_ = now;
   if (where_.log != nullptr) where_.log->flush();
-  out_ << ProgressText(Figures(now), 0) << "\n" << std::flush;
+  out_ << ProgressText(Figures(now), 0) + "\n" << std::flush;
 }
 
 void ProgressLine::Clear() {
