@@ -80,12 +80,13 @@ TEST_F(RunnerTest, WithoutArgumentsTheSettingsFileIsUsedAndNotWritten) {
 }
 
 TEST_F(RunnerTest, WithoutASettingsFileWithBothFoldersNothingIsBackedUp) {
-  // A working folder without the file, with one that names no target, and with a folder of
-  // that name: never the default folders.
+  // A working folder without the file, with an empty one, with one that names no target, and
+  // with a folder of that name: never the default folders.
   test::MakeDirs(dir_ / "none");
+  test::WriteFile(dir_ / "empty/backup_config.dat", "");
   test::WriteFile(dir_ / "half/backup_config.dat", dir_ / "src" + "\r\n");
   test::MakeDirs(dir_ / "folder/backup_config.dat");
-  for (const char* cwd : {"none", "half", "folder"}) {
+  for (const char* cwd : {"none", "empty", "half", "folder"}) {
     SCOPED_TRACE(cwd);
     EXPECT_EQ(2, Run("", dir_ / cwd));
     EXPECT_NE(std::string::npos,
@@ -151,22 +152,6 @@ TEST_F(RunnerTest, ASourceThatCannotBeListedIsAFailureNotAnEmptyBackup) {
   test::MakeDirs(dir_ / "empty");
   EXPECT_EQ(0, Run(Quoted("empty") + " " + Quoted("dst")));
   EXPECT_EQ("", Err());
-}
-
-TEST_F(RunnerTest, WithoutASettingsFileNothingIsBackedUp) {
-  // The default folders are never backed up in the place of settings that cannot be read.
-  test::MakeDirs(dir_ / "run");
-  EXPECT_EQ(2, Run("", dir_ / "run"));
-  EXPECT_NE(std::string::npos, Err().find("no settings file was found in the working folder"))
-      << Err();
-  EXPECT_EQ("", Out());
-  test::MakeDirs(dir_ / "run/backup_config.dat");  // a folder in the place of the file
-  EXPECT_EQ(2, Run("", dir_ / "run"));
-  test::WriteFile(dir_ / "empty/backup_config.dat", "");
-  EXPECT_EQ(2, Run("", dir_ / "empty"));
-  EXPECT_NE(std::string::npos, Err().find("(backup_config.dat with a source and a target)"))
-      << Err();
-  EXPECT_EQ("", Out());
 }
 
 TEST_F(RunnerTest, AScheduleIsOnlyInstalledForSettingsThatCanBeRead) {
