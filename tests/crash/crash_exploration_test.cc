@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "tests/crash/crash_operations.h"
+
 namespace qs::test {
 namespace {
 
@@ -25,12 +27,21 @@ std::string Examples(const ExploreSummary& summary) {
   return text.str();
 }
 
-TEST(CrashExplorationTest, BackupsSurviveACrashAnywhereAndARerunMendsThem) {
+TEST(CrashExplorationTest, EveryOperationSurvivesACrashAnywhereAndARerunMendsIt) {
   const ExploreSummary summary = Explore(ShortSweep(), nullptr);
   EXPECT_EQ(summary.Violations(), 0u) << Examples(summary);
-  EXPECT_EQ(summary.workloads, 8u);
+  EXPECT_EQ(summary.workloads, 18u);
   EXPECT_GT(summary.distinctStates, 300u);
   EXPECT_GT(summary.crashStates, summary.distinctStates);
+}
+
+TEST(CrashExplorationTest, PrunesRestoresAndAppendsEachCrashInManyStates) {
+  for (const std::unique_ptr<OperationCase>& operation : OperationCases()) {
+    const ExploreSummary summary = ExploreOperation(*operation, ShortSweep());
+    EXPECT_EQ(summary.Violations(), 0u) << operation->Name() << Examples(summary);
+    EXPECT_GT(summary.crashPoints, 3u) << operation->Name();
+    EXPECT_GT(summary.distinctStates, 3u) << operation->Name();
+  }
 }
 
 TEST(CrashExplorationTest, ARunWhoseFlushesFailLeavesNothingTornAndIsMendedByARerun) {
