@@ -72,14 +72,15 @@ class OperationExplorer {
 }  // namespace
 
 std::vector<std::unique_ptr<OperationCase>> OperationCases() {
+  // These flush files and folders one by one whatever the volume: over a volume without a
+  // whole-volume flush they make the same calls and crash in the same states.
   std::vector<std::unique_ptr<OperationCase>> all;
-  for (const bool whole : {true, false}) {
-    all.push_back(MakePruneCase(whole, 1));
-    all.push_back(MakePruneCase(whole, 2));
-    all.push_back(MakeRestoreCase(whole));
-    all.push_back(MakeRecordCase(whole, false));
-    all.push_back(MakeRecordCase(whole, true));
-  }
+  all.push_back(MakePruneCase(true, 1));
+  all.push_back(MakePruneCase(true, 2));
+  all.push_back(MakeRestoreCase(false));
+  all.push_back(MakeRestoreCase(true));
+  all.push_back(MakeRecordCase(true, false));
+  all.push_back(MakeRecordCase(true, true));
   return all;
 }
 

@@ -30,8 +30,8 @@ class OperationCase {
                           std::vector<Violation>* found) = 0;
 };
 
-/// Prunes of three version folders, restores of the tree, and appends to the record (new, and
-/// after a torn end), over a volume with a whole-volume flush and one without.
+/// Prunes of three version folders, restores of the tree (now and as of a moment), and appends to
+/// the record (new, and after a torn end).
 std::vector<std::unique_ptr<OperationCase>> OperationCases();
 
 ExploreSummary ExploreOperation(OperationCase& operation, const ExploreOptions& options);
@@ -47,7 +47,7 @@ int RunCommandOn(int (*command)(const RunArgs&, const RunnerContext&), const Run
                  FileSystem& fs, FakeClock& clock, std::string* log);
 
 std::unique_ptr<OperationCase> MakePruneCase(bool whole_volume_flush, int keep_last);
-std::unique_ptr<OperationCase> MakeRestoreCase(bool whole_volume_flush);
+std::unique_ptr<OperationCase> MakeRestoreCase(bool as_of);
 std::unique_ptr<OperationCase> MakeRecordCase(bool whole_volume_flush, bool torn_start);
 
 }  // namespace qs::test

@@ -1,6 +1,7 @@
-// A restore of the backup VersionedRuns() leaves into a DEST that does not exist yet. The
-// target is read only; in DEST a file is absent or whole; a rerun into a new DEST after the
-// crash gives the whole tree, each file with its copy's time.
+// A restore of the backup VersionedRuns() leaves (as it is now, or as of a moment between two
+// runs) into a DEST that does not exist yet. The target is read only; in DEST a file is absent
+// or whole; a rerun into a new DEST after the crash gives the whole tree, each file with its
+// copy's time.
 #include "cli/restore_command.h"
 #include "engine/paths.h"
 #include "tests/crash/crash_operations.h"
@@ -19,19 +20,21 @@ std::string LastName(const std::string& relative) {
 
 class RestoreCase : public OperationCase {
  public:
-  explicit RestoreCase(bool whole) : whole_(whole) {
+  explicit RestoreCase(bool as_of) {
     args_.mode = RunArgs::Mode::kRestore;
     args_.target = TargetRoot();
     args_.dest = RestoreRoot() + Native("/out");
+    // Between the second run and the third: copies from the version folders too.
+    args_.hasAsOf = as_of;
+    args_.asOf = {2025, 1, 31, 9, 30, 0};
   }
 
   std::string Name() const override {
-    return std::string("restore") +
-           (whole_ ? " (whole-volume flush)" : " (flush by file and folder)");
+    return args_.hasAsOf ? "restore as of a moment between two runs" : "restore";
   }
 
   std::unique_ptr<CrashFileSystem> Prepare(FakeClock& clock) override {
-    const Workload runs{"versions", true, whole_, VersionedRuns(), {}, {}};
+    const Workload runs{"versions", true, true, VersionedRuns(), {}, {}};
     std::unique_ptr<CrashFileSystem> fs = PrepareWorkload(runs, clock);
     target_key_ = ImageKey(fs->Live(), {TargetRoot()});
     expected_ = ViewTarget(fs->Live()).current;
@@ -42,8 +45,17 @@ class RestoreCase : public OperationCase {
     std::string log;
     if (RunCommandOn(RunRestoreCommand, args_, fs, clock, &log) != 0)
       found->push_back({Invariant::kRestoreCompletes, "the restore failed: " + log});
-    if (FilesBelow(fs.Live(), args_.dest) != expected_)
-      found->push_back({Invariant::kRestoreCompletes, "the restore gave another tree"});
+    if (!args_.hasAsOf) {
+      if (FilesBelow(fs.Live(), args_.dest) != expected_)
+        found->push_back({Invariant::kRestoreCompletes, "the restore gave another tree"});
+      return;
+    }
+    // As of a moment: the tree the restore gave when nothing crashed, which must hold copies
+    // that the current tree no longer does.
+    const Tree current = expected_;
+    expected_ = FilesBelow(fs.Live(), args_.dest);
+    if (expected_ == current || expected_.size() != current.size())
+      found->push_back({Invariant::kRestoreCompletes, "the moment gave no older tree"});
   }
 
   std::string Key(const CrashImage& crashed, uint64_t) const override {
@@ -81,7 +93,6 @@ class RestoreCase : public OperationCase {
   }
 
  private:
-  const bool whole_;
   RunArgs args_;
   std::string target_key_;
   Tree expected_;
@@ -89,8 +100,8 @@ class RestoreCase : public OperationCase {
 
 }  // namespace
 
-std::unique_ptr<OperationCase> MakeRestoreCase(bool whole_volume_flush) {
-  return std::make_unique<RestoreCase>(whole_volume_flush);
+std::unique_ptr<OperationCase> MakeRestoreCase(bool as_of) {
+  return std::make_unique<RestoreCase>(as_of);
 }
 
 }  // namespace qs::test
