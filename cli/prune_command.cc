@@ -74,7 +74,10 @@ void FinishInterrupted(const RunnerContext& context, const std::string& target, 
 void Remove(const RunnerContext& context, const std::string& target, const StoredVersion& version,
             Tally* tally) {
   const std::string aside = target + kRemovingPrefix + version.name;
-  if (!context.fs.Rename(version.path, aside)) {
+  // The new name must be on the disk before anything inside goes: else a crash could keep
+  // the removals and lose the rename, leaving a half folder under the version's name.
+  if (!context.fs.Rename(version.path, aside) ||
+      !context.fs.SyncDirectory(WithoutTrailingSeparator(target))) {
     ++tally->failed;
     return context.Log("Could not remove version folder: " + version.path + " " +
                        ErrorCodeText(context.fs.LastErrorCode()));

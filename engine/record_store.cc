@@ -69,7 +69,9 @@ bool RecordStore::Append(FileSystem& fs, FrameKind kind, const std::string& payl
       if (!Create(fs, frame, code)) return false;
       break;
     case Found::kTornEnd:
-      if (!fs.WriteWholeFile(journal_, whole_ + frame)) return *code = fs.LastErrorCode(), false;
+      // The new journal's name must last too, or a crash brings back the torn one without it.
+      if (!fs.WriteWholeFile(journal_, whole_ + frame) || !fs.SyncDirectory(folder_))
+        return *code = fs.LastErrorCode(), false;
       bytes_ = whole_.size() + frame.size();
       whole_.clear();
       break;

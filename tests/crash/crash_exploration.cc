@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "engine/paths.h"
+#include "tests/crash/crash_operations.h"
 
 namespace qs::test {
 
@@ -23,17 +24,6 @@ std::string RelativeOf(const std::string& target_path) {
 std::string LastName(const std::string& path) {
   const std::string plain = WithoutTrailingSeparator(path);
   return plain.substr(plain.rfind(kPathSeparator) + 1);
-}
-
-std::vector<uint64_t> CrashPoints(const std::vector<CrashCall>& calls, uint64_t every) {
-  std::vector<uint64_t> points;
-  const uint64_t end = calls.size();
-  for (uint64_t p = 0; p <= end; ++p) {
-    const bool after_durability = p > 0 && IsDurabilityCall(calls[p - 1]);
-    const bool before_durability = p < end && IsDurabilityCall(calls[p]);
-    if (p % every == 0 || p == end || after_durability || before_durability) points.push_back(p);
-  }
-  return points;
 }
 
 class WorkloadExplorer {
@@ -114,6 +104,17 @@ class WorkloadExplorer {
 
 }  // namespace
 
+std::vector<uint64_t> CrashPoints(const std::vector<CrashCall>& calls, uint64_t every) {
+  std::vector<uint64_t> points;
+  const uint64_t end = calls.size();
+  for (uint64_t p = 0; p <= end; ++p) {
+    const bool after_durability = p > 0 && IsDurabilityCall(calls[p - 1]);
+    const bool before_durability = p < end && IsDurabilityCall(calls[p]);
+    if (p % every == 0 || p == end || after_durability || before_durability) points.push_back(p);
+  }
+  return points;
+}
+
 uint64_t ExploreSummary::Violations() const {
   return std::accumulate(violations.begin(), violations.end(), uint64_t{0});
 }
@@ -134,15 +135,29 @@ ExploreSummary ExploreWorkload(const Workload& workload, const ExploreOptions& o
   return WorkloadExplorer(workload, options).Run();
 }
 
+namespace {
+
+void Progress(const std::string& name, const ExploreSummary& one, std::ostream* progress) {
+  if (progress == nullptr) return;
+  *progress << name << ": " << one.calls << " calls, " << one.crashPoints << " crash points, "
+            << one.crashStates << " crash states (" << one.distinctStates << " distinct), "
+            << one.Violations() << " violations" << std::endl;
+}
+
+}  // namespace
+
 ExploreSummary Explore(const ExploreOptions& options, std::ostream* progress) {
   ExploreSummary total;
   for (const Workload& workload : StandardWorkloads(options.failures)) {
     if (workload.name.find(options.only) == std::string::npos) continue;
     const ExploreSummary one = ExploreWorkload(workload, options);
-    if (progress != nullptr)
-      *progress << workload.name << ": " << one.calls << " calls, " << one.crashPoints
-                << " crash points, " << one.crashStates << " crash states (" << one.distinctStates
-                << " distinct), " << one.Violations() << " violations" << std::endl;
+    Progress(workload.name, one, progress);
+    total.Add(one, options.examplesKept);
+  }
+  for (const std::unique_ptr<OperationCase>& operation : OperationCases()) {
+    if (operation->Name().find(options.only) == std::string::npos) continue;
+    const ExploreSummary one = ExploreOperation(*operation, options);
+    Progress(operation->Name(), one, progress);
     total.Add(one, options.examplesKept);
   }
   return total;

@@ -40,8 +40,12 @@ struct ExploreSummary {
   void Add(const ExploreSummary& other, size_t examples_kept);
 };
 
+/// The crash points of a run of `calls`: before and after every durability call, at every
+/// `every`-th call, and at the end.
+std::vector<uint64_t> CrashPoints(const std::vector<CrashCall>& calls, uint64_t every);
+
 ExploreSummary ExploreWorkload(const Workload& workload, const ExploreOptions& options);
-/// Every standard workload; one line on `progress` for each when given.
+/// Every standard workload and operation; one line on `progress` for each when given.
 ExploreSummary Explore(const ExploreOptions& options, std::ostream* progress);
 /// The counts, then the violations by invariant and the examples.
 void PrintSummary(const ExploreSummary& summary, std::ostream& out);

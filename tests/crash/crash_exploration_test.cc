@@ -6,6 +6,10 @@
 
 #include <cerrno>
 
+#include "cli/prune_command.h"
+#include "engine/paths.h"
+#include "tests/crash/crash_operations.h"
+
 namespace qs::test {
 namespace {
 
@@ -25,12 +29,21 @@ std::string Examples(const ExploreSummary& summary) {
   return text.str();
 }
 
-TEST(CrashExplorationTest, BackupsSurviveACrashAnywhereAndARerunMendsThem) {
+TEST(CrashExplorationTest, EveryOperationSurvivesACrashAnywhereAndARerunMendsIt) {
   const ExploreSummary summary = Explore(ShortSweep(), nullptr);
   EXPECT_EQ(summary.Violations(), 0u) << Examples(summary);
-  EXPECT_EQ(summary.workloads, 8u);
+  EXPECT_EQ(summary.workloads, 14u);
   EXPECT_GT(summary.distinctStates, 300u);
   EXPECT_GT(summary.crashStates, summary.distinctStates);
+}
+
+TEST(CrashExplorationTest, PrunesRestoresAndAppendsEachCrashInManyStates) {
+  for (const std::unique_ptr<OperationCase>& operation : OperationCases()) {
+    const ExploreSummary summary = ExploreOperation(*operation, ShortSweep());
+    EXPECT_EQ(summary.Violations(), 0u) << operation->Name() << Examples(summary);
+    EXPECT_GT(summary.crashPoints, 3u) << operation->Name();
+    EXPECT_GT(summary.distinctStates, 3u) << operation->Name();
+  }
 }
 
 TEST(CrashExplorationTest, ARunWhoseFlushesFailLeavesNothingTornAndIsMendedByARerun) {
@@ -44,6 +57,35 @@ TEST(CrashExplorationTest, ARunWhoseFlushesFailLeavesNothingTornAndIsMendedByARe
       EXPECT_EQ(summary.Violations(), 0u) << workload.name << Examples(summary);
     }
   }
+}
+
+TEST(CrashExplorationTest, APruneWhoseFolderFlushFailsRemovesNothingOfThatFolder) {
+  FakeClock clock;
+  std::unique_ptr<CrashFileSystem> fs =
+      PrepareWorkload({"versions", true, true, VersionedRuns(), {}, {}}, clock);
+  const TargetView before = ViewTarget(fs->Live());
+  ASSERT_EQ(before.versions.size(), 3u);
+  const std::string oldest = before.versions.begin()->first;
+  RunArgs args;
+  args.mode = RunArgs::Mode::kPrune;
+  args.target = TargetRoot();
+  args.keep.last = 1;
+  // The first run's folder (a README alone) goes first; the flush after the next rename fails.
+  fs->FailNth(CrashCall::kSyncDirectory, 2, EIO);
+  std::string log;
+  EXPECT_EQ(RunCommandOn(RunPruneCommand, args, *fs, clock, &log), 1);
+  EXPECT_NE(log.find("Could not remove version folder: " + TargetRoot() + kPathSeparator + oldest +
+                     " Error: 5 ("),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("Pruning completed: 2 removed, 1 failed."), std::string::npos) << log;
+  Tree aside = FilesBelow(fs->Live(), TargetRoot() + kPathSeparator + ".qs-removing-" + oldest);
+  aside.erase("README.txt");
+  EXPECT_EQ(aside, before.versions.at(oldest));  // set aside, every file still in it
+  EXPECT_EQ(RunCommandOn(RunPruneCommand, args, *fs, clock, &log), 0) << log;
+  const TargetView after = ViewTarget(fs->Live());
+  EXPECT_EQ(after.versions.size(), 1u);
+  EXPECT_EQ(after.current, before.current);  // the leftover is gone too
 }
 
 class InvariantTest : public ::testing::Test {

@@ -114,6 +114,19 @@ TEST_F(CrashFileSystemTest, TornWritesKeepAPrefixOrZerosOfTheirLength) {
   EXPECT_EQ(ContentAt(fs_.ImageAt(point, zeros), "/dst/a.txt"), std::string(12, '\0'));
 }
 
+TEST_F(CrashFileSystemTest, AnAppendMayTearOnlyTheBytesItAddsUntilItsFlush) {
+  ASSERT_TRUE(fs_.AppendToFile(Native("/dst/keep.txt"), "+new"));
+  const std::vector<CrashCall> calls = fs_.Calls();
+  ASSERT_EQ(calls, (std::vector<CrashCall>{CrashCall::kAppendToFile, CrashCall::kFlush}));
+  const uint64_t inside = 1;  // the bytes written, not yet flushed
+  ASSERT_EQ(fs_.PendingWritesAt(inside), (std::vector<bool>{true}));
+  EXPECT_EQ(ContentAt(fs_.ImageAt(inside, {}), "/dst/keep.txt"), "old");
+  EXPECT_EQ(ContentAt(fs_.ImageAt(inside, {Fate::kTornPrefix}), "/dst/keep.txt"), "old+n");
+  EXPECT_EQ(ContentAt(fs_.ImageAt(inside, {Fate::kTornZeros}), "/dst/keep.txt"),
+            "old" + std::string(4, '\0'));
+  EXPECT_EQ(ContentAt(AllDropped(), "/dst/keep.txt"), "old+new");
+}
+
 TEST_F(CrashFileSystemTest, ACrashPointSeesOnlyTheCallsBeforeIt) {
   const uint64_t before = fs_.CallCount();
   CopyA(true);

@@ -101,7 +101,15 @@ const char* InvariantName(Invariant invariant) {
       "an updated file's old copy survives",
       "a run that ended without a failure is on the disk",
       "a rerun ends with a complete, correct backup",
+      "a version folder the rules keep is whole",
+      "a rerun of the prune leaves only the folders kept",
+      "a restore writes nothing into the target",
+      "a restored file is absent or whole, with its own time",
+      "a rerun of the restore gives the whole tree",
+      "the record reads back whole, or without its torn tail",
+      "an append after the reboot is read back",
   };
+  static_assert(sizeof(kNames) / sizeof(kNames[0]) == static_cast<size_t>(Invariant::kCount));
   return kNames[static_cast<size_t>(invariant)];
 }
 

@@ -33,13 +33,20 @@ TargetView ViewTarget(const CrashImage& image);
 std::string TargetKey(const TargetView& view);
 
 enum class Invariant : uint8_t {
-  kOldOrNew,        ///< a name holds the old copy or the new one, never a mix or empty
-  kDatedAsSource,   ///< a copy dated as its source holds the source's bytes
-  kWronglyDated,    ///< a copy holds old or new bytes under a time of neither
-  kVersionIsOld,    ///< an old copy in a version folder is what it replaced
-  kOldCopyKept,     ///< an updated file's old copy survives: at its name or as a version
-  kEndedDurable,    ///< a run that ended without a failure is on the disk
-  kRerunConverges,  ///< a rerun after the crash ends with a complete, correct backup
+  kOldOrNew,            ///< a name holds the old copy or the new one, never a mix or empty
+  kDatedAsSource,       ///< a copy dated as its source holds the source's bytes
+  kWronglyDated,        ///< a copy holds old or new bytes under a time of neither
+  kVersionIsOld,        ///< an old copy in a version folder is what it replaced
+  kOldCopyKept,         ///< an updated file's old copy survives: at its name or as a version
+  kEndedDurable,        ///< a run that ended without a failure is on the disk
+  kRerunConverges,      ///< a rerun after the crash ends with a complete, correct backup
+  kKeptVersionWhole,    ///< every version folder the retention rules keep is whole
+  kPruneCompletes,      ///< a rerun of the prune leaves only the folders kept
+  kTargetUntouched,     ///< a restore writes nothing into the target
+  kRestoredWhole,       ///< a restored file is absent or whole, with its own time
+  kRestoreCompletes,    ///< a rerun of the restore gives the whole tree
+  kRecordReadsBack,     ///< the record reads back whole, or without its torn tail
+  kRecordAppendsAgain,  ///< an append after the reboot is read back
   kCount
 };
 const char* InvariantName(Invariant invariant);

@@ -68,6 +68,13 @@ std::vector<TreeFile> SecondChanges() {
   return files;
 }
 
+std::vector<TreeFile> ThirdChanges() {
+  std::vector<TreeFile> files = {{"big.bin", Pattern(3500, 'Q'), 1700300003},
+                                 {"new/e.txt", "echo a third time\n", 1700300005}};
+  AddSmallFiles(&files, 2, "third", 1700300100);
+  return files;
+}
+
 void PutTree(CrashFileSystem& fs, const std::vector<TreeFile>& files) {
   for (const TreeFile& file : files)
     fs.PutFile(SourceRoot() + Native("/" + file.relative), file.bytes, Seconds(file.seconds));
@@ -111,6 +118,10 @@ std::unique_ptr<CrashFileSystem> PrepareWorkload(const Workload& workload, FakeC
   }
   PutTree(*fs, workload.changes);
   return fs;
+}
+
+std::vector<std::vector<TreeFile>> VersionedRuns() {
+  return {FirstTree(), FirstChanges(), SecondChanges(), ThirdChanges()};
 }
 
 std::vector<Workload> StandardWorkloads(bool failures) {

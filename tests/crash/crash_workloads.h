@@ -38,10 +38,6 @@ struct Workload {
   InjectedFailure failure;
 };
 
-/// The operations explored. A prune, a restore and the run's record join here (and in
-/// RunOperation) once they are engine operations of their own.
-enum class Operation : uint8_t { kBackup };
-
 /// What a run reported, beyond its results: the target copies whose old version it could not
 /// save (each loses its old copy by design, and says so).
 struct RunOutcome {
@@ -58,6 +54,10 @@ RunOutcome RunBackupOn(FileSystem& fs, FakeClock& clock, bool time_versioning);
 /// The file system right before the run explored: the earlier runs made and cleanly ended
 /// (everything durable), the changes put in. The clock is set for the run explored.
 std::unique_ptr<CrashFileSystem> PrepareWorkload(const Workload& workload, FakeClock& clock);
+
+/// A first tree and three rounds of changes: backed up in turn with time versioning, they
+/// leave three version folders.
+std::vector<std::vector<TreeFile>> VersionedRuns();
 
 /// The workloads of a sweep: a first backup, updates with and without time versioning, two
 /// updates in a row, over a volume with a whole-volume flush and one without; with

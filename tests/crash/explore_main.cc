@@ -25,9 +25,9 @@ bool Parse(int argc, char** argv, qs::test::ExploreOptions* options, uint64_t* s
     const std::string arg = argv[at];
     uint64_t n = 0;
     if (arg == "--all") {
-      // Four times the random subsets and twice the torn writes, over five seeds.
+      // Twice the random subsets and the torn writes, over five seeds.
       options->everyNth = 1;
-      options->states.randomSubsets = 1024;
+      options->states.randomSubsets = 2048;
       options->states.tornWrites = 32;
       *seeds = 5;
     } else if (arg == "--no-failures") {
@@ -56,7 +56,7 @@ bool Parse(int argc, char** argv, qs::test::ExploreOptions* options, uint64_t* s
 int main(int argc, char** argv) {
   qs::test::ExploreOptions options;
   options.everyNth = 1;
-  options.states.randomSubsets = 256;
+  options.states.randomSubsets = 1024;
   options.states.tornWrites = 16;
   uint64_t seeds = 1, min_states = 0;
   if (!Parse(argc, argv, &options, &seeds, &min_states)) {

@@ -40,6 +40,7 @@ constexpr CallInfo kCalls[] = {
     {"RemoveDirectory", false},
     {"Rename", false},
     {"WriteWholeFile", true},
+    {"AppendToFile", false},
 };
 static_assert(sizeof(kCalls) / sizeof(kCalls[0]) == static_cast<size_t>(CrashCall::kCount));
 
@@ -342,21 +343,29 @@ std::unique_ptr<FileReader> CrashFileSystem::OpenForReading(const std::string& p
 }
 
 bool CrashFileSystem::AppendToFile(const std::string& path, const std::string& bytes) {
-  if (const uint32_t code = Enter(CrashCall::kWriteWholeFile)) return Fail(code);
+  if (const uint32_t code = Enter(CrashCall::kAppendToFile)) return Fail(code);
+  uint64_t node = kNoNode;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::string name;
+    const uint64_t dir = live_.ResolveParent(path, &name);
+    if (dir == kNoNode) return Fail(ENOENT);
+    node = live_.Resolve(path);
+    if (node != kNoNode && live_.node(node).directory) return Fail(EISDIR);
+    const bool made = node == kNoNode;
+    if (made) node = NewNode(false, path);
+    // Only the bytes appended are written: a torn append can damage nothing before them.
+    Issue({.kind = CrashOp::Kind::kWrite,
+           .node = node,
+           .offset = live_.node(node).data.size(),
+           .bytes = bytes,
+           .time = Now()});
+    // A new file's name waits for its folder's flush.
+    if (made) Issue({.kind = CrashOp::Kind::kLink, .node = node, .dir = dir, .name = name});
+  }
+  if (const uint32_t code = Enter(CrashCall::kFlush)) return Fail(code);
   std::lock_guard<std::mutex> lock(mutex_);
-  std::string name;
-  const uint64_t dir = live_.ResolveParent(path, &name);
-  if (dir == kNoNode) return Fail(ENOENT);
-  uint64_t node = live_.Resolve(path);
-  if (node != kNoNode && live_.node(node).directory) return Fail(EISDIR);
-  const bool made = node == kNoNode;
-  if (made) node = NewNode(false, path);
-  Issue({.kind = CrashOp::Kind::kWrite,
-         .node = node,
-         .bytes = (made ? std::string() : live_.node(node).data) + bytes,
-         .time = Now()});
-  FlushNode(node);  // the bytes are flushed; a new file's name waits for its folder's flush
-  if (made) Issue({.kind = CrashOp::Kind::kLink, .node = node, .dir = dir, .name = name});
+  FlushNode(node);
   return true;
 }
 

@@ -35,6 +35,9 @@ enum class CrashCall : uint8_t {
   kRemoveDirectory,
   kRename,
   kWriteWholeFile,
+  /// AppendToFile's write; its flush that follows is counted as a kFlush of its own, so that
+  /// a crash may fall between the two and tear the bytes appended.
+  kAppendToFile,
   kCount
 };
 
