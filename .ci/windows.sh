@@ -37,6 +37,6 @@ echo "=== windows: GUI smoke test under Wine + Xvfb ==="
 tests/gui/windows_smoke.sh build/windows
 
 echo "=== windows: notification balloon under Wine + Xvfb ==="
-tests/gui/windows_notify.sh build/windows
+bash tests/gui/windows_notify.sh build/windows
 
 echo "windows CI: $(($(date +%s) - started)) s"
