@@ -45,6 +45,10 @@ trap cleanup EXIT
 
 # Wine starts its notification area (explorer.exe) on the first icon, which takes longer than
 # the two seconds the runner waits for an answer: start it first, and keep the server up.
+# A fresh build has no prefix yet: the first run makes it. Its server lingers a few seconds,
+# and a second one cannot start beside it.
+(cd "$work/run" && "$root/cmake/wine-run.sh" "$exe" --help) >/dev/null 2>&1
+wineserver -w
 wineserver -p
 (cd "$work/run" && "$root/cmake/wine-run.sh" "$exe" --help) >/dev/null 2>&1
 
