@@ -41,14 +41,14 @@ static int parse_what(const char *what)
 	return -1;
 }
 
-int inject_parse(const char *spec)
+int inject_parse(const char *text)
 {
-	const char *colon = strchr(spec, ':');
+	const char *colon = strchr(text, ':');
 	if (!colon)
 		return -1;
 	for (int k = 0; k < INJ_COUNT; k++)
-		if (strlen(kind_names[k]) == (size_t)(colon - spec) &&
-		    strncmp(spec, kind_names[k], (size_t)(colon - spec)) == 0)
+		if (strlen(kind_names[k]) == (size_t)(colon - text) &&
+		    strncmp(text, kind_names[k], (size_t)(colon - text)) == 0)
 			inject_kind = k;
 	char *end = NULL;
 	inject_at = strtoull(colon + 1, &end, 10);

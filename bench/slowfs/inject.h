@@ -18,7 +18,7 @@ enum inject_kind { SLOWFS_INJECT_KINDS(SLOWFS_INJECT_ENUM) INJ_COUNT };
 
 /* "KIND:N:WHAT", WHAT one of EIO, ENOSPC, EDQUOT, EROFS, ENAMETOOLONG or kill. 0 when it is
  * understood, -1 otherwise. */
-int inject_parse(const char *spec);
+int inject_parse(const char *text);
 
 /* Counts a request of kind `k`. 0: do it. Otherwise the errno to answer with, the caller
  * already sent SIGKILL when the injection says kill. */
