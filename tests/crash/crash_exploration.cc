@@ -59,9 +59,7 @@ class WorkloadExplorer {
 
   void ExplorePoint(uint64_t point, const std::vector<CrashCall>& calls) {
     ++summary_.crashPoints;
-    const std::string where = "crash point " + std::to_string(point) + " (before " +
-                              (point < calls.size() ? CrashCallName(calls[point]) : "the end") +
-                              ")";
+    const std::string where = CrashPointName(point, calls);
     for (const CrashState& state :
          CrashStatesFor(fs_->PendingWritesAt(point), options_.states, point)) {
       ++summary_.crashStates;
@@ -103,6 +101,11 @@ class WorkloadExplorer {
 };
 
 }  // namespace
+
+std::string CrashPointName(uint64_t point, const std::vector<CrashCall>& calls) {
+  return "crash point " + std::to_string(point) + " (before " +
+         (point < calls.size() ? CrashCallName(calls[point]) : "the end") + ")";
+}
 
 std::vector<uint64_t> CrashPoints(const std::vector<CrashCall>& calls, uint64_t every) {
   std::vector<uint64_t> points;

@@ -43,6 +43,8 @@ struct ExploreSummary {
 /// The crash points of a run of `calls`: before and after every durability call, at every
 /// `every`-th call, and at the end.
 std::vector<uint64_t> CrashPoints(const std::vector<CrashCall>& calls, uint64_t every);
+/// "crash point N (before CALL)", or "(before the end)" after the last call.
+std::string CrashPointName(uint64_t point, const std::vector<CrashCall>& calls);
 
 ExploreSummary ExploreWorkload(const Workload& workload, const ExploreOptions& options);
 /// Every standard workload and operation; one line on `progress` for each when given.

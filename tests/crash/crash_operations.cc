@@ -31,9 +31,7 @@ class OperationExplorer {
  private:
   void ExplorePoint(uint64_t point, const std::vector<CrashCall>& calls) {
     ++summary_.crashPoints;
-    const std::string where = "crash point " + std::to_string(point) + " (before " +
-                              (point < calls.size() ? CrashCallName(calls[point]) : "the end") +
-                              ")";
+    const std::string where = CrashPointName(point, calls);
     for (const CrashState& state :
          CrashStatesFor(fs_->PendingWritesAt(point), options_.states, point)) {
       ++summary_.crashStates;
