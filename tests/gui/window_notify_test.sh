@@ -139,4 +139,31 @@ close_program
 log="$work/dump2/backup_log.txt"
 [ "$(grep -c '] Notification not shown: no session bus' "$log")" -ge 2 ] ||
   fail "without a bus the backup log lacks the overdue and the failure lines: $(cat "$log")"
-echo "GUI notification test passed; screenshots: $out/overdue.png $out/failed.png"
+# --- The schedule box: unticked, then ticked, sets up the runner beside the program ---------
+printf 'backup_when_closed=0\r\n' >"$work/run/backup_preferences.txt"
+export XDG_CONFIG_HOME="$work/config"
+mkdir -p "$work/dump3"
+start_program "$bus" "$work/dump3"
+xdotool mousemove --window "$window" 16 572 click 1  # Also back up when this window is closed
+wait_for 15 test -f "$XDG_CONFIG_HOME/systemd/user/quillstone-backup.timer" ||
+  fail "ticking the box wrote no timer"
+sleep 2  # systemctl --user, and the line
+import -window root "$out/schedule.png"
+close_program
+log="$work/dump3/backup_log.txt"
+[ "$(grep -c '] Background schedule ' "$log")" = 1 ] ||
+  fail "the schedule's outcome is not one line: $(cat "$log")"
+grep -q "ExecStart=.*$(dirname "$program")/quillstone-run" \
+  "$XDG_CONFIG_HOME/systemd/user/quillstone-backup.service" ||
+  fail "the service does not start the runner beside the program"
+if grep -q '] Background schedule installed: ' "$log"; then
+  grep -qx 'backup_when_closed=1.*' "$work/run/backup_preferences.txt" ||
+    fail "the installed schedule is not kept in the preferences"
+else
+  # No systemd user manager here: the units are written, not enabled; the box goes back.
+  grep -qx $'backup_when_closed=0\r' "$work/run/backup_preferences.txt" ||
+    fail "a schedule not installed was kept as on"
+fi
+echo "schedule box: $(grep -o 'Background schedule .*' "$log" | tr -d '\r')"
+echo "GUI notification test passed; screenshots: $out/overdue.png $out/failed.png" \
+  "$out/schedule.png"
