@@ -28,13 +28,16 @@ trap 'cmake/wine-dpi.sh "$exe" 96' EXIT
 for dpi in 120 144; do
   cmake/wine-dpi.sh "$exe" "$dpi"
   cmake/wine-run.sh "$exe" --gtest_brief=1 --gtest_filter='TextFitTest.*' 2>&1 | tee "$log"
-  grep -q '^\[  PASSED  \] 3 tests' "$log" || { echo "text fit at $dpi dpi: FAILED"; exit 1; }
+  grep -q '^\[  PASSED  \] 4 tests' "$log" || { echo "text fit at $dpi dpi: FAILED"; exit 1; }
 done
 cmake/wine-dpi.sh "$exe" 96
 trap - EXIT
 
 echo "=== windows: GUI smoke test under Wine + Xvfb ==="
 tests/gui/windows_smoke.sh build/windows
+
+echo "=== windows: the added check boxes and the red overdue line under Wine + Xvfb ==="
+bash tests/gui/windows_overdue.sh build/windows
 
 echo "=== windows: notification balloon under Wine + Xvfb ==="
 bash tests/gui/windows_notify.sh build/windows

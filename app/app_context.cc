@@ -14,8 +14,10 @@ RunSeams AppContext::Seams() {
   seams.services.log.clock = &clock;
   seams.services.log.status = &status;
   seams.services.log.console = &StandardOutput();
-  seams.services.observers = {&status};
+  seams.services.observers = {&status, &overdue};
   seams.presence = threads.Ticket();
+  seams.notifier = notifier;
+  seams.notifyOnSuccess = &notifyOnSuccess;
   return seams;
 }
 

@@ -13,6 +13,9 @@
 #include "app/commands.h"
 #include "app/control_table.h"
 #include "app/main_window.h"
+#include "app/overdue_line.h"
+#include "platform/program_path.h"
+#include "schedule/schedule_setup.h"
 
 namespace qs {
 
@@ -34,6 +37,16 @@ void WriteText(const std::string& path, const std::string& text) {
   out << text;
 }
 
+/// The runner's own --schedule install and remove, for the quillstone-run beside this program.
+int SetUpSystemSchedule(AppContext& app, bool install, std::ostream& out) {
+  std::string problem;
+  const int status =
+      SetUpSchedule(install ? ScheduleAction::kInstall : ScheduleAction::kRemove,
+                    RunnerBeside(ThisProgramPath()), app.clock, app.fs, out, &problem, false);
+  if (!problem.empty()) out << "quillstone-run: " << problem << ".\n";
+  return status;
+}
+
 }  // namespace
 
 void DumpPanesIfAsked() {
@@ -49,6 +62,11 @@ int AppMain(WindowFactory make_window) {
   static const std::unique_ptr<FileSystem> fs = MakeRealFileSystem();
   static AppContext app(*fs, RealClock());
   static AppEvents events(app);
+  static const std::unique_ptr<Notifier> notifier = MakeDesktopNotifier();
+  app.notifier = notifier.get();
+  app.systemSchedule = [](bool install, std::ostream& out) {
+    return SetUpSystemSchedule(app, install, out);
+  };
   std::string error;
   std::unique_ptr<MainWindow> window =
       make_window(kWindowCaption, kWindowWidth, kWindowHeight, events, &error);
@@ -57,7 +75,8 @@ int AppMain(WindowFactory make_window) {
     return 1;
   }
   events.window = window.get();
-  OnCreate(app, *window, [] { std::thread([] { app.status.RunClock(); }).detach(); });
+  OnCreate(app, *window,
+           [] { std::thread([] { app.status.RunClock([] { ShowOverdue(app); }); }).detach(); });
   window->Show();
   const int code = window->RunMessageLoop();
   DumpPanesIfAsked();

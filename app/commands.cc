@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/auto_backup_switch.h"
 #include "app/control_table.h"
+#include "app/window_preferences.h"
 #include "engine/paths.h"
 #include "log/backup_log.h"
 #include "log/file_log.h"
@@ -25,6 +26,10 @@ void OnCommand(AppContext& app, int id) {
       return OnClearFileLog(app);
     case ControlId::kTimeVersioning:
       return OnTimeVersioningClicked(app);
+    case ControlId::kBackupWhenClosed:
+      return OnBackupWhenClosedClicked(app);
+    case ControlId::kNotifyOnSuccess:
+      return OnNotifyOnSuccessClicked(app);
     case ControlId::kNone:
       break;
   }
@@ -59,6 +64,7 @@ void OnAutoBackupClicked(AppContext& app) {
   settings.autoBackupEnabled = on;
   g_settings.Store(settings);
   SaveSettings(g_settings.Snapshot(), app.settingsPath);
+  app.overdue.WatchTarget(g_settings.targetDir);
   SetAutoBackup(app, on);
 }
 

@@ -1,5 +1,4 @@
-// The five commands of the main window, each turned into one named handler. Window thread
-// only.
+// The commands of the main window, each turned into one named handler. Window thread only.
 #pragma once
 
 #include "app/app_context.h"
@@ -8,7 +7,7 @@
 
 namespace qs {
 
-/// Runs the command of control id `id` (1 to 5); other ids do nothing.
+/// Runs the command of control id `id` (1 to 7); other ids do nothing.
 void OnCommand(AppContext& app, int id);
 
 /// Reads the fields, trims both logs, greys the button and starts the worker.

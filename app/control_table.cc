@@ -50,4 +50,14 @@ const std::array<ControlRow, kControlCount> kControls = {{
     {{kEdit, "", kPaneStyle, 10, 400, 580, 150, 0}, KeptAs::kFileLog},
 }};
 
+const std::array<ControlRow, kAddedControlCount> kAddedControls = {{
+    {{kButton, "Also back up when this window is closed", kStyleAutoCheckBox, 10, 560, 280, 25,
+      Id(ControlId::kBackupWhenClosed)},
+     KeptAs::kBackupWhenClosedCheck},
+    {{kButton, "Notify when a backup succeeds", kStyleAutoCheckBox, 300, 560, 220, 25,
+      Id(ControlId::kNotifyOnSuccess)},
+     KeptAs::kNotifyOnSuccessCheck},
+    {{kStatic, "", kStyleAlert, 180, 125, 420, 20, 0}, KeptAs::kOverdueLabel},
+}};
+
 }  // namespace qs

@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/auto_backup_switch.h"
 #include "app/commands.h"
+#include "app/window_preferences.h"
 #include "settings/settings_file.h"
 
 namespace qs {
@@ -48,6 +49,12 @@ Control** HandleFor(KeptAs kept) {
       return &g_hBackupLog;
     case KeptAs::kFileLog:
       return &g_hFileLog;
+    case KeptAs::kBackupWhenClosedCheck:
+      return &g_hBackupWhenClosedCheck;
+    case KeptAs::kNotifyOnSuccessCheck:
+      return &g_hNotifyOnSuccessCheck;
+    case KeptAs::kOverdueLabel:
+      return &g_hOverdueLabel;
     default:
       return nullptr;
   }
@@ -66,11 +73,17 @@ void TickCheckBoxes() {
 
 void OnCreate(AppContext& app, MainWindow& window, const std::function<void()>& start_clock) {
   g_settings.Store(LoadSettings(app.settingsPath));
+  LoadWindowPreferences(app);
   for (size_t i = 0; i < kControlCount; ++i) {
     if (i == kControlsBeforeTicks) TickCheckBoxes();
     const ControlRow& row = kControls[i];
     Keep(row.keptAs, window.CreateControl(row.layout, InitialText(row)));
   }
+  for (const ControlRow& row : kAddedControls)
+    Keep(row.keptAs, window.CreateControl(row.layout, row.layout.text));
+  g_hBackupWhenClosedCheck->SetChecked(app.backupWhenClosed);
+  g_hNotifyOnSuccessCheck->SetChecked(app.notifyOnSuccess);
+  app.overdue.WatchTarget(g_settings.targetDir);
   start_clock();
   if (g_settings.autoBackupEnabled) SetAutoBackup(app, true);
 }
@@ -81,6 +94,7 @@ void OnClose(AppContext& app, MainWindow& window) {
   settings.timeVersioning = g_hTimeVersioningCheck->IsChecked();
   g_settings.Store(settings);
   SaveSettings(g_settings.Snapshot(), app.settingsPath);
+  app.overdue.WatchTarget(g_settings.targetDir);
   SetAutoBackup(app, false);
   window.Destroy();
 }

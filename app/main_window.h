@@ -9,9 +9,9 @@
 
 namespace qs {
 
-/// Loads the settings, makes the twenty controls and keeps their handles, ticks the check
-/// boxes, then calls `start_clock` and, when automatic backup was saved as on, starts the
-/// scheduler. Window thread.
+/// Loads the settings and preferences, makes the twenty controls and the three added ones and
+/// keeps their handles, ticks the check boxes, then calls `start_clock` and, when automatic backup
+/// was saved as on, starts the scheduler. Window thread.
 void OnCreate(AppContext& app, MainWindow& window, const std::function<void()>& start_clock);
 
 /// Stores the five settings from the controls and saves them, stops the scheduler and

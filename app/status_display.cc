@@ -60,9 +60,10 @@ void StatusDisplay::OnRunEvent(const RunEvent& event) {
   RefreshStatus();
 }
 
-void StatusDisplay::RunClock() {
+void StatusDisplay::RunClock(const std::function<void()>& each_second) {
   for (;;) {
     RefreshStatus();
+    each_second();
     clock_.SleepMillis(1000);
   }
 }

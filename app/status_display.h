@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine/run_events.h"
@@ -25,8 +26,8 @@ class StatusDisplay : public StatusSink, public RunObserver {
   /// Writes the three labels; does nothing before they exist.
   void RefreshStatus() override;
   void OnRunEvent(const RunEvent& event) override;
-  /// Refreshes the status once a second, for the life of the process.
-  [[noreturn]] void RunClock();
+  /// Refreshes the status and calls `each_second` once a second, for the life of the process.
+  [[noreturn]] void RunClock(const std::function<void()>& each_second);
 
  private:
   Clock& clock_;

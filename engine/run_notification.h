@@ -23,12 +23,14 @@ class RunNotification : public RunObserver {
   /// Raises the notification of the run that ended last, once. Returns the backup log's line
   /// when it could not be shown ("Notification not shown: ..."), else "".
   std::string Deliver();
+  /// Whether a success is told from the next Deliver on; call it on the run's thread.
+  void NotifySuccess(bool on) { notify_success_ = on; }
 
  private:
   void NoteFailure(const RunEvent& event);
 
   Notifier& notifier_;
-  const bool notify_success_;
+  bool notify_success_;
   bool ended_ = false;
   std::string source_;
   std::string target_;

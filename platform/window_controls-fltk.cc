@@ -64,6 +64,7 @@ Fl_Widget* MakeWidget(const ControlLayout& layout) {
     label->align(FL_ALIGN_CENTER | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
   else
     label->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+  if (layout.style & kStyleAlert) label->labelcolor(fl_rgb_color(200, 0, 0));
   return label;
 }
 
@@ -174,7 +175,7 @@ class FltkMainWindow : public MainWindow {
   // FLTK resizes the children around the window's resizable box; a box below and to the right
   // of every control leaves them all where they are.
   void AllowResizeWithoutMovingControls(int width, int height) {
-    constexpr int kRight = 600, kBottom = 550;
+    constexpr int kRight = 600, kBottom = 590;
     auto* corner = new Fl_Box(kRight, kBottom, width - kRight, height - kBottom);
     corner->box(FL_NO_BOX);
     window_->resizable(corner);

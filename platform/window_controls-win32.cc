@@ -8,6 +8,7 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32_text.h"
@@ -165,6 +166,7 @@ class Win32MainWindow : public MainWindow {
         hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), Instance(), nullptr);
     if (child != nullptr && font_ != nullptr)
       SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (child != nullptr && (row.style & kStyleAlert) != 0) alert_controls_.push_back(child);
     return child;
   }
 
@@ -178,7 +180,7 @@ class Win32MainWindow : public MainWindow {
         if (LOWORD(wparam) != 0) events_.OnCommand(LOWORD(wparam));
         return 0;
       case WM_CTLCOLORSTATIC:
-        return OnColorStatic(reinterpret_cast<HDC>(wparam));
+        return OnColorStatic(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
       case WM_ACTIVATE:
         OnActivate(LOWORD(wparam));
         return 0;
@@ -201,8 +203,11 @@ class Win32MainWindow : public MainWindow {
 
   // Labels, check boxes and the read-only panes are drawn on the window's own colour, not on
   // the grey of a dialog.
-  static LRESULT OnColorStatic(HDC dc) {
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  // An alert's text is red.
+  LRESULT OnColorStatic(HDC dc, HWND control) const {
+    const bool alert =
+        std::find(alert_controls_.begin(), alert_controls_.end(), control) != alert_controls_.end();
+    SetTextColor(dc, alert ? RGB(200, 0, 0) : GetSysColor(COLOR_WINDOWTEXT));
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
   }
@@ -224,6 +229,7 @@ class Win32MainWindow : public MainWindow {
   const DWORD thread_id_;
   HWND hwnd_ = nullptr;
   HWND last_focus_ = nullptr;
+  std::vector<HWND> alert_controls_;  // the window thread's
   int dpi_ = USER_DEFAULT_SCREEN_DPI;
   HFONT font_ = nullptr;  // every control's; deleted after the controls
   std::vector<std::unique_ptr<Control>> controls_;

@@ -25,6 +25,7 @@ enum ControlStyle : uint32_t {
   kStyleMultiline = 1u << 6,     ///< ES_MULTILINE
   kStyleAutoVScroll = 1u << 7,   ///< ES_AUTOVSCROLL
   kStyleReadOnly = 1u << 8,      ///< ES_READONLY
+  kStyleAlert = 1u << 9,         ///< a label's text in red (WM_CTLCOLORSTATIC)
 };
 
 /// One row of the control table: class, text, style, client position and size, command id.

@@ -12,12 +12,14 @@ void LogEntry(const RunSeams& seams, const std::string& message) {
 SeamsNotification::SeamsNotification(const RunSeams& seams)
     : seams_(seams), services_(seams.services) {
   if (seams.notifier == nullptr) return;
-  notification_ = std::make_unique<RunNotification>(*seams.notifier, seams.notifyOnSuccess);
+  notification_ = std::make_unique<RunNotification>(*seams.notifier, false);
   services_.observers.push_back(notification_.get());
 }
 
 void SeamsNotification::Deliver() const {
   if (notification_ == nullptr) return;
+  // The scheduler keeps one notification for all its runs: the setting is read afresh.
+  notification_->NotifySuccess(seams_.notifyOnSuccess != nullptr && seams_.notifyOnSuccess->load());
   if (const std::string line = notification_->Deliver(); !line.empty()) LogEntry(seams_, line);
 }
 

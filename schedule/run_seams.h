@@ -21,7 +21,8 @@ struct RunSeams {
   std::shared_ptr<const void> presence;
   /// Told of every run's outcome after its last line; null: no notifications.
   Notifier* notifier = nullptr;
-  bool notifyOnSuccess = false;
+  /// Whether a success is told too, read as each run's notification is raised; null: never.
+  const std::atomic<bool>* notifyOnSuccess = nullptr;
 };
 
 /// The notification of the runs made with some seams: nothing when they have no notifier.

@@ -114,7 +114,7 @@ TEST_F(CommandsTest, FieldsAreReadAsTheControlGivesThem) {
 }
 
 TEST_F(CommandsTest, OtherIdsDoNothing) {
-  for (int id : {0, 6, -1}) OnCommand(*app_, id);
+  for (int id : {0, 8, -1}) OnCommand(*app_, id);
   EXPECT_EQ(kSaved, ReadFile(SettingsFile()));
   EXPECT_TRUE(BackupLogLines().empty());
   EXPECT_EQ("", Kept(KeptAs::kFileLog).pane.Text());

@@ -18,12 +18,12 @@ class MainWindowTest : public test::AppFixture {};
 
 TEST_F(MainWindowTest, TheTableMakesTwentyControlsInOrder) {
   Create();
-  ASSERT_EQ(20u, window_.controls.size());
+  ASSERT_EQ(23u, window_.controls.size());
   std::vector<std::string> texts;
   std::vector<int> ids;
-  for (const auto& control : window_.controls) {
-    texts.push_back(control->layout.text);
-    if (control->layout.id != 0) ids.push_back(control->layout.id);
+  for (size_t i = 0; i < 20; ++i) {
+    texts.push_back(window_.controls[i]->layout.text);
+    if (window_.controls[i]->layout.id != 0) ids.push_back(window_.controls[i]->layout.id);
   }
   EXPECT_EQ((std::vector<std::string>{"Current Time:",
                                       "",
@@ -62,6 +62,33 @@ TEST_F(MainWindowTest, TheTableMakesTwentyControlsInOrder) {
   EXPECT_EQ(&Kept(KeptAs::kIntervalEdit), g_hIntervalEdit);
 }
 
+// The added controls come after the twenty, inside the window, and overlap none of them.
+TEST_F(MainWindowTest, TheAddedControlsMoveNoneOfTheTwenty) {
+  Create();
+  ASSERT_EQ(kControlCount + kAddedControlCount, window_.controls.size());
+  EXPECT_EQ("Also back up when this window is closed",
+            std::string(Kept(KeptAs::kBackupWhenClosedCheck).layout.text));
+  EXPECT_EQ("Notify when a backup succeeds",
+            std::string(Kept(KeptAs::kNotifyOnSuccessCheck).layout.text));
+  EXPECT_EQ(&Kept(KeptAs::kBackupWhenClosedCheck), g_hBackupWhenClosedCheck);
+  EXPECT_EQ(&Kept(KeptAs::kNotifyOnSuccessCheck), g_hNotifyOnSuccessCheck);
+  EXPECT_EQ(&Kept(KeptAs::kOverdueLabel), g_hOverdueLabel);
+  EXPECT_EQ((std::vector<int>{6, 7, 0}),
+            (std::vector<int>{window_.controls[20]->layout.id, window_.controls[21]->layout.id,
+                              window_.controls[22]->layout.id}));
+  const auto overlap = [](const ControlLayout& a, const ControlLayout& b) {
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
+           b.y < a.y + a.height;
+  };
+  for (const ControlRow& added : kAddedControls) {
+    EXPECT_LE(added.layout.x + added.layout.width, kWindowWidth - 20) << added.layout.text;
+    for (const ControlRow& row : kControls)
+      EXPECT_FALSE(overlap(added.layout, row.layout))
+          << "\"" << added.layout.text << "\" overlaps \"" << row.layout.text << "\" at "
+          << row.layout.x << "," << row.layout.y;
+  }
+}
+
 TEST_F(MainWindowTest, AFirstStartShowsTheDefaults) {
   Create();
   const AppSettings defaults = DefaultSettings();
@@ -85,7 +112,7 @@ TEST_F(MainWindowTest, SavedSettingsComeBackAndAutoBackupStartsAfterEverything) 
     controls_when_clock_started = window_.controls.size();
     scheduler_when_clock_started = g_autoBackupRunning;
   });
-  EXPECT_EQ(20u, controls_when_clock_started);
+  EXPECT_EQ(kControlCount + kAddedControlCount, controls_when_clock_started);
   EXPECT_FALSE(scheduler_when_clock_started);
   EXPECT_EQ("/data/src", Kept(KeptAs::kSourceEdit).GetText(512));
   EXPECT_EQ("5", Kept(KeptAs::kIntervalEdit).GetText(10));

@@ -62,7 +62,7 @@ click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
 sleep 2
 import -window root "$work/window-start.png"
 geometry="$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')"
-echo "window client area: $geometry (outer size 620x600)"
+echo "window client area: $geometry (outer size 620x640)"
 
 click 70 205  # "Start Backup Now": x 10, y 190, 120 x 30
 for _ in $(seq 300); do [ -f "$work/dst/sub/b.txt" ] && break; sleep 0.1; done

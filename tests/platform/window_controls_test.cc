@@ -10,6 +10,7 @@
 #include "app/control_table.h"
 #include "app/status_display.h"
 #include "log/log_time.h"
+#include "schedule/overdue.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -37,11 +38,15 @@ class TextFitTest : public ::testing::Test {
     ASSERT_NE(nullptr, window_) << error;
     for (const ControlRow& row : kControls)
       controls_.push_back(window_->CreateControl(row.layout, row.layout.text));
+    for (const ControlRow& row : kAddedControls)
+      added_.push_back(window_->CreateControl(row.layout, row.layout.text));
   }
 
   Control* Kept(KeptAs kept) {
     for (size_t i = 0; i < kControls.size(); ++i)
       if (kControls[i].keptAs == kept) return controls_[i];
+    for (size_t i = 0; i < kAddedControls.size(); ++i)
+      if (kAddedControls[i].keptAs == kept) return added_[i];
     return nullptr;
   }
 
@@ -56,6 +61,7 @@ class TextFitTest : public ::testing::Test {
   NoEvents events_;
   std::unique_ptr<MainWindow> window_;
   std::vector<Control*> controls_;
+  std::vector<Control*> added_;
 };
 
 TEST_F(TextFitTest, EveryCaptionAndButtonTextFitsItsBox) {
@@ -83,6 +89,22 @@ TEST_F(TextFitTest, TheStatusTextsFitTheirLabels) {
   const int64_t a_second = 1000000000;
   ExpectFits(countdown, CountdownText(true, false, 1000 * 1440 * kNanosPerMinute - a_second, 0));
   ExpectFits(countdown, CountdownText(true, false, 1440 * kNanosPerMinute - a_second, 0));
+}
+
+TEST_F(TextFitTest, TheAddedCheckBoxesAndTheOverdueLineFit) {
+  ExpectFits(Kept(KeptAs::kBackupWhenClosedCheck), "Also back up when this window is closed");
+  ExpectFits(Kept(KeptAs::kNotifyOnSuccessCheck), "Notify when a backup succeeds");
+  // The longest ages of each unit: minutes up to two hours, hours up to two days, then days.
+  Control* overdue = Kept(KeptAs::kOverdueLabel);
+  const int64_t minute = int64_t{60} * 10000000;
+  for (int64_t age : {int64_t{119}, int64_t{47 * 60}, int64_t{99999} * 1440}) {
+    OverdueInputs inputs;
+    inputs.lastSuccessTicks = minute;
+    inputs.nowTicks = minute + age * minute;
+    inputs.autoBackupOn = true;
+    inputs.intervalMinutes = 1;  // overdue after three minutes
+    ExpectFits(overdue, CheckOverdue(inputs).line);
+  }
 }
 
 TEST_F(TextFitTest, EveryFieldHoldsALineOfItsText) {

@@ -300,5 +300,24 @@ TEST_F(AutoBackupTest, AFailedScheduledRunIsNotifiedAfterItsLastLine) {
   EXPECT_EQ("Notification not shown: no session bus", completed[1]);
 }
 
+// The scheduler keeps one notification for all its runs: a change of the success setting
+// while it runs reaches the next run.
+TEST_F(AutoBackupTest, TheSuccessSettingIsReadAtEachRun) {
+  test::RecordingNotifier notifier;
+  std::atomic<bool> notify_on_success{false};
+  seams_.run.notifier = &notifier;
+  seams_.run.notifyOnSuccess = &notify_on_success;
+  Start(1);
+  clock_.RunFor(60000);
+  clock_.WaitUntilHeld();
+  EXPECT_TRUE(notifier.Shown().empty());
+  notify_on_success = true;
+  clock_.RunFor(60000);
+  clock_.WaitUntilHeld();
+  Stop();
+  ASSERT_EQ(1u, notifier.Shown().size());
+  EXPECT_EQ(Notification::Urgency::kNormal, notifier.Shown()[0].urgency);
+}
+
 }  // namespace
 }  // namespace qs

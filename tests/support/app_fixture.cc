@@ -16,6 +16,7 @@ void ResetAppState() {
   g_hAutoBackupCheck = g_hTimeVersioningCheck = g_hStartButton = nullptr;
   g_hBackupLog = g_hFileLog = nullptr;
   g_hClockLabel = g_hStatusLabel = g_hCountdownLabel = nullptr;
+  g_hBackupWhenClosedCheck = g_hNotifyOnSuccessCheck = g_hOverdueLabel = nullptr;
   g_autoBackupRunning = false;
   g_schedulerThread = nullptr;
   g_nextBackupTime = 0;
@@ -46,6 +47,9 @@ MemoryControl& AppFixture::Kept(KeptAs kept) {
   for (size_t i = 0; i < kControlCount; ++i) {
     if (kControls[i].keptAs == kept) return *window_.controls.at(i);
   }
+  for (size_t i = 0; i < kAddedControlCount; ++i) {
+    if (kAddedControls[i].keptAs == kept) return *window_.controls.at(kControlCount + i);
+  }
   throw std::logic_error("no such control");
 }
 
@@ -62,6 +66,7 @@ void AppFixture::UseNewClock() {
   auto clock = std::make_unique<StepClock>();
   auto app = std::make_unique<AppContext>(app_ ? app_->fs : RealFs(), *clock);
   app->settingsPath = SettingsFile();
+  app->preferencesPath = PreferencesFile();
   app_ = std::move(app);
   clock_ = std::move(clock);
 }
@@ -69,6 +74,7 @@ void AppFixture::UseNewClock() {
 void AppFixture::UseFileSystem(FileSystem& fs) {
   auto app = std::make_unique<AppContext>(fs, *clock_);
   app->settingsPath = SettingsFile();
+  app->preferencesPath = PreferencesFile();
   app_ = std::move(app);
 }
 

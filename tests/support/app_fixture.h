@@ -41,6 +41,7 @@ class AppFixture : public ::testing::Test {
   std::vector<std::string> BackupLogLines();
   std::vector<std::string> FileLogLines();
   std::string SettingsFile() const { return dir_ / "backup_config.dat"; }
+  std::string PreferencesFile() const { return dir_ / "backup_preferences.txt"; }
 
   ScopedTempDir dir_;
   MemoryWindow window_;

@@ -1,0 +1,90 @@
+// The schedule is set up on a thread of its own: systemctl or schtasks may take their time,
+// and the window never waits for them.
+#include "app/window_preferences.h"
+
+#include <sstream>
+#include <system_error>
+#include <thread>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "schedule/run_seams.h"
+
+namespace qs {
+
+namespace {
+
+/// Changes one preference in the file, keeping the others as the file has them.
+void SavePreference(AppContext& app, bool Preferences::*key, bool on) {
+  std::lock_guard<std::mutex> lock(app.preferencesMutex);
+  Preferences preferences = LoadPreferences(app.preferencesPath);
+  preferences.*key = on;
+  if (!SavePreferences(preferences, app.preferencesPath))
+    LogEntry(app.Seams(), "Cannot save the preferences to " + app.preferencesPath + ".");
+}
+
+void SetUpScheduleWorker(AppContext* app, RunSeams seams, bool install) {
+  std::ostringstream out;
+  const int status = app->systemSchedule ? app->systemSchedule(install, out) : 1;
+  if (!app->systemSchedule) out << "This program cannot set up the system's schedule.\n";
+  const std::string done = install ? "installed" : "removed";
+  if (status == 0) {
+    app->backupWhenClosed = install;
+    SavePreference(*app, &Preferences::backupWhenClosed, install);
+    LogEntry(seams, "Background schedule " + done + ": " + OneLine(out.str()));
+  } else {
+    g_hBackupWhenClosedCheck->SetChecked(!install);
+    LogEntry(seams, "Background schedule not " + done + ": " + OneLine(out.str()));
+  }
+  g_hBackupWhenClosedCheck->Enable(true);
+}
+
+}  // namespace
+
+std::string OneLine(const std::string& text) {
+  std::string line;
+  std::istringstream lines(text);
+  for (std::string part; std::getline(lines, part);) {
+    const size_t start = part.find_first_not_of(" \t\r");
+    if (start == std::string::npos) continue;
+    const size_t end = part.find_last_not_of(" \t\r");
+    if (!line.empty()) line += ' ';
+    line += part.substr(start, end - start + 1);
+  }
+  return line;
+}
+
+void LoadWindowPreferences(AppContext& app) {
+  std::lock_guard<std::mutex> lock(app.preferencesMutex);
+  const Preferences preferences = LoadPreferences(app.preferencesPath);
+  app.notifyOnSuccess = preferences.notifyOnSuccess;
+  app.backupWhenClosed = preferences.backupWhenClosed;
+}
+
+void OnNotifyOnSuccessClicked(AppContext& app) {
+  const bool on = g_hNotifyOnSuccessCheck->IsChecked();
+  app.notifyOnSuccess = on;
+  SavePreference(app, &Preferences::notifyOnSuccess, on);
+  LogEntry(app.Seams(),
+           std::string("=== Success notifications ") + (on ? "ENABLED" : "DISABLED") + " ===");
+}
+
+void OnBackupWhenClosedClicked(AppContext& app) {
+  const bool install = g_hBackupWhenClosedCheck->IsChecked();
+  if (install) {
+    // The schedule runs the runner on backup_config.dat: it must hold what the window shows.
+    g_settings.Store(WithFieldsRead(g_settings.Snapshot()));
+    SaveSettings(g_settings.Snapshot(), app.settingsPath);
+    app.overdue.WatchTarget(g_settings.targetDir);
+  }
+  g_hBackupWhenClosedCheck->Enable(false);
+  try {
+    std::thread(SetUpScheduleWorker, &app, app.Seams(), install).detach();
+  } catch (const std::system_error&) {
+    g_hBackupWhenClosedCheck->SetChecked(!install);
+    g_hBackupWhenClosedCheck->Enable(true);
+    LogEntry(app.Seams(), "Background schedule not changed: no thread could be started.");
+  }
+}
+
+}  // namespace qs
