@@ -82,6 +82,18 @@ class CheckCopiesTest : public ::testing::Test {
     ASSERT_TRUE(store.Append(fs_, FrameKind::kRun, EncodeRun(run), &code));
     recorded_ = listing_;
   }
+  /// Moves the target's copy of `path` into the version folder `folder`, as a run saving it.
+  void SaveVersion(const std::string& folder, const std::string& path) {
+    const std::string saved = Target() + folder + kPathSeparator + test::Native(path);
+    WriteFile(saved, ReadFile(InTarget(path)), fs_.LastWriteTime(InTarget(path)));
+  }
+  /// Every file name below the target's folder of `path` that a repair may have left.
+  std::vector<std::string> Leftovers() {
+    std::vector<std::string> left;
+    for (const std::string& file : test::ListTree(Target()))
+      if (file.find(".qs-tmp-") != std::string::npos) left.push_back(file);
+    return left;
+  }
   CheckResults Check(int percent = 100, bool repair = false) {
     lines_.lines.clear();
     return CheckCopies(fs_, clock_, {Target(), percent, repair}, lines_);
@@ -199,6 +211,75 @@ TEST_F(CheckCopiesTest, ACheckThatCannotBeRecordedFailsAndSaysSo) {
   ASSERT_EQ(lines_.lines.size(), 1u);
   EXPECT_EQ(lines_.lines[0].rfind("The check could not be added to the record: ", 0), 0u);
   EXPECT_NE(lines_.lines[0].find("Error: 28 ("), std::string::npos);
+}
+
+TEST_F(CheckCopiesTest, ARepairCopiesAgainFromTheSourceOnlyWhileItIsWhatWasBackedUp) {
+  BackUp("fixed.txt", "from the source", 1000);
+  BackUp("newer.txt", "source edited later", 1000);
+  BackUp("rotten.txt", "source rotted too", 1000);
+  Record();
+  for (const char* path : {"fixed.txt", "newer.txt", "rotten.txt"}) Flip(InTarget(path), 1);
+  WriteFile(Source() + "newer.txt", "source edited later", Seconds(3000));
+  Flip(Source() + "rotten.txt", 4);
+
+  const CheckResults results = Check(100, true);
+  EXPECT_EQ(results.damaged, 3u);
+  EXPECT_EQ(results.repaired, 1u);
+  EXPECT_EQ(results.ExitStatus(), 1);
+  EXPECT_EQ(ReadFile(InTarget("fixed.txt")), "from the source");
+  EXPECT_EQ(fs_.LastWriteTime(InTarget("fixed.txt")), Seconds(1000));
+  // Bytes that are not the recorded ones never replace a copy, damaged or not.
+  EXPECT_EQ(ReadFile(InTarget("newer.txt")), "sOurce edited later");
+  EXPECT_EQ(ReadFile(InTarget("rotten.txt")), "sOurce rotted too");
+  EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+  const std::vector<std::string>& lines = lines_.lines;
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[1], "Repaired: " + InTarget("fixed.txt") + " (from " + Source() + "fixed.txt)");
+  EXPECT_EQ(lines[3], "Not repaired: " + InTarget("newer.txt") + " (" + Source() +
+                          "newer.txt: it has changed since it was backed up)");
+  EXPECT_EQ(lines[5], "Not repaired: " + InTarget("rotten.txt") + " (" + Source() +
+                          "rotten.txt: its bytes do not have the recorded hash)");
+  // The record keeps what is still damaged, and the next check finds only that.
+  EXPECT_EQ(Checks().back().damaged,
+            (std::vector<CheckedCopy>{{"", "newer.txt"}, {"", "rotten.txt"}}));
+  EXPECT_EQ(Check().damaged, 2u);
+}
+
+TEST_F(CheckCopiesTest, AnOldVersionIsRepairedFromAnotherCopyWithItsBytes) {
+  BackUp("a.txt", "one", 1000);
+  BackUp("b.txt", "kept once", 1000);
+  Record();
+  SaveVersion("v2", "a.txt");
+  SaveVersion("v2", "b.txt");
+  listing_.clear();
+  BackUp("a.txt", "two", 2000);
+  BackUp("b.txt", "now other", 2000);
+  Record({"a.txt", "b.txt"}, "v2");
+  SaveVersion("v3", "a.txt");
+  listing_.clear();
+  BackUp("a.txt", "one", 3000);
+  Record({"a.txt"}, "v3");
+  const std::string old_one = Target() + "v2" + kPathSeparator + "a.txt";
+  const std::string old_b = Target() + "v2" + kPathSeparator + "b.txt";
+  Flip(old_one, 0);
+  Flip(old_b, 0);
+
+  const CheckResults results = Check(100, true);
+  EXPECT_EQ(results.read, 5u);
+  EXPECT_EQ(results.damaged, 2u);
+  EXPECT_EQ(results.repaired, 1u);
+  EXPECT_EQ(ReadFile(old_one), "one");
+  // The copy keeps its own recorded time, not the time of the copy it was repaired from.
+  EXPECT_EQ(fs_.LastWriteTime(old_one), Seconds(1000));
+  EXPECT_EQ(ReadFile(old_b), "Kept once");
+  EXPECT_NE(std::find(lines_.lines.begin(), lines_.lines.end(),
+                      "Repaired: " + old_one + " (from " + InTarget("a.txt") + ")"),
+            lines_.lines.end());
+  EXPECT_NE(std::find(lines_.lines.begin(), lines_.lines.end(),
+                      "Not repaired: " + old_b +
+                          " (neither the source nor another copy holds the recorded bytes)"),
+            lines_.lines.end());
+  EXPECT_EQ(Check().damaged, 1u);
 }
 
 }  // namespace
