@@ -12,6 +12,10 @@ namespace {
 
 constexpr int64_t kTicksPerSecond = 10000000;
 
+std::string Counted(size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 std::string MomentText(int64_t ticks) {
   int64_t seconds = ticks / kTicksPerSecond;
   if (ticks % kTicksPerSecond < 0) --seconds;
@@ -86,8 +90,8 @@ TargetStatus DescribeTarget(const RecordStore& store) {
   const RecordHistory& history = store.history();
   DescribeRuns(history.runs(), &status);
   status.lines.push_back("Record: " + std::to_string(store.bytes()) + " bytes, " +
-                         std::to_string(history.runs().size()) + " runs, " +
-                         std::to_string(history.checks().size()) + " checks");
+                         Counted(history.runs().size(), "run", "runs") + ", " +
+                         Counted(history.checks().size(), "check", "checks"));
   DescribeChecks(history, &status);
   return status;
 }
