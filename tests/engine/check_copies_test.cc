@@ -20,7 +20,7 @@ class Lines : public CheckObserver {
   std::vector<std::string> lines;
 };
 
-/// Counts what is read, and how much one read may ask for; fails appends on request.
+/// Counts what is read, and how much one read may ask for; on request, a full disk.
 class ReadingFileSystem : public test::ForwardingFileSystem {
  public:
   class Reader : public FileReader {
@@ -44,6 +44,10 @@ class ReadingFileSystem : public test::ForwardingFileSystem {
   bool AppendToFile(const std::string& path, const std::string& bytes) override {
     if (failAppends) return false;
     return real_.AppendToFile(path, bytes);
+  }
+  bool WriteWholeFile(const std::string& path, const std::string& content) override {
+    if (failAppends) return false;
+    return real_.WriteWholeFile(path, content);
   }
   uint32_t LastErrorCode() override { return failAppends ? 28 : real_.LastErrorCode(); }
 
