@@ -42,6 +42,7 @@ class Check {
   CheckObserver& observer_;
   CheckResults& results_;
   const std::vector<RecordedCopy> copies_;
+  FileHashReader reader_;
   CheckFact fact_;
 };
 
@@ -62,7 +63,7 @@ CheckFact Check::Run() {
 void Check::Read(const RecordedCopy& copy) {
   using Kind = CopyVerdict::Kind;
   const std::string path = PathOf(copy);
-  const CopyVerdict verdict = CheckCopy(fs_, path, copy.file);
+  const CopyVerdict verdict = CheckCopy(fs_, reader_, path, copy.file);
   ++results_.read;
   results_.bytesRead += verdict.bytes;
   const CheckedCopy at{copy.folder, copy.file.path};

@@ -9,7 +9,8 @@ bool SameRecordedTime(FileTime found, FileTime recorded) {
   return found == recorded || MayBeCoarseCopyOf(found, recorded);
 }
 
-CopyVerdict CheckCopy(FileSystem& fs, const std::string& path, const RecordedFile& recorded) {
+CopyVerdict CheckCopy(FileSystem& fs, FileHashReader& reader, const std::string& path,
+                      const RecordedFile& recorded) {
   using Kind = CopyVerdict::Kind;
   CopyVerdict verdict;
   const PathInfo info = fs.Stat(path);
@@ -23,7 +24,7 @@ CopyVerdict CheckCopy(FileSystem& fs, const std::string& path, const RecordedFil
     verdict.kind = Kind::kChanged;
     return verdict;
   }
-  if (!HashFileContent(fs, path, &verdict.found, &verdict.bytes, &verdict.code)) {
+  if (!reader.Hash(fs, path, &verdict.found, &verdict.bytes, &verdict.code)) {
     verdict.kind = Kind::kUnreadable;
     return verdict;
   }

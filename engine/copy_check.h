@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/file_hash.h"
 #include "engine/record_listing.h"
 #include "platform/content_hash.h"
 #include "platform/file_system.h"
@@ -28,9 +29,10 @@ struct CopyVerdict {
 /// volume that keeps coarser times stores it.
 bool SameRecordedTime(FileTime found, FileTime recorded);
 
-/// Reads the copy at `path` (a native path) whose record entry is `recorded`. A copy whose
-/// size or time differ is not read: its bytes are not the recorded ones by the record's own
-/// account.
-CopyVerdict CheckCopy(FileSystem& fs, const std::string& path, const RecordedFile& recorded);
+/// Reads the copy at `path` (a native path) whose record entry is `recorded`, through `reader`. A
+/// copy whose size or time differ is not read: its bytes are not the recorded ones by the record's
+/// own account.
+CopyVerdict CheckCopy(FileSystem& fs, FileHashReader& reader, const std::string& path,
+                      const RecordedFile& recorded);
 
 }  // namespace qs

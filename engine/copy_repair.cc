@@ -34,7 +34,7 @@ std::string CopyChecked(FileSystem& fs, const std::string& donor, const std::str
   ContentHash hash;
   uint64_t bytes = 0;
   uint32_t code = 0;
-  if (!HashFileContent(fs, temp, &hash, &bytes, &code))
+  if (!FileHashReader().Hash(fs, temp, &hash, &bytes, &code))
     return "its copy could not be read back: " + ErrorCodeText(code);
   if (bytes != recorded.size || hash != recorded.hash)
     return "its bytes do not have the recorded hash";

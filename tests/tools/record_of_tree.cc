@@ -32,7 +32,8 @@ bool AddTree(qs::FileSystem& fs, const std::string& root, const std::string& rel
     qs::RecordedFile file{qs::RecordPath(below), info.size, info.lastWrite, true, {}};
     uint64_t bytes = 0;
     uint32_t code = 0;
-    if (!qs::HashFileContent(fs, root + below, &file.hash, &bytes, &code)) return false;
+    static qs::FileHashReader reader;
+    if (!reader.Hash(fs, root + below, &file.hash, &bytes, &code)) return false;
     listing->push_back(std::move(file));
   }
   return true;
