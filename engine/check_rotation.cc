@@ -107,6 +107,8 @@ CheckPlan PlanCheck(const RecordHistory& history, const std::vector<RecordedCopy
     plan.bytesToRead += copies[index].file.size;
     ++offset;
   }
+  // A check that reads every copy reads them from the start: the next rotation starts afresh.
+  if (offset == ring.size()) start = 0, plan.read = ring;
   plan.wrapped = plan.wrapped || start + offset >= ring.size();
   plan.resumeAt = KeyOf(copies[ring[(start + offset) % ring.size()]]);
   return plan;

@@ -38,11 +38,12 @@ class Rotation {
     listing_ = after;
   }
 
-  /// One check: what it read, by the copies' identities.
-  std::set<std::string> Check(CheckPlan* out = nullptr) {
+  /// One check (with another budget when `percent` is given): what it read, by the copies'
+  /// identities.
+  std::set<std::string> Check(CheckPlan* out = nullptr, int percent = 0) {
     const RecordHistory history = RecordHistory::From(ReadJournal(journal_));
     const std::vector<RecordedCopy> copies = history.Copies();
-    const CheckPlan plan = PlanCheck(history, copies, percent_);
+    const CheckPlan plan = PlanCheck(history, copies, percent ? percent : percent_);
     std::set<std::string> read;
     for (size_t index : plan.read) read.insert(Identity(copies[index]));
     present_.push_back({});
@@ -183,6 +184,22 @@ TEST(CheckRotationTest, ACheckResumesWhereTheLastStoppedAndSkipsCopiesThatAreGon
   // its turn.
   rotation.Run({{"e", 100}, {"f00004a", 100}});
   EXPECT_EQ(rotation.Check(), (std::set<std::string>{"|f00004|1", "|f00004a|2", "|f00005|1"}));
+}
+
+TEST(CheckRotationTest, ACheckThatReadsEveryCopyLeavesTheNextRotationToStartAfresh) {
+  Rotation rotation(40);
+  std::map<std::string, uint64_t> files;
+  for (int i = 0; i < 5; ++i) files[Name(i)] = 100;
+  rotation.Run(files);
+  CheckPlan plan;
+  rotation.Check(&plan);
+  EXPECT_EQ(plan.resumeAt, (CheckedCopy{"", "f00002"}));
+  rotation.Check(&plan, 100);
+  EXPECT_TRUE(plan.wrapped);
+  EXPECT_EQ(plan.resumeAt, (CheckedCopy{"", "f00000"}));
+  EXPECT_EQ(plan.read, (std::vector<size_t>{0, 1, 2, 3, 4}));
+  rotation.Check(&plan);
+  EXPECT_EQ(plan.read, (std::vector<size_t>{0, 1}));
 }
 
 TEST(CheckRotationTest, NoCopiesMakeAnEmptyPlan) {
