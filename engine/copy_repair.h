@@ -24,9 +24,9 @@ struct RepairResult {
   std::string why;   ///< when not repaired: why the last donor could not serve
 };
 
-/// Tries the donors in turn. Each one's bytes are copied into a temporary file beside the
-/// damaged copy and their hash checked there; only bytes with the recorded hash replace the
-/// damaged copy, in one step and durably, with the recorded last-write time.
+/// Tries the donors in turn. Only bytes whose hash, taken as they were copied (or read back from
+/// a temporary file beside the damaged copy), is the recorded one replace the damaged copy, in
+/// one step and durably, with the recorded last-write time.
 RepairResult RepairCopy(FileSystem& fs, const std::string& damaged, const RecordedFile& recorded,
                         const std::vector<RepairDonor>& donors);
 

@@ -36,6 +36,26 @@ class ReadingFileSystem : public test::ForwardingFileSystem {
     std::unique_ptr<FileReader> real_;
     size_t* largest_;
   };
+  /// A copy that says nothing of what it holds, as one that never sees the bytes.
+  class SilentCopy : public PendingCopy {
+   public:
+    explicit SilentCopy(std::unique_ptr<PendingCopy> real) : real_(std::move(real)) {}
+    uint64_t Volume() const override { return real_->Volume(); }
+    bool FlushedWithVolume() const override { return real_->FlushedWithVolume(); }
+    bool Flush() override { return real_->Flush(); }
+    bool Publish() override { return real_->Publish(); }
+    bool PublishNew() override { return real_->PublishNew(); }
+    uint32_t AttributesNotKept() const override { return real_->AttributesNotKept(); }
+
+   private:
+    std::unique_ptr<PendingCopy> real_;
+  };
+  std::unique_ptr<PendingCopy> PrepareCopy(const std::string& from,
+                                           const std::string& to) override {
+    std::unique_ptr<PendingCopy> real = real_.PrepareCopy(from, to);
+    if (!real || !hideCopyContent) return real;
+    return std::make_unique<SilentCopy>(std::move(real));
+  }
   std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
     opened.push_back(path);
     std::unique_ptr<FileReader> real = real_.OpenForReading(path);
@@ -57,6 +77,7 @@ class ReadingFileSystem : public test::ForwardingFileSystem {
   std::vector<std::string> opened;
   size_t largestRead = 0;  ///< of a copy
   bool failAppends = false;
+  bool hideCopyContent = false;
 
  private:
   size_t unused_ = 0;
@@ -223,7 +244,11 @@ TEST_F(CheckCopiesTest, ACheckThatCannotBeRecordedFailsAndSaysSo) {
   EXPECT_NE(lines_.lines[0].find("Error: 28 ("), std::string::npos);
 }
 
-TEST_F(CheckCopiesTest, ARepairCopiesAgainFromTheSourceOnlyWhileItIsWhatWasBackedUp) {
+/// Run with copies that hash what they take, and with copies that cannot say.
+class CheckRepairTest : public CheckCopiesTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CheckRepairTest, ARepairCopiesAgainFromTheSourceOnlyWhileItIsWhatWasBackedUp) {
+  fs_.hideCopyContent = GetParam();
   BackUp("fixed.txt", "from the source", 1000);
   BackUp("newer.txt", "source edited later", 1000);
   BackUp("rotten.txt", "source rotted too", 1000);
@@ -255,7 +280,8 @@ TEST_F(CheckCopiesTest, ARepairCopiesAgainFromTheSourceOnlyWhileItIsWhatWasBacke
   EXPECT_EQ(Check().damaged, 2u);
 }
 
-TEST_F(CheckCopiesTest, AnOldVersionIsRepairedFromAnotherCopyWithItsBytes) {
+TEST_P(CheckRepairTest, AnOldVersionIsRepairedFromAnotherCopyWithItsBytes) {
+  fs_.hideCopyContent = GetParam();
   BackUp("a.txt", "one", 1000);
   BackUp("b.txt", "kept once", 1000);
   Record();
@@ -291,6 +317,8 @@ TEST_F(CheckCopiesTest, AnOldVersionIsRepairedFromAnotherCopyWithItsBytes) {
             lines_.lines.end());
   EXPECT_EQ(Check().damaged, 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(HashedOrNot, CheckRepairTest, ::testing::Bool());
 
 }  // namespace
 }  // namespace qs
