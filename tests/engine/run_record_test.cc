@@ -174,7 +174,10 @@ TEST_F(RunRecordTest, ARecordThatCannotBeWrittenIsOneLineAndTheBackupStillSuccee
   EXPECT_EQ("Backup operation completed.", log_.back());
   fs_.failWriteOf = nullptr;
   Run(false);
+  // A volume that takes no append gets the journal written whole instead: only when that
+  // fails too is the record not kept.
   fs_.failAppendOf = [this](const std::string& path) { return path == Dst(".quillstone/journal"); };
+  fs_.failWriteOf = fs_.failAppendOf;
   test::WriteFile(Src("a.txt"), "a2", Seconds(2000));
   results = Run(false);
   EXPECT_FALSE(results.AnyFailed());
