@@ -1,7 +1,8 @@
 // quillstone-run: a backup without a window, and what a user of the backup needs besides:
-// pruning old versions, listing a file's versions, restoring, and its schedule while no window
-// is open. The log goes to standard output.
+// pruning old versions, listing a file's versions, restoring, checking the copies, the status
+// of a target, and its schedule while no window is open. The log goes to standard output.
 #include "cli/backup_command.h"
+#include "cli/check_command.h"
 #include "cli/prune_command.h"
 #include "cli/restore_command.h"
 #include "cli/run_args.h"
@@ -33,6 +34,10 @@ int Run(const qs::RunArgs& args, const qs::RunnerContext& context) {
       return qs::RunRestoreCommand(args, context);
     case Mode::kSchedule:
       return qs::RunScheduleCommand(args, context);
+    case Mode::kVerify:
+      return qs::RunCheckCommand(args, context);
+    case Mode::kStatus:
+      return qs::RunStatusCommand(args, context);
   }
   return 2;
 }

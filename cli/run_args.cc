@@ -9,87 +9,6 @@
 
 namespace qs {
 
-const char kRunSynopsis[] =
-    "usage: quillstone-run [OPTIONS] SOURCE TARGET\n"
-    "       quillstone-run\n"
-    "       quillstone-run --prune-versions [--dry-run] [--keep-... N]... TARGET\n"
-    "       quillstone-run --versions TARGET PATH\n"
-    "       quillstone-run --restore [--as-of \"YYYY-MM-DD HH:MM:SS\"] TARGET DEST [PATH...]\n"
-    "       quillstone-run --schedule install|remove|show\n";
-
-const char kRunUsage[] =
-    "\n"
-    "Copies every file below SOURCE that is new, or newer than its copy, to the same place\n"
-    "below TARGET. Nothing is ever deleted. SOURCE may not be TARGET or lie inside it.\n"
-    "Without arguments, the source, target and time versioning of backup_config.dat in the\n"
-    "working directory are used (the file is only read); without that file nothing is done.\n"
-    "\n"
-    "Backup options:\n"
-    "  --time-versioning     first save each copy about to be overwritten into a dated\n"
-    "                        backup_YYYYMMDD_HHMMSS folder inside TARGET\n"
-    "  --dry-run             decide and report as a real run would, failing what it would\n"
-    "                        fail (a file it cannot read, a folder it cannot write), and\n"
-    "                        write nothing; the first line says so\n"
-    "  --exclude PATTERN     leave out what PATTERN names (repeatable): * and ? within one\n"
-    "                        name, [abc] [a-z] [!abc] one character of a class, ** across\n"
-    "                        folders, a leading / anchors at SOURCE, a trailing / names\n"
-    "                        folders only; '/' between names on every system\n"
-    "                          e.g. --exclude '*.tmp' --exclude 'cache/' --exclude '/build/'\n"
-    "                        !PATTERN takes back in what an earlier pattern left out: the\n"
-    "                        last pattern that matches decides, and nothing below a folder\n"
-    "                        left out comes back; \\ takes the next character as itself\n"
-    "                        (\\* \\[ \\!; on Windows \\ separates names instead)\n"
-    "                          e.g. --exclude '*.log' --exclude '!keep.log'\n"
-    "  --exclude-from FILE   the patterns of FILE, one a line; '#' starts a comment, and the\n"
-    "                        spaces that end a line are dropped unless escaped with \\\n"
-    "  --progress            show progress on standard error (shown there by default when it\n"
-    "  --no-progress         is a terminal), or never show it\n"
-    "  --accept-unkept-times back up to a target that does not keep last-write times (some\n"
-    "                        WebDAV servers and network shares) without counting it as a\n"
-    "                        failure; every run then copies every file again\n"
-    "  --background          give way to what the person is doing (idle disk priority, lower\n"
-    "                        processor priority), and raise a desktop notification when the\n"
-    "                        backup fails (and when it succeeds, if the window asks for that)\n"
-    "  e.g. quillstone-run --time-versioning --exclude '**/node_modules/' ~/Documents /mnt/usb\n"
-    "\n"
-    "--prune-versions TARGET: removes the version folders of TARGET that no rule keeps. The\n"
-    "newest is always kept; without a --keep rule nothing goes.\n"
-    "  --keep-last N         the N newest\n"
-    "  --keep-hourly N       the newest of each of the last N hours that have one\n"
-    "  --keep-daily N        ... of the last N days\n"
-    "  --keep-weekly N       ... of the last N ISO weeks\n"
-    "  --keep-monthly N      ... of the last N months\n"
-    "  --keep-within DAYS    every folder less than DAYS days older than the newest\n"
-    "  --dry-run             say what would go, and remove nothing\n"
-    "  e.g. quillstone-run --prune-versions --keep-daily 7 --keep-weekly 4 /mnt/usb\n"
-    "\n"
-    "--versions TARGET PATH: lists every kept copy of the file PATH (relative to the\n"
-    "backed-up folder), the current one first, then each version folder's with the moment\n"
-    "its run replaced it, the latest first.\n"
-    "  e.g. quillstone-run --versions /mnt/usb notes/plan.txt\n"
-    "\n"
-    "--restore TARGET DEST [PATH...]: rebuilds into DEST (empty or missing) the tree, or the\n"
-    "PATHs, from TARGET; TARGET is never written.\n"
-    "  --as-of \"YYYY-MM-DD HH:MM:SS\"  what the backup held at that local moment: the copy of\n"
-    "                        the oldest version folder made after it, else the current\n"
-    "                        one; a file whose copy was written later is left out, and\n"
-    "                        named. Deleted files and renamed folders' old names come back.\n"
-    "  e.g. quillstone-run --restore --as-of \"2026-12-01 18:00:00\" /mnt/usb ~/restored notes\n"
-    "\n"
-    "--schedule install|remove|show: backups while no window is open, through the system's\n"
-    "scheduler, with the interval and settings of backup_config.dat in the working directory:\n"
-    "a systemd user timer ($XDG_CONFIG_HOME/systemd/user/quillstone-backup.timer, catching up\n"
-    "a missed run) on Linux, the task \"Quillstone Backup\" on Windows. It runs\n"
-    "quillstone-run --background in that directory. Exit status 1 when the schedule could not\n"
-    "be installed or enabled (the sentence says what to do).\n"
-    "  e.g. cd ~/.config/quillstone && quillstone-run --schedule install\n"
-    "\n"
-    "Exit status: 0 when everything was done; 1 when a file failed, a folder below SOURCE (or\n"
-    "SOURCE itself) could not be listed, an old version could not be kept, a version folder\n"
-    "could not be removed (a prune never enters another file system mounted inside),\n"
-    "nothing of a PATH was restored, or TARGET does not keep last-write times (unless\n"
-    "accepted); 2 for a usage error (nothing is written then).\n";
-
 namespace {
 
 enum class Flag { kMode, kOption };
@@ -108,6 +27,14 @@ bool ParseCount(const std::string& text, int* value) {
     number = number * 10 + (c - '0');
   }
   *value = number;
+  return true;
+}
+
+/// A whole percentage from 1 to 100.
+bool ParsePercent(const std::string& text, int* percent) {
+  int value = 0;
+  if (!ParseCount(text, &value) || value < 1 || value > 100) return false;
+  *percent = value;
   return true;
 }
 
@@ -156,6 +83,7 @@ const std::map<std::string, ValueOption>& ValueOptions() {
       {"--as-of",
        [](const std::string& v, RunArgs* a) { return a->hasAsOf = ParseMoment(v, &a->asOf); }},
       {"--schedule", [](const std::string& v, RunArgs* a) { return ParseScheduleAction(v, a); }},
+      {"--budget", [](const std::string& v, RunArgs* a) { return ParsePercent(v, &a->budget); }},
   };
   return options;
 }
@@ -171,6 +99,9 @@ bool ApplyFlag(const std::string& arg, RunArgs* args) {
   if (arg == "--prune-versions") return args->mode = RunArgs::Mode::kPrune, true;
   if (arg == "--versions") return args->mode = RunArgs::Mode::kVersions, true;
   if (arg == "--restore") return args->mode = RunArgs::Mode::kRestore, true;
+  if (arg == "--verify") return args->mode = RunArgs::Mode::kVerify, true;
+  if (arg == "--status") return args->mode = RunArgs::Mode::kStatus, true;
+  if (arg == "--repair") return args->repair = true;
   return false;
 }
 
@@ -178,6 +109,7 @@ bool ApplyFlag(const std::string& arg, RunArgs* args) {
 struct Given {
   bool backupOnly = false;  ///< --time-versioning, --exclude..., --progress...
   bool keep = false;
+  bool budget = false;
   int modes = 0;
 };
 
@@ -207,10 +139,13 @@ bool ReadOptions(const std::vector<std::string>& list, RunArgs* args,
     if (option != ValueOptions().end()) {
       if (!has_value && i + 1 == list.size()) return args->error = arg + " needs a value", false;
       if (!has_value) value = list[++i];
+      if (arg == "--budget" && !option->second(value, args))
+        return args->error = "--budget takes a whole percentage from 1 to 100, not " + value, false;
       if (!option->second(value, args))
         return args->error = "bad value for " + arg + ": " + value, false;
       if (arg == "--schedule") ++given->modes;
       given->keep = given->keep || arg.rfind("--keep-", 0) == 0;
+      given->budget = given->budget || arg == "--budget";
       given->backupOnly = given->backupOnly || arg.rfind("--exclude", 0) == 0;
       continue;
     }
@@ -241,10 +176,13 @@ std::string CheckMode(RunArgs* args, const std::vector<std::string>& paths, cons
   using Mode = RunArgs::Mode;
   for (const std::string& path : paths)
     if (path.empty()) return "an empty path names no folder";
-  if (given.modes > 1) return "--prune-versions, --versions, --restore and --schedule go alone";
+  if (given.modes > 1)
+    return "--prune-versions, --versions, --restore, --schedule, --verify and --status go alone";
   if (args->mode != Mode::kBackup && args->mode != Mode::kUsageError &&
-      (given.backupOnly || args->background))
+      (given.backupOnly || (args->background && args->mode != Mode::kVerify)))
     return "--time-versioning, --exclude, --progress and --background go with a backup only";
+  if ((given.budget || args->repair) && args->mode != Mode::kVerify)
+    return "--budget and --repair go with --verify only";
   if (given.keep && args->mode != Mode::kPrune) return "--keep-... go with --prune-versions only";
   if (args->hasAsOf && args->mode != Mode::kRestore) return "--as-of goes with --restore only";
   switch (args->mode) {
@@ -259,6 +197,13 @@ std::string CheckMode(RunArgs* args, const std::vector<std::string>& paths, cons
       return "";
     case Mode::kSchedule:
       if (args->dryRun || !paths.empty()) return "--schedule takes install, remove or show only";
+      return "";
+    case Mode::kVerify:
+    case Mode::kStatus:
+      if (args->dryRun || paths.size() != 1)
+        return (args->mode == Mode::kVerify ? "--verify" : "--status") +
+               std::string(" takes one TARGET");
+      args->target = paths[0];
       return "";
     case Mode::kRestore:
       if (args->dryRun || paths.size() < 2) return "--restore takes TARGET, DEST and PATHs";

@@ -18,6 +18,8 @@ struct RunArgs {
     kVersions,            ///< --versions TARGET PATH
     kRestore,             ///< --restore TARGET DEST [PATH...]
     kSchedule,            ///< --schedule install|remove|show
+    kVerify,              ///< --verify [--budget PERCENT] [--repair] TARGET
+    kStatus,              ///< --status TARGET
     kHelp,
     kUsageError,
   };
@@ -38,6 +40,8 @@ struct RunArgs {
   std::vector<std::string> excludes;      ///< --exclude, checked as patterns
   std::vector<std::string> excludeFiles;  ///< --exclude-from, read by the caller
   RetentionPolicy keep;                   ///< --keep-*
+  int budget = 100;     ///< --budget: the share of the copies' bytes a check reads, in %
+  bool repair = false;  ///< --repair
   bool hasAsOf = false;
   LocalTime asOf;     ///< --as-of, a local time
   std::string error;  ///< what was wrong, for kUsageError

@@ -62,6 +62,11 @@ RecordHistory RecordHistory::From(const JournalContents& journal) {
   return history;
 }
 
+uint64_t RecordHistory::LastRunBeforeCheck(size_t index) const {
+  const size_t runs = checkAfterRuns_[index];
+  return runs == 0 ? 0 : runs_[runs - 1].number;
+}
+
 RunFact RecordHistory::Decoded(size_t index) const {
   RunFact run;
   DecodeRun(runPayloads_[index], &run);

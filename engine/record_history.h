@@ -39,6 +39,9 @@ class RecordHistory {
   const std::vector<PruneFact>& prunes() const { return prunes_; }
   const std::vector<CheckFact>& checks() const { return checks_; }
   bool damaged() const { return damaged_; }
+  /// The number of the last run recorded before the check at `index` (into checks()); 0 when
+  /// none was.
+  uint64_t LastRunBeforeCheck(size_t index) const;
 
   /// The listing after the run at `index` (into runs()).
   Listing ListingAfter(size_t index) const;

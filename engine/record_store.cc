@@ -57,6 +57,22 @@ bool RecordStore::Create(FileSystem& fs, const std::string& frame, uint32_t* cod
   return true;
 }
 
+bool RecordStore::Rewrite(FileSystem& fs, const std::string& frame, uint32_t* code) {
+  // Some volumes cannot add to a file they already hold (FAT through FUSE refuses any write
+  // past a file's start): the journal's whole facts and the new one then replace it in one
+  // step, as after a damaged end, which also drops what a failed append may have left.
+  *code = fs.LastErrorCode();
+  std::string bytes;
+  if (!fs.ReadWholeFile(journal_, &bytes, kMaxJournalBytes)) return false;
+  const JournalContents contents = ReadJournal(bytes);
+  if (contents.foreign) return false;
+  const std::string journal = bytes.substr(0, contents.wholeLength) + frame;
+  if (!fs.WriteWholeFile(journal_, journal) || !fs.SyncDirectory(folder_)) return false;
+  bytes_ = journal.size();
+  *code = 0;
+  return true;
+}
+
 bool RecordStore::Append(FileSystem& fs, FrameKind kind, const std::string& payload,
                          uint32_t* code) {
   *code = 0;
@@ -76,8 +92,11 @@ bool RecordStore::Append(FileSystem& fs, FrameKind kind, const std::string& payl
       whole_.clear();
       break;
     case Found::kWhole:
-      if (!fs.AppendToFile(journal_, frame)) return *code = fs.LastErrorCode(), false;
-      bytes_ += frame.size();
+      if (fs.AppendToFile(journal_, frame)) {
+        bytes_ += frame.size();
+        break;
+      }
+      if (!Rewrite(fs, frame, code)) return false;
       break;
   }
   found_ = Found::kWhole;

@@ -47,6 +47,9 @@ class RecordStore {
 
  private:
   bool Create(FileSystem& fs, const std::string& frame, uint32_t* code);
+  /// Appends by writing the whole journal anew; `*code` keeps the failed append's code when
+  /// that fails too.
+  bool Rewrite(FileSystem& fs, const std::string& frame, uint32_t* code);
 
   std::string target_;
   std::string folder_;

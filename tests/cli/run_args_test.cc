@@ -194,5 +194,51 @@ TEST(RunArgsTest, BackgroundGoesWithABackupOfEitherForm) {
   EXPECT_EQ(Mode::kUsageError, ParseRunArgs({"--background=1"}).mode);
 }
 
+TEST(RunArgsTest, VerifyTakesABudgetRepairAndOneTargetAndStatusOneTarget) {
+  const RunArgs plain = ParseRunArgs({"--verify", "/t"});
+  EXPECT_EQ(Mode::kVerify, plain.mode);
+  EXPECT_EQ("/t", plain.target);
+  EXPECT_EQ(100, plain.budget);
+  EXPECT_FALSE(plain.repair);
+  EXPECT_FALSE(plain.background);
+  const RunArgs all = ParseRunArgs({"--budget=25", "/t", "--repair", "--background", "--verify"});
+  EXPECT_EQ(Mode::kVerify, all.mode);
+  EXPECT_EQ(25, all.budget);
+  EXPECT_TRUE(all.repair);
+  EXPECT_TRUE(all.background);
+  EXPECT_EQ(1, ParseRunArgs({"--verify", "--budget", "1", "/t"}).budget);
+  const RunArgs status = ParseRunArgs({"--status", "/t"});
+  EXPECT_EQ(Mode::kStatus, status.mode);
+  EXPECT_EQ("/t", status.target);
+  const struct {
+    std::vector<std::string> args;
+    std::string error;
+  } bad[] = {
+      {{"--verify", "--budget", "0", "/t"},
+       "--budget takes a whole percentage from 1 to 100, not 0"},
+      {{"--verify", "--budget", "101", "/t"}, "from 1 to 100, not 101"},
+      {{"--verify", "--budget", "12.5", "/t"}, "from 1 to 100, not 12.5"},
+      {{"--verify", "--budget", "-5", "/t"}, "from 1 to 100, not -5"},
+      {{"--verify", "--budget", "", "/t"}, "from 1 to 100, not "},
+      {{"--verify", "--budget"}, "--budget needs a value"},
+      {{"--verify"}, "--verify takes one TARGET"},
+      {{"--verify", "/t", "/u"}, "--verify takes one TARGET"},
+      {{"--verify", "--dry-run", "/t"}, "--verify takes one TARGET"},
+      {{"--status", "/t", "/u"}, "--status takes one TARGET"},
+      {{"--status", "--background", "/t"}, "with a backup only"},
+      {{"--status", "--repair", "/t"}, "--budget and --repair go with --verify only"},
+      {{"--budget", "10", "/a", "/b"}, "--budget and --repair go with --verify only"},
+      {{"--repair", "/a", "/b"}, "--budget and --repair go with --verify only"},
+      {{"--verify", "--exclude", "x", "/t"}, "with a backup only"},
+      {{"--verify", "--status", "/t"}, "go alone"},
+      {{"--verify", "--restore", "/t", "/d"}, "go alone"},
+  };
+  for (const auto& c : bad) {
+    const RunArgs args = ParseRunArgs(c.args);
+    EXPECT_EQ(Mode::kUsageError, args.mode) << c.error;
+    EXPECT_NE(std::string::npos, args.error.find(c.error)) << c.error << " / " << args.error;
+  }
+}
+
 }  // namespace
 }  // namespace qs

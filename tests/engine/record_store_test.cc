@@ -92,5 +92,51 @@ TEST_F(RecordStoreTest, AJournalInPlaceOfAFolderIsUnreadableNotEmpty) {
   EXPECT_EQ(store.found(), RecordStore::Found::kUnreadable);
 }
 
+/// A volume that refuses to add to a file it holds, after taking part of the bytes.
+class NoAppendFileSystem : public test::FaultyFileSystem {
+ public:
+  bool AppendToFile(const std::string& path, const std::string& bytes) override {
+    ++appends;
+    real_.AppendToFile(path, bytes.substr(0, bytes.size() / 2));
+    append_failed_last_ = true;
+    return false;
+  }
+  bool WriteWholeFile(const std::string& path, const std::string& content) override {
+    append_failed_last_ = false;
+    return FaultyFileSystem::WriteWholeFile(path, content);
+  }
+  uint32_t LastErrorCode() override {
+    return append_failed_last_ ? 1 : FaultyFileSystem::LastErrorCode();
+  }
+  int appends = 0;
+
+ private:
+  bool append_failed_last_ = false;
+};
+
+TEST(RecordStoreAppendTest, AVolumeThatCannotAddToAFileGetsTheJournalWrittenWhole) {
+  test::ScopedTempDir dir;
+  NoAppendFileSystem fs;
+  const std::string target = dir.path() + kPathSeparator;
+  uint32_t code = 0;
+  RecordStore store = RecordStore::Open(fs, target);
+  ASSERT_TRUE(store.Append(fs, FrameKind::kRun, EncodeRun(ARun(1)), &code));
+  ASSERT_TRUE(store.Append(fs, FrameKind::kRun, EncodeRun(ARun(2)), &code));
+  RecordStore again = RecordStore::Open(fs, target);
+  ASSERT_TRUE(again.Append(fs, FrameKind::kRun, EncodeRun(ARun(3)), &code));
+  EXPECT_EQ(fs.appends, 2);
+  const RecordStore read = RecordStore::Open(fs, target);
+  EXPECT_EQ(read.found(), RecordStore::Found::kWhole);
+  ASSERT_EQ(read.history().runs().size(), 3u);
+  EXPECT_EQ(read.history().runs()[2].number, 3u);
+  EXPECT_EQ(read.bytes(), again.bytes());
+  // When the whole journal cannot be written either, the append's own code is told.
+  fs.failWriteOf = [](const std::string&) { return true; };
+  fs.code = 28;
+  EXPECT_FALSE(again.Append(fs, FrameKind::kRun, EncodeRun(ARun(4)), &code));
+  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(RecordStore::Open(fs, target).history().runs().size(), 3u);
+}
+
 }  // namespace
 }  // namespace qs

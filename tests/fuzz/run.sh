@@ -23,7 +23,7 @@ build() {
 }
 build settings settings/settings_file.cc settings/settings.cc settings/utf8_text.cc \
   platform/ansi_text-posix.cc platform/default_dirs-posix.cc
-build run_args cli/run_args.cc engine/exclusions.cc engine/name_glob.cc engine/case_folding.cc \
+build run_args cli/run_args.cc cli/run_usage.cc engine/exclusions.cc engine/name_glob.cc engine/case_folding.cc \
   engine/version_retention.cc
 
 status=0

@@ -90,6 +90,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
       Expect(std::any_of(options.begin(), options.end(),
                          [](const std::string& a) { return a.rfind("--schedule", 0) == 0; }));
       break;
+    case Mode::kVerify:
+      // One target, a budget from 1 to 100, and --repair only when it was given.
+      Expect(Contains(options, "--verify") && Contains(args, parsed.target));
+      Expect(parsed.budget >= 1 && parsed.budget <= 100);
+      Expect(!parsed.repair || Contains(options, "--repair"));
+      Expect(!parsed.dryRun);
+      break;
+    case Mode::kStatus:
+      Expect(Contains(options, "--status") && Contains(args, parsed.target));
+      Expect(!parsed.repair && !parsed.background && parsed.budget == 100);
+      break;
     case Mode::kUsageError:
       break;
   }
