@@ -228,5 +228,46 @@ TEST_F(RunRecordTest, TheListingIsWrittenWholeOnceTheChangesWouldOutgrowIt) {
   EXPECT_EQ(Hashed("a.txt", "a4", Seconds(1004)), *Find(store.history().Latest(), "a.txt"));
 }
 
+TEST_F(RunRecordTest, ASourceReplacedByAnOlderFileIsBackedUpAndItsOldCopySaved) {
+  test::WriteFile(Src("report.pdf"), "this year's", Seconds(5000));
+  test::WriteFile(Src("other.txt"), "o", Seconds(5000));
+  Run(true);
+  // An older download moved in over it: older than the copy, but not what was backed up.
+  test::WriteFile(Src("report.pdf"), "last year's, longer", Seconds(1000));
+  BackupResults results = Run(true);
+  EXPECT_EQ(1, results.counters.updated);
+  EXPECT_EQ(1, results.counters.skipped);
+  EXPECT_EQ("last year's, longer", test::ReadFile(Dst("report.pdf")));
+  EXPECT_EQ("this year's", test::ReadFile(results.versionDir + kPathSeparator + "report.pdf"));
+  EXPECT_EQ(Hashed("report.pdf", "last year's, longer", Seconds(1000)),
+            *Find(Latest(), "report.pdf"));
+  results = Run(true);  // and then it is up to date
+  EXPECT_EQ(2, results.counters.skipped);
+  // The same size, only an older time: replaced all the same.
+  test::WriteFile(Src("other.txt"), "p", Seconds(10));
+  results = Run(false);
+  EXPECT_EQ(1, results.counters.updated);
+  EXPECT_EQ("p", test::ReadFile(Dst("other.txt")));
+}
+
+TEST_F(RunRecordTest, ACopyChangedInTheTargetOrATargetWithoutRecordKeepsTheNewerTimesRule) {
+  test::WriteFile(Src("a.txt"), "a", Seconds(5000));
+  test::WriteFile(Src("b.txt"), "b", Seconds(5000));
+  Run(false);
+  test::WriteFile(Dst("a.txt"), "edited in the target", Seconds(6000));
+  test::WriteFile(Src("a.txt"), "older source", Seconds(1000));
+  for (int run = 0; run < 2; ++run) {
+    EXPECT_EQ(2, Run(false).counters.skipped);
+    EXPECT_EQ("edited in the target", test::ReadFile(Dst("a.txt")));
+  }
+  // The record still says what was backed up, so the edit stays told apart.
+  EXPECT_EQ(Hashed("a.txt", "a", Seconds(5000)), *Find(Latest(), "a.txt"));
+  std::filesystem::remove_all(Dst(".quillstone"));
+  test::WriteFile(Src("b.txt"), "older b", Seconds(1000));
+  const BackupResults results = Run(false);
+  EXPECT_EQ(2, results.counters.skipped);
+  EXPECT_EQ("b", test::ReadFile(Dst("b.txt")));
+}
+
 }  // namespace
 }  // namespace qs
