@@ -3,6 +3,7 @@
 // is open. The log goes to standard output.
 #include "cli/backup_command.h"
 #include "cli/prune_command.h"
+#include "cli/rebuild_record_command.h"
 #include "cli/restore_command.h"
 #include "cli/run_args.h"
 #include "cli/runner_context.h"
@@ -31,6 +32,8 @@ int Run(const qs::RunArgs& args, const qs::RunnerContext& context) {
       return qs::RunVersionsCommand(args, context);
     case Mode::kRestore:
       return qs::RunRestoreCommand(args, context);
+    case Mode::kRebuildRecord:
+      return qs::RunRebuildRecordCommand(args, context);
     case Mode::kSchedule:
       return qs::RunScheduleCommand(args, context);
   }

@@ -15,6 +15,7 @@ const char kRunSynopsis[] =
     "       quillstone-run --prune-versions [--dry-run] [--keep-... N]... TARGET\n"
     "       quillstone-run --versions TARGET PATH\n"
     "       quillstone-run --restore [--as-of \"YYYY-MM-DD HH:MM:SS\"] TARGET DEST [PATH...]\n"
+    "       quillstone-run --rebuild-record TARGET\n"
     "       quillstone-run --schedule install|remove|show\n";
 
 const char kRunUsage[] =
@@ -83,6 +84,11 @@ const char kRunUsage[] =
     "quillstone-run --background in that directory. Exit status 1 when the schedule could not\n"
     "be installed or enabled (the sentence says what to do).\n"
     "  e.g. cd ~/.config/quillstone && quillstone-run --schedule install\n"
+    "\n"
+    "--rebuild-record TARGET: makes a new record of the runs in TARGET/.quillstone from the\n"
+    "copies TARGET holds now, reading and hashing each. A record there before is renamed to\n"
+    "journal.replaced-YYYYMMDD_HHMMSS beside it, never deleted. Exit status 1 when a copy\n"
+    "could not be read (it is recorded without its hash) or the record could not be written.\n"
     "\n"
     "Exit status: 0 when everything was done; 1 when a file failed, a folder below SOURCE (or\n"
     "SOURCE itself) could not be listed, an old version could not be kept, a version folder\n"
@@ -171,6 +177,7 @@ bool ApplyFlag(const std::string& arg, RunArgs* args) {
   if (arg == "--prune-versions") return args->mode = RunArgs::Mode::kPrune, true;
   if (arg == "--versions") return args->mode = RunArgs::Mode::kVersions, true;
   if (arg == "--restore") return args->mode = RunArgs::Mode::kRestore, true;
+  if (arg == "--rebuild-record") return args->mode = RunArgs::Mode::kRebuildRecord, true;
   return false;
 }
 
@@ -241,7 +248,8 @@ std::string CheckMode(RunArgs* args, const std::vector<std::string>& paths, cons
   using Mode = RunArgs::Mode;
   for (const std::string& path : paths)
     if (path.empty()) return "an empty path names no folder";
-  if (given.modes > 1) return "--prune-versions, --versions, --restore and --schedule go alone";
+  if (given.modes > 1)
+    return "--prune-versions, --versions, --restore, --rebuild-record and --schedule go alone";
   if (args->mode != Mode::kBackup && args->mode != Mode::kUsageError &&
       (given.backupOnly || args->background))
     return "--time-versioning, --exclude, --progress and --background go with a backup only";
@@ -256,6 +264,10 @@ std::string CheckMode(RunArgs* args, const std::vector<std::string>& paths, cons
       if (args->dryRun || paths.size() != 2) return "--versions takes TARGET and PATH";
       args->target = paths[0];
       args->paths = {paths[1]};
+      return "";
+    case Mode::kRebuildRecord:
+      if (args->dryRun || paths.size() != 1) return "--rebuild-record takes one TARGET";
+      args->target = paths[0];
       return "";
     case Mode::kSchedule:
       if (args->dryRun || !paths.empty()) return "--schedule takes install, remove or show only";
