@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "engine/file_pass.h"
+#include "engine/file_times.h"
 #include "engine/paths.h"
 
 namespace qs {
@@ -73,12 +74,15 @@ void FilePass::RecordCopy(size_t index, const std::string& target_path) {
   if (record_ == nullptr || !record_->active()) return;
   const Outcome& outcome = outcomes_[index];
   CopiedContent content = outcome.copy.content;
-  if (!content.known ||
-      volumes_.StepOf(outcome.copy.volume, ParentPath(target_path)) != kExactTimes) {
-    // The record keeps the copy's time as its volume keeps it, read back where that may
-    // differ from the source's; a copy that does not say what it holds has no hash.
+  // The record keeps the copy's time as its volume keeps it.
+  const TimeStep step =
+      content.known ? volumes_.StepOf(outcome.copy.volume, ParentPath(target_path)) : kUnknownStep;
+  if (step == kUnknownStep) {
+    // Read back; a copy that does not say what it holds has no hash.
     const PathInfo info = fs_.Stat(target_path);
     content = {true, info.size, info.lastWrite, content.known && content.hashKnown, content.hash};
+  } else {
+    content.lastWrite = CutDown(content.lastWrite, step);
   }
   record_->Copied(RelativePart(index), content, outcome.saveVersion);
 }

@@ -269,5 +269,16 @@ TEST_F(RunRecordTest, ACopyChangedInTheTargetOrATargetWithoutRecordKeepsTheNewer
   EXPECT_EQ("b", test::ReadFile(Dst("b.txt")));
 }
 
+TEST_F(RunRecordTest, OnAVolumeThatCutsTimesDownTheRecordKeepsTheCopysTime) {
+  fs_.timeStep = 2 * test::kSecondNanos;  // as FAT keeps them
+  test::WriteFile(Src("a.txt"), "a", test::At(1001, 500));
+  Run(false);
+  const RecordedFile expected = {"a.txt", 1, Seconds(1000), true, HashOf("a")};
+  EXPECT_EQ(fs_.Stat(Dst("a.txt")).lastWrite, expected.lastWrite);
+  EXPECT_EQ((Listing{expected}), Latest());
+  EXPECT_EQ(1, Run(false).counters.skipped);  // and the rerun carries its hash over
+  EXPECT_EQ((Listing{expected}), Latest());
+}
+
 }  // namespace
 }  // namespace qs
