@@ -128,8 +128,10 @@ bool FilePass::ReplacedSinceRecorded(size_t index, FileTime source, const PathIn
                                      const std::string& target_path) {
   if (record_ == nullptr) return false;
   const RecordedFile* entry = record_->Recorded(RelativePart(index));
-  // A copy that is no longer the one recorded was changed in the target: it stays.
-  if (entry == nullptr || entry->size != target.size || entry->lastWrite != target.lastWrite)
+  // A copy that is no longer the one recorded was changed in the target: it stays. So does
+  // one the record only found in place (no hash): nothing says the source made it.
+  if (entry == nullptr || !entry->hashKnown || entry->size != target.size ||
+      entry->lastWrite != target.lastWrite)
     return false;
   const uint64_t listed_size = list_[index].size;  // 0 when neither listed nor measured
   if (listed_size != 0 && listed_size != entry->size) return true;
