@@ -4,6 +4,7 @@
 #include "cli/backup_command.h"
 #include "cli/check_command.h"
 #include "cli/prune_command.h"
+#include "cli/rebuild_record_command.h"
 #include "cli/restore_command.h"
 #include "cli/run_args.h"
 #include "cli/runner_context.h"
@@ -32,6 +33,8 @@ int Run(const qs::RunArgs& args, const qs::RunnerContext& context) {
       return qs::RunVersionsCommand(args, context);
     case Mode::kRestore:
       return qs::RunRestoreCommand(args, context);
+    case Mode::kRebuildRecord:
+      return qs::RunRebuildRecordCommand(args, context);
     case Mode::kSchedule:
       return qs::RunScheduleCommand(args, context);
     case Mode::kVerify:

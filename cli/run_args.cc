@@ -102,6 +102,7 @@ bool ApplyFlag(const std::string& arg, RunArgs* args) {
   if (arg == "--verify") return args->mode = RunArgs::Mode::kVerify, true;
   if (arg == "--status") return args->mode = RunArgs::Mode::kStatus, true;
   if (arg == "--repair") return args->repair = true;
+  if (arg == "--rebuild-record") return args->mode = RunArgs::Mode::kRebuildRecord, true;
   return false;
 }
 
@@ -177,7 +178,8 @@ std::string CheckMode(RunArgs* args, const std::vector<std::string>& paths, cons
   for (const std::string& path : paths)
     if (path.empty()) return "an empty path names no folder";
   if (given.modes > 1)
-    return "--prune-versions, --versions, --restore, --schedule, --verify and --status go alone";
+    return "--prune-versions, --versions, --restore, --rebuild-record, --schedule, --verify and "
+           "--status go alone";
   if (args->mode != Mode::kBackup && args->mode != Mode::kUsageError &&
       (given.backupOnly || (args->background && args->mode != Mode::kVerify)))
     return "--time-versioning, --exclude, --progress and --background go with a backup only";
@@ -194,6 +196,10 @@ std::string CheckMode(RunArgs* args, const std::vector<std::string>& paths, cons
       if (args->dryRun || paths.size() != 2) return "--versions takes TARGET and PATH";
       args->target = paths[0];
       args->paths = {paths[1]};
+      return "";
+    case Mode::kRebuildRecord:
+      if (args->dryRun || paths.size() != 1) return "--rebuild-record takes one TARGET";
+      args->target = paths[0];
       return "";
     case Mode::kSchedule:
       if (args->dryRun || !paths.empty()) return "--schedule takes install, remove or show only";

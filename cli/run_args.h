@@ -17,6 +17,7 @@ struct RunArgs {
     kPrune,               ///< --prune-versions TARGET
     kVersions,            ///< --versions TARGET PATH
     kRestore,             ///< --restore TARGET DEST [PATH...]
+    kRebuildRecord,       ///< --rebuild-record TARGET
     kSchedule,            ///< --schedule install|remove|show
     kVerify,              ///< --verify [--budget PERCENT] [--repair] TARGET
     kStatus,              ///< --status TARGET

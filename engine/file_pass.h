@@ -46,6 +46,7 @@ class FilePass {
     /// The target copy as the decision found it, for a file skipped.
     uint64_t targetSize = 0;
     FileTime targetTime;
+    FileTime sourceTime;
   };
 
   // The file threads (file_pass.cc).
@@ -70,6 +71,11 @@ class FilePass {
   // One file's decision and copies, on any file thread (file_pass_decide.cc).
   void Decide(size_t index, KnownDirectory* known_directory);
   Decision DecideOn(size_t index, const std::string& target_path);
+  Decision DecideByTimes(FileTime source, const PathInfo& target, const std::string& target_path);
+  /// The record's account of a source replaced by another file, older than the copy: the
+  /// copy is still the one the record holds, and the source is not what that copy was made of.
+  bool ReplacedSinceRecorded(size_t index, FileTime source, const PathInfo& target,
+                             const std::string& target_path);
   void PrepareCopies(Outcome& outcome, size_t index, const std::string& target_path,
                      KnownDirectory* known_directory);
   /// Copies the old target copy into the version folder; false when that failed.

@@ -106,6 +106,15 @@ FilePass::Decision FilePass::DecideOn(size_t index, const std::string& target_pa
   const ListedFile& file = list_[index];
   const FileTime source =
       file.lastWrite == kUnknownTime ? fs_.Stat(file.path).lastWrite : file.lastWrite;
+  outcomes_[index].sourceTime = source;
+  const Decision by_times = DecideByTimes(source, target, target_path);
+  if (by_times == Decision::kSkip && ReplacedSinceRecorded(index, source, target, target_path))
+    return Decision::kUpdate;
+  return by_times;
+}
+
+FilePass::Decision FilePass::DecideByTimes(FileTime source, const PathInfo& target,
+                                           const std::string& target_path) {
   // A copy newer than its source: edited in the target, or dated by a volume that drops times.
   if (source < target.lastWrite) LearnTimeKeeping();
   if (source <= target.lastWrite) return Decision::kSkip;
@@ -113,6 +122,25 @@ FilePass::Decision FilePass::DecideOn(size_t index, const std::string& target_pa
   // Only here does it matter how finely the target's volume keeps times.
   const TimeStep step = volumes_.StepOf(target.volume, ParentPath(target_path));
   return SourceIsNewer(source, target.lastWrite, step) ? Decision::kUpdate : Decision::kSkip;
+}
+
+bool FilePass::ReplacedSinceRecorded(size_t index, FileTime source, const PathInfo& target,
+                                     const std::string& target_path) {
+  if (record_ == nullptr) return false;
+  const RecordedFile* entry = record_->Recorded(RelativePart(index));
+  // A copy that is no longer the one recorded was changed in the target: it stays. So does
+  // one the record only found in place (no hash): nothing says the source made it.
+  if (entry == nullptr || !entry->hashKnown || entry->size != target.size ||
+      entry->lastWrite != target.lastWrite)
+    return false;
+  const uint64_t listed_size = list_[index].size;  // 0 when neither listed nor measured
+  if (listed_size != 0 && listed_size != entry->size) return true;
+  if (source == entry->lastWrite) return false;
+  // The recorded time is the copy's, as its volume keeps it: a source it is a cut-down copy
+  // of is the same file.
+  if (!MayBeCoarseCopyOf(entry->lastWrite, source)) return true;
+  const TimeStep step = volumes_.StepOf(target.volume, ParentPath(target_path));
+  return SourceIsNewer(source, entry->lastWrite, step);
 }
 
 void FilePass::PrepareCopies(Outcome& outcome, size_t index, const std::string& target_path,

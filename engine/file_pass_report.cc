@@ -4,6 +4,8 @@
 #include <optional>
 
 #include "engine/file_pass.h"
+#include "engine/file_times.h"
+#include "engine/paths.h"
 
 namespace qs {
 
@@ -14,7 +16,8 @@ void FilePass::Report(size_t index) {
     case Decision::kSkip:
       ++job_.results.counters.skipped;
       if (record_ != nullptr)
-        record_->Skipped(RelativePart(index), outcome.targetSize, outcome.targetTime);
+        record_->Skipped(RelativePart(index), outcome.targetSize, outcome.targetTime,
+                         outcome.sourceTime);
       return job_.Report(
           {.kind = RunEventKind::kSkipped, .job = job_, .path = path, .bytes = list_[index].size});
     case Decision::kCollision:
@@ -68,13 +71,18 @@ void FilePass::ReportCopy(size_t index) {
 }
 
 void FilePass::RecordCopy(size_t index, const std::string& target_path) {
-  if (record_ == nullptr) return;
+  if (record_ == nullptr || !record_->active()) return;
   const Outcome& outcome = outcomes_[index];
   CopiedContent content = outcome.copy.content;
-  if (!content.known) {
-    // A copy that does not say what it holds: its size and time from the target, no hash.
+  // The record keeps the copy's time as its volume keeps it.
+  const TimeStep step =
+      content.known ? volumes_.StepOf(outcome.copy.volume, ParentPath(target_path)) : kUnknownStep;
+  if (step == kUnknownStep) {
+    // Read back; a copy that does not say what it holds has no hash.
     const PathInfo info = fs_.Stat(target_path);
-    content = {true, info.size, info.lastWrite, false, {}};
+    content = {true, info.size, info.lastWrite, content.known && content.hashKnown, content.hash};
+  } else {
+    content.lastWrite = CutDown(content.lastWrite, step);
   }
   record_->Copied(RelativePart(index), content, outcome.saveVersion);
 }

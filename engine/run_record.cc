@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "engine/backup_job.h"
+#include "engine/file_times.h"
 #include "engine/paths.h"
 #include "engine/record_notice.h"
 #include "platform/error_text.h"
@@ -71,15 +72,20 @@ const RecordedFile* RunRecord::Recorded(const std::string& native_relative) cons
   return Find(before_, RecordPathOf(native_relative));
 }
 
-void RunRecord::Skipped(const std::string& native_relative, uint64_t size, FileTime last_write) {
+void RunRecord::Skipped(const std::string& native_relative, uint64_t size, FileTime last_write,
+                        FileTime source_time) {
   if (!active()) return;
-  RecordedFile file{RecordPathOf(native_relative), size, last_write, false, {}};
-  const RecordedFile* recorded = Find(before_, file.path);
-  if (recorded != nullptr && recorded->size == size && recorded->lastWrite == last_write) {
-    file.hashKnown = recorded->hashKnown;
-    file.hash = recorded->hash;
-  }
-  after_.push_back(std::move(file));
+  std::string path = RecordPathOf(native_relative);
+  const RecordedFile* recorded = Find(before_, path);
+  if (recorded != nullptr && recorded->size == size && recorded->lastWrite == last_write)
+    return after_.push_back(*recorded);  // the very copy recorded: its hash carries over
+  // A copy dated as its source was made of it (by a run cut short, or before the record):
+  // its bytes were never seen. Any other copy was changed in the target and keeps the entry
+  // of what was backed up, so the record goes on telling it apart.
+  const bool of_the_source =
+      last_write == source_time || MayBeCoarseCopyOf(last_write, source_time);
+  if (recorded != nullptr && !of_the_source) return after_.push_back(*recorded);
+  after_.push_back({std::move(path), size, last_write, false, {}});
 }
 
 void RunRecord::Copied(const std::string& native_relative, const CopiedContent& content,

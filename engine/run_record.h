@@ -26,9 +26,11 @@ class RunRecord {
   const RecordedFile* Recorded(const std::string& native_relative) const;
 
   // The outcome of each file, on the run's thread. Paths are native, below the source root.
-  /// Skipped: its copy, of this size and time, stays. The recorded hash is carried over when
-  /// the record describes that very copy.
-  void Skipped(const std::string& native_relative, uint64_t size, FileTime last_write);
+  /// Skipped: its copy, of this size and time, stays, and its source has `source_time`. The
+  /// recorded entry is carried over (hash included) when it describes the copy, or when the
+  /// copy was changed in the target; a copy of the source never recorded gets no hash.
+  void Skipped(const std::string& native_relative, uint64_t size, FileTime last_write,
+               FileTime source_time);
   /// Copied or updated; `version_saved` when the copy it replaced went into the version folder.
   void Copied(const std::string& native_relative, const CopiedContent& content, bool version_saved);
   /// Not copied: its earlier entry, if any, stays (its old copy is still there).

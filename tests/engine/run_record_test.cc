@@ -231,5 +231,62 @@ TEST_F(RunRecordTest, TheListingIsWrittenWholeOnceTheChangesWouldOutgrowIt) {
   EXPECT_EQ(Hashed("a.txt", "a4", Seconds(1004)), *Find(store.history().Latest(), "a.txt"));
 }
 
+TEST_F(RunRecordTest, ASourceReplacedByAnOlderFileIsBackedUpAndItsOldCopySaved) {
+  test::WriteFile(Src("report.pdf"), "this year's", Seconds(5000));
+  test::WriteFile(Src("other.txt"), "o", Seconds(5000));
+  Run(true);
+  // An older download moved in over it: older than the copy, but not what was backed up.
+  test::WriteFile(Src("report.pdf"), "last year's, longer", Seconds(1000));
+  BackupResults results = Run(true);
+  EXPECT_EQ(1, results.counters.updated);
+  EXPECT_EQ(1, results.counters.skipped);
+  EXPECT_EQ("last year's, longer", test::ReadFile(Dst("report.pdf")));
+  EXPECT_EQ("this year's", test::ReadFile(results.versionDir + kPathSeparator + "report.pdf"));
+  EXPECT_EQ(Hashed("report.pdf", "last year's, longer", Seconds(1000)),
+            *Find(Latest(), "report.pdf"));
+  results = Run(true);  // and then it is up to date
+  EXPECT_EQ(2, results.counters.skipped);
+  // The same size, only an older time: replaced all the same.
+  test::WriteFile(Src("other.txt"), "p", Seconds(10));
+  results = Run(false);
+  EXPECT_EQ(1, results.counters.updated);
+  EXPECT_EQ("p", test::ReadFile(Dst("other.txt")));
+}
+
+TEST_F(RunRecordTest, ACopyChangedInTheTargetOrATargetWithoutRecordKeepsTheNewerTimesRule) {
+  test::WriteFile(Src("a.txt"), "a", Seconds(5000));
+  test::WriteFile(Src("b.txt"), "b", Seconds(5000));
+  Run(false);
+  test::WriteFile(Dst("a.txt"), "edited in the target", Seconds(6000));
+  test::WriteFile(Src("a.txt"), "older source", Seconds(1000));
+  for (int run = 0; run < 2; ++run) {
+    EXPECT_EQ(2, Run(false).counters.skipped);
+    EXPECT_EQ("edited in the target", test::ReadFile(Dst("a.txt")));
+  }
+  // The record still says what was backed up, so the edit stays told apart.
+  EXPECT_EQ(Hashed("a.txt", "a", Seconds(5000)), *Find(Latest(), "a.txt"));
+  std::filesystem::remove_all(Dst(".quillstone"));
+  test::WriteFile(Src("b.txt"), "older b", Seconds(1000));
+  BackupResults results = Run(false);
+  EXPECT_EQ(2, results.counters.skipped);
+  EXPECT_EQ("b", test::ReadFile(Dst("b.txt")));
+  // The new record found b.txt in place, newer than its source: it never saw it made, so the
+  // next run leaves it alone too.
+  results = Run(false);
+  EXPECT_EQ(2, results.counters.skipped);
+  EXPECT_EQ("b", test::ReadFile(Dst("b.txt")));
+}
+
+TEST_F(RunRecordTest, OnAVolumeThatCutsTimesDownTheRecordKeepsTheCopysTime) {
+  fs_.timeStep = 2 * test::kSecondNanos;  // as FAT keeps them
+  test::WriteFile(Src("a.txt"), "a", test::At(1001, 500));
+  Run(false);
+  const RecordedFile expected = {"a.txt", 1, Seconds(1000), true, HashOf("a")};
+  EXPECT_EQ(fs_.Stat(Dst("a.txt")).lastWrite, expected.lastWrite);
+  EXPECT_EQ((Listing{expected}), Latest());
+  EXPECT_EQ(1, Run(false).counters.skipped);  // and the rerun carries its hash over
+  EXPECT_EQ((Listing{expected}), Latest());
+}
+
 }  // namespace
 }  // namespace qs

@@ -7,7 +7,9 @@
 # and without time versioning. After the crash every target file is its previous copy or the
 # new one, byte for byte and with its own time: never empty, torn, or new-looking with old
 # data. After a run that completed (its closing lines written) every file is the new one.
-# Saved versions are whole. And a rerun completes the backup.
+# Saved versions are whole. The record of the runs (TARGET/.quillstone, checked apart from the
+# copies) holds every run that completed before the crash, whole, and at most a torn end; the
+# rerun reads it and appends its own run. And a rerun completes the backup.
 source "$(dirname "$0")/lib.sh"
 qs_require_image xfs ext4
 qs_require_tool python3 python3
@@ -29,7 +31,9 @@ TEMP = re.compile(r"(^|/)\.qs-tmp-[a-z0-9]{10}$")
 
 def manifest(root):
     out = {}
-    for d, _, files in os.walk(root):
+    for d, dirs, files in os.walk(root):
+        if d == root and ".quillstone" in dirs:
+            dirs.remove(".quillstone")  # the record, checked on its own
         for f in files:
             path = os.path.join(d, f)
             st = os.lstat(path)
@@ -124,6 +128,40 @@ def level(new, dst):
     got = {k: v for k, v in dst.items() if not k.startswith("backup_") and not TEMP.search(k)}
     return [f"{rel}: not the source's" for rel in sorted(set(new) | set(got)) if new.get(rel) != got.get(rel)]
 
+def frames(dst):
+    """The frames of the record's journal that are whole in their lengths, and whether bytes
+    follow the last of them (a torn end). Checksums are the runner's to check."""
+    with open(os.path.join(dst, ".quillstone", "journal"), "rb") as f:
+        data = f.read()
+    if not data.startswith(b"QSREC01\n"):
+        return -1, True
+    at, count = 8, 0
+    while at < len(data):
+        length, shift, end = 0, 0, at + 1
+        while end < len(data) and shift < 70:
+            byte = data[end]
+            length |= (byte & 0x7F) << shift
+            shift += 7
+            end += 1
+            if byte < 0x80:
+                break
+        else:
+            return count, True
+        if end + length + 8 > len(data):
+            return count, True
+        at, count = end + length + 8, count + 1
+    return count, False
+
+def record(dst, runs, whole):
+    count, torn = frames(dst)
+    bad = []
+    if count < runs:
+        bad.append(f"the record holds {count} whole runs, {runs} completed")
+    if whole and torn:
+        bad.append("the record has a torn end after a run that completed")
+    print(f"    record: {count} runs" + (", a torn end" if torn else ""))
+    return bad
+
 def report(bad):
     for line in bad[:10]:
         print("    " + line)
@@ -139,6 +177,8 @@ elif step == "manifest":
     save(manifest(args[0]), args[1])
 elif step == "verify":
     report(verify(load(args[0]), load(args[1]), manifest(args[2]), args[3] == "1"))
+elif step == "record":
+    report(record(args[0], int(args[1]), args[2] == "1"))
 elif step == "level":
     dst = manifest(args[1])
     save({k: v for k, v in dst.items() if not k.startswith("backup_") and not TEMP.search(k)}, args[2])
@@ -198,14 +238,26 @@ crash() {
   if [ "$rc" -eq 0 ] && qs_log_has "$name" "] Backup operation completed."; then
     qs_check "$name: after a crash that followed a completed run, every copy is the new one; versions whole" \
       python3 "$WORK/crash.py" verify "$WORK/$name".{before,new} "$dst" 1
+    RUNS=$((RUNS + 1))
+    qs_check "$name: the record holds every completed run, this one too, whole" \
+      python3 "$WORK/crash.py" record "$dst" "$RUNS" 1
   else
     qs_check "$name: the run was cut short (planned: $delay)" test "$delay" != after
     qs_check "$name: after the crash each copy is its old or new version, whole; versions whole" \
       python3 "$WORK/crash.py" verify "$WORK/$name".{before,new} "$dst" 0
+    qs_check "$name: the record holds every run completed before, whole" \
+      python3 "$WORK/crash.py" record "$dst" "$RUNS" 0
   fi
   qs_run "$name-rerun" "${args[@]}" "$SRC" "$dst"
   qs_check "$name: the rerun succeeds" qs_status_is 0
   qs_check "$name: the rerun writes nothing to standard error" qs_quiet "$name-rerun"
+  RUNS=$((RUNS + 1))
+  qs_check "$name: the rerun reads the record and appends its run" \
+    python3 "$WORK/crash.py" record "$dst" "$RUNS" 1
+  qs_check "$name: and says nothing of a record it cannot use" \
+    qs_log_lacks "$name-rerun" "] The record of the runs cannot be read"
+  qs_check "$name: nor of one it could not write" \
+    qs_log_lacks "$name-rerun" "] The record of the runs could not be written"
   qs_check "$name: and leaves the target level with the source" \
     python3 "$WORK/crash.py" level "$WORK/$name.new" "$dst" "$WORK/$kind.level"
   # Checked: the saved versions go, so that each round hashes only what it made.
@@ -216,6 +268,7 @@ for kind in xfs ext4; do
   MNT=$WORK/$kind
   qs_mount_image "$kind" "$MNT" 320
   qs_run "$kind-initial" "$SRC" "$MNT/dst"
+  RUNS=1
   qs_check "$kind: the first backup succeeds" qs_status_is 0
   python3 "$WORK/crash.py" manifest "$SRC" "$WORK/source.manifest"
   qs_check "$kind: and copies the source" \
