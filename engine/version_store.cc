@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/paths.h"
+#include "engine/record_store.h"
 #include "platform/clock.h"
 
 namespace qs {
@@ -136,7 +137,7 @@ std::map<std::string, std::vector<KeptCopy>> KeptCopies(FileSystem& fs,
   std::map<std::string, std::vector<KeptCopy>> copies;
   CopyWalk current(fs, nullptr, target_root.size(), &copies, unreadable);
   current.Walk(target_root, [&](const DirEntry& entry) {
-    if (IsBeingRemoved(entry)) return true;
+    if (IsBeingRemoved(entry) || entry.name == kRecordFolderName) return true;
     return std::any_of(folders.begin(), folders.end(),
                        [&](const StoredVersion& version) { return version.name == entry.name; });
   });
