@@ -202,5 +202,60 @@ TEST_F(RunnerRecordRestoreTest, ARecordThatCannotBeUsedWholeIsSaidOnce) {
   EXPECT_EQ(0u, Count(kNoRecordNotice)) << Out();
 }
 
+/// A moment of the runs, as --versions shows it: local time to the second.
+std::string Moment(int64_t seconds) { return AsOf(seconds).substr(1, 19); }
+
+TEST_F(RunnerRecordRestoreTest, VersionsListsEachDistinctCopyOnceWithWhereItIsKept) {
+  ASSERT_EQ(0, Run("--versions " + Quoted("tgt") + " a.txt")) << Err();
+  const std::string t1 = Moment(kBase + 3600), t2 = Moment(kBase + 7200),
+                    t3 = Moment(kBase + 10800);
+  EXPECT_EQ((std::vector<std::string>{
+                FileTimeText(Seconds(30)) + "  2 bytes  current, first backed up " + t3,
+                FileTimeText(Seconds(20)) + "  2 bytes  " + kV3 + ", first backed up " + t2 +
+                    ", replaced " + t3,
+                FileTimeText(Seconds(10)) + "  2 bytes  " + kV2 + ", first backed up " + t1 +
+                    ", replaced " + t2,
+            }),
+            Lines(Out()));
+  EXPECT_EQ("", Err());
+  // Bytes written over without a version are kept nowhere, and not said to be.
+  ASSERT_EQ(0, Run("--versions " + Quoted("tgt") + " c.txt")) << Err();
+  EXPECT_EQ((std::vector<std::string>{
+                FileTimeText(Seconds(20)) + "  2 bytes  current, first backed up " + t2,
+                FileTimeText(Seconds(10)) + "  2 bytes  kept nowhere, first backed up " + t1 +
+                    ", replaced " + t2,
+            }),
+            Lines(Out()));
+  // The same bytes again are one copy, kept in two places.
+  Put("tgt/a.txt", "a2", 40);
+  Append(FrameKind::kRun, [&] {
+    RunFact run;
+    run.number = 4;
+    run.endTicks = (kBase + 4 * 3600) * 10000000;
+    run.versionFolder = "backup_20251009_120000";
+    run.changes = {{ListingChange::Kind::kPut, Entry("a.txt", "a2", 40), true}};
+    return EncodeRun(run);
+  }());
+  Put("tgt/backup_20251009_120000/README.txt", "Time Version Backup\n", 10);
+  Put("tgt/backup_20251009_120000/a.txt", "a3", 30);
+  ASSERT_EQ(0, Run("--versions " + Quoted("tgt") + " a.txt")) << Err();
+  ASSERT_EQ(3u, Lines(Out()).size()) << Out();
+  EXPECT_EQ(FileTimeText(Seconds(40)) + "  2 bytes  current and " + kV3 + ", first backed up " + t2,
+            Lines(Out())[0]);
+}
+
+TEST_F(RunnerRecordRestoreTest, VersionsOfAFileTheRecordDoesNotKnowGoByTheFolders) {
+  Put(std::string("tgt/") + kV2 + "/old.txt", "o", 5);
+  ASSERT_EQ(0, Run("--versions " + Quoted("tgt") + " old.txt")) << Err();
+  EXPECT_EQ((std::vector<std::string>{FileTimeText(Seconds(5)) + "  1 bytes  " + kV2 +
+                                      ", replaced 2025-10-09 10:00:00"}),
+            Lines(Out()));
+  EXPECT_EQ("", Err());
+  std::filesystem::remove_all(dir_ / "tgt/.quillstone");
+  ASSERT_EQ(0, Run("--versions " + Quoted("tgt") + " a.txt")) << Err();
+  EXPECT_EQ(3u, Lines(Out()).size()) << Out();
+  EXPECT_EQ(std::string(kNoRecordNotice) + "\n", Err());
+}
+
 }  // namespace
 }  // namespace qs
