@@ -1,11 +1,17 @@
 // A folder is renamed aside before it is deleted: a removal cut short leaves a hidden
 // ".qs-removing-" folder, never a half version folder that looks whole, and the next prune
-// finishes it.
+// finishes it. The record hears of the folders once they are aside, before anything in them
+// goes, so that it never names a copy the target no longer keeps.
 #include "cli/prune_command.h"
+
+#include <string_view>
+#include <vector>
 
 #include "cli/version_target.h"
 #include "engine/dry_run_file_system.h"
 #include "engine/paths.h"
+#include "engine/prune_record.h"
+#include "engine/record_notice.h"
 #include "engine/tree_removal.h"
 #include "engine/version_store.h"
 #include "platform/error_text.h"
@@ -18,6 +24,20 @@ struct Tally {
   int removed = 0;
   int failed = 0;
   uint64_t bytes = 0;
+};
+
+/// A folder renamed aside, to be deleted: where it is, its name in the log, and the line that
+/// says it is gone.
+struct Aside {
+  std::string path;
+  std::string shown;
+  std::string doneLine;
+};
+
+/// What a prune removes: the folders aside, and the version folders' names for the record.
+struct Removals {
+  std::vector<Aside> aside;
+  std::vector<std::string> versionNames;
 };
 
 /// Names the places a removal left whole because another file system is mounted there.
@@ -54,9 +74,9 @@ void Measure(const RunnerContext& context, const std::string& path, const std::s
   ReportMounted(context, removal);
 }
 
-/// Finishes removals that an earlier prune began and was cut short in.
-void FinishInterrupted(const RunnerContext& context, const std::string& target, bool dry_run,
-                       Tally* tally) {
+/// Takes up removals that an earlier prune began and was cut short in.
+void FindInterrupted(const RunnerContext& context, const std::string& target, bool dry_run,
+                     Removals* removals, Tally* tally) {
   DirListing listing;
   if (!context.fs.ListDirectory(target, &listing)) return;
   for (const DirEntry& entry : listing.entries) {
@@ -66,13 +86,15 @@ void FinishInterrupted(const RunnerContext& context, const std::string& target, 
               "Leftover of an interrupted removal would be removed: ", tally);
       continue;
     }
-    Delete(context, target + entry.name, target + entry.name,
-           "Leftover of an interrupted removal removed: ", tally);
+    removals->aside.push_back(
+        {target + entry.name, target + entry.name, "Leftover of an interrupted removal removed: "});
+    removals->versionNames.push_back(entry.name.substr(std::string_view(kRemovingPrefix).size()));
   }
 }
 
-void Remove(const RunnerContext& context, const std::string& target, const StoredVersion& version,
-            Tally* tally) {
+/// Renames the version folder aside.
+void PutAside(const RunnerContext& context, const std::string& target, const StoredVersion& version,
+              Removals* removals, Tally* tally) {
   const std::string aside = target + kRemovingPrefix + version.name;
   // The new name must be on the disk before anything inside goes: else a crash could keep
   // the removals and lose the rename, leaving a half folder under the version's name.
@@ -82,23 +104,36 @@ void Remove(const RunnerContext& context, const std::string& target, const Store
     return context.Log("Could not remove version folder: " + version.path + " " +
                        ErrorCodeText(context.fs.LastErrorCode()));
   }
-  Delete(context, aside, version.path, "Version folder removed: ", tally);
+  removals->aside.push_back({aside, version.path, "Version folder removed: "});
+  removals->versionNames.push_back(version.name);
 }
 
-/// Removes (or, in a dry run, names) the folders no rule keeps.
+/// Puts aside (or, in a dry run, names) the folders no rule keeps.
 void PruneVersions(const RunArgs& args, const RunnerContext& context, const std::string& target,
-                   const std::vector<StoredVersion>& versions, Tally* tally) {
+                   const std::vector<StoredVersion>& versions, Removals* removals, Tally* tally) {
   std::vector<VersionStamp> stamps;
   for (const StoredVersion& version : versions) stamps.push_back(version.stamp);
   const std::vector<bool> keep = VersionsToKeep(stamps, args.keep);
   for (size_t i = 0; i < versions.size(); ++i) {
     if (keep[i]) continue;
     if (!args.dryRun) {
-      Remove(context, target, versions[i], tally);
+      PutAside(context, target, versions[i], removals, tally);
       continue;
     }
     Measure(context, versions[i].path, "Version folder would be removed: ", tally);
   }
+}
+
+/// Tells the record which version folders are going; a failure is counted and named.
+void KeepInRecord(const RunnerContext& context, RecordStore& store, const Removals& removals,
+                  Tally* tally) {
+  uint32_t code = 0;
+  if (KeepPruneInRecord(context.fs, store, context.log.clock->WallTicks(), removals.versionNames,
+                        &code) != PruneKept::kFailed)
+    return;
+  ++tally->failed;
+  context.Log("Could not keep the prune in the record of the runs: " + store.journalPath() + " " +
+              ErrorCodeText(code));
 }
 
 }  // namespace
@@ -110,12 +145,18 @@ int RunPruneCommand(const RunArgs& args, const RunnerContext& context) {
     return UsageError(context, why);
   const std::string& target = opened.folder;
   const std::vector<StoredVersion>& versions = opened.versions;
+  RecordStore store = RecordStore::Open(context.fs, target);
+  if (const std::string notice = RecordNotice(store); !notice.empty()) context.Log(notice);
   Tally tally;
-  FinishInterrupted(context, target, args.dryRun, &tally);
+  Removals removals;
+  FindInterrupted(context, target, args.dryRun, &removals, &tally);
   if (args.keep.Any())
-    PruneVersions(args, context, target, versions, &tally);
+    PruneVersions(args, context, target, versions, &removals, &tally);
   else
     context.Log("No --keep rule given: no version folder removed.");
+  if (!args.dryRun) KeepInRecord(context, store, removals, &tally);
+  for (const Aside& aside : removals.aside)
+    Delete(context, aside.path, aside.shown, aside.doneLine, &tally);
   context.Log("Pruning completed: " + std::to_string(tally.removed) + " removed, " +
               std::to_string(tally.failed) + " failed.");
   const std::string bytes = std::to_string(tally.bytes) + " bytes.";

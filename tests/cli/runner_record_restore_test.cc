@@ -257,5 +257,28 @@ TEST_F(RunnerRecordRestoreTest, VersionsOfAFileTheRecordDoesNotKnowGoByTheFolder
   EXPECT_EQ(std::string(kNoRecordNotice) + "\n", Err());
 }
 
+TEST_F(RunnerRecordRestoreTest, APruneKeepsTheRecordTrueAndItsDryRunWritesNothing) {
+  const auto before = Snapshot(dir_ / "tgt");
+  ASSERT_EQ(0, Run("--prune-versions --dry-run --keep-last 1 " + Quoted("tgt"))) << Out();
+  EXPECT_EQ(before, Snapshot(dir_ / "tgt"));
+  // A removal cut short before: finished, and named in the record with the new one.
+  Put("tgt/.qs-removing-backup_20251001_000000/a.txt", "a0", 5);
+  ASSERT_EQ(0, Run("--prune-versions --keep-last 1 " + Quoted("tgt"))) << Out();
+  EXPECT_FALSE(test::Exists(dir_ / ("tgt/" + std::string(kV2))));
+  const RecordStore store = RecordStore::Open(test::RealFs(), dir_ / "tgt/");
+  ASSERT_EQ(store.found(), RecordStore::Found::kWhole);
+  ASSERT_EQ(store.history().prunes().size(), 1u);
+  EXPECT_EQ(store.history().prunes()[0].removedFolders,
+            (std::vector<std::string>{"backup_20251001_000000", kV2}));
+  EXPECT_EQ(1, RestoreAsOf(1, "m1")) << Out();
+  EXPECT_TRUE(OutHas("] Can no longer be restored as of that moment: a.txt (the version folder " +
+                     std::string(kV2) + " was pruned)\n"))
+      << Out();
+  // Nothing more to remove: nothing more written.
+  const std::string journal = test::ReadFile(Journal());
+  ASSERT_EQ(0, Run("--prune-versions --keep-last 1 " + Quoted("tgt"))) << Out();
+  EXPECT_EQ(journal, test::ReadFile(Journal()));
+}
+
 }  // namespace
 }  // namespace qs
