@@ -1,7 +1,6 @@
 #include "cli/restore_from_record.h"
 
 #include "engine/checked_restore.h"
-#include "engine/paths.h"
 #include "platform/error_text.h"
 
 namespace qs {
@@ -29,22 +28,14 @@ std::string DiffersLine(const AsOfFile& file, const std::string& folder,
          FromText(folder) + ": " + what + ")";
 }
 
-/// Tries each kept copy in turn: one that is missing or differs gives way to the next.
+/// Restores one file, or names why it cannot.
 bool RestoreFile(const RunnerContext& context, const std::string& target, const std::string& dest,
                  const AsOfFile& file) {
-  CheckedRestore last;
-  last.result = CheckedRestore::Result::kMissing;
   std::string last_folder;
-  for (const std::string& folder : file.keptIn) {
-    const std::string from =
-        target + (folder.empty() ? "" : folder + kPathSeparator) + file.relative;
-    last = RestoreChecked(context.fs, from, dest + file.relative, file.recorded);
-    last_folder = folder;
-    if (last.result == CheckedRestore::Result::kRestored) {
-      context.Log("Restored: " + file.relative + " (from " + FromText(folder) + ")");
-      return true;
-    }
-    if (last.result == CheckedRestore::Result::kFailed) break;
+  const CheckedRestore last = RestorePlanned(context.fs, target, dest, file, &last_folder);
+  if (last.result == CheckedRestore::Result::kRestored) {
+    context.Log("Restored: " + file.relative + " (from " + FromText(last_folder) + ")");
+    return true;
   }
   switch (last.result) {
     case CheckedRestore::Result::kDiffers:

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/file_copy.h"
+#include "engine/paths.h"
 
 namespace qs {
 
@@ -70,6 +71,23 @@ CheckedRestore RestoreChecked(FileSystem& fs, const std::string& from, const std
     check.code = attempt.code;
   }
   return check;
+}
+
+CheckedRestore RestorePlanned(FileSystem& fs, const std::string& target_root,
+                              const std::string& dest_root, const AsOfFile& file,
+                              std::string* folder) {
+  CheckedRestore last = Outcome(CheckedRestore::Result::kMissing);
+  folder->clear();
+  for (const std::string& kept : file.keptIn) {
+    const std::string from =
+        target_root + (kept.empty() ? "" : kept + kPathSeparator) + file.relative;
+    last = RestoreChecked(fs, from, dest_root + file.relative, file.recorded);
+    *folder = kept;
+    if (last.result == CheckedRestore::Result::kRestored ||
+        last.result == CheckedRestore::Result::kFailed)
+      break;
+  }
+  return last;
 }
 
 }  // namespace qs

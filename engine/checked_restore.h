@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/as_of_plan.h"
 #include "engine/record_listing.h"
 #include "platform/file_system.h"
 
@@ -26,5 +27,12 @@ struct CheckedRestore {
 /// Reads `from` and, when its bytes are those of `recorded`, copies it durably to `to`.
 CheckedRestore RestoreChecked(FileSystem& fs, const std::string& from, const std::string& to,
                               const RecordedFile& recorded);
+
+/// Restores `file` of a plan from the first of its kept copies (below `target_root`) that holds
+/// its bytes into `dest_root` (both ending with a separator). A copy that is missing or
+/// differs gives way to the next; the outcome is the last one tried, `*folder` its folder.
+CheckedRestore RestorePlanned(FileSystem& fs, const std::string& target_root,
+                              const std::string& dest_root, const AsOfFile& file,
+                              std::string* folder);
 
 }  // namespace qs

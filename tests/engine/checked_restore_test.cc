@@ -64,5 +64,25 @@ TEST_F(CheckedRestoreTest, AMissingCopyAndAFailedCopyAreToldApart) {
   EXPECT_EQ(failed.code, faulty.code);
 }
 
+TEST_F(CheckedRestoreTest, ADamagedCopyGivesWayToAnotherWithTheSameBytes) {
+  test::WriteFile(dir_ / "tgt/sub/f", "hellO", test::Seconds(5000));  // rotted
+  test::WriteFile(dir_ / "tgt/v2/sub/f", "hello", test::Seconds(4000));
+  const AsOfFile file{test::Native("sub/f"), Recorded("hello"), {"", "v2"}, ""};
+  std::string folder;
+  const CheckedRestore done =
+      RestorePlanned(test::RealFs(), dir_ / "tgt/", dir_ / "dest/", file, &folder);
+  EXPECT_EQ(done.result, CheckedRestore::Result::kRestored);
+  EXPECT_EQ(folder, "v2");
+  EXPECT_EQ(test::ReadFile(dir_ / "dest/sub/f"), "hello");
+  // Every copy differs: the last one tried is said, nothing restored.
+  test::WriteFile(dir_ / "tgt/v2/sub/f", "hellp", test::Seconds(4000));
+  const CheckedRestore none =
+      RestorePlanned(test::RealFs(), dir_ / "tgt/", dir_ / "dest2/", file, &folder);
+  EXPECT_EQ(none.result, CheckedRestore::Result::kDiffers);
+  EXPECT_EQ(folder, "v2");
+  EXPECT_EQ(none.found, HashOf("hellp"));
+  EXPECT_FALSE(test::Exists(dir_ / "dest2/sub/f"));
+}
+
 }  // namespace
 }  // namespace qs
