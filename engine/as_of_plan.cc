@@ -8,13 +8,6 @@ namespace {
 
 constexpr int64_t kTicksPerSecond = 10000000;
 
-/// The folder a prune removed with the state of `path` that had `bytes`, or "".
-std::string PrunedFolderOf(const RecordHistory& history, const RecordedFile& bytes) {
-  for (const RecordedCopy& state : history.HistoryOf(bytes.path))
-    if (SameRecordedBytes(bytes, state.file) && !state.folder.empty()) return state.folder;
-  return "";
-}
-
 }  // namespace
 
 bool SameRecordedBytes(const RecordedFile& listed, const RecordedFile& kept) {
@@ -23,16 +16,20 @@ bool SameRecordedBytes(const RecordedFile& listed, const RecordedFile& kept) {
 }
 
 AsOfPlan PlanAsOf(const RecordHistory& history, size_t run) {
+  // Every copy once, the current tree first: a walk of the journal for the whole plan.
   std::map<std::string, std::vector<const RecordedCopy*>> by_path;
-  const std::vector<RecordedCopy> copies = history.Copies();  // the current tree first
+  const std::vector<RecordedCopy> copies = history.CopiesAndPruned();
   for (const RecordedCopy& copy : copies) by_path[copy.file.path].push_back(&copy);
   AsOfPlan plan;
   plan.run = run;
   for (const RecordedFile& listed : history.ListingAfter(run)) {
     AsOfFile file{NativePath(listed.path), listed, {}, ""};
-    for (const RecordedCopy* copy : by_path[listed.path])
-      if (SameRecordedBytes(listed, copy->file)) file.keptIn.push_back(copy->folder);
-    if (file.keptIn.empty()) file.prunedFolder = PrunedFolderOf(history, listed);
+    for (const RecordedCopy* copy : by_path[listed.path]) {
+      if (!SameRecordedBytes(listed, copy->file)) continue;
+      if (copy->kept) file.keptIn.push_back(copy->folder);
+      if (!copy->kept && file.prunedFolder.empty()) file.prunedFolder = copy->folder;
+    }
+    if (!file.keptIn.empty()) file.prunedFolder.clear();
     plan.files.push_back(std::move(file));
   }
   return plan;
