@@ -17,9 +17,10 @@ enum class PruneKept : uint8_t {
   kFailed,    ///< the fact could not be kept: `*code` says why
 };
 
-/// Appends, durably, that the version folders named `folders` keep no copy any more. Called
-/// once they are renamed aside (a folder being removed holds no kept copy) and before their
-/// files go: a prune cut short at any moment leaves a record that names no lost copy.
+/// Appends, durably, that the version folders named `folders` keep no copy any more (nothing
+/// for none). Called once they are renamed aside (a folder being removed holds no kept copy)
+/// and before their files go: a prune cut short at any moment leaves a record that names no
+/// lost copy.
 PruneKept KeepPruneInRecord(FileSystem& fs, RecordStore& store, int64_t ticks,
                             const std::vector<std::string>& folders, uint32_t* code);
 

@@ -8,6 +8,7 @@
 #include "engine/record_notice.h"
 #include "engine/record_store.h"
 #include "log/log_time.h"
+#include "platform/command_runner.h"
 #include "tests/cli/runner_fixture.h"
 
 namespace qs {
@@ -269,9 +270,10 @@ TEST_F(RunnerRecordRestoreTest, APruneKeepsTheRecordTrueAndItsDryRunWritesNothin
   EXPECT_FALSE(test::Exists(dir_ / ("tgt/" + std::string(kV2))));
   const RecordStore store = RecordStore::Open(test::RealFs(), dir_ / "tgt/");
   ASSERT_EQ(store.found(), RecordStore::Found::kWhole);
-  ASSERT_EQ(store.history().prunes().size(), 1u);
-  EXPECT_EQ(store.history().prunes()[0].removedFolders,
-            (std::vector<std::string>{"backup_20251001_000000", kV2}));
+  std::vector<std::string> named;
+  for (const PruneFact& prune : store.history().prunes())
+    named.insert(named.end(), prune.removedFolders.begin(), prune.removedFolders.end());
+  EXPECT_EQ(named, (std::vector<std::string>{"backup_20251001_000000", kV2}));
   EXPECT_EQ(1, RestoreAsOf(1, "m1")) << Out();
   EXPECT_TRUE(OutHas("] Can no longer be restored as of that moment: a.txt (the version folder " +
                      std::string(kV2) + " was pruned)\n"))
@@ -280,6 +282,21 @@ TEST_F(RunnerRecordRestoreTest, APruneKeepsTheRecordTrueAndItsDryRunWritesNothin
   const std::string journal = test::ReadFile(Journal());
   ASSERT_EQ(0, Run("--prune-versions --keep-last 1 " + Quoted("tgt"))) << Out();
   EXPECT_EQ(journal, test::ReadFile(Journal()));
+}
+
+TEST_F(RunnerRecordRestoreTest, AFolderTheRecordCannotHearOfStaysWhole) {
+  // An immutable journal (chattr +i holds out even against root) takes no more facts.
+  const std::string flag = "chattr +i \"" + Journal() + "\" 2>/dev/null";
+  if (RunCommandLine(flag) != 0) GTEST_SKIP() << "chattr +i does not work here";
+  const auto before = Snapshot(dir_ / "tgt");
+  const int status = Run("--prune-versions --keep-last 1 " + Quoted("tgt"));
+  ASSERT_EQ(0, RunCommandLine("chattr -i \"" + Journal() + "\""));
+  EXPECT_EQ(1, status) << Out();
+  EXPECT_TRUE(OutHas("] Could not keep the prune in the record of the runs: " + Journal() +
+                     " Error: 1 (Operation not permitted)\n"))
+      << Out();
+  EXPECT_TRUE(OutHas("] Pruning completed: 0 removed, 1 failed.\n")) << Out();
+  EXPECT_EQ(before, Snapshot(dir_ / "tgt"));
 }
 
 }  // namespace
