@@ -4,12 +4,14 @@
 
 #include "engine/backup_job.h"
 #include "engine/file_pass.h"
+#include "engine/run_record.h"
 #include "engine/source_scan.h"
 
 namespace qs {
 
 void RunBackup(BackupJob& job) {
   job.Report({.kind = RunEventKind::kStarted, .job = job});
+  RunRecord record(job);
   FileList list;
   job.results.unlistedDirectories = 0;
   SourceScan(job).Scan(job.options.sourceRoot, list);
@@ -19,7 +21,9 @@ void RunBackup(BackupJob& job) {
   const int32_t unlisted = job.results.unlistedDirectories;
   job.results = BackupResults();
   job.results.unlistedDirectories = unlisted;
-  FilePass(job, list).Run();
+  FilePass(job, list, &record).Run();
+  // On the disk before the run's last line says it completed.
+  record.Finish();
   job.Report({.kind = RunEventKind::kEnded, .job = job});
 }
 

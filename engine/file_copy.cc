@@ -26,8 +26,11 @@ PreparedCopy PrepareCopy(FileSystem& fs, const std::string& source_path,
   const bool known = known_directory != nullptr && has_directory && known_directory->path == dir;
   if (has_directory && !known) {
     bool made = false;
-    if (!EnsureDirectory(fs, dir, &made))
-      return {{CopyAttempt::Result::kDirectoryFailed, fs.LastErrorCode()}, nullptr};
+    if (!EnsureDirectory(fs, dir, &made)) {
+      PreparedCopy failed;
+      failed.attempt = {CopyAttempt::Result::kDirectoryFailed, fs.LastErrorCode()};
+      return failed;
+    }
     if (known_directory != nullptr) *known_directory = {dir, made};
   }
   PreparedCopy prepared;
@@ -55,6 +58,7 @@ bool PreparedCopy::Publish(FileSystem& fs) {
     volume = copy->Volume();
     withVolume = copy->FlushedWithVolume();
     attributesNotKept = copy->AttributesNotKept();
+    content = copy->Content();
     // Closed here, on whichever thread put it in place: over FUSE or a network each close
     // waits for the target.
     copy.reset();

@@ -47,9 +47,10 @@ std::string NearestExistingFolder(FileSystem& fs, const std::string& target_root
 
 }  // namespace
 
-FilePass::FilePass(BackupJob& job, const FileList& list)
+FilePass::FilePass(BackupJob& job, const FileList& list, RunRecord* record)
     : job_(job),
       list_(list),
+      record_(record),
       fs_(job.fs()),
       versioning_(job.options.timeVersioningOn),
       outcomes_(new Outcome[list.size()]),

@@ -12,6 +12,7 @@
 #include "engine/durable_names.h"
 #include "engine/file_copy.h"
 #include "engine/name_collisions.h"
+#include "engine/run_record.h"
 #include "engine/target_volume.h"
 #include "engine/time_versioning.h"
 
@@ -25,7 +26,8 @@ namespace qs {
 /// reported before it would survive a crash.
 class FilePass {
  public:
-  FilePass(BackupJob& job, const FileList& list);
+  /// `record`, when given, is told each file's outcome as it is reported.
+  FilePass(BackupJob& job, const FileList& list, RunRecord* record = nullptr);
   ~FilePass();
   FilePass(const FilePass&) = delete;
   FilePass& operator=(const FilePass&) = delete;
@@ -41,6 +43,9 @@ class FilePass {
     uint8_t pending = 0;       ///< copies counted in pending_ until the outcome is released
     PreparedCopy version;      ///< the old target copy, into the version folder
     PreparedCopy copy;
+    /// The target copy as the decision found it, for a file skipped.
+    uint64_t targetSize = 0;
+    FileTime targetTime;
   };
 
   // The file threads (file_pass.cc).
@@ -113,6 +118,8 @@ class FilePass {
   void Report(size_t index);
   void ReportFailed(size_t index);
   void ReportCopy(size_t index);
+  /// Tells the record what a copy put in place holds.
+  void RecordCopy(size_t index, const std::string& target_path);
   /// The old version's lines; false when it was not kept.
   bool ReportVersion(size_t index, const std::string& target_path);
   /// False, with its line, when the name of a copy put in place at `path` is not durable.
@@ -121,6 +128,7 @@ class FilePass {
 
   BackupJob& job_;
   const FileList& list_;
+  RunRecord* const record_;
   FileSystem& fs_;
   const bool versioning_;
   std::unique_ptr<Outcome[]> outcomes_;

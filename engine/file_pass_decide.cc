@@ -101,6 +101,8 @@ FilePass::Decision FilePass::DecideOn(size_t index, const std::string& target_pa
     case PathKind::File:
       break;
   }
+  outcomes_[index].targetSize = target.size;
+  outcomes_[index].targetTime = target.lastWrite;
   const ListedFile& file = list_[index];
   const FileTime source =
       file.lastWrite == kUnknownTime ? fs_.Stat(file.path).lastWrite : file.lastWrite;

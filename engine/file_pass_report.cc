@@ -13,6 +13,8 @@ void FilePass::Report(size_t index) {
   switch (outcome.decision) {
     case Decision::kSkip:
       ++job_.results.counters.skipped;
+      if (record_ != nullptr)
+        record_->Skipped(RelativePart(index), outcome.targetSize, outcome.targetTime);
       return job_.Report(
           {.kind = RunEventKind::kSkipped, .job = job_, .path = path, .bytes = list_[index].size});
     case Decision::kCollision:
@@ -32,6 +34,7 @@ void FilePass::Report(size_t index) {
 
 void FilePass::ReportFailed(size_t index) {
   ++job_.results.counters.failed;
+  if (record_ != nullptr) record_->Failed(RelativePart(index));
   job_.Report({.kind = RunEventKind::kFailed,
                .job = job_,
                .path = list_[index].path,
@@ -48,6 +51,7 @@ void FilePass::ReportCopy(size_t index) {
   if (!ReportCopyAttempt(job_, prepared.attempt, path, target_path) ||
       !ReportDurable(prepared, target_path))
     return ReportFailed(index);
+  RecordCopy(index, target_path);
   const bool is_new = outcome.decision == Decision::kNew;
   ++(is_new ? job_.results.counters.copied : job_.results.counters.updated);
   const std::string relative = RelativePart(index);
@@ -61,6 +65,18 @@ void FilePass::ReportCopy(size_t index) {
     job_.Report(
         {.kind = RunEventKind::kAttributesNotKept, .job = job_, .path = target_path, .code = code});
   }
+}
+
+void FilePass::RecordCopy(size_t index, const std::string& target_path) {
+  if (record_ == nullptr) return;
+  const Outcome& outcome = outcomes_[index];
+  CopiedContent content = outcome.copy.content;
+  if (!content.known) {
+    // A copy that does not say what it holds: its size and time from the target, no hash.
+    const PathInfo info = fs_.Stat(target_path);
+    content = {true, info.size, info.lastWrite, false, {}};
+  }
+  record_->Copied(RelativePart(index), content, outcome.saveVersion);
 }
 
 bool FilePass::ReportVersion(size_t index, const std::string& target_path) {

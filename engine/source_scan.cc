@@ -8,6 +8,7 @@
 
 #include "engine/backup_job.h"
 #include "engine/paths.h"
+#include "engine/record_store.h"
 
 namespace qs {
 
@@ -73,6 +74,12 @@ uint64_t SourceScan::SizeOf(const std::string& path, const DirEntry& entry) {
 
 void SourceScan::ScanEntry(const std::string& directory, const DirEntry& entry, FileList& list) {
   if (Excluded(directory, entry)) return;
+  // Copied, it would land on the target's record.
+  if (entry.name == kRecordFolderName && directory == job_.options.sourceRoot) {
+    job_.LogMessage("Left out, as the target keeps its record of the runs under that name: " +
+                    directory + entry.name);
+    return;
+  }
   switch (entry.kind) {
     case EntryKind::Directory:
       if (entry.name != kExcludedDirectory)

@@ -121,7 +121,9 @@ class PosixPendingCopy : public PendingCopy {
   bool Fill(int in, const struct stat& st, const posix::ProcessIdentity& process,
             VolumeKinds& volumes) {
     if (!temp_.ok()) return Fail();
-    if (!temp_.Create(st.st_mode & 0777) || !posix::CopyFileData(in, temp_.fd(), st)) return Fail();
+    ContentHasher hasher;
+    if (!temp_.Create(st.st_mode & 0777) || !posix::CopyFileData(in, temp_.fd(), st, &hasher))
+      return Fail();
     posix::CopyOwnerAndMode(temp_.fd(), st, process);
     attributes_error_ = posix::CopyExtendedAttributes(in, temp_.fd());
     // Taken again after the last byte: a file rewritten meanwhile would be a mix of two.
@@ -133,6 +135,8 @@ class PosixPendingCopy : public PendingCopy {
     if (futimens(temp_.fd(), times_) != 0 || fstat(temp_.fd(), &written) != 0) return Fail();
     volume_ = static_cast<uint64_t>(written.st_dev);
     with_volume_ = volumes.SyncsWhole(temp_.fd(), written.st_dev);
+    content_ = {true, static_cast<uint64_t>(st.st_size), ToFileTime(st.st_mtim), true,
+                hasher.Result()};
     return true;
   }
 
@@ -142,6 +146,7 @@ class PosixPendingCopy : public PendingCopy {
   bool Publish() override { return Published(temp_.Publish()); }
   bool PublishNew() override { return Published(temp_.PublishNew()); }
   uint32_t AttributesNotKept() const override { return attributes_error_; }
+  CopiedContent Content() const override { return content_; }
 
  private:
   bool Published(bool done) {
@@ -157,6 +162,7 @@ class PosixPendingCopy : public PendingCopy {
   uint64_t volume_ = 0;
   bool with_volume_ = false;
   uint32_t attributes_error_ = 0;
+  CopiedContent content_;
 };
 
 class PosixFileSystem : public FileSystem {

@@ -72,7 +72,8 @@ class Win32PendingCopy : public PendingCopy {
     if (const uint32_t refused = win32::CheckReplaceable(calls_, temp_.target()))
       return FailWith(refused);
     if (!temp_.Create(FILE_ATTRIBUTE_HIDDEN)) return false;
-    if (!win32::CopyFileData(in, temp_.handle(), info)) return false;
+    ContentHasher hasher;
+    if (!win32::CopyFileData(in, temp_.handle(), info, &hasher)) return false;
     // Taken again after the last byte: a file rewritten meanwhile would be a mix of two.
     win32::WriteState now;
     if (!win32::WriteStateOf(in, &now)) return false;
@@ -82,6 +83,8 @@ class Win32PendingCopy : public PendingCopy {
     BY_HANDLE_FILE_INFORMATION written;
     if (GetFileInformationByHandle(temp_.handle(), &written))
       volume_ = written.dwVolumeSerialNumber;
+    content_ = {true, SizeOf(info.nFileSizeHigh, info.nFileSizeLow), TimeOf(info.ftLastWriteTime),
+                true, hasher.Result()};
     return true;
   }
 
@@ -92,12 +95,14 @@ class Win32PendingCopy : public PendingCopy {
   bool Publish() override { return temp_.Publish(); }
   bool PublishNew() override { return temp_.PublishNew(); }
   uint32_t AttributesNotKept() const override { return attributes_error_; }
+  CopiedContent Content() const override { return content_; }
 
  private:
   win32::ReplaceCalls& calls_;
   win32::TempFile temp_;
   uint64_t volume_ = 0;
   uint32_t attributes_error_ = 0;
+  CopiedContent content_;
 };
 
 class Win32FileSystem : public FileSystem {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/content_hash.h"
+
 namespace qs {
 
 /// The native path separator: '/' on POSIX, '\\' on Windows.
@@ -113,6 +115,16 @@ struct VolumeHint {
   int foldsCase = -1;         ///< 1 yes, 0 no, -1 when the system does not say
 };
 
+/// What a copy holds: the source's size and last-write time as it was read, and the hash of
+/// the bytes that went into the copy, computed as they passed.
+struct CopiedContent {
+  bool known = false;  ///< false when the copy does not say (then nothing below counts)
+  uint64_t size = 0;
+  FileTime lastWrite;
+  bool hashKnown = false;
+  ContentHash hash;
+};
+
 /// A copy written into a temporary file beside its target, not yet visible there. Dropping
 /// it unpublished removes the temporary file and leaves the target as it was.
 class PendingCopy {
@@ -134,6 +146,8 @@ class PendingCopy {
   /// The error code of what the target could not keep of the source's extended attributes
   /// or access lists (the copy is complete without them); 0 when everything was kept.
   virtual uint32_t AttributesNotKept() const = 0;
+  /// What the copy holds; unknown by default, for copies that never see the bytes.
+  virtual CopiedContent Content() const { return {}; }
 };
 
 /// A file opened for reading its bytes from the start.

@@ -4,6 +4,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -16,23 +17,51 @@ namespace qs::posix {
 
 namespace {
 
-/// Copies [offset, end) at the same offsets; false on a real error. `*short_file` is set when
-/// the source ended early (it shrank while we copied).
-bool CopyRange(int in, int out, off_t offset, off_t end, bool* short_file) {
+// The kernel copies (or shares) a range without passing its bytes through the process; to
+// hash them the same range is read from the source right after, while its pages are cached.
+// Pieces stay small enough for that.
+constexpr size_t kHashedPiece = size_t{8} << 20;
+
+std::vector<char>& Buffer() {
+  thread_local std::vector<char> buffer(size_t{1} << 17);
+  return buffer;
+}
+
+/// Feeds [offset, offset + size) of `in` to `hasher`; false when it cannot be read whole.
+bool HashRange(int in, off_t offset, size_t size, ContentHasher* hasher) {
+  std::vector<char>& buffer = Buffer();
+  while (size > 0) {
+    const ssize_t n = pread(in, buffer.data(), std::min(size, buffer.size()), offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = static_cast<int>(kErrorSourceChanged);  // it shrank meanwhile
+    if (n <= 0) return false;
+    hasher->Add(buffer.data(), static_cast<size_t>(n));
+    offset += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+/// Copies [offset, end) at the same offsets, feeding `hasher` when given; false on a real
+/// error. `*short_file` is set when the source ended early (it shrank while we copied).
+bool CopyRange(int in, int out, off_t offset, off_t end, bool* short_file, ContentHasher* hasher) {
   bool kernel_copy = true;
   while (offset < end) {
     const size_t want = static_cast<size_t>(end - offset);
     ssize_t n;
     if (kernel_copy) {
       loff_t in_off = offset, out_off = offset;
-      n = copy_file_range(in, &in_off, out, &out_off, want, 0);
+      n = copy_file_range(in, &in_off, out, &out_off, hasher ? std::min(want, kHashedPiece) : want,
+                          0);
       if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
         kernel_copy = false;
         continue;
       }
+      if (n > 0 && hasher && !HashRange(in, offset, static_cast<size_t>(n), hasher)) return false;
     } else {
-      thread_local std::vector<char> buffer(size_t{1} << 17);
+      std::vector<char>& buffer = Buffer();
       n = pread(in, buffer.data(), std::min(want, buffer.size()), offset);
+      if (n > 0 && hasher) hasher->Add(buffer.data(), static_cast<size_t>(n));
       for (ssize_t done = 0; n > 0 && done < n;) {
         const ssize_t w =
             pwrite(out, buffer.data() + done, static_cast<size_t>(n - done), offset + done);
@@ -62,16 +91,19 @@ bool MayHaveHoles(const struct stat& st) {
 }
 
 /// Copies the data extents only; false with errno EINVAL when the system cannot tell them.
-bool CopyExtents(int in, int out, off_t size) {
+bool CopyExtents(int in, int out, off_t size, ContentHasher* hasher) {
   if (ftruncate(out, size) != 0) return false;
   for (off_t offset = 0; offset < size;) {
-    const off_t data = lseek(in, offset, SEEK_DATA);
-    if (data < 0) return errno == ENXIO;  // only holes from here to the end
+    off_t data = lseek(in, offset, SEEK_DATA);
+    if (data < 0 && errno != ENXIO) return false;
+    if (data < 0 || data > size) data = size;  // only holes from here to the end
+    if (hasher) hasher->AddZeros(static_cast<uint64_t>(data - offset));
+    if (data == size) return true;
     off_t hole = lseek(in, data, SEEK_HOLE);
     if (hole < 0) return false;
     if (hole > size) hole = size;
     bool short_file = false;
-    if (!CopyRange(in, out, data, hole, &short_file)) return false;
+    if (!CopyRange(in, out, data, hole, &short_file, hasher)) return false;
     if (short_file) return EndWhereTheSourceEnds(in, out);
     offset = hole;
   }
@@ -120,14 +152,15 @@ uint32_t CopyAttribute(int in, int out, const char* name) {
 
 }  // namespace
 
-bool CopyFileData(int in, int out, const struct stat& st) {
+bool CopyFileData(int in, int out, const struct stat& st, ContentHasher* hasher) {
   if (MayHaveHoles(st)) {
-    if (CopyExtents(in, out, st.st_size)) return true;
+    if (CopyExtents(in, out, st.st_size, hasher)) return true;
     if (errno != EINVAL && errno != EOPNOTSUPP) return false;
     if (ftruncate(out, 0) != 0) return false;  // no hole support: copy every byte
+    if (hasher) hasher->Reset();
   }
   bool short_file = false;
-  return CopyRange(in, out, 0, st.st_size, &short_file);
+  return CopyRange(in, out, 0, st.st_size, &short_file, hasher);
 }
 
 bool StillAsBefore(int in, const struct stat& before) {

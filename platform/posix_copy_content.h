@@ -6,12 +6,15 @@
 
 #include <cstdint>
 
+#include "platform/content_hash.h"
+
 namespace qs::posix {
 
 /// Copies the data of `in` (described by `st`) into the empty file `out`. Holes stay holes,
 /// and the kernel copies (or shares, on btrfs and XFS) each data extent. A file that shrinks
-/// meanwhile is copied as far as it goes.
-bool CopyFileData(int in, int out, const struct stat& st);
+/// meanwhile is copied as far as it goes. `hasher`, when given, is fed every byte of the copy
+/// (holes as zeros) in order.
+bool CopyFileData(int in, int out, const struct stat& st, ContentHasher* hasher = nullptr);
 
 /// True when the open source `in` has the size, last-write and change time of `before`
 /// still: it was not written (nor its attributes changed) since `before` was read. False

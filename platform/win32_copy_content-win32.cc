@@ -40,12 +40,13 @@ bool WriteAllAt(HANDLE out, const char* data, DWORD size, uint64_t offset) {
   return true;
 }
 
-bool CopyEverything(HANDLE in, HANDLE out) {
+bool CopyEverything(HANDLE in, HANDLE out, ContentHasher* hasher) {
   std::vector<char>& buffer = Buffer();
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(in, buffer.data(), kPiece, &got, nullptr)) return Fail();
     if (got == 0) return true;
+    if (hasher) hasher->Add(buffer.data(), got);
     if (!WriteAll(out, std::string_view(buffer.data(), got))) return false;
   }
 }
@@ -63,7 +64,8 @@ bool EndWhereTheSourceEnds(HANDLE in, HANDLE out) {
 }
 
 /// Copies one range at the same offsets; `*short_file` when the source ended early.
-bool CopyRange(HANDLE in, HANDLE out, const ByteRange& range, bool* short_file) {
+bool CopyRange(HANDLE in, HANDLE out, const ByteRange& range, bool* short_file,
+               ContentHasher* hasher) {
   std::vector<char>& buffer = Buffer();
   for (uint64_t done = 0; done < range.length;) {
     const DWORD want = static_cast<DWORD>(std::min<uint64_t>(kPiece, range.length - done));
@@ -75,6 +77,7 @@ bool CopyRange(HANDLE in, HANDLE out, const ByteRange& range, bool* short_file) 
       *short_file = true;
       return true;
     }
+    if (hasher) hasher->Add(buffer.data(), got);
     if (!WriteAllAt(out, buffer.data(), got, range.offset + done)) return false;
     done += got;
   }
@@ -110,13 +113,18 @@ bool PlanSparseCopy(HANDLE in, HANDLE out, uint64_t size, std::vector<ByteRange>
       size, ranges);
 }
 
-bool CopyRanges(HANDLE in, HANDLE out, const std::vector<ByteRange>& ranges, uint64_t size) {
+bool CopyRanges(HANDLE in, HANDLE out, const std::vector<ByteRange>& ranges, uint64_t size,
+                ContentHasher* hasher) {
   if (!SetEnd(out, size)) return false;
+  uint64_t hashed = 0;  // the holes between ranges read as zeros
   for (const ByteRange& range : ranges) {
+    if (hasher && range.offset > hashed) hasher->AddZeros(range.offset - hashed);
     bool short_file = false;
-    if (!CopyRange(in, out, range, &short_file)) return false;
+    if (!CopyRange(in, out, range, &short_file, hasher)) return false;
     if (short_file) return EndWhereTheSourceEnds(in, out);
+    hashed = std::max(hashed, range.offset + range.length);
   }
+  if (hasher && size > hashed) hasher->AddZeros(size - hashed);
   return true;
 }
 
@@ -132,13 +140,14 @@ bool WriteAll(HANDLE out, std::string_view data) {
   return true;
 }
 
-bool CopyFileData(HANDLE in, HANDLE out, const BY_HANDLE_FILE_INFORMATION& info) {
+bool CopyFileData(HANDLE in, HANDLE out, const BY_HANDLE_FILE_INFORMATION& info,
+                  ContentHasher* hasher) {
   const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   std::vector<ByteRange> ranges;
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_SPARSE_FILE) != 0 && size > 0 &&
       PlanSparseCopy(in, out, size, &ranges))
-    return CopyRanges(in, out, ranges, size);
-  return CopyEverything(in, out);
+    return CopyRanges(in, out, ranges, size, hasher);
+  return CopyEverything(in, out, hasher);
 }
 
 uint32_t CopyAttributes(HANDLE out, DWORD attributes) {

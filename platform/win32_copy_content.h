@@ -7,12 +7,16 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/content_hash.h"
+
 namespace qs::win32 {
 
 /// Copies the data of `in` (described by `info`) into the empty file `out`. A sparse source
 /// gives a sparse copy of its allocated ranges only; where a volume cannot do that, every
-/// byte is copied. A source that shrinks meanwhile is copied as far as it goes.
-bool CopyFileData(HANDLE in, HANDLE out, const BY_HANDLE_FILE_INFORMATION& info);
+/// byte is copied. A source that shrinks meanwhile is copied as far as it goes. `hasher`, when
+/// given, is fed every byte of the copy (holes as zeros) in order.
+bool CopyFileData(HANDLE in, HANDLE out, const BY_HANDLE_FILE_INFORMATION& info,
+                  ContentHasher* hasher = nullptr);
 
 /// Writes all of `data` at the current position of `out`.
 bool WriteAll(HANDLE out, std::string_view data);

@@ -8,6 +8,9 @@
 
 #include "cli/prune_command.h"
 #include "engine/paths.h"
+#include "engine/record_facts.h"
+#include "engine/record_journal.h"
+#include "engine/record_store.h"
 #include "tests/crash/crash_operations.h"
 
 namespace qs::test {
@@ -142,9 +145,68 @@ TEST_F(InvariantTest, AVersionThatIsNotWhatItReplacedIsCaught) {
   EXPECT_EQ(Broken(), (std::vector<Invariant>{Invariant::kVersionIsOld}));  // the old folder went
 }
 
+/// A journal of one run per listing, each listing whole.
+std::string JournalOf(const std::vector<Listing>& runs) {
+  std::string journal(kJournalMagic);
+  uint64_t number = 0;
+  for (const Listing& listing : runs) {
+    RunFact run;
+    run.number = ++number;
+    run.fullListing = true;
+    run.changes = AsChanges(listing);
+    journal += EncodeFrame(FrameKind::kRun, EncodeRun(run));
+  }
+  return journal;
+}
+
+RecordedFile Entry(const std::string& path, const FileCopy& copy, bool hashed = true) {
+  return {path, copy.bytes.size(), copy.time, hashed, hashed ? HashOf(copy.bytes) : ContentHash{}};
+}
+
+TEST_F(InvariantTest, ARecordCutShortKeepsItsEarlierRunsAndARerunRecordsTheSource) {
+  const Listing before = {Entry("a.txt", expected_.before.current.at("a.txt")),
+                          Entry("b.txt", expected_.before.current.at("b.txt"))};
+  const std::string one = JournalOf({before});
+  expected_.recordedRuns = 1;
+  crashed_.record[kJournalFileName] = {one, Seconds(1)};
+  EXPECT_TRUE(Broken().empty());
+  crashed_.record[kJournalFileName] = {one +
+                                           "\x01\x05"
+                                           "abc",
+                                       Seconds(1)};  // an append cut short
+  EXPECT_TRUE(Broken().empty());
+  crashed_.record[kJournalFileName] = {one.substr(0, one.size() - 3), Seconds(1)};
+  EXPECT_EQ(Broken(), (std::vector<Invariant>{Invariant::kRecordReadsBack}));
+  crashed_.record.clear();
+  EXPECT_EQ(Broken(), (std::vector<Invariant>{Invariant::kRecordReadsBack}));
+
+  TargetView after;
+  after.current = expected_.source;
+  after.versions["backup_20250131_090000"]["a.txt"] = {"old bytes", Seconds(100)};
+  const Listing source = {Entry("a.txt", expected_.source.at("a.txt")),
+                          Entry("b.txt", expected_.source.at("b.txt"), false)};
+  after.record[kJournalFileName] = {JournalOf({before, source}), Seconds(2)};
+  EXPECT_TRUE(CheckRerun(after, after, {}, expected_).empty());
+  const auto broken = [&](const std::vector<Listing>& runs) {
+    TargetView wrong = after;
+    wrong.record[kJournalFileName] = {JournalOf(runs), Seconds(2)};
+    const std::vector<Violation> found = CheckRerun(wrong, wrong, {}, expected_);
+    return found.size() == 1 && found[0].invariant == Invariant::kRecordAppendsAgain;
+  };
+  EXPECT_TRUE(broken({before}));  // the rerun's run is missing
+  EXPECT_TRUE(broken({before, before}));
+  Listing other_hash = source;
+  other_hash[0].hash = HashOf("other bytes");
+  EXPECT_TRUE(broken({before, other_hash}));
+  EXPECT_TRUE(broken({before, {source[0]}}));  // b.txt left out
+}
+
 TEST_F(InvariantTest, ARerunMustEndWithTheSourceOnTheDisk) {
   TargetView after;
   after.current = expected_.source;
+  after.record[kJournalFileName] = {JournalOf({{Entry("a.txt", expected_.source.at("a.txt")),
+                                                Entry("b.txt", expected_.source.at("b.txt"))}}),
+                                    Seconds(2)};
   after.versions["backup_20250131_090000"]["a.txt"] = {"old bytes", Seconds(100)};
   EXPECT_TRUE(CheckRerun(after, after, {}, expected_).empty());
   TargetView lost = after;

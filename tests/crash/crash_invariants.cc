@@ -2,8 +2,11 @@
 // than the source's are skipped by every later run, for ever, and so count as a violation.
 #include "tests/crash/crash_invariants.h"
 
+#include <optional>
 #include <sstream>
 
+#include "engine/record_history.h"
+#include "engine/record_store.h"
 #include "engine/version_retention.h"
 
 namespace qs::test {
@@ -90,6 +93,54 @@ void CheckOldCopiesKept(const TargetView& view, const Expectation& expected,
   }
 }
 
+/// The record's journal in a view, read; null when there is none.
+std::optional<JournalContents> JournalOf(const TargetView& view) {
+  const auto journal = view.record.find(kJournalFileName);
+  if (journal == view.record.end()) return std::nullopt;
+  return ReadJournal(journal->second.bytes);
+}
+
+/// After a crash: the record reads whole up to its last whole fact, every run it held before
+/// still there.
+void CheckRecordAfterCrash(const TargetView& view, const Expectation& expected,
+                           std::vector<Violation>* found) {
+  const std::optional<JournalContents> journal = JournalOf(view);
+  if (!journal) {
+    if (expected.recordedRuns != 0) Add(found, Invariant::kRecordReadsBack, "the journal went");
+    return;
+  }
+  if (journal->foreign) return Add(found, Invariant::kRecordReadsBack, "the journal has no header");
+  const RecordHistory history = RecordHistory::From(*journal);
+  // A torn end is allowed; a whole frame that cannot be read is not.
+  if ((history.damaged() && !journal->torn) || history.runs().size() < expected.recordedRuns)
+    Add(found, Invariant::kRecordReadsBack,
+        std::to_string(history.runs().size()) + " whole runs of " +
+            std::to_string(expected.recordedRuns) + " before the run");
+}
+
+/// After the rerun: the record is whole, one run more, and its listing is the source's, each
+/// hash it knows the hash of the source's bytes.
+void CheckRecordAfterRerun(const TargetView& view, const Expectation& expected,
+                           std::vector<Violation>* found) {
+  const std::optional<JournalContents> journal = JournalOf(view);
+  if (!journal || journal->foreign || journal->torn)
+    return Add(found, Invariant::kRecordAppendsAgain, "the rerun left no whole journal");
+  const RecordHistory history = RecordHistory::From(*journal);
+  if (history.damaged() || history.runs().size() <= expected.recordedRuns)
+    return Add(found, Invariant::kRecordAppendsAgain, "the rerun's run is not in the record");
+  const Listing latest = history.Latest();
+  bool listing_true = latest.size() == expected.source.size();
+  for (const RecordedFile& file : latest) {
+    const auto source = expected.source.find(file.path);
+    listing_true = listing_true && source != expected.source.end() &&
+                   file.size == source->second.bytes.size() &&
+                   file.lastWrite == source->second.time &&
+                   (!file.hashKnown || file.hash == HashOf(source->second.bytes));
+  }
+  if (!listing_true)
+    Add(found, Invariant::kRecordAppendsAgain, "the rerun's listing is not the source's");
+}
+
 }  // namespace
 
 const char* InvariantName(Invariant invariant) {
@@ -121,7 +172,9 @@ TargetView ViewTarget(const CrashImage& image) {
     const size_t slash = relative.find('/');
     const std::string top = relative.substr(0, slash);
     const std::string name = relative.substr(relative.rfind('/') + 1);
-    if (name.compare(0, sizeof(kTempPrefix) - 1, kTempPrefix) == 0) {
+    if (top == kRecordFolderName && slash != std::string::npos) {
+      view.record[relative.substr(slash + 1)] = copy;
+    } else if (name.compare(0, sizeof(kTempPrefix) - 1, kTempPrefix) == 0) {
       ++view.temporaryNames;
     } else if (slash != std::string::npos && ParseVersionFolderName(top, &stamp)) {
       if (relative.substr(slash + 1) != "README.txt")
@@ -145,6 +198,8 @@ std::string TargetKey(const TargetView& view) {
     key << "[" << folder << "]\n";
     put(tree);
   }
+  key << "[" << kRecordFolderName << "]\n";
+  put(view.record);
   key << view.temporaryNames;
   return key.str();
 }
@@ -154,6 +209,8 @@ Expectation ExpectationFor(const CrashImage& before, bool time_versioning) {
   expected.source = TreeOf(before.Files(SourceRoot()));
   expected.before = ViewTarget(before);
   expected.timeVersioning = time_versioning;
+  if (const std::optional<JournalContents> journal = JournalOf(expected.before))
+    expected.recordedRuns = RecordHistory::From(*journal).runs().size();
   for (const auto& [relative, copy] : expected.before.current) {
     const auto source = expected.source.find(relative);
     if (source != expected.source.end() && copy.time < source->second.time)
@@ -170,6 +227,7 @@ std::vector<Violation> CheckCrashState(const TargetView& crashed, const Expectat
       Add(&found, Invariant::kOldOrNew, relative + ", backed up before the run, is gone");
   CheckVersions(crashed, expected, &found);
   CheckOldCopiesKept(crashed, expected, &found);
+  CheckRecordAfterCrash(crashed, expected, &found);
   return found;
 }
 
@@ -192,6 +250,7 @@ std::vector<Violation> CheckRerun(const TargetView& after, const TargetView& dur
     Add(&found, Invariant::kEndedDurable, "the rerun's backup is not all on the disk at its end");
   CheckVersions(after, expected, &found);
   CheckOldCopiesKept(after, expected, &found);  // now in a version folder: the names are new
+  CheckRecordAfterRerun(after, expected, &found);
   return found;
 }
 

@@ -21,11 +21,12 @@ struct FileCopy {
 };
 using Tree = std::map<std::string, FileCopy>;  ///< by path below a root, '/' between names
 
-/// The target of an image: the current tree, and each version folder's files (README.txt
-/// left out). Leftover temporary files are counted, not listed.
+/// The target of an image: the current tree, each version folder's files (README.txt left
+/// out), and the record's files. Leftover temporary files are counted, not listed.
 struct TargetView {
   Tree current;
   std::map<std::string, Tree> versions;
+  Tree record;
   size_t temporaryNames = 0;
 };
 TargetView ViewTarget(const CrashImage& image);
@@ -67,6 +68,8 @@ struct Expectation {
   std::set<std::string> notSaved;
   /// The version folder's name the run made, empty when none.
   std::string versionFolder;
+  /// The runs the target's record held whole before the run.
+  size_t recordedRuns = 0;
 };
 
 Expectation ExpectationFor(const CrashImage& before, bool time_versioning);

@@ -432,7 +432,11 @@ class DryRunPermissionsTest : public ::testing::Test {
     const auto before = Snapshot(dir_.path());
     const Run dry = RunOnce(true);
     EXPECT_EQ(before, Snapshot(dir_.path()));
-    const Run real = RunOnce(false);
+    Run real = RunOnce(false);
+    // A dry run keeps no record, so it cannot tell whether one could be written.
+    std::erase_if(real.log, [](const std::string& line) {
+      return line.rfind("The record of the runs could not be written: ", 0) == 0;
+    });
     EXPECT_EQ(real.log, WithoutDryRunLines(dry.log));
     EXPECT_EQ(real.results.counters.SummaryText(), dry.results.counters.SummaryText());
     EXPECT_EQ(real.results.AnyFailed(), dry.results.AnyFailed());

@@ -198,6 +198,27 @@ TEST_F(PosixFileSystemTest, SparseFilesKeepTheirHoles) {
   EXPECT_EQ(Shell("stat -c %s " + Quoted("sparse")), Shell("stat -c %s " + Quoted("copy")));
 }
 
+TEST_F(PosixFileSystemTest, ACopySaysTheHashOfEveryByteItHoldsHolesAndLongRunsIncluded) {
+  // A hole at the start, 12 MiB of data (more than one piece the kernel copies), a hole at
+  // the end; a small file; an empty one.
+  ASSERT_EQ(0, RunCommandLine("truncate -s 40M " + Quoted("sparse") + " && head -c 12582912 " +
+                              "/dev/urandom | dd of=" + Quoted("sparse") +
+                              " bs=1M seek=3 conv=notrunc status=none"));
+  test::WriteFile(dir_ / "small", "a few bytes");
+  test::WriteFile(dir_ / "empty", "");
+  for (const char* name : {"sparse", "small", "empty"}) {
+    const std::string from = dir_ / name;
+    std::unique_ptr<PendingCopy> copy = fs_.PrepareCopy(from, from + ".copy");
+    ASSERT_NE(nullptr, copy) << name;
+    const CopiedContent content = copy->Content();
+    const std::string bytes = test::ReadFile(from);
+    EXPECT_TRUE(content.known && content.hashKnown) << name;
+    EXPECT_EQ(HashOf(bytes), content.hash) << name;
+    EXPECT_EQ(bytes.size(), content.size) << name;
+    EXPECT_EQ(fs_.Stat(from).lastWrite, content.lastWrite) << name;
+  }
+}
+
 TEST_F(PosixFileSystemTest, OwnerGroupAndSetuidAreKeptAsRoot) {
   if (!IsRoot()) GTEST_SKIP() << "only root may give a copy another owner";
   test::WriteFile(dir_ / "tool", "#!/bin/sh\n", Seconds(100));

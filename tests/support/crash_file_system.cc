@@ -52,20 +52,22 @@ bool IsDurabilityCall(CrashCall call) { return kCalls[static_cast<size_t>(call)]
 /// A copy's node, written and timed, that no name leads to until it is published.
 class CrashFileSystem::Copy : public PendingCopy {
  public:
-  Copy(CrashFileSystem& fs, uint64_t node, std::string to, uint64_t volume)
-      : fs_(fs), node_(node), to_(std::move(to)), volume_(volume) {}
+  Copy(CrashFileSystem& fs, uint64_t node, std::string to, uint64_t volume, CopiedContent content)
+      : fs_(fs), node_(node), to_(std::move(to)), volume_(volume), content_(content) {}
   uint64_t Volume() const override { return volume_; }
   bool FlushedWithVolume() const override { return fs_.settings_.wholeVolumeFlush; }
   bool Flush() override { return fs_.FlushCopy(node_); }
   bool Publish() override { return fs_.PublishCopy(node_, to_, true); }
   bool PublishNew() override { return fs_.PublishCopy(node_, to_, false); }
   uint32_t AttributesNotKept() const override { return 0; }
+  CopiedContent Content() const override { return content_; }
 
  private:
   CrashFileSystem& fs_;
   const uint64_t node_;
   const std::string to_;
   const uint64_t volume_;
+  const CopiedContent content_;
 };
 
 CrashFileSystem::CrashFileSystem(CrashSettings settings, CrashImage durable, int64_t clock_millis)
@@ -157,7 +159,8 @@ std::unique_ptr<PendingCopy> CrashFileSystem::PrepareCopy(const std::string& fro
   const FileTime time = read.lastWrite;
   Issue({.kind = CrashOp::Kind::kWrite, .node = node, .bytes = bytes, .time = Now()});
   Issue({.kind = CrashOp::Kind::kSetTime, .node = node, .time = time});
-  return std::make_unique<Copy>(*this, node, to, VolumeOf(node));
+  const CopiedContent content{true, bytes.size(), time, true, HashOf(bytes)};
+  return std::make_unique<Copy>(*this, node, to, VolumeOf(node), content);
 }
 
 bool CrashFileSystem::FlushCopy(uint64_t node) {

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "engine/record_store.h"
 #include "platform/file_time_setter.h"
 #include "platform/file_tree.h"
 
@@ -95,7 +96,12 @@ bool Exists(const std::string& path) {
   return fs::exists(fs::symlink_status(PathOf(path), error));
 }
 
-std::vector<std::string> ListTree(const std::string& root) { return ListFilesBelow(root); }
+std::vector<std::string> ListTree(const std::string& root) {
+  std::vector<std::string> files = ListFilesBelow(root);
+  const std::string record = std::string(kRecordFolderName) + "/";
+  std::erase_if(files, [&](const std::string& file) { return file.rfind(record, 0) == 0; });
+  return files;
+}
 
 int64_t FakeClock::MonotonicNanos() {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -237,6 +243,7 @@ class RecordingPendingCopy : public PendingCopy {
   uint32_t AttributesNotKept() const override {
     return fs_.dropAttributesOf && fs_.dropAttributesOf(to_) ? 95 : real_->AttributesNotKept();
   }
+  CopiedContent Content() const override { return real_->Content(); }
 
  private:
   bool Result(bool done) {
@@ -395,6 +402,16 @@ bool FaultyFileSystem::WriteWholeFile(const std::string& path, const std::string
   const bool written = real_.WriteWholeFile(path, content);
   t_last_error = real_.LastErrorCode();
   return written;
+}
+
+bool FaultyFileSystem::AppendToFile(const std::string& path, const std::string& bytes) {
+  if (failAppendOf && failAppendOf(path)) {
+    t_last_error = code;
+    return false;
+  }
+  const bool appended = real_.AppendToFile(path, bytes);
+  t_last_error = real_.LastErrorCode();
+  return appended;
 }
 
 uint32_t FaultyFileSystem::LastErrorCode() { return t_last_error; }

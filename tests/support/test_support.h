@@ -51,7 +51,8 @@ std::string ReadFile(const std::string& path);
 std::string ReadTextFile(const std::string& path);
 bool Exists(const std::string& path);
 void MakeDirs(const std::string& path);
-/// Every file below `root`, as paths relative to it with '/' separators, sorted.
+/// Every file below `root`, as paths relative to it with '/' separators, sorted; the record
+/// folder at its top is left out (the tests of the record read it themselves).
 std::vector<std::string> ListTree(const std::string& root);
 
 /// One second of the monotonic clock, in nanoseconds.
@@ -174,6 +175,7 @@ class FaultyFileSystem : public ForwardingFileSystem {
   bool SetLastWriteTime(const std::string& path, FileTime time) override;
   bool IsStoredUnderItsName(const std::string& path) override;
   bool WriteWholeFile(const std::string& path, const std::string& content) override;
+  bool AppendToFile(const std::string& path, const std::string& bytes) override;
   uint32_t LastErrorCode() override;
 
   /// Copies whose target path satisfies the predicate fail with `code`.
@@ -192,6 +194,8 @@ class FaultyFileSystem : public ForwardingFileSystem {
   std::function<bool(const std::string& path)> claimMadeDirectory;
   /// Whole-file writes whose path satisfies the predicate fail with `code`.
   std::function<bool(const std::string& path)> failWriteOf;
+  /// Appends to files whose path satisfies the predicate fail with `code`.
+  std::function<bool(const std::string& path)> failAppendOf;
   /// True: every whole-volume flush fails with `code` (as on a disk error), while each copy and
   /// each directory still flushes on its own.
   bool failVolumeFlushes = false;
