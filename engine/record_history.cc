@@ -147,6 +147,12 @@ std::vector<RecordedCopy> RecordHistory::HistoryOf(const std::string& path) cons
 }
 
 std::vector<RecordedCopy> RecordHistory::Copies() const {
+  std::vector<RecordedCopy> copies = CopiesAndPruned();
+  std::erase_if(copies, [](const RecordedCopy& copy) { return !copy.kept; });
+  return copies;
+}
+
+std::vector<RecordedCopy> RecordHistory::CopiesAndPruned() const {
   std::map<std::string, RecordedCopy> current;
   std::vector<RecordedCopy> versions;
   Replay([&](const RunFact& run, const ListingChanges& changes) {
@@ -173,7 +179,6 @@ std::vector<RecordedCopy> RecordHistory::Copies() const {
   });
   for (RecordedCopy& copy : versions) copies.push_back(std::move(copy));
   Learn(&copies);
-  std::erase_if(copies, [](const RecordedCopy& copy) { return !copy.kept; });
   return copies;
 }
 

@@ -52,6 +52,8 @@ class RecordHistory {
   /// Every copy the target holds by the record, version folders removed by a prune left
   /// out, in (folder, path) order with the current tree first.
   std::vector<RecordedCopy> Copies() const;
+  /// Copies(), with the copies of version folders a prune removed among them (not kept).
+  std::vector<RecordedCopy> CopiesAndPruned() const;
   /// Every state of `path` the backup held, oldest first, kept or not.
   std::vector<RecordedCopy> HistoryOf(const std::string& path) const;
   /// Listed files changed since the last run with a whole listing: what a replay of the

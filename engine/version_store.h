@@ -46,8 +46,8 @@ struct KeptCopy {
 };
 
 /// Every kept copy of every file, by the file's path below the roots (native separators):
-/// the current tree (version folders and folders being removed left out) and each version
-/// folder (its README.txt left out). Each file's copies come in the order the backup held
+/// the current tree (version folders, folders being removed and the record left out) and each
+/// version folder (its README.txt left out). Each file's copies come in the order the backup held
 /// them, the current copy first, then the latest replaced (see InHistoryOrder). Folders
 /// that cannot be read are named in `unreadable`, with the error code.
 using Unreadable = std::vector<std::pair<std::string, uint32_t>>;

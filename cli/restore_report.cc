@@ -1,0 +1,48 @@
+#include "cli/restore_report.h"
+
+#include <algorithm>
+
+#include "engine/paths.h"
+
+namespace qs {
+
+namespace {
+
+bool Inside(const std::string& relative, const std::string& wanted) {
+  return relative == wanted ||
+         (relative.size() > wanted.size() && relative.compare(0, wanted.size(), wanted) == 0 &&
+          relative[wanted.size()] == kPathSeparator);
+}
+
+}  // namespace
+
+size_t WantedPaths::Under(const std::string& relative) const {
+  const auto hit = std::find_if(paths.begin(), paths.end(),
+                                [&](const std::string& w) { return Inside(relative, w); });
+  return static_cast<size_t>(hit - paths.begin());
+}
+
+bool WantedPaths::Wants(const std::string& relative) const {
+  return paths.empty() || Under(relative) < paths.size();
+}
+
+void ReportWanted(const RunnerContext& context, const WantedPaths& wanted, RestoreTally* tally) {
+  for (size_t i = 0; i < wanted.paths.size(); ++i) {
+    if (wanted.found[i] == 0) {
+      ++tally->failed;
+      context.Log("Nothing is kept under: " + wanted.paths[i]);
+    } else if (wanted.restored[i] == 0) {
+      tally->anyLost = true;
+      context.Log("Nothing restored of: " + wanted.paths[i]);
+    }
+  }
+}
+
+int EndRestore(const RunnerContext& context, const RestoreTally& tally) {
+  context.Log("Restore completed: " + std::to_string(tally.restored) + " restored, " +
+              std::to_string(tally.leftOut) + " left out, " + std::to_string(tally.failed) +
+              " failed.");
+  return tally.failed > 0 || tally.anyLost ? 1 : 0;
+}
+
+}  // namespace qs
