@@ -296,7 +296,12 @@ TEST_F(RunnerRecordRestoreTest, AFolderTheRecordCannotHearOfStaysWhole) {
                      " Error: 1 (Operation not permitted)\n"))
       << Out();
   EXPECT_TRUE(OutHas("] Pruning completed: 0 removed, 1 failed.\n")) << Out();
-  EXPECT_EQ(before, Snapshot(dir_ / "tgt"));
+  // The record's folder may have seen a whole rewrite tried and given up; its files may not.
+  auto after = Snapshot(dir_ / "tgt");
+  auto whole = before;
+  whole.erase(".quillstone/");
+  after.erase(".quillstone/");
+  EXPECT_EQ(whole, after);
 }
 
 }  // namespace

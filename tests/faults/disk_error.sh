@@ -133,7 +133,7 @@ fail_at() {
   qs_check "$name: no temporary file is left" qs_no_temp_files "$dst"
   qs_run "$name-rerun" --time-versioning "$SRC" "$dst"
   qs_check "$name-rerun: exit status 0 on the healthy volume" qs_status_is 0
-  qs_check "$name-rerun: the target matches the source" diff -r -x 'backup_*' -x lost+found "$SRC" "$dst"
+  qs_check "$name-rerun: the target matches the source" diff -r -x .quillstone -x 'backup_*' -x lost+found "$SRC" "$dst"
 }
 
 echo "--- $FILES files, $(qs_count_files "$OLD") of them with an older copy in the target"

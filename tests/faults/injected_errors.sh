@@ -49,7 +49,9 @@ def split(tree):
     current, versions = {}, {}
     for rel, copy in tree.items():
         top = rel.split("/")[0]
-        if os.path.basename(rel).startswith(".qs-tmp-"):
+        # Temporary names are no copies, nor is the record of the runs (the crash sweep
+        # checks that it stays whole).
+        if os.path.basename(rel).startswith(".qs-tmp-") or top == ".quillstone":
             continue
         if VERSION.match(top) and "/" in rel:
             versions[rel] = copy

@@ -82,16 +82,16 @@ check_kill() {
 check_state() {
   local name=$1 dir stamp whole=true kept=true
   for dir in "$TARGET"/backup_2026*; do
-    diff -r "$dir" "$REF/$(basename "$dir")" >/dev/null || { echo "    not whole: $dir"; whole=false; }
+    diff -r -x .quillstone "$dir" "$REF/$(basename "$dir")" >/dev/null || { echo "    not whole: $dir"; whole=false; }
   done
   for stamp in "${KEPT[@]}"; do
-    diff -r "$TARGET/backup_$stamp" "$REF/backup_$stamp" >/dev/null || kept=false
+    diff -r -x .quillstone "$TARGET/backup_$stamp" "$REF/backup_$stamp" >/dev/null || kept=false
   done
   qs_check "$name: every version folder left is whole" $whole
   qs_check "$name: every kept version folder is there, whole" $kept
   qs_check "$name: the current tree and the look-alikes are untouched" \
-    diff -r "$TARGET/backup_20200101_000000" "$REF/lookalike"
-  qs_check "$name: ... and the nested one" diff -r "$TARGET/sub" "$REF/sub"
+    diff -r -x .quillstone "$TARGET/backup_20200101_000000" "$REF/lookalike"
+  qs_check "$name: ... and the nested one" diff -r -x .quillstone "$TARGET/sub" "$REF/sub"
   qs_check "$name: ... and the current file" cmp -s "$TARGET/plan.txt" "$REF/plan.txt"
 }
 

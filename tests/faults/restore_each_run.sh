@@ -23,7 +23,7 @@ backup() {
 }
 
 files_of() { (cd "$1" && find . -type f | LC_ALL=C sort); }
-same_tree() { diff -r "$1" "$2" && [ "$(files_of "$1")" = "$(files_of "$2")" ]; }
+same_tree() { diff -r -x .quillstone "$1" "$2" && [ "$(files_of "$1")" = "$(files_of "$2")" ]; }
 
 mkdir -p "$SRC/notes" "$SRC/photos"
 echo "a one" >"$SRC/a.txt"

@@ -132,7 +132,7 @@ for round in $(seq 1 8); do
     test ! -s "$WORK/a$round.err" -a ! -s "$WORK/b$round.err"
   qs_check "round $round: every old version claimed is kept, in a folder of its run's own" \
     python3 "$WORK/claims.py" "$WORK/a$round.out" "$WORK/b$round.out"
-  qs_check "round $round: the target holds the source" diff -r -x 'backup_*' "$SRC" "$DST"
+  qs_check "round $round: the target holds the source" diff -r -x .quillstone -x 'backup_*' "$SRC" "$DST"
   if [ "$(started "a$round")" = "$(started "b$round")" ] &&
     [ -n "$(version_folder "a$round")" ] && [ -n "$(version_folder "b$round")" ]; then
     together=$((together + 1))

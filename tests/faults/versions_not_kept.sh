@@ -71,7 +71,7 @@ qs_check "taken: the old copy is intact" qs_same "$DST/sub/big.bin" "$WORK/big.o
 qs_check "taken: no line about a version folder at the end" \
   qs_log_lacks taken "=== Time version"
 qs_check "taken: the files in the way are untouched, and nothing was added but the copy" \
-  diff -r -x new.txt -x .quillstone "$WORK/taken.before" "$DST"
+  diff -r -x .quillstone -x new.txt "$WORK/taken.before" "$DST"
 rm "$DST"/backup_*
 qs_run taken-rerun --time-versioning "$SRC" "$DST"
 qs_check "taken-rerun: exit status 0: the next run tries again" qs_status_is 0
