@@ -73,7 +73,8 @@ TEST_F(RunnerRebuildRecordTest, ATargetThatIsNoFolderOrACopyThatCannotBeRead) {
   const RecordStore store = Record();
   ASSERT_EQ(1u, store.history().runs().size());
   EXPECT_EQ(1, store.history().runs()[0].exitStatus);
-  const RecordedFile* locked = Find(store.history().Latest(), "locked.txt");
+  const Listing latest = store.history().Latest();
+  const RecordedFile* locked = Find(latest, "locked.txt");
   ASSERT_NE(nullptr, locked);
   EXPECT_FALSE(locked->hashKnown);
 }

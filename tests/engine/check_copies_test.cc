@@ -193,7 +193,8 @@ TEST_F(CheckCopiesTest, AWholeTargetPassesAndAHashTheRecordLackedIsLearntOnce) {
   EXPECT_EQ(results.learned, 1u);
   EXPECT_EQ(lines_.lines, std::vector<std::string>{});
   const RecordHistory history = RecordStore::Open(fs_, Target()).history();
-  const RecordedFile* learnt = Find(history.Latest(), "dir/b.txt");
+  const Listing latest = history.Latest();
+  const RecordedFile* learnt = Find(latest, "dir/b.txt");
   ASSERT_NE(learnt, nullptr);
   EXPECT_TRUE(learnt->hashKnown);
   EXPECT_EQ(learnt->hash, HashOf("second"));
