@@ -90,6 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
       Expect(std::any_of(options.begin(), options.end(),
                          [](const std::string& a) { return a.rfind("--schedule", 0) == 0; }));
       break;
+    case Mode::kRebuildRecord:
+      // One target and no other switch.
+      Expect(Contains(options, "--rebuild-record") && Contains(args, parsed.target));
+      Expect(!parsed.dryRun && !parsed.background);
+      break;
     case Mode::kVerify:
       // One target, a budget from 1 to 100, and --repair only when it was given.
       Expect(Contains(options, "--verify") && Contains(args, parsed.target));
