@@ -14,7 +14,9 @@ void RunBackup(BackupJob& job) {
   RunRecord record(job);
   FileList list;
   job.results.unlistedDirectories = 0;
-  SourceScan(job).Scan(job.options.sourceRoot, list);
+  // The record is read while the source is scanned; its notice still comes first.
+  SourceScan(job, [&record] { record.Ready(); }).Scan(job.options.sourceRoot, list);
+  record.Ready();
   uint64_t bytes = 0;
   for (const ListedFile& file : list) bytes += file.size;
   job.Report({.kind = RunEventKind::kScanned, .job = job, .count = list.size(), .bytes = bytes});

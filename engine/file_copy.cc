@@ -58,7 +58,7 @@ bool PreparedCopy::Publish(FileSystem& fs) {
     volume = copy->Volume();
     withVolume = copy->FlushedWithVolume();
     attributesNotKept = copy->AttributesNotKept();
-    content = copy->Content();
+    content = std::make_unique<CopiedContent>(copy->Content());
     // Closed here, on whichever thread put it in place: over FUSE or a network each close
     // waits for the target.
     copy.reset();

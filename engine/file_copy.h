@@ -31,7 +31,9 @@ struct PreparedCopy {
   uint64_t volume = 0;
   bool withVolume = false;
   uint32_t attributesNotKept = 0;
-  CopiedContent content;  ///< what the copy holds, as it said before it was put in place
+  /// What the copy holds, as it said before it was put in place (on its own, as the files
+  /// skipped, most of them, have none).
+  std::unique_ptr<CopiedContent> content;
 
   /// Puts the copy in place and lets its file go, keeping what it said of itself; on failure
   /// drops it, and `attempt` says why.

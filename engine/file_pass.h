@@ -43,10 +43,9 @@ class FilePass {
     uint8_t pending = 0;       ///< copies counted in pending_ until the outcome is released
     PreparedCopy version;      ///< the old target copy, into the version folder
     PreparedCopy copy;
-    /// The target copy as the decision found it, for a file skipped.
-    uint64_t targetSize = 0;
-    FileTime targetTime;
-    FileTime sourceTime;
+    /// The record's entry for a file skipped (null: not recorded), where the next file's
+    /// search starts.
+    const RecordedFile* recorded = nullptr;
   };
 
   // The file threads (file_pass.cc).
@@ -74,8 +73,9 @@ class FilePass {
   Decision DecideByTimes(FileTime source, const PathInfo& target, const std::string& target_path);
   /// The record's account of a source replaced by another file, older than the copy: the
   /// copy is still the one the record holds, and the source is not what that copy was made of.
-  bool ReplacedSinceRecorded(size_t index, FileTime source, const PathInfo& target,
-                             const std::string& target_path);
+  /// `entry` is the record's, or null.
+  bool ReplacedSinceRecorded(size_t index, const RecordedFile* entry, FileTime source,
+                             const PathInfo& target, const std::string& target_path);
   void PrepareCopies(Outcome& outcome, size_t index, const std::string& target_path,
                      KnownDirectory* known_directory);
   /// Copies the old target copy into the version folder; false when that failed.
@@ -94,7 +94,7 @@ class FilePass {
   void PublishVersionsOfBatch(size_t begin, size_t end);
   const NameCollision* CollisionAt(size_t index) const;
   size_t RelativeStart(size_t index) const;
-  std::string RelativePart(size_t index) const;
+  std::string_view RelativePart(size_t index) const;
   /// The file's path below the target root, below the version folder, and its name there.
   std::string TargetPath(size_t index) const;
   std::string VersionPath(size_t index);

@@ -41,8 +41,8 @@ size_t FilePass::RelativeStart(size_t index) const {
   return std::min(job_.options.sourceRoot.size(), list_[index].path.size());
 }
 
-std::string FilePass::RelativePart(size_t index) const {
-  return list_[index].path.substr(RelativeStart(index));
+std::string_view FilePass::RelativePart(size_t index) const {
+  return std::string_view(list_[index].path).substr(RelativeStart(index));
 }
 
 std::string FilePass::TargetPath(size_t index) const {
@@ -56,7 +56,7 @@ std::string FilePass::TargetPath(size_t index) const {
 }
 
 std::string FilePass::VersionName(size_t index) const {
-  std::string name = RelativePart(index);
+  std::string name(RelativePart(index));
   if (!name.empty() && name.front() == kPathSeparator) name.erase(0, 1);
   return name;
 }
@@ -101,16 +101,21 @@ FilePass::Decision FilePass::DecideOn(size_t index, const std::string& target_pa
     case PathKind::File:
       break;
   }
-  outcomes_[index].targetSize = target.size;
-  outcomes_[index].targetTime = target.lastWrite;
   const ListedFile& file = list_[index];
   const FileTime source =
       file.lastWrite == kUnknownTime ? fs_.Stat(file.path).lastWrite : file.lastWrite;
-  outcomes_[index].sourceTime = source;
   const Decision by_times = DecideByTimes(source, target, target_path);
-  if (by_times == Decision::kSkip && ReplacedSinceRecorded(index, source, target, target_path))
-    return Decision::kUpdate;
-  return by_times;
+  if (by_times != Decision::kSkip || record_ == nullptr) return by_times;
+  // The file decided before is most likely in the same folder: its entry is close by.
+  const RecordedFile* near =
+      index > 0 && IsReady(index - 1) ? outcomes_[index - 1].recorded : nullptr;
+  const RecordedFile* entry = record_->Recorded(RelativePart(index), near);
+  outcomes_[index].recorded = entry;
+  if (ReplacedSinceRecorded(index, entry, source, target, target_path)) return Decision::kUpdate;
+  // A skip is final: the record hears of it here, so that no outcome has to carry the copy's
+  // size and times to the report.
+  record_->Skipped(RelativePart(index), entry, target.size, target.lastWrite, source);
+  return Decision::kSkip;
 }
 
 FilePass::Decision FilePass::DecideByTimes(FileTime source, const PathInfo& target,
@@ -124,10 +129,8 @@ FilePass::Decision FilePass::DecideByTimes(FileTime source, const PathInfo& targ
   return SourceIsNewer(source, target.lastWrite, step) ? Decision::kUpdate : Decision::kSkip;
 }
 
-bool FilePass::ReplacedSinceRecorded(size_t index, FileTime source, const PathInfo& target,
-                                     const std::string& target_path) {
-  if (record_ == nullptr) return false;
-  const RecordedFile* entry = record_->Recorded(RelativePart(index));
+bool FilePass::ReplacedSinceRecorded(size_t index, const RecordedFile* entry, FileTime source,
+                                     const PathInfo& target, const std::string& target_path) {
   // A copy that is no longer the one recorded was changed in the target: it stays. So does
   // one the record only found in place (no hash): nothing says the source made it.
   if (entry == nullptr || !entry->hashKnown || entry->size != target.size ||

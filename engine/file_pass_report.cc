@@ -14,10 +14,7 @@ void FilePass::Report(size_t index) {
   const std::string& path = list_[index].path;
   switch (outcome.decision) {
     case Decision::kSkip:
-      ++job_.results.counters.skipped;
-      if (record_ != nullptr)
-        record_->Skipped(RelativePart(index), outcome.targetSize, outcome.targetTime,
-                         outcome.sourceTime);
+      ++job_.results.counters.skipped;  // the record heard of it when it was decided
       return job_.Report(
           {.kind = RunEventKind::kSkipped, .job = job_, .path = path, .bytes = list_[index].size});
     case Decision::kCollision:
@@ -57,7 +54,7 @@ void FilePass::ReportCopy(size_t index) {
   RecordCopy(index, target_path);
   const bool is_new = outcome.decision == Decision::kNew;
   ++(is_new ? job_.results.counters.copied : job_.results.counters.updated);
-  const std::string relative = RelativePart(index);
+  const std::string relative(RelativePart(index));
   job_.Report({.kind = is_new ? RunEventKind::kCopied : RunEventKind::kUpdated,
                .job = job_,
                .path = path,
@@ -73,7 +70,7 @@ void FilePass::ReportCopy(size_t index) {
 void FilePass::RecordCopy(size_t index, const std::string& target_path) {
   if (record_ == nullptr || !record_->active()) return;
   const Outcome& outcome = outcomes_[index];
-  CopiedContent content = outcome.copy.content;
+  CopiedContent content = outcome.copy.content ? *outcome.copy.content : CopiedContent();
   // The record keeps the copy's time as its volume keeps it.
   const TimeStep step =
       content.known ? volumes_.StepOf(outcome.copy.volume, ParentPath(target_path)) : kUnknownStep;

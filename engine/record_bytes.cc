@@ -72,14 +72,19 @@ bool ByteReader::Raw(size_t size, std::string_view* bytes) {
 }
 
 bool ByteReader::String(std::string* text) {
+  std::string_view bytes;
+  if (!StringView(&bytes)) return false;
+  text->assign(bytes);
+  return true;
+}
+
+bool ByteReader::StringView(std::string_view* text) {
   const size_t start = at_;
   uint64_t size = 0;
-  std::string_view bytes;
-  if (!Varint(&size) || size > bytes_.size() - at_ || !Raw(size, &bytes)) {
+  if (!Varint(&size) || size > bytes_.size() - at_ || !Raw(size, text)) {
     at_ = start;
     return false;
   }
-  text->assign(bytes);
   return true;
 }
 

@@ -38,11 +38,14 @@ class ByteReader {
   bool Fixed64(uint64_t* value);
   bool Raw(size_t size, std::string_view* bytes);
   bool String(std::string* text);
+  /// A string left in place: valid while the bytes read are.
+  bool StringView(std::string_view* text);
   /// A varint that must fit `limit` (counts and lengths that size a later allocation).
   bool Count(uint64_t limit, uint64_t* value);
 
   bool AtEnd() const { return at_ == bytes_.size(); }
   size_t Offset() const { return at_; }
+  size_t Remaining() const { return bytes_.size() - at_; }
 
  private:
   std::string_view bytes_;

@@ -73,7 +73,10 @@ std::string EncodeRun(const RunFact& run) {
   return out.Take();
 }
 
-bool DecodeRun(std::string_view payload, RunFact* run) {
+namespace {
+
+/// Decodes a run, its changes only when `change_count` is null.
+bool DecodeRunFact(std::string_view payload, RunFact* run, uint64_t* change_count) {
   ByteReader in(payload);
   int64_t status = 0;
   uint8_t flags = 0;
@@ -83,14 +86,25 @@ bool DecodeRun(std::string_view payload, RunFact* run) {
   for (int64_t* count :
        {&run->copied, &run->updated, &run->skipped, &run->failed, &run->timeVersioned})
     if (!Int(&in, count)) return false;
-  if (!Int(&in, &status) || !in.String(&run->versionFolder) || !in.Byte(&flags) ||
-      !DecodeChanges(&in, &run->changes) || !in.Varint(&run->failedCount) ||
-      !Strings(&in, &run->failedPaths))
+  if (!Int(&in, &status) || !in.String(&run->versionFolder) || !in.Byte(&flags)) return false;
+  const bool changes_read =
+      change_count == nullptr ? DecodeChanges(&in, &run->changes) : SkipChanges(&in, change_count);
+  if (!changes_read || !in.Varint(&run->failedCount) || !Strings(&in, &run->failedPaths))
     return false;
   run->exitStatus = static_cast<int>(status);
   run->rebuilt = (flags & 1) != 0;
   run->fullListing = (flags & 2) != 0;
   return true;
+}
+
+}  // namespace
+
+bool DecodeRun(std::string_view payload, RunFact* run) {
+  return DecodeRunFact(payload, run, nullptr);
+}
+
+bool DecodeRunWithoutChanges(std::string_view payload, RunFact* run, uint64_t* change_count) {
+  return DecodeRunFact(payload, run, change_count);
 }
 
 std::string EncodePrune(const PruneFact& prune) {

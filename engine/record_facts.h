@@ -60,6 +60,8 @@ inline constexpr size_t kFailedPathsKept = 1000;
 
 std::string EncodeRun(const RunFact& run);
 bool DecodeRun(std::string_view payload, RunFact* run);
+/// DecodeRun without keeping the changes (run->changes stays empty): their number instead.
+bool DecodeRunWithoutChanges(std::string_view payload, RunFact* run, uint64_t* change_count);
 std::string EncodePrune(const PruneFact& prune);
 bool DecodePrune(std::string_view payload, PruneFact* prune);
 std::string EncodeCheck(const CheckFact& check);

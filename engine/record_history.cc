@@ -1,6 +1,7 @@
 #include "engine/record_history.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <set>
 #include <utility>
@@ -33,17 +34,20 @@ ListingChanges WholeAsChanges(const Listing& before, const ListingChanges& whole
 
 }  // namespace
 
-RecordHistory RecordHistory::From(const JournalContents& journal) {
+RecordHistory RecordHistory::From(JournalContents journal) {
   RecordHistory history;
   history.damaged_ = journal.torn || journal.foreign;
-  for (const Frame& frame : journal.frames) {
+  for (Frame& frame : journal.frames) {
     bool read = true;
     if (frame.kind == FrameKind::kRun) {
       RunFact run;
-      read = DecodeRun(frame.payload, &run);
-      run.changes.clear();
-      if (read) history.runs_.push_back(std::move(run));
-      if (read) history.runPayloads_.push_back(frame.payload);
+      uint64_t changes = 0;
+      read = DecodeRunWithoutChanges(frame.payload, &run, &changes);
+      if (read) {
+        history.runs_.push_back(std::move(run));
+        history.runPayloads_.push_back(std::move(frame.payload));
+        history.runChangeCounts_.push_back(changes);
+      }
     } else if (frame.kind == FrameKind::kPrune) {
       PruneFact prune;
       read = DecodePrune(frame.payload, &prune);
@@ -88,12 +92,22 @@ void RecordHistory::Replay(
 Listing RecordHistory::ListingAfter(size_t index) const {
   size_t start = index;
   while (start > 0 && !runs_[start].fullListing) --start;
+  // The runs' changes after the whole listing are applied together: one pass over the
+  // listing, not one for each run.
   Listing listing;
+  ListingChanges later;
   for (size_t i = start; i <= index && i < runs_.size(); ++i) {
-    const RunFact run = Decoded(i);
-    if (run.fullListing) listing.clear();
-    Apply(run.changes, &listing);
+    RunFact run = Decoded(i);
+    if (run.fullListing) {
+      listing.clear();
+      later.clear();
+      Apply(std::move(run.changes), &listing);
+      continue;
+    }
+    later.insert(later.end(), std::make_move_iterator(run.changes.begin()),
+                 std::make_move_iterator(run.changes.end()));
   }
+  Apply(LastOfEachPath(std::move(later)), &listing);
   return listing;
 }
 
@@ -203,11 +217,8 @@ void RecordHistory::Learn(std::vector<RecordedCopy>* copies) const {
 
 uint64_t RecordHistory::ChangesSinceFullListing() const {
   uint64_t changes = 0;
-  for (size_t i = runs_.size(); i > 0; --i) {
-    const RunFact run = Decoded(i - 1);
-    if (run.fullListing) break;
-    changes += run.changes.size();
-  }
+  for (size_t i = runs_.size(); i > 0 && !runs_[i - 1].fullListing; --i)
+    changes += runChangeCounts_[i - 1];
   return changes;
 }
 

@@ -33,7 +33,7 @@ class RecordHistory {
  public:
   /// Reads every fact of the journal. Facts that cannot be decoded end the history there, as
   /// a torn end does: what follows cannot be trusted to follow on from it.
-  static RecordHistory From(const JournalContents& journal);
+  static RecordHistory From(JournalContents journal);
 
   const std::vector<RunFact>& runs() const { return runs_; }
   const std::vector<PruneFact>& prunes() const { return prunes_; }
@@ -71,6 +71,7 @@ class RecordHistory {
   /// million files takes far less room as bytes).
   std::vector<RunFact> runs_;
   std::vector<std::string> runPayloads_;
+  std::vector<uint64_t> runChangeCounts_;
   std::vector<PruneFact> prunes_;
   std::vector<CheckFact> checks_;
   /// For each check, how many runs came before it.

@@ -40,25 +40,37 @@ using ListingChanges = std::vector<ListingChange>;
 /// The changes that turn `before` into `after`, in path order; none saves a version.
 ListingChanges Diff(const Listing& before, const Listing& after);
 
-/// Applies changes in path order to `listing`.
+/// Applies changes in path order to `listing`; the second moves the files put.
 void Apply(const ListingChanges& changes, Listing* listing);
+void Apply(ListingChanges&& changes, Listing* listing);
 
 /// The file of `listing` at `path`, or null.
 const RecordedFile* Find(const Listing& listing, const std::string& path);
+/// Find, starting from `near` (a file of `listing`, or null): it takes a few steps through
+/// memory already read when the path lies close to it.
+const RecordedFile* FindNear(const Listing& listing, const std::string& path,
+                             const RecordedFile* near);
 
 /// Sorts by path and keeps the last file of each path.
 void Normalize(Listing* listing);
+
+/// The changes of several runs, run after run, as one set in path order: applied at once, they
+/// leave what applying each run's did (the last change of a path wins).
+ListingChanges LastOfEachPath(ListingChanges changes);
 
 /// Paths share their leading bytes with the one before: a listing of a deep tree takes little
 /// more than its names.
 void EncodeChanges(const ListingChanges& changes, ByteWriter* out);
 bool DecodeChanges(ByteReader* in, ListingChanges* changes);
+/// Reads past encoded changes, checking them as DecodeChanges does, and counts them: for a
+/// reader that needs the runs, not their listings.
+bool SkipChanges(ByteReader* in, uint64_t* count);
 
 /// A whole listing, as changes from nothing.
 ListingChanges AsChanges(const Listing& listing);
 
 /// A relative native path as the record writes it ('/' between names), and back.
-std::string RecordPath(const std::string& native_relative);
+std::string RecordPath(std::string native_relative);
 std::string NativePath(const std::string& record_path);
 
 }  // namespace qs

@@ -2,6 +2,8 @@
 // end, which readers leave out; only that case rewrites the journal, and in one step.
 #include "engine/record_store.h"
 
+#include <utility>
+
 #include "engine/file_copy.h"
 #include "engine/paths.h"
 
@@ -30,14 +32,17 @@ RecordStore RecordStore::Open(FileSystem& fs, const std::string& target_root) {
     store.error_ = info.kind == PathKind::File ? fs.LastErrorCode() : 0;
     return store;
   }
-  const JournalContents contents = ReadJournal(bytes);
+  JournalContents contents = ReadJournal(bytes);
+  const bool foreign = contents.foreign;
+  const bool torn = contents.torn;
+  const size_t whole_length = contents.wholeLength;
   store.bytes_ = bytes.size();
-  store.history_ = RecordHistory::From(contents);
-  if (contents.foreign) {
+  store.history_ = RecordHistory::From(std::move(contents));
+  if (foreign) {
     store.found_ = Found::kForeign;
-  } else if (contents.torn || store.history_.damaged()) {
+  } else if (torn || store.history_.damaged()) {
     store.found_ = Found::kTornEnd;
-    store.whole_ = bytes.substr(0, contents.wholeLength);
+    store.whole_ = bytes.substr(0, whole_length);
   } else {
     store.found_ = Found::kWhole;
   }

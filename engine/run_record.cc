@@ -1,9 +1,10 @@
-// The listing is gathered in the order files are reported and sorted once at the end; the
-// fact holds the changes from the recorded listing, or the whole listing when the changes
-// since the last whole one would otherwise outgrow it.
+// Each file reported either keeps its recorded entry (it is only marked seen) or becomes a
+// change, sorted once at the end; the fact holds the changes from the recorded listing, or
+// the whole listing when the changes since the last whole one would otherwise outgrow it.
 #include "engine/run_record.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "engine/backup_job.h"
 #include "engine/file_times.h"
@@ -15,10 +16,10 @@ namespace qs {
 
 namespace {
 
-std::string RecordPathOf(const std::string& native_relative) {
+std::string RecordPathOf(std::string_view native_relative) {
   size_t start = 0;
   while (start < native_relative.size() && native_relative[start] == kPathSeparator) ++start;
-  return RecordPath(native_relative.substr(start));
+  return RecordPath(std::string(native_relative.substr(start)));
 }
 
 /// The last name of a path: the version folder's name as the record keeps it.
@@ -29,8 +30,9 @@ std::string LastName(const std::string& path) {
 }
 
 /// Marks the changes of `versioned` paths (sorted) as having saved the copy they replaced;
-/// a path whose entry did not change gets a put of it all the same, so the bit is kept.
-void MarkVersioned(const std::vector<std::string>& versioned, const Listing& after,
+/// a path whose entry did not change gets a put of its entry in `listing` all the same, so
+/// the bit is kept.
+void MarkVersioned(const std::vector<std::string>& versioned, const Listing& listing,
                    ListingChanges* changes) {
   bool added = false;
   for (const std::string& path : versioned) {
@@ -40,7 +42,7 @@ void MarkVersioned(const std::vector<std::string>& versioned, const Listing& aft
                                      });
     if (at != changes->end() && at->file.path == path) {
       at->versionSaved = true;
-    } else if (const RecordedFile* file = Find(after, path)) {
+    } else if (const RecordedFile* file = Find(listing, path)) {
       changes->push_back({ListingChange::Kind::kPut, *file, true});
       added = true;
     }
@@ -52,6 +54,13 @@ void MarkVersioned(const std::vector<std::string>& versioned, const Listing& aft
   }
 }
 
+ListingChange Removal(const std::string& path) {
+  ListingChange change;
+  change.kind = ListingChange::Kind::kRemove;
+  change.file.path = path;
+  return change;
+}
+
 }  // namespace
 
 std::string RecordNotKeptText(const std::string& journal_path, uint32_t code) {
@@ -61,70 +70,105 @@ std::string RecordNotKeptText(const std::string& journal_path, uint32_t code) {
 RunRecord::RunRecord(BackupJob& job) : job_(job) {
   if (job.options.dryRun) return;
   start_ticks_ = job.services().log.clock->WallTicks();
-  store_ = RecordStore::Open(job.fs(), job.options.targetRoot);
-  const std::string notice = RecordNotice(*store_);
-  if (!notice.empty()) job.LogMessage(notice);
+  try {
+    reading_ = std::thread([this] { Read(); });
+  } catch (const std::system_error&) {
+    Read();  // no thread to be had: the run reads it itself
+  }
+}
+
+RunRecord::~RunRecord() {
+  if (reading_.joinable()) reading_.join();
+}
+
+void RunRecord::Read() {
+  store_ = RecordStore::Open(job_.fs(), job_.options.targetRoot);
   before_ = store_->history().Latest();
+  seen_.assign(before_.size(), 0);
 }
 
-const RecordedFile* RunRecord::Recorded(const std::string& native_relative) const {
-  if (!active()) return nullptr;
-  return Find(before_, RecordPathOf(native_relative));
+void RunRecord::Ready() {
+  if (reading_.joinable()) reading_.join();
+  if (noticed_ || !active()) return;
+  noticed_ = true;
+  const std::string notice = RecordNotice(*store_);
+  if (!notice.empty()) job_.LogMessage(notice);
 }
 
-void RunRecord::Skipped(const std::string& native_relative, uint64_t size, FileTime last_write,
-                        FileTime source_time) {
+const RecordedFile* RunRecord::Recorded(std::string_view native_relative,
+                                        const RecordedFile* near) const {
+  return active() ? FindNear(before_, RecordPathOf(native_relative), near) : nullptr;
+}
+
+const RecordedFile* RunRecord::Entry(const std::string& record_path) const {
+  return Find(before_, record_path);
+}
+
+void RunRecord::Skipped(std::string_view native_relative, const RecordedFile* recorded,
+                        uint64_t size, FileTime last_write, FileTime source_time) {
   if (!active()) return;
-  std::string path = RecordPathOf(native_relative);
-  const RecordedFile* recorded = Find(before_, path);
   if (recorded != nullptr && recorded->size == size && recorded->lastWrite == last_write)
-    return after_.push_back(*recorded);  // the very copy recorded: its hash carries over
+    return Keep(recorded);  // the very copy recorded: its hash carries over
   // A copy dated as its source was made of it (by a run cut short, or before the record):
   // its bytes were never seen. Any other copy was changed in the target and keeps the entry
   // of what was backed up, so the record goes on telling it apart.
   const bool of_the_source =
       last_write == source_time || MayBeCoarseCopyOf(last_write, source_time);
-  if (recorded != nullptr && !of_the_source) return after_.push_back(*recorded);
-  after_.push_back({std::move(path), size, last_write, false, {}});
+  if (recorded != nullptr && !of_the_source) return Keep(recorded);
+  std::string path = recorded != nullptr ? recorded->path : RecordPathOf(native_relative);
+  Put({std::move(path), size, last_write, false, {}}, recorded);
 }
 
-void RunRecord::Copied(const std::string& native_relative, const CopiedContent& content,
+void RunRecord::Copied(std::string_view native_relative, const CopiedContent& content,
                        bool version_saved) {
   if (!active()) return;
   RecordedFile file{RecordPathOf(native_relative), content.size, content.lastWrite,
                     content.hashKnown, content.hash};
+  const RecordedFile* recorded = Entry(file.path);
   if (version_saved) versioned_.push_back(file.path);
-  after_.push_back(std::move(file));
+  Put(std::move(file), recorded);
 }
 
-void RunRecord::Failed(const std::string& native_relative) {
+void RunRecord::Failed(std::string_view native_relative) {
   if (!active()) return;
   std::string path = RecordPathOf(native_relative);
-  if (const RecordedFile* recorded = Find(before_, path)) after_.push_back(*recorded);
+  if (const RecordedFile* recorded = Entry(path)) Keep(recorded);
   if (failed_.size() < kFailedPathsKept) failed_.push_back(std::move(path));
 }
 
-void RunRecord::CloseListing() {
-  Normalize(&after_);
-  std::sort(versioned_.begin(), versioned_.end());
-  if (job_.results.unlistedDirectories == 0) return;
-  // Files behind a folder that could not be listed were not seen, not deleted.
-  Listing unseen;
-  for (const RecordedFile& file : before_)
-    if (Find(after_, file.path) == nullptr) unseen.push_back(file);
-  if (unseen.empty()) return;
-  after_.insert(after_.end(), unseen.begin(), unseen.end());
-  Normalize(&after_);
+void RunRecord::Keep(const RecordedFile* recorded) { seen_[recorded - before_.data()] = 1; }
+
+void RunRecord::Put(RecordedFile file, const RecordedFile* recorded) {
+  if (recorded != nullptr) {
+    Keep(recorded);
+    if (*recorded == file) return;
+  }
+  const std::lock_guard<std::mutex> lock(changing_);
+  if (recorded == nullptr) ++added_;
+  changed_.push_back(std::move(file));
 }
 
-ListingChanges RunRecord::ChangesToWrite(bool whole) const {
-  ListingChanges changes = whole ? AsChanges(after_) : Diff(before_, after_);
-  MarkVersioned(versioned_, after_, &changes);
+ListingChanges RunRecord::Changes() {
+  Normalize(&changed_);
+  std::sort(versioned_.begin(), versioned_.end());
+  // Files behind a folder that could not be listed were not seen, not deleted.
+  const bool keep_unseen = job_.results.unlistedDirectories != 0;
+  ListingChanges changes;
+  auto put = changed_.begin();
+  const auto put_until = [&](const std::string* path) {
+    for (; put != changed_.end() && (path == nullptr || put->path < *path); ++put)
+      changes.push_back({ListingChange::Kind::kPut, *put, false});
+  };
+  for (size_t i = 0; i < before_.size(); ++i) {
+    if (seen_[i] != 0 || keep_unseen) continue;
+    put_until(&before_[i].path);
+    changes.push_back(Removal(before_[i].path));
+  }
+  put_until(nullptr);
   return changes;
 }
 
 RunFact RunRecord::Fact() {
-  CloseListing();
   const RecordHistory& history = store_->history();
   const BackupResults& results = job_.results;
   RunFact fact;
@@ -139,11 +183,23 @@ RunFact RunRecord::Fact() {
   fact.timeVersioned = results.counters.timeVersioned;
   fact.exitStatus = results.AnyFailed() ? 1 : 0;
   if (results.versionFolderMade) fact.versionFolder = LastName(results.versionDir);
-  fact.changes = ChangesToWrite(false);
+  fact.changes = Changes();
+  const size_t removed = static_cast<size_t>(std::count_if(
+      fact.changes.begin(), fact.changes.end(),
+      [](const ListingChange& change) { return change.kind == ListingChange::Kind::kRemove; }));
+  const size_t listed = before_.size() - removed + added_;
   // Rebuilding any listing then reads at most about twice its size.
-  fact.fullListing = history.runs().empty() ||
-                     history.ChangesSinceFullListing() + fact.changes.size() > after_.size();
-  if (fact.fullListing) fact.changes = ChangesToWrite(true);
+  fact.fullListing =
+      history.runs().empty() || history.ChangesSinceFullListing() + fact.changes.size() > listed;
+  if (fact.fullListing) {
+    Listing after = before_;
+    Apply(std::move(fact.changes), &after);
+    fact.changes = AsChanges(after);
+    MarkVersioned(versioned_, after, &fact.changes);
+  } else {
+    // A path not among the changes kept its recorded entry.
+    MarkVersioned(versioned_, before_, &fact.changes);
+  }
   fact.failedCount = static_cast<uint64_t>(results.counters.failed);
   fact.failedPaths = failed_;
   return fact;

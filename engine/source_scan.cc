@@ -20,7 +20,14 @@ std::string Listed(const std::string& directory) { return directory.empty() ? ".
 
 }  // namespace
 
-SourceScan::SourceScan(BackupJob& job) : job_(job), fs_(job.fs()) {}
+SourceScan::SourceScan(BackupJob& job, std::function<void()> before_first_line)
+    : job_(job), fs_(job.fs()), before_first_line_(std::move(before_first_line)) {}
+
+void SourceScan::BeforeLine() {
+  if (!before_first_line_) return;
+  before_first_line_();
+  before_first_line_ = nullptr;
+}
 
 void SourceScan::Scan(const std::string& directory, FileList& list) {
   // The target root is left out, unless it is the very directory scanned (then every file is
@@ -42,6 +49,7 @@ void SourceScan::ReportUnlisted(const std::string& directory, const std::string&
   // directory that cannot be listed hides files, and a missing root is most likely a typo.
   if (directory != job_.options.sourceRoot && fs_.Probe(listed) == PathKind::Missing) return;
   ++job_.results.unlistedDirectories;
+  BeforeLine();
   job_.Report(
       {.kind = RunEventKind::kDirectoryUnlisted, .job = job_, .path = directory, .code = code});
 }
@@ -76,6 +84,7 @@ void SourceScan::ScanEntry(const std::string& directory, const DirEntry& entry, 
   if (Excluded(directory, entry)) return;
   // Copied, it would land on the target's record.
   if (entry.name == kRecordFolderName && directory == job_.options.sourceRoot) {
+    BeforeLine();
     job_.LogMessage("Left out, as the target keeps its record of the runs under that name: " +
                     directory + entry.name);
     return;
@@ -92,11 +101,13 @@ void SourceScan::ScanEntry(const std::string& directory, const DirEntry& entry, 
       return;
     }
     case EntryKind::DanglingLink:
+      BeforeLine();
       job_.Report({.kind = RunEventKind::kDanglingLinkLeftOut,
                    .job = job_,
                    .path = directory + entry.name});
       return;
     case EntryKind::SystemJunction:
+      BeforeLine();
       job_.Report(
           {.kind = RunEventKind::kJunctionLeftOut, .job = job_, .path = directory + entry.name});
       return;

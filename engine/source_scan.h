@@ -1,6 +1,7 @@
 // The scan of a job's source: every file below a directory, depth-first.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +19,8 @@ class BackupJob;
 /// cannot be listed and links that lead nowhere are reported through the job.
 class SourceScan {
  public:
-  explicit SourceScan(BackupJob& job);
+  /// `before_first_line`, when given, is called once before the scan's first line.
+  explicit SourceScan(BackupJob& job, std::function<void()> before_first_line = {});
   /// Appends every file below `directory` (which ends with a separator) to `list`.
   void Scan(const std::string& directory, FileList& list);
 
@@ -26,6 +28,7 @@ class SourceScan {
   void ScanDirectory(const std::string& directory, FileList& list);
   void ScanEntry(const std::string& directory, const DirEntry& entry, FileList& list);
   void ReportUnlisted(const std::string& directory, const std::string& listed);
+  void BeforeLine();
   /// Whether an exclusion pattern leaves the entry out.
   bool Excluded(const std::string& directory, const DirEntry& entry) const;
   /// The size as listed, or measured when sizes are wanted; else 0.
@@ -36,6 +39,7 @@ class SourceScan {
   std::vector<DirectoryId> ancestors_;  ///< the directories of the current descent
   std::optional<DirectoryId> target_root_;
   bool source_folds_case_ = false;  ///< names compare as the source's volume compares them
+  std::function<void()> before_first_line_;
 };
 
 }  // namespace qs

@@ -1,6 +1,8 @@
 // The composites over the seam.
 #include "platform/file_system.h"
 
+#include <algorithm>
+
 namespace qs {
 
 bool FileSystem::CopyReplacing(const std::string& from, const std::string& to) {
@@ -12,17 +14,19 @@ bool FileSystem::ReadWholeFile(const std::string& path, std::string* content, ui
   content->clear();
   std::unique_ptr<FileReader> reader = OpenForReading(path);
   if (reader == nullptr) return false;
-  constexpr size_t kPiece = 1 << 20;
-  std::string piece(kPiece, '\0');
+  // Read straight into the string's end: no buffer of its own to fill and copy from.
+  constexpr size_t kPiece = 1 << 18;
   for (;;) {
-    const int64_t read = reader->Read(piece.data(), piece.size());
+    const size_t had = content->size();
+    content->resize(had + kPiece);
+    const int64_t read = reader->Read(content->data() + had, kPiece);
+    content->resize(had + static_cast<size_t>(std::max<int64_t>(read, 0)));
     if (read < 0) return false;
     if (read == 0) return true;
-    if (content->size() + static_cast<uint64_t>(read) > limit) {
+    if (content->size() > limit) {
       content->clear();
       return false;
     }
-    content->append(piece, 0, static_cast<size_t>(read));
   }
 }
 

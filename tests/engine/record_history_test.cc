@@ -63,6 +63,21 @@ TEST(RecordHistoryTest, TheListingOfEveryRunIsRebuiltWholeListingsOrNot) {
   EXPECT_EQ(history.ChangesSinceFullListing(), 2u);
 }
 
+TEST(RecordHistoryTest, AFileGoneAndBackAfterAWholeListingIsRebuiltAsEachRunLeftIt) {
+  const std::vector<Listing> listings = {
+      {File("a", 1, 1), File("b", 1, 2)},
+      {File("a", 1, 1)},
+      {File("a", 2, 3), File("b", 3, 4)},
+      {File("b", 3, 4)},
+      {File("a", 4, 5), File("b", 3, 4), File("c", 1, 6)},
+  };
+  HistoryBuilder builder;
+  for (const Listing& listing : listings) builder.Run(listing, {}, &listing == &listings[0]);
+  const RecordHistory history = builder.History();
+  for (size_t i = 0; i < listings.size(); ++i) EXPECT_EQ(history.ListingAfter(i), listings[i]) << i;
+  EXPECT_EQ(history.ChangesSinceFullListing(), 1u + 2u + 1u + 2u);
+}
+
 TEST(RecordHistoryTest, TheRunAsOfAMomentIsTheLastThatHadEnded) {
   const RecordHistory history = HistoryBuilder().Run({}).Run({}).Run({}).History();
   EXPECT_FALSE(history.LastRunEndedBy(149).has_value());

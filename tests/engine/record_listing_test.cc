@@ -53,7 +53,22 @@ TEST(RecordListingTest, ADeepTreeCostsLittleMoreThanItsNames) {
   EXPECT_LT(out.data().size(), listing.size() * 45);
 }
 
-TEST(RecordListingTest, DamagedChangesAreRefused) {
+TEST(RecordListingTest, ChangesAreSkippedAndCountedWithoutBeingKept) {
+  ListingChanges changes = AsChanges({File("a", 1, 1, 1), File("a/b", 2, 2), File("ab", 3, 3, 3)});
+  changes.push_back({ListingChange::Kind::kRemove, File("b", 0, 0), false});
+  ByteWriter out;
+  EncodeChanges(changes, &out);
+  out.Byte(7);  // what follows the changes is left to be read
+  ByteReader in(out.data());
+  uint64_t count = 0;
+  ASSERT_TRUE(SkipChanges(&in, &count));
+  EXPECT_EQ(count, 4u);
+  uint8_t next = 0;
+  ASSERT_TRUE(in.Byte(&next));
+  EXPECT_EQ(next, 7);
+}
+
+TEST(RecordListingTest, DamagedChangesAreRefusedDecodedOrSkipped) {
   ByteWriter out;
   EncodeChanges(AsChanges({File("a", 1, 1, 1), File("b", 2, 2, 2)}), &out);
   const std::string whole = out.data();
@@ -61,15 +76,67 @@ TEST(RecordListingTest, DamagedChangesAreRefused) {
     ByteReader in(std::string_view(whole).substr(0, cut));
     ListingChanges read;
     EXPECT_FALSE(DecodeChanges(&in, &read)) << "cut at " << cut;
+    ByteReader skipped(std::string_view(whole).substr(0, cut));
+    uint64_t count = 0;
+    EXPECT_FALSE(SkipChanges(&skipped, &count)) << "cut at " << cut;
   }
-  // Paths out of order are no listing.
-  ByteWriter backwards;
-  EncodeChanges({{ListingChange::Kind::kRemove, File("b", 0, 0), false},
-                 {ListingChange::Kind::kRemove, File("a", 0, 0), false}},
-                &backwards);
-  ByteReader in(backwards.data());
-  ListingChanges read;
-  EXPECT_FALSE(DecodeChanges(&in, &read));
+  // Paths out of order, or twice, are no listing.
+  for (const char* second : {"a", "b"}) {
+    ByteWriter backwards;
+    EncodeChanges({{ListingChange::Kind::kRemove, File("b", 0, 0), false},
+                   {ListingChange::Kind::kRemove, File(second, 0, 0), false}},
+                  &backwards);
+    ByteReader in(backwards.data());
+    ListingChanges read;
+    EXPECT_FALSE(DecodeChanges(&in, &read)) << second;
+    ByteReader skipped(backwards.data());
+    uint64_t count = 0;
+    EXPECT_FALSE(SkipChanges(&skipped, &count)) << second;
+  }
+}
+
+TEST(RecordListingTest, ASearchFromAnyFileFindsWhatASearchFromNothingFinds) {
+  // Folders and names that sort around '/', as a real tree's do.
+  Listing listing;
+  for (const char* path : {"a", "a b", "a-b/c", "a.txt", "a/b", "a/b/c", "a/b/d", "a/c", "a0", "b",
+                           "b/a", "c/d/e/f", "z"})
+    listing.push_back(File(path, 1, 1));
+  std::vector<std::string> asked;
+  for (const RecordedFile& file : listing) {
+    asked.push_back(file.path);
+    asked.push_back(file.path + "!");                            // just after it: absent
+    asked.push_back(file.path.substr(0, file.path.size() - 1));  // before it, often absent
+  }
+  asked.push_back("zz");
+  std::vector<const RecordedFile*> starts = {nullptr};
+  for (const RecordedFile& file : listing) starts.push_back(&file);
+  for (const std::string& path : asked)
+    for (const RecordedFile* near : starts)
+      EXPECT_EQ(FindNear(listing, path, near), Find(listing, path))
+          << path << " from " << (near ? near->path : "nothing");
+}
+
+TEST(RecordListingTest, TheChangesOfManyRunsAtOnceLeaveWhatEachInTurnLeaves) {
+  const Listing start = {File("a", 1, 1), File("b", 1, 1), File("c", 1, 1)};
+  const std::vector<Listing> runs = {
+      {File("a", 2, 2), File("b", 1, 1), File("c", 1, 1), File("d", 1, 1)},  // a changed, d new
+      {File("a", 2, 2), File("c", 1, 1), File("d", 3, 3)},                   // b gone
+      {File("a", 2, 2), File("b", 4, 4), File("d", 3, 3)},                   // b back, c gone
+      {File("b", 4, 4), File("c", 5, 5), File("d", 3, 3)},                   // a gone, c back
+  };
+  Listing one_by_one = start;
+  Listing before = start;
+  ListingChanges all;
+  for (const Listing& after : runs) {
+    const ListingChanges changes = Diff(before, after);
+    Apply(changes, &one_by_one);
+    all.insert(all.end(), changes.begin(), changes.end());
+    before = after;
+  }
+  Listing at_once = start;
+  Apply(LastOfEachPath(all), &at_once);
+  EXPECT_EQ(at_once, runs.back());
+  EXPECT_EQ(one_by_one, runs.back());
 }
 
 TEST(RecordListingTest, NormalizeSortsAndKeepsTheLastOfEachPath) {

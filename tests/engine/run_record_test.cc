@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "engine/backup_job.h"
@@ -201,6 +202,52 @@ TEST_F(RunRecordTest, ADamagedRecordIsSaidOnceAndTheNextRunMendsIt) {
   EXPECT_EQ(2u, store.history().runs().back().number);
   Run(false);
   EXPECT_EQ(0u, LinesStartingWith("The record"));
+}
+
+TEST_F(RunRecordTest, TheRecordsNoticeComesBeforeTheLinesOfTheScan) {
+  test::WriteFile(Src("a.txt"), "a", Seconds(1000));
+  Run(false);
+  Run(false);
+  const std::string journal = test::ReadFile(Dst(".quillstone/journal"));
+  test::WriteFile(Dst(".quillstone/journal"), journal.substr(0, journal.size() - 4));
+  // A folder of the source's own named as the record is a line of the scan.
+  test::WriteFile(Src(".quillstone/x"), "x", Seconds(1000));
+  Run(false);
+  const auto line = [&](const std::string& start) {
+    return std::find_if(log_.begin(), log_.end(),
+                        [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+  };
+  const auto notice = line("The record of the runs has a damaged end");
+  const auto scanned = line("Left out, as the target keeps its record");
+  ASSERT_NE(notice, log_.end());
+  ASSERT_NE(scanned, log_.end());
+  EXPECT_LT(notice, scanned);
+}
+
+TEST_F(RunRecordTest, ManyFoldersRerunWithEditsAndDeletionsListExactlyWhatIsThere) {
+  // Enough files for the decisions to be shared among threads, the record told from each.
+  std::map<std::string, std::string> tree;
+  for (int folder = 0; folder < 12; ++folder)
+    for (int file = 0; file < 40; ++file)
+      tree["d" + std::to_string(folder) + "/f" + std::to_string(file)] =
+          std::to_string(folder * 100 + file);
+  for (const auto& [path, bytes] : tree) test::WriteFile(Src(path), bytes, Seconds(1000));
+  Run(false);
+  for (int folder = 0; folder < 12; folder += 3) {
+    const std::string gone = "d" + std::to_string(folder) + "/f7";
+    std::filesystem::remove(Src(gone));
+    tree.erase(gone);
+    const std::string edited = "d" + std::to_string(folder + 1) + "/f30";
+    tree[edited] = "edited";
+    test::WriteFile(Src(edited), "edited", Seconds(2000));
+  }
+  Run(false);
+  Listing expected;
+  for (const auto& [path, bytes] : tree)
+    expected.push_back(Hashed(path, bytes, Seconds(bytes == "edited" ? 2000 : 1000)));
+  EXPECT_EQ(expected, Latest());
+  const RunFact& run = Record().history().runs().back();
+  EXPECT_EQ(run.skipped, static_cast<int64_t>(tree.size()) - 4);
 }
 
 TEST_F(RunRecordTest, AJournalOfAnotherProgramIsLeftAlone) {
