@@ -4,30 +4,12 @@
 #include <vector>
 
 #include "engine/file_copy.h"
+#include "engine/file_hash.h"
 #include "engine/paths.h"
 
 namespace qs {
 
 namespace {
-
-constexpr size_t kReadPiece = size_t{1} << 20;
-
-/// Hashes the bytes of `path`; false with the code when they cannot be read.
-bool HashFile(FileSystem& fs, const std::string& path, ContentHash* hash, uint64_t* size,
-              uint32_t* code) {
-  std::unique_ptr<FileReader> reader = fs.OpenForReading(path);
-  if (!reader) return *code = fs.LastErrorCode(), false;
-  ContentHasher hasher;
-  std::vector<char> buffer(kReadPiece);
-  *size = 0;
-  for (int64_t got; (got = reader->Read(buffer.data(), buffer.size())) != 0;) {
-    if (got < 0) return *code = fs.LastErrorCode(), false;
-    hasher.Add(buffer.data(), static_cast<size_t>(got));
-    *size += static_cast<uint64_t>(got);
-  }
-  *hash = hasher.Result();
-  return true;
-}
 
 CheckedRestore Outcome(CheckedRestore::Result result, uint32_t code = 0) {
   CheckedRestore outcome;
@@ -50,7 +32,7 @@ CheckedRestore Check(FileSystem& fs, const std::string& from, const RecordedFile
     return check;
   }
   uint64_t size = 0;
-  if (!HashFile(fs, from, &check.found, &size, &check.code))
+  if (!FileHashReader().Hash(fs, from, &check.found, &size, &check.code))
     return Outcome(CheckedRestore::Result::kFailed, check.code);
   check.hashRead = true;
   if (check.found != recorded.hash || size != recorded.size)

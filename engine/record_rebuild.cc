@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "engine/file_hash.h"
 #include "engine/record_store.h"
 #include "engine/run_record.h"
 #include "engine/version_store.h"
@@ -14,24 +15,6 @@ namespace qs {
 
 namespace {
 
-constexpr size_t kReadPiece = size_t{1} << 20;
-
-/// The hash of the file at `path`; false, with the system's code, when it cannot be read.
-bool HashFile(FileSystem& fs, const std::string& path, ContentHash* hash, uint32_t* code) {
-  std::unique_ptr<FileReader> reader = fs.OpenForReading(path);
-  if (reader == nullptr) return *code = fs.LastErrorCode(), false;
-  static thread_local std::vector<char> buffer(kReadPiece);
-  ContentHasher hasher;
-  for (;;) {
-    const int64_t got = reader->Read(buffer.data(), buffer.size());
-    if (got < 0) return *code = fs.LastErrorCode(), false;
-    if (got == 0) break;
-    hasher.Add(buffer.data(), static_cast<size_t>(got));
-  }
-  *hash = hasher.Result();
-  return true;
-}
-
 /// Every current copy, hashed; the copies that could not be read are counted in `*failed`.
 Listing ReadCopies(FileSystem& fs, const std::string& target_root,
                    const std::function<void(const std::string&)>& log, RunFact* fact) {
@@ -40,12 +23,14 @@ Listing ReadCopies(FileSystem& fs, const std::string& target_root,
   for (const auto& [folder, code] : unreadable)
     log("Cannot list directory: " + folder + " " + ErrorCodeText(code));
   Listing listing;
+  FileHashReader reader;  // one buffer for every copy
   for (const auto& [relative, kept] : copies) {
     if (kept.empty() || !kept.front().folder.empty()) continue;  // only in version folders
     const KeptCopy& copy = kept.front();
     RecordedFile file{RecordPath(relative), copy.size, copy.lastWrite, false, {}};
     uint32_t code = 0;
-    file.hashKnown = HashFile(fs, copy.path, &file.hash, &code);
+    uint64_t bytes = 0;
+    file.hashKnown = reader.Hash(fs, copy.path, &file.hash, &bytes, &code);
     if (!file.hashKnown) {
       log("Could not read: " + copy.path + " " + ErrorCodeText(code));
       if (fact->failedPaths.size() < kFailedPathsKept) fact->failedPaths.push_back(file.path);
