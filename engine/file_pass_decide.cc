@@ -111,7 +111,10 @@ FilePass::Decision FilePass::DecideOn(size_t index, const std::string& target_pa
       index > 0 && IsReady(index - 1) ? outcomes_[index - 1].recorded : nullptr;
   const RecordedFile* entry = record_->Recorded(RelativePart(index), near);
   outcomes_[index].recorded = entry;
-  if (ReplacedSinceRecorded(index, entry, source, target, target_path)) return Decision::kUpdate;
+  // A file back under a name it had before is judged by the copy left from then.
+  const RecordedFile* judged =
+      entry != nullptr ? entry : record_->RecordedEarlier(RelativePart(index));
+  if (ReplacedSinceRecorded(index, judged, source, target, target_path)) return Decision::kUpdate;
   // A skip is final: the record hears of it here, so that no outcome has to carry the copy's
   // size and times to the report.
   record_->Skipped(RelativePart(index), entry, target.size, target.lastWrite, source);

@@ -100,6 +100,16 @@ const RecordedFile* RunRecord::Recorded(std::string_view native_relative,
   return active() ? FindNear(before_, RecordPathOf(native_relative), near) : nullptr;
 }
 
+const RecordedFile* RunRecord::RecordedEarlier(std::string_view native_relative) const {
+  if (!active()) return nullptr;
+  std::call_once(earlier_read_, [this] {
+    for (RecordedCopy& copy : store_->history().CopiesAndPruned())
+      if (copy.folder.empty() && Find(before_, copy.file.path) == nullptr)
+        earlier_.push_back(std::move(copy.file));
+  });
+  return Find(earlier_, RecordPathOf(native_relative));
+}
+
 const RecordedFile* RunRecord::Entry(const std::string& record_path) const {
   return Find(before_, record_path);
 }
@@ -115,6 +125,11 @@ void RunRecord::Skipped(std::string_view native_relative, const RecordedFile* re
   const bool of_the_source =
       last_write == source_time || MayBeCoarseCopyOf(last_write, source_time);
   if (recorded != nullptr && !of_the_source) return Keep(recorded);
+  // So does a copy left from before its file was deleted or renamed away, and back now.
+  const RecordedFile* earlier = recorded == nullptr ? RecordedEarlier(native_relative) : nullptr;
+  const bool earlier_copy =
+      earlier != nullptr && earlier->size == size && earlier->lastWrite == last_write;
+  if (earlier != nullptr && (earlier_copy || !of_the_source)) return Put(*earlier, nullptr);
   std::string path = recorded != nullptr ? recorded->path : RecordPathOf(native_relative);
   Put({std::move(path), size, last_write, false, {}}, recorded);
 }

@@ -37,6 +37,10 @@ class RunRecord {
   /// recorded listing does not change during the run.
   const RecordedFile* Recorded(std::string_view native_relative,
                                const RecordedFile* near = nullptr) const;
+  /// For a file the last run did not list (deleted or renamed away since, and back now): the
+  /// entry the record last had for the copy it left in the target, or null. Safe on any
+  /// thread; the first call reads the whole record.
+  const RecordedFile* RecordedEarlier(std::string_view native_relative) const;
 
   // The outcome of each file. Paths are native, below the source root. Skipped is safe on
   // any thread, each file once; the other two are told on the run's thread.
@@ -72,6 +76,8 @@ class RunRecord {
   std::optional<RecordStore> store_;
   int64_t start_ticks_ = 0;
   std::thread reading_;
+  mutable std::once_flag earlier_read_;
+  mutable Listing earlier_;  ///< the record's copies in the tree that before_ no longer lists
   bool noticed_ = false;
   Listing before_;
   // An unchanged rerun reports every file as it was: it only marks what it saw, so that the

@@ -300,6 +300,24 @@ TEST_F(RunRecordTest, ASourceReplacedByAnOlderFileIsBackedUpAndItsOldCopySaved) 
   EXPECT_EQ("p", test::ReadFile(Dst("other.txt")));
 }
 
+TEST_F(RunRecordTest, AFileBackUnderAnEarlierNameIsJudgedByTheCopyLeftFromThen) {
+  test::WriteFile(Src("a/same.txt"), "same", Seconds(5000));
+  test::WriteFile(Src("a/older.txt"), "new bytes", Seconds(5000));
+  Run(false);
+  std::filesystem::rename(Src("a"), Src("b"));
+  Run(false);  // a/ is no longer listed; its copies stay in the target
+  std::filesystem::rename(Src("b"), Src("a"));
+  // Unpacked from an old archive meanwhile: the same size, older than the copy left in a/.
+  test::WriteFile(Src("a/older.txt"), "old bytes", Seconds(1000));
+  const BackupResults results = Run(false);
+  EXPECT_EQ(1, results.counters.updated);
+  EXPECT_EQ("old bytes", test::ReadFile(Dst("a/older.txt")));
+  // The copy that was left as it was is listed again with the hash the record had for it.
+  const Listing latest = Latest();
+  ASSERT_NE(nullptr, Find(latest, "a/same.txt"));
+  EXPECT_EQ(Hashed("a/same.txt", "same", Seconds(5000)), *Find(latest, "a/same.txt"));
+}
+
 TEST_F(RunRecordTest, ACopyChangedInTheTargetOrATargetWithoutRecordKeepsTheNewerTimesRule) {
   test::WriteFile(Src("a.txt"), "a", Seconds(5000));
   test::WriteFile(Src("b.txt"), "b", Seconds(5000));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A restore as of each run's moment gives exactly what the source held then: ten real
 # versioned runs that edit, add and delete files, rename folders (one back to its old name),
-# bring back a deleted file, and put earlier bytes back into a file. After each run the source
+# bring back a deleted file, put earlier bytes back into a file, and replace files by older
+# ones (other bytes dated long before their copies, one of them of the same size). After each run the source
 # is snapshotted; the restore as of the moment after each run must equal that snapshot byte
 # for byte, the same files and no others. A prune afterwards takes states away, and a restore
 # of such a moment names what it cannot give.
@@ -48,10 +49,16 @@ backup 4
 
 rm "$SRC/new.txt"
 echo "third picture" >"$SRC/pictures/p3.jpg"
+# An old download moved in over a file: older than its copy, yet what the source holds now.
+echo "an old download, other bytes" >"$SRC/keep.txt"
+touch -d '2021-03-04 05:06:07' "$SRC/keep.txt"
 backup 5
 
 mv "$SRC/pictures" "$SRC/photos"  # back under its first name
 echo "plan six" >"$SRC/notes/plan.txt"
+# Unpacked from an old archive: the same size as the copy, only its date tells it apart.
+echo "SECOND PICTURE" >"$SRC/photos/p2.jpg"
+touch -d '2020-01-02 03:04:05' "$SRC/photos/p2.jpg"
 backup 6
 
 echo "a two" >"$SRC/a.txt"  # the bytes of run 2 again
