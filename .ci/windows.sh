@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # CI for the Windows build: cross-build with MinGW-w64, run the whole GoogleTest suite under
 # Wine (a fresh prefix inside the build tree, with Wine's own fonts), the text-fit tests again
-# at 125 % and 150 %, then the GUI smoke test under Wine + Xvfb.
+# at 125 % and 150 %, the GUI tests under Wine + Xvfb, then fault cases with the Windows runner.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -41,5 +41,8 @@ bash tests/gui/windows_overdue.sh build/windows
 
 echo "=== windows: notification balloon under Wine + Xvfb ==="
 bash tests/gui/windows_notify.sh build/windows
+
+echo "=== windows: the record, restores as of each run, checks and power cuts, under Wine ==="
+bash tests/faults/under_wine.sh build/windows restore_each_run rotting_copies:ext4 crash_consistency
 
 echo "windows CI: $(($(date +%s) - started)) s"

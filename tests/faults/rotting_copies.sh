@@ -7,7 +7,9 @@
 # The second argument, when given, is a tool that records a target's copies; it is used only
 # when the backup did not record its run itself.
 source "$(dirname "$0")/lib.sh"
-qs_require_image ext4 fat32
+VOLUMES=${QS_VOLUMES:-ext4 fat32}  # the kinds of volume tried
+# shellcheck disable=SC2086
+qs_require_image $VOLUMES
 RECORD_TOOL=${2:-}
 
 SRC=$WORK/src
@@ -31,7 +33,7 @@ flip() {
   touch -d "@$when" "$file"
 }
 
-for kind in ext4 fat32; do
+for kind in $VOLUMES; do
   T=$WORK/target-$kind
   qs_mount_image "$kind" "$T"
   qs_run "backup-$kind" "$SRC" "$T"
