@@ -70,8 +70,9 @@ bool ReadPath(ByteReader* in, const std::string& previous, bool first, uint8_t* 
       !in->StringView(&suffix))
     return false;
   path->assign(previous, 0, shared).append(suffix);
-  // Paths come in strictly rising order: anything else is damage, not a listing.
-  return first || previous < *path;
+  // Paths come in strictly rising order: anything else is damage, not a listing. The two
+  // share their first `shared` bytes, so only the rest is compared.
+  return first || std::string_view(previous).substr(shared) < suffix;
 }
 
 }  // namespace
