@@ -13,13 +13,6 @@ constexpr uint8_t kKnownBits = kRemoveBit | kVersionSavedBit | kHashKnownBit;
 // A change takes at least two bytes: a count above this can only be damage.
 constexpr uint64_t kMaxChanges = uint64_t{1} << 32;
 
-ListingChange Removal(const std::string& path) {
-  ListingChange change;
-  change.kind = ListingChange::Kind::kRemove;
-  change.file.path = path;
-  return change;
-}
-
 /// Sorts by path, keeping the last of equal paths.
 template <typename Item, typename PathOf>
 void KeepLastOfEachPath(std::vector<Item>* items, PathOf path_of) {
@@ -77,17 +70,24 @@ bool ReadPath(ByteReader* in, const std::string& previous, bool first, uint8_t* 
 
 }  // namespace
 
+ListingChange RemovalOf(const std::string& path) {
+  ListingChange change;
+  change.kind = ListingChange::Kind::kRemove;
+  change.file.path = path;
+  return change;
+}
+
 ListingChanges Diff(const Listing& before, const Listing& after) {
   ListingChanges changes;
   auto old = before.begin();
   for (const RecordedFile& file : after) {
     for (; old != before.end() && old->path < file.path; ++old)
-      changes.push_back(Removal(old->path));
+      changes.push_back(RemovalOf(old->path));
     const bool same = old != before.end() && old->path == file.path;
     if (!same || !(*old == file)) changes.push_back({ListingChange::Kind::kPut, file, false});
     if (same) ++old;
   }
-  for (; old != before.end(); ++old) changes.push_back(Removal(old->path));
+  for (; old != before.end(); ++old) changes.push_back(RemovalOf(old->path));
   return changes;
 }
 

@@ -37,6 +37,9 @@ struct ListingChange {
 };
 using ListingChanges = std::vector<ListingChange>;
 
+/// The change that takes `path` out of a listing.
+ListingChange RemovalOf(const std::string& path);
+
 /// The changes that turn `before` into `after`, in path order; none saves a version.
 ListingChanges Diff(const Listing& before, const Listing& after);
 

@@ -54,13 +54,6 @@ void MarkVersioned(const std::vector<std::string>& versioned, const Listing& lis
   }
 }
 
-ListingChange Removal(const std::string& path) {
-  ListingChange change;
-  change.kind = ListingChange::Kind::kRemove;
-  change.file.path = path;
-  return change;
-}
-
 }  // namespace
 
 std::string RecordNotKeptText(const std::string& journal_path, uint32_t code) {
@@ -177,7 +170,7 @@ ListingChanges RunRecord::Changes() {
   for (size_t i = 0; i < before_.size(); ++i) {
     if (seen_[i] != 0 || keep_unseen) continue;
     put_until(&before_[i].path);
-    changes.push_back(Removal(before_[i].path));
+    changes.push_back(RemovalOf(before_[i].path));
   }
   put_until(nullptr);
   return changes;
