@@ -2,7 +2,7 @@
 #include "app/app_context.h"
 
 #include "app/app_state.h"
-#include "platform/console.h"
+#include "os/console.h"
 
 namespace qs {
 

@@ -12,9 +12,9 @@
 
 #include "app/overdue_watch.h"
 #include "app/status_display.h"
-#include "platform/clock.h"
-#include "platform/file_system.h"
-#include "platform/notifier.h"
+#include "os/clock.h"
+#include "os/file_system.h"
+#include "os/notifier.h"
 #include "schedule/auto_backup.h"
 #include "schedule/run_seams.h"
 #include "settings/preferences_file.h"

@@ -14,7 +14,7 @@
 #include "app/control_table.h"
 #include "app/main_window.h"
 #include "app/overdue_line.h"
-#include "platform/program_path.h"
+#include "os/program_path.h"
 #include "schedule/schedule_setup.h"
 
 namespace qs {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/window_controls.h"
+#include "app/window_controls.h"
 
 namespace qs {
 

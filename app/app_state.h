@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/window_controls.h"
+#include "app/window_controls.h"
 #include "schedule/auto_backup.h"  // g_autoBackupRunning, g_schedulerThread, g_nextBackupTime
 #include "settings/settings.h"
 

@@ -5,7 +5,7 @@
 
 #include "app/app_context.h"
 #include "app/control_table.h"
-#include "platform/window_controls.h"
+#include "app/window_controls.h"
 
 namespace qs {
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "engine/run_events.h"
-#include "platform/clock.h"
-#include "platform/file_system.h"
+#include "os/clock.h"
+#include "os/file_system.h"
 #include "schedule/overdue.h"
 
 namespace qs {

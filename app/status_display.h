@@ -7,7 +7,7 @@
 
 #include "engine/run_events.h"
 #include "log/log_services.h"
-#include "platform/clock.h"
+#include "os/clock.h"
 
 namespace qs {
 

@@ -2,7 +2,7 @@
 // threads it starts afterwards share it.
 #include "cli/background_run.h"
 
-#include "platform/background_priority.h"
+#include "os/background_priority.h"
 #include "settings/preferences_file.h"
 
 namespace qs {

@@ -8,7 +8,7 @@
 #include "cli/runner_context.h"
 #include "engine/backup_job.h"
 #include "engine/run_notification.h"
-#include "platform/notifier.h"
+#include "os/notifier.h"
 
 namespace qs {
 

@@ -14,7 +14,7 @@
 #include "engine/backup_job.h"
 #include "engine/dry_run_file_system.h"
 #include "engine/root_overlap.h"
-#include "platform/console.h"
+#include "os/console.h"
 #include "settings/settings_file.h"
 
 namespace qs {

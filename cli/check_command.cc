@@ -10,8 +10,8 @@
 #include "engine/check_notification.h"
 #include "engine/record_notice.h"
 #include "engine/target_status.h"
-#include "platform/background_priority.h"
-#include "platform/notifier.h"
+#include "os/background_priority.h"
+#include "os/notifier.h"
 
 namespace qs {
 

@@ -11,7 +11,7 @@
 #include "cli/progress_text.h"
 #include "cli/recent_rate.h"
 #include "engine/run_events.h"
-#include "platform/clock.h"
+#include "os/clock.h"
 
 namespace qs {
 

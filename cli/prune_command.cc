@@ -14,7 +14,7 @@
 #include "engine/record_notice.h"
 #include "engine/tree_removal.h"
 #include "engine/version_store.h"
-#include "platform/error_text.h"
+#include "os/error_text.h"
 
 namespace qs {
 

@@ -9,9 +9,9 @@
 #include "cli/run_args.h"
 #include "cli/runner_context.h"
 #include "cli/schedule_command.h"
-#include "platform/broken_pipe.h"
-#include "platform/console.h"
-#include "platform/program_args.h"
+#include "os/broken_pipe.h"
+#include "os/console.h"
+#include "os/program_args.h"
 
 namespace {
 

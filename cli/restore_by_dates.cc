@@ -7,7 +7,7 @@
 #include "engine/held_copy.h"
 #include "engine/version_store.h"
 #include "log/log_time.h"
-#include "platform/error_text.h"
+#include "os/error_text.h"
 
 namespace qs {
 

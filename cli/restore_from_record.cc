@@ -1,7 +1,7 @@
 #include "cli/restore_from_record.h"
 
 #include "engine/checked_restore.h"
-#include "platform/error_text.h"
+#include "os/error_text.h"
 
 namespace qs {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/version_retention.h"
-#include "platform/clock.h"
+#include "os/clock.h"
 #include "schedule/background_schedule.h"
 
 namespace qs {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "log/log_services.h"
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 namespace qs {
 

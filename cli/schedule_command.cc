@@ -2,7 +2,7 @@
 // folder.
 #include "cli/schedule_command.h"
 
-#include "platform/program_path.h"
+#include "os/program_path.h"
 #include "schedule/schedule_setup.h"
 
 namespace qs {

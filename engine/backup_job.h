@@ -13,9 +13,9 @@
 #include "engine/run_events.h"
 #include "engine/run_log.h"
 #include "log/file_operation.h"
+#include "log/log_pane.h"
 #include "log/log_services.h"
-#include "platform/file_system.h"
-#include "platform/log_pane.h"
+#include "os/file_system.h"
 
 namespace qs {
 

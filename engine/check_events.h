@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/content_hash.h"
+#include "os/content_hash.h"
 
 namespace qs {
 

@@ -1,6 +1,6 @@
 #include "engine/check_lines.h"
 
-#include "platform/error_text.h"
+#include "os/error_text.h"
 
 namespace qs {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/check_copies.h"
-#include "platform/notifier.h"
+#include "os/notifier.h"
 
 namespace qs {
 

@@ -7,7 +7,7 @@
 
 #include "engine/as_of_plan.h"
 #include "engine/record_listing.h"
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 namespace qs {
 

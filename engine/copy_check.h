@@ -6,8 +6,8 @@
 
 #include "engine/file_hash.h"
 #include "engine/record_listing.h"
-#include "platform/content_hash.h"
-#include "platform/file_system.h"
+#include "os/content_hash.h"
+#include "os/file_system.h"
 
 namespace qs {
 

@@ -8,8 +8,8 @@
 #include "engine/file_copy.h"
 #include "engine/file_hash.h"
 #include "engine/paths.h"
-#include "platform/copy_temp_name.h"
-#include "platform/error_text.h"
+#include "os/copy_temp_name.h"
+#include "os/error_text.h"
 
 namespace qs {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/record_listing.h"
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 namespace qs {
 

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 namespace qs {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "engine/case_folding.h"
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 namespace qs {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/content_hash.h"
-#include "platform/file_system.h"
+#include "os/content_hash.h"
+#include "os/file_system.h"
 
 namespace qs {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/paths.h"
-#include "platform/copy_temp_name.h"
+#include "os/copy_temp_name.h"
 
 namespace qs {
 

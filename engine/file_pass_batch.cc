@@ -9,7 +9,7 @@
 
 #include "engine/file_pass.h"
 #include "engine/paths.h"
-#include "platform/clock.h"
+#include "os/clock.h"
 
 namespace qs {
 

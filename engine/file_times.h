@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 namespace qs {
 

@@ -1,7 +1,7 @@
 // Only the native separator separates; every other byte is part of a name.
 #include "engine/paths.h"
 
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 namespace qs {
 

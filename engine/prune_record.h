@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/record_store.h"
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 namespace qs {
 

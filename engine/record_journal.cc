@@ -1,7 +1,7 @@
 #include "engine/record_journal.h"
 
 #include "engine/record_bytes.h"
-#include "platform/content_hash.h"
+#include "os/content_hash.h"
 
 namespace qs {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "engine/record_bytes.h"
-#include "platform/content_hash.h"
-#include "platform/file_system.h"
+#include "os/content_hash.h"
+#include "os/file_system.h"
 
 namespace qs {
 

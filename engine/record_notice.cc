@@ -1,6 +1,6 @@
 #include "engine/record_notice.h"
 
-#include "platform/error_text.h"
+#include "os/error_text.h"
 
 namespace qs {
 

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/file_system.h"
+#include "os/clock.h"
+#include "os/file_system.h"
 
 namespace qs {
 

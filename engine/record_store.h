@@ -7,7 +7,7 @@
 
 #include "engine/record_history.h"
 #include "engine/record_journal.h"
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 namespace qs {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 namespace qs {
 

@@ -4,7 +4,7 @@
 #include "engine/backup_job.h"
 #include "log/backup_log.h"
 #include "log/file_log.h"
-#include "platform/error_text.h"
+#include "os/error_text.h"
 
 namespace qs {
 

@@ -5,8 +5,8 @@
 
 #include "engine/run_events.h"
 #include "log/file_operation.h"
+#include "log/log_pane.h"
 #include "log/log_services.h"
-#include "platform/log_pane.h"
 
 namespace qs {
 

@@ -3,7 +3,7 @@
 #include "engine/run_notification.h"
 
 #include "engine/backup_job.h"
-#include "platform/error_text.h"
+#include "os/error_text.h"
 
 namespace qs {
 

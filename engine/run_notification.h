@@ -6,7 +6,7 @@
 
 #include "engine/backup_results.h"
 #include "engine/run_events.h"
-#include "platform/notifier.h"
+#include "os/notifier.h"
 
 namespace qs {
 

@@ -10,7 +10,7 @@
 #include "engine/file_times.h"
 #include "engine/paths.h"
 #include "engine/record_notice.h"
-#include "platform/error_text.h"
+#include "os/error_text.h"
 
 namespace qs {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "engine/check_rotation.h"
-#include "platform/clock.h"
+#include "os/clock.h"
 
 namespace qs {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/copy_temp_name.h"
+#include "os/copy_temp_name.h"
 
 namespace qs {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/file_times.h"
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 namespace qs {
 

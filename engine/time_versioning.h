@@ -7,8 +7,8 @@
 #include <mutex>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/file_system.h"
+#include "os/clock.h"
+#include "os/file_system.h"
 
 namespace qs {
 

@@ -8,7 +8,7 @@
 
 #include "engine/paths.h"
 #include "engine/record_store.h"
-#include "platform/clock.h"
+#include "os/clock.h"
 
 namespace qs {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "log/log_pane.h"
 #include "log/log_services.h"
-#include "platform/log_pane.h"
 
 namespace qs {
 

@@ -2,7 +2,7 @@
 #include "log/file_log.h"
 
 #include "log/backup_log.h"
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 namespace qs {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/log_pane.h"
+#include "log/log_pane.h"
 
 namespace qs {
 

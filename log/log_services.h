@@ -4,7 +4,7 @@
 
 #include <ostream>
 
-#include "platform/clock.h"
+#include "os/clock.h"
 
 namespace qs {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "engine/backup_results.h"
-#include "platform/background_priority.h"
+#include "os/background_priority.h"
 #include "schedule/run_seams.h"
 
 namespace qs {

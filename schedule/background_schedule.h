@@ -7,10 +7,10 @@
 #include <ostream>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/file_system.h"
-#include "platform/program_runner.h"
-#include "platform/system_scheduler.h"
+#include "os/clock.h"
+#include "os/file_system.h"
+#include "os/program_runner.h"
+#include "os/system_scheduler.h"
 
 namespace qs {
 

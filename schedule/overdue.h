@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/notifier.h"
+#include "os/clock.h"
+#include "os/notifier.h"
 
 namespace qs {
 

@@ -9,7 +9,7 @@
 
 #include "engine/backup_job.h"
 #include "engine/run_notification.h"
-#include "platform/log_pane.h"
+#include "log/log_pane.h"
 
 namespace qs {
 

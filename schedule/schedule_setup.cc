@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/program_runner.h"
+#include "os/program_runner.h"
 #include "settings/preferences_file.h"
 #include "settings/settings_file.h"
 

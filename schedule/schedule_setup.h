@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "platform/clock.h"
+#include "os/clock.h"
 #include "schedule/background_schedule.h"
 
 namespace qs {

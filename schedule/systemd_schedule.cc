@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "engine/paths.h"
-#include "platform/error_text.h"
+#include "os/error_text.h"
 #include "schedule/auto_backup.h"
 #include "schedule/background_schedule.h"
 #include "schedule/systemd_units.h"

@@ -1,7 +1,7 @@
 // schtasks registers the task from an XML file: it is written beside the user's temporary
 // files and removed once schtasks has read it.
-#include "platform/copy_temp_name.h"
-#include "platform/error_text.h"
+#include "os/copy_temp_name.h"
+#include "os/error_text.h"
 #include "schedule/auto_backup.h"
 #include "schedule/background_schedule.h"
 #include "schedule/task_xml.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/clock.h"
+#include "os/clock.h"
 
 namespace qs {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "platform/default_dirs.h"
+#include "os/default_dirs.h"
 
 namespace qs {
 

@@ -9,7 +9,7 @@
 #include <limits>
 #include <sstream>
 
-#include "platform/ansi_text.h"
+#include "os/ansi_text.h"
 #include "settings/utf8_text.h"
 
 namespace qs {

@@ -2,7 +2,7 @@
 // backup short.
 #include <gtest/gtest.h>
 
-#include "platform/command_runner.h"
+#include "tests/support/command_runner.h"
 #include "tests/support/test_support.h"
 
 namespace qs {

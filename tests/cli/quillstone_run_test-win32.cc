@@ -3,10 +3,10 @@
 // and a settings file of any age is read right.
 #include <gtest/gtest.h>
 
-#include "platform/command_runner.h"
-#include "platform/console_capture.h"
-#include "platform/error_text.h"
-#include "platform/win32_text.h"
+#include "os/error_text.h"
+#include "os/win32/win32_text.h"
+#include "tests/support/command_runner.h"
+#include "tests/support/console_capture.h"
 #include "tests/support/test_support.h"
 
 namespace qs {

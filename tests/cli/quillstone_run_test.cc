@@ -1,9 +1,9 @@
 // The real quillstone-run on a small tree: its output, exit codes and the settings mode.
 #include <gtest/gtest.h>
 
-#include "platform/command_runner.h"
-#include "platform/file_time_setter.h"
 #include "settings/settings_file.h"
+#include "tests/support/command_runner.h"
+#include "tests/support/file_time_setter.h"
 #include "tests/support/test_support.h"
 
 namespace qs {

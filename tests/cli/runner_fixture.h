@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/command_runner.h"
+#include "tests/support/command_runner.h"
 #include "tests/support/test_support.h"
 
 namespace qs::test {

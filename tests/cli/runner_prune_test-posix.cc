@@ -1,7 +1,7 @@
 // --prune-versions when a folder cannot be removed completely: an immutable file (chattr +i)
 // holds out even against root, which the tests run as.
-#include "platform/command_runner.h"
 #include "tests/cli/runner_fixture.h"
+#include "tests/support/command_runner.h"
 
 namespace qs {
 namespace {

@@ -8,8 +8,8 @@
 #include "engine/record_notice.h"
 #include "engine/record_store.h"
 #include "log/log_time.h"
-#include "platform/command_runner.h"
 #include "tests/cli/runner_fixture.h"
+#include "tests/support/command_runner.h"
 
 namespace qs {
 namespace {

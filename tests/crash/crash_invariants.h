@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "os/file_system.h"
 #include "tests/crash/crash_workloads.h"
 #include "tests/support/crash_image.h"
 

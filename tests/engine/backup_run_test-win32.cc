@@ -13,10 +13,10 @@
 #include <memory>
 
 #include "engine/backup_job.h"
-#include "platform/file_hold.h"
-#include "platform/win32_entry_kind.h"
-#include "platform/win32_file_system.h"
-#include "platform/win32_text.h"
+#include "os/win32/win32_entry_kind.h"
+#include "os/win32/win32_file_system.h"
+#include "os/win32/win32_text.h"
+#include "tests/support/file_hold.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 #include "tests/support/windows_rules.h"

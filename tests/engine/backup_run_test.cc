@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
-#include "platform/error_text.h"
-#include "platform/file_time_setter.h"
+#include "os/error_text.h"
+#include "tests/support/file_time_setter.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 

@@ -14,7 +14,7 @@
 #include "engine/backup_job.h"
 #include "engine/paths.h"
 #include "engine/target_volume.h"
-#include "platform/error_text.h"
+#include "os/error_text.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 namespace qs {
 namespace {

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
-#include "platform/error_text.h"
+#include "os/error_text.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 

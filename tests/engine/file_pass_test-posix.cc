@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
-#include "platform/command_runner.h"
+#include "tests/support/command_runner.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 

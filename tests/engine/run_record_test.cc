@@ -11,7 +11,7 @@
 
 #include "engine/backup_job.h"
 #include "engine/dry_run_file_system.h"
-#include "platform/error_text.h"
+#include "os/error_text.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "platform/clock.h"
+#include "os/clock.h"
 #include "tests/support/test_support.h"
 
 namespace qs {

@@ -22,7 +22,7 @@ build() {
   clang++-14 "${flags[@]}" "tests/fuzz/${target}_fuzzer.cc" "$@" -o "$out/${target}_fuzzer"
 }
 build settings settings/settings_file.cc settings/settings.cc settings/utf8_text.cc \
-  platform/ansi_text-posix.cc platform/default_dirs-posix.cc
+  os/posix/ansi_text.cc os/posix/default_dirs.cc
 build run_args cli/run_args.cc cli/run_usage.cc engine/exclusions.cc engine/name_glob.cc engine/case_folding.cc \
   engine/version_retention.cc
 

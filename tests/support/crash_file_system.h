@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "os/file_system.h"
 #include "tests/support/crash_image.h"
 
 namespace qs::test {

@@ -4,8 +4,8 @@
 #include <mutex>
 #include <string>
 
-#include "platform/log_pane.h"
-#include "platform/pane_text.h"
+#include "log/log_pane.h"
+#include "ui/pane_text.h"
 
 namespace qs {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_controls.h"
+#include "app/window_controls.h"
 #include "tests/support/memory_log_pane.h"
 
 namespace qs::test {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/notifier.h"
+#include "os/notifier.h"
 
 namespace qs::test {
 

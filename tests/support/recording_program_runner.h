@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/program_runner.h"
+#include "os/program_runner.h"
 
 namespace qs::test {
 

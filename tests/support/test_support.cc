@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "engine/record_store.h"
-#include "platform/file_time_setter.h"
-#include "platform/file_tree.h"
+#include "tests/support/file_time_setter.h"
+#include "tests/support/file_tree.h"
 
 namespace fs = std::filesystem;
 

@@ -16,8 +16,8 @@
 #include "engine/backup_job.h"
 #include "engine/file_times.h"
 #include "log/log_services.h"
-#include "platform/clock.h"
-#include "platform/file_system.h"
+#include "os/clock.h"
+#include "os/file_system.h"
 #include "tests/support/memory_log_pane.h"
 
 namespace qs::test {

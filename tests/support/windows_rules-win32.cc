@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "platform/win32_entry_kind.h"
-#include "platform/win32_path.h"
-#include "platform/win32_text.h"
+#include "os/win32/win32_entry_kind.h"
+#include "os/win32/win32_path.h"
+#include "os/win32/win32_text.h"
 #include "tests/support/windows_rules.h"
 
 namespace qs::test {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32_replace.h"
+#include "os/win32/win32_replace.h"
 
 namespace qs::test {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

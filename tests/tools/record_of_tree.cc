@@ -9,7 +9,7 @@
 #include "engine/paths.h"
 #include "engine/record_store.h"
 #include "engine/version_store.h"
-#include "platform/clock.h"
+#include "os/clock.h"
 
 namespace {
 

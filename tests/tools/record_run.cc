@@ -10,9 +10,9 @@
 #include "engine/paths.h"
 #include "engine/record_facts.h"
 #include "engine/record_store.h"
-#include "platform/clock.h"
-#include "platform/error_text.h"
-#include "platform/file_system.h"
+#include "os/clock.h"
+#include "os/error_text.h"
+#include "os/file_system.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "engine/target_volume.h"
-#include "platform/clock.h"
-#include "platform/file_system.h"
+#include "os/clock.h"
+#include "os/file_system.h"
 
 namespace {
 

@@ -1,8 +1,0 @@
-// Windows has no SIGPIPE: a write to a closed pipe already just fails.
-#include "platform/broken_pipe.h"
-
-namespace qs {
-
-void IgnoreBrokenPipes() {}
-
-}  // namespace qs

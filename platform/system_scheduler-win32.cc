@@ -1,8 +1,0 @@
-// Windows: the Task Scheduler.
-#include "platform/system_scheduler.h"
-
-namespace qs {
-
-SystemScheduler ThisSystemScheduler() { return SystemScheduler::kTaskScheduler; }
-
-}  // namespace qs
