@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string>
 
+#include "app/control_table.h"
 #include "app/overdue_watch.h"
 #include "app/status_display.h"
 #include "os/clock.h"
@@ -44,6 +45,8 @@ struct AppContext {
   /// what happened goes to `out`, a sentence a line; 0 when done. Null: none can be set up.
   /// Called on a worker: it may wait for the system.
   std::function<int(bool install, std::ostream& out)> systemSchedule;
+  /// The controls made after the twenty; null until the window makes them.
+  AddedControls added;
   /// The overdue line's watch of the stored target.
   OverdueWatch overdue;
   /// The overdue line as last shown; the clock thread's.

@@ -29,9 +29,6 @@ Control* g_hFileLog = nullptr;
 Control* g_hClockLabel = nullptr;
 Control* g_hStatusLabel = nullptr;
 Control* g_hCountdownLabel = nullptr;
-Control* g_hBackupWhenClosedCheck = nullptr;
-Control* g_hNotifyOnSuccessCheck = nullptr;
-Control* g_hOverdueLabel = nullptr;
 
 std::atomic<bool> g_backupInProgress{false};
 

@@ -43,9 +43,6 @@ extern Control* g_hFileLog;
 extern Control* g_hClockLabel;
 extern Control* g_hStatusLabel;
 extern Control* g_hCountdownLabel;
-extern Control* g_hBackupWhenClosedCheck;
-extern Control* g_hNotifyOnSuccessCheck;
-extern Control* g_hOverdueLabel;
 
 /// True from the start to the end of every run, manual or scheduled. One flag, not a count:
 /// when two runs overlap, the first to end clears it.

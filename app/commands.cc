@@ -15,23 +15,12 @@
 namespace qs {
 
 void OnCommand(AppContext& app, int id) {
-  switch (static_cast<ControlId>(id)) {
-    case ControlId::kStartBackup:
-      return OnStartBackupNow(app);
-    case ControlId::kAutoBackup:
-      return OnAutoBackupClicked(app);
-    case ControlId::kClearLog:
-      return OnClearLog(app);
-    case ControlId::kClearFileLog:
-      return OnClearFileLog(app);
-    case ControlId::kTimeVersioning:
-      return OnTimeVersioningClicked(app);
-    case ControlId::kBackupWhenClosed:
-      return OnBackupWhenClosedClicked(app);
-    case ControlId::kNotifyOnSuccess:
-      return OnNotifyOnSuccessClicked(app);
-    case ControlId::kNone:
-      break;
+  if (id == 0) return;
+  for (const ControlRow& row : kControls) {
+    if (row.layout.id == id && row.onCommand != nullptr) return row.onCommand(app);
+  }
+  for (const AddedControlRow& row : kAddedControls) {
+    if (row.layout.id == id && row.onCommand != nullptr) return row.onCommand(app);
   }
 }
 

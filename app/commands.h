@@ -7,7 +7,7 @@
 
 namespace qs {
 
-/// Runs the command of control id `id` (1 to 7); other ids do nothing.
+/// Runs the handler of the control whose command id is `id`; other ids do nothing.
 void OnCommand(AppContext& app, int id);
 
 /// Reads the fields, trims both logs, greys the button and starts the worker.

@@ -1,9 +1,10 @@
-// The main window's twenty controls, in creation order, the three added after them, and the
-// seven command ids.
+// The main window's twenty controls, in creation order, the controls added after them, and
+// the command ids.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <span>
 
 #include "app/window_controls.h"
 
@@ -21,28 +22,28 @@ enum class ControlId : int {
   kNotifyOnSuccess = 7,
 };
 
-/// Which application-state handle a created control is kept in.
-enum class KeptAs {
-  kNotKept,
-  kClockLabel,
-  kStatusLabel,
-  kCountdownLabel,
-  kSourceEdit,
-  kTargetEdit,
-  kIntervalEdit,
-  kAutoBackupCheck,
-  kTimeVersioningCheck,
-  kStartButton,
-  kBackupLog,
-  kFileLog,
-  kBackupWhenClosedCheck,
-  kNotifyOnSuccessCheck,
-  kOverdueLabel,
+struct AppContext;
+/// What a click on a control does. Window thread only.
+using CommandHandler = void (*)(AppContext&);
+
+/// The handles of the controls made after the twenty, owned by the program's context.
+struct AddedControls {
+  Control* backupWhenClosedCheck = nullptr;
+  Control* notifyOnSuccessCheck = nullptr;
+  Control* overdueLabel = nullptr;
 };
 
+/// One control: its layout, where its handle is kept (null: nowhere) and its command's
+/// handler (null for controls that send none).
 struct ControlRow {
   ControlLayout layout;
-  KeptAs keptAs;
+  Control** keptIn;
+  CommandHandler onCommand;
+};
+struct AddedControlRow {
+  ControlLayout layout;
+  Control* AddedControls::*keptIn;
+  CommandHandler onCommand;
 };
 
 constexpr size_t kControlCount = 20;
@@ -51,8 +52,7 @@ constexpr size_t kControlsBeforeTicks = 13;
 extern const std::array<ControlRow, kControlCount> kControls;
 /// Made after the twenty, where they move none of them: the two check boxes of the
 /// preferences in a row below the file log, the overdue line below the status area.
-constexpr size_t kAddedControlCount = 3;
-extern const std::array<ControlRow, kAddedControlCount> kAddedControls;
+extern const std::span<const AddedControlRow> kAddedControls;
 
 extern const char kWindowCaption[];
 constexpr int kWindowWidth = 620;

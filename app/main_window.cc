@@ -13,55 +13,10 @@ namespace qs {
 namespace {
 
 std::string InitialText(const ControlRow& row) {
-  switch (row.keptAs) {
-    case KeptAs::kSourceEdit:
-      return g_settings.sourceDir;
-    case KeptAs::kTargetEdit:
-      return g_settings.targetDir;
-    case KeptAs::kIntervalEdit:
-      return std::to_string(g_settings.intervalMinutes);
-    default:
-      return row.layout.text;
-  }
-}
-
-Control** HandleFor(KeptAs kept) {
-  switch (kept) {
-    case KeptAs::kClockLabel:
-      return &g_hClockLabel;
-    case KeptAs::kStatusLabel:
-      return &g_hStatusLabel;
-    case KeptAs::kCountdownLabel:
-      return &g_hCountdownLabel;
-    case KeptAs::kSourceEdit:
-      return &g_hSourceEdit;
-    case KeptAs::kTargetEdit:
-      return &g_hTargetEdit;
-    case KeptAs::kIntervalEdit:
-      return &g_hIntervalEdit;
-    case KeptAs::kAutoBackupCheck:
-      return &g_hAutoBackupCheck;
-    case KeptAs::kTimeVersioningCheck:
-      return &g_hTimeVersioningCheck;
-    case KeptAs::kStartButton:
-      return &g_hStartButton;
-    case KeptAs::kBackupLog:
-      return &g_hBackupLog;
-    case KeptAs::kFileLog:
-      return &g_hFileLog;
-    case KeptAs::kBackupWhenClosedCheck:
-      return &g_hBackupWhenClosedCheck;
-    case KeptAs::kNotifyOnSuccessCheck:
-      return &g_hNotifyOnSuccessCheck;
-    case KeptAs::kOverdueLabel:
-      return &g_hOverdueLabel;
-    default:
-      return nullptr;
-  }
-}
-
-void Keep(KeptAs kept, Control* control) {
-  if (Control** handle = HandleFor(kept)) *handle = control;
+  if (row.keptIn == &g_hSourceEdit) return g_settings.sourceDir;
+  if (row.keptIn == &g_hTargetEdit) return g_settings.targetDir;
+  if (row.keptIn == &g_hIntervalEdit) return std::to_string(g_settings.intervalMinutes);
+  return row.layout.text;
 }
 
 void TickCheckBoxes() {
@@ -77,12 +32,15 @@ void OnCreate(AppContext& app, MainWindow& window, const std::function<void()>& 
   for (size_t i = 0; i < kControlCount; ++i) {
     if (i == kControlsBeforeTicks) TickCheckBoxes();
     const ControlRow& row = kControls[i];
-    Keep(row.keptAs, window.CreateControl(row.layout, InitialText(row)));
+    Control* control = window.CreateControl(row.layout, InitialText(row));
+    if (row.keptIn != nullptr) *row.keptIn = control;
   }
-  for (const ControlRow& row : kAddedControls)
-    Keep(row.keptAs, window.CreateControl(row.layout, row.layout.text));
-  g_hBackupWhenClosedCheck->SetChecked(app.backupWhenClosed);
-  g_hNotifyOnSuccessCheck->SetChecked(app.notifyOnSuccess);
+  for (const AddedControlRow& row : kAddedControls) {
+    Control* control = window.CreateControl(row.layout, row.layout.text);
+    if (row.keptIn != nullptr) app.added.*row.keptIn = control;
+  }
+  app.added.backupWhenClosedCheck->SetChecked(app.backupWhenClosed);
+  app.added.notifyOnSuccessCheck->SetChecked(app.notifyOnSuccess);
   app.overdue.WatchTarget(g_settings.targetDir);
   start_clock();
   if (g_settings.autoBackupEnabled) SetAutoBackup(app, true);

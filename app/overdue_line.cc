@@ -12,8 +12,8 @@ void ShowOverdue(AppContext& app) {
   inputs.backgroundScheduleOn = app.backupWhenClosed;
   bool notify = false;
   const OverdueVerdict verdict = app.overdue.Check(inputs, &notify);
-  if (g_hOverdueLabel != nullptr && verdict.line != app.overdueShown) {
-    g_hOverdueLabel->SetText(verdict.line);
+  if (app.added.overdueLabel != nullptr && verdict.line != app.overdueShown) {
+    app.added.overdueLabel->SetText(verdict.line);
     app.overdueShown = verdict.line;
   }
   if (!notify || app.notifier == nullptr) return;

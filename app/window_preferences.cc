@@ -33,10 +33,10 @@ void SetUpScheduleWorker(AppContext* app, RunSeams seams, bool install) {
     SavePreference(*app, &Preferences::backupWhenClosed, install);
     LogEntry(seams, "Background schedule " + done + ": " + OneLine(out.str()));
   } else {
-    g_hBackupWhenClosedCheck->SetChecked(!install);
+    app->added.backupWhenClosedCheck->SetChecked(!install);
     LogEntry(seams, "Background schedule not " + done + ": " + OneLine(out.str()));
   }
-  g_hBackupWhenClosedCheck->Enable(true);
+  app->added.backupWhenClosedCheck->Enable(true);
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ void LoadWindowPreferences(AppContext& app) {
 }
 
 void OnNotifyOnSuccessClicked(AppContext& app) {
-  const bool on = g_hNotifyOnSuccessCheck->IsChecked();
+  const bool on = app.added.notifyOnSuccessCheck->IsChecked();
   app.notifyOnSuccess = on;
   SavePreference(app, &Preferences::notifyOnSuccess, on);
   LogEntry(app.Seams(),
@@ -70,19 +70,19 @@ void OnNotifyOnSuccessClicked(AppContext& app) {
 }
 
 void OnBackupWhenClosedClicked(AppContext& app) {
-  const bool install = g_hBackupWhenClosedCheck->IsChecked();
+  const bool install = app.added.backupWhenClosedCheck->IsChecked();
   if (install) {
     // The schedule runs the runner on backup_config.dat: it must hold what the window shows.
     g_settings.Store(WithFieldsRead(g_settings.Snapshot()));
     SaveSettings(g_settings.Snapshot(), app.settingsPath);
     app.overdue.WatchTarget(g_settings.targetDir);
   }
-  g_hBackupWhenClosedCheck->Enable(false);
+  app.added.backupWhenClosedCheck->Enable(false);
   try {
     std::thread(SetUpScheduleWorker, &app, app.Seams(), install).detach();
   } catch (const std::system_error&) {
-    g_hBackupWhenClosedCheck->SetChecked(!install);
-    g_hBackupWhenClosedCheck->Enable(true);
+    app.added.backupWhenClosedCheck->SetChecked(!install);
+    app.added.backupWhenClosedCheck->Enable(true);
     LogEntry(app.Seams(), "Background schedule not changed: no thread could be started.");
   }
 }

@@ -24,8 +24,8 @@ class WindowRunNotificationTest : public test::AppFixture {
     Create();
     test::WriteFile(dir_ / "src/a.txt", "alpha");
     test::WriteFile(dir_ / "src/sub/b.txt", "beta");
-    Kept(KeptAs::kSourceEdit).Type(dir_ / "src");
-    Kept(KeptAs::kTargetEdit).Type(dir_ / "dst");
+    Kept(&g_hSourceEdit).Type(dir_ / "src");
+    Kept(&g_hTargetEdit).Type(dir_ / "dst");
   }
   void BackUpNow() {
     OnStartBackupNow(*app_);
@@ -48,7 +48,7 @@ TEST_F(WindowRunNotificationTest, AFailedManualRunRaisesOneNotificationNamingWha
 TEST_F(WindowRunNotificationTest, SuccessIsQuietUnlessTheBoxIsTicked) {
   BackUpNow();
   EXPECT_TRUE(notifier_.Shown().empty());
-  Kept(KeptAs::kNotifyOnSuccessCheck).Toggle();
+  Kept(&AddedControls::notifyOnSuccessCheck).Toggle();
   OnNotifyOnSuccessClicked(*app_);
   test::WriteFile(dir_ / "src/c.txt", "gamma");
   BackUpNow();
@@ -63,7 +63,7 @@ TEST_F(WindowRunNotificationTest, WithoutAServiceTheLineGoesToTheBackupLog) {
   const std::vector<std::string> lines = BackupLogLines();
   EXPECT_EQ(1, CountOf(lines, "Notification not shown: no session bus (Error: 2 (No such file))"));
   EXPECT_EQ("Notification not shown: no session bus (Error: 2 (No such file))", lines.back());
-  EXPECT_TRUE(Kept(KeptAs::kStartButton).Enabled());
+  EXPECT_TRUE(Kept(&g_hStartButton).Enabled());
 }
 
 }  // namespace

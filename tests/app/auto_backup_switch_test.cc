@@ -37,13 +37,13 @@ class AutoBackupSwitchTest : public test::AppFixture {
   /// Starts with the interval field showing `interval`; with the clock not yet let go, waits
   /// for the first countdown sleep.
   void StartWith(const std::string& interval, bool clock_free = false) {
-    Kept(KeptAs::kIntervalEdit).Type(interval);
+    Kept(&g_hIntervalEdit).Type(interval);
     SetAutoBackup(*app_, true);
     if (!clock_free) clock_->WaitUntilHeld();
   }
 
-  std::string Countdown() { return Kept(KeptAs::kCountdownLabel).GetText(100); }
-  std::string Status() { return Kept(KeptAs::kStatusLabel).GetText(100); }
+  std::string Countdown() { return Kept(&g_hCountdownLabel).GetText(100); }
+  std::string Status() { return Kept(&g_hStatusLabel).GetText(100); }
 };
 
 TEST_F(AutoBackupSwitchTest, AOneMinuteIntervalRunsWithoutWaitingAMinute) {
@@ -91,7 +91,7 @@ TEST_F(AutoBackupSwitchTest, TheCountdownFollowsTheClock) {
   clock_->WaitUntilHeld();
   EXPECT_EQ("Next backup in: 02:00", Countdown());
 
-  const std::vector<std::string> texts = Kept(KeptAs::kCountdownLabel).TextsSet();
+  const std::vector<std::string> texts = Kept(&g_hCountdownLabel).TextsSet();
   const auto at = [&](const std::string& text, size_t from) {
     return std::find(texts.begin() + static_cast<long>(from), texts.end(), text) - texts.begin();
   };
@@ -140,16 +140,16 @@ TEST_F(AutoBackupSwitchTest, LongIntervalsAreLimitedSoTheCountdownFits) {
 TEST_F(AutoBackupSwitchTest, StartingARunningOneOrStoppingAStoppedOneChangesNothing) {
   SetAutoBackup(*app_, false);
   EXPECT_TRUE(BackupLogLines().empty());
-  EXPECT_EQ(1u, Kept(KeptAs::kStatusLabel).TextsSet().size());  // only the refresh
+  EXPECT_EQ(1u, Kept(&g_hStatusLabel).TextsSet().size());  // only the refresh
 
   StartWith("1");
-  Kept(KeptAs::kIntervalEdit).Type("7");
-  const size_t refreshes = Kept(KeptAs::kStatusLabel).TextsSet().size();
+  Kept(&g_hIntervalEdit).Type("7");
+  const size_t refreshes = Kept(&g_hStatusLabel).TextsSet().size();
   SetAutoBackup(*app_, true);
   EXPECT_EQ((std::vector<std::string>{kStarted, NextBackupIn(1)}), BackupLogLines());
   EXPECT_EQ(1, g_settings.intervalMinutes);
   EXPECT_EQ(1, ThreadsAlive());
-  EXPECT_LT(refreshes, Kept(KeptAs::kStatusLabel).TextsSet().size());
+  EXPECT_LT(refreshes, Kept(&g_hStatusLabel).TextsSet().size());
   StopScheduler();
 }
 
@@ -169,12 +169,12 @@ TEST_F(AutoBackupSwitchTest, TheJobIsFixedWhenTheThreadStarts) {
 TEST_F(AutoBackupSwitchTest, AManualAndAScheduledRunOverlapOverTheSameTrees) {
   for (int i = 0; i < 40; ++i)
     test::WriteFile(dir_ / ("src/many/f" + std::to_string(i) + ".txt"), std::to_string(i));
-  Kept(KeptAs::kSourceEdit).Type(dir_ / "src");
-  Kept(KeptAs::kTargetEdit).Type(dir_ / "dst");
+  Kept(&g_hSourceEdit).Type(dir_ / "src");
+  Kept(&g_hTargetEdit).Type(dir_ / "dst");
   clock_->Free();
   StartWith("1", true);
   OnStartBackupNow(*app_);
-  ASSERT_TRUE(test::WaitUntil([&] { return Kept(KeptAs::kStartButton).Enabled(); }));
+  ASSERT_TRUE(test::WaitUntil([&] { return Kept(&g_hStartButton).Enabled(); }));
   ASSERT_TRUE(test::WaitUntil([&] { return CountOf(BackupLogLines(), kRunCompleted) > 0; }));
   SetAutoBackup(*app_, false);
   ASSERT_TRUE(WaitForThreadsToEnd());
@@ -184,11 +184,11 @@ TEST_F(AutoBackupSwitchTest, AManualAndAScheduledRunOverlapOverTheSameTrees) {
     EXPECT_EQ(std::to_string(i),
               test::ReadFile(dir_ / ("dst/many/f" + std::to_string(i) + ".txt")));
   // Every line of the pane is one whole entry.
-  for (const std::string& line : test::PaneLines(Kept(KeptAs::kBackupLog).pane.Text())) {
+  for (const std::string& line : test::PaneLines(Kept(&g_hBackupLog).pane.Text())) {
     const bool notice = line == "=== Log cleaned (keeping latest 100 lines) ===";
     EXPECT_TRUE(notice || (line.size() > 26 && line[0] == '[' && line[24] == ']')) << line;
   }
-  EXPECT_TRUE(Kept(KeptAs::kStartButton).Enabled());
+  EXPECT_TRUE(Kept(&g_hStartButton).Enabled());
 }
 
 }  // namespace

@@ -25,29 +25,30 @@ class CommandsTest : public test::AppFixture {
     WriteFile(SettingsFile(), kSaved);
     Create();
   }
-  void Click(KeptAs box, ControlId command) {
+  template <typename Handle>
+  void Click(Handle box, ControlId command) {
     Kept(box).Toggle();
     OnCommand(*app_, static_cast<int>(command));
   }
 };
 
 TEST_F(CommandsTest, AutoBackupStoresTheFieldsSavesAndStarts) {
-  Kept(KeptAs::kSourceEdit).Type("/typed/src");
-  Kept(KeptAs::kTargetEdit).Type("/typed/dst");
-  Kept(KeptAs::kIntervalEdit).Type("");
-  Click(KeptAs::kAutoBackupCheck, ControlId::kAutoBackup);
+  Kept(&g_hSourceEdit).Type("/typed/src");
+  Kept(&g_hTargetEdit).Type("/typed/dst");
+  Kept(&g_hIntervalEdit).Type("");
+  Click(&g_hAutoBackupCheck, ControlId::kAutoBackup);
   // Saved as typed (no separator added, empty interval as 0) before the scheduler's own 60.
   EXPECT_EQ(FormatSettings({"/typed/src", "/typed/dst", 0, true, false}), ReadFile(SettingsFile()));
   EXPECT_EQ((AppSettings{"/typed/src", "/typed/dst", 60, true, false}), g_settings.Snapshot());
   clock_->WaitUntilHeld();
   EXPECT_EQ("=== Next backup in 60 minutes ===", BackupLogLines().back());
 
-  Kept(KeptAs::kIntervalEdit).Type("20");
+  Kept(&g_hIntervalEdit).Type("20");
   std::thread let_go([this] {
     test::WaitUntil([] { return !g_autoBackupRunning; });
     clock_->Free();
   });
-  Click(KeptAs::kAutoBackupCheck, ControlId::kAutoBackup);
+  Click(&g_hAutoBackupCheck, ControlId::kAutoBackup);
   let_go.join();
   EXPECT_EQ(FormatSettings({"/typed/src", "/typed/dst", 20, false, false}),
             ReadFile(SettingsFile()));
@@ -56,8 +57,8 @@ TEST_F(CommandsTest, AutoBackupStoresTheFieldsSavesAndStarts) {
 }
 
 TEST_F(CommandsTest, TimeVersioningSavesTheStoredFieldsNotTheTypedOnes) {
-  Kept(KeptAs::kSourceEdit).Type("/typed/src");
-  Click(KeptAs::kTimeVersioningCheck, ControlId::kTimeVersioning);
+  Kept(&g_hSourceEdit).Type("/typed/src");
+  Click(&g_hTimeVersioningCheck, ControlId::kTimeVersioning);
   EXPECT_EQ(FormatSettings({"/saved/src", "/saved/dst", 15, false, true}),
             ReadFile(SettingsFile()));
   EXPECT_TRUE(g_settings.timeVersioning);
@@ -65,7 +66,7 @@ TEST_F(CommandsTest, TimeVersioningSavesTheStoredFieldsNotTheTypedOnes) {
   EXPECT_EQ("/saved/src", g_settings.sourceDir);
   EXPECT_EQ("=== Time versioning ENABLED ===", BackupLogLines().back());
 
-  Click(KeptAs::kTimeVersioningCheck, ControlId::kTimeVersioning);
+  Click(&g_hTimeVersioningCheck, ControlId::kTimeVersioning);
   EXPECT_EQ(kSaved, ReadFile(SettingsFile()));
   EXPECT_FALSE(g_settings.Snapshot().timeVersioning);
   EXPECT_EQ("=== Time versioning DISABLED ===", BackupLogLines().back());
@@ -73,7 +74,7 @@ TEST_F(CommandsTest, TimeVersioningSavesTheStoredFieldsNotTheTypedOnes) {
 }
 
 TEST_F(CommandsTest, ClearLogLeavesOneEntryAndSavesNothing) {
-  Kept(KeptAs::kBackupLog).pane.SetText("a\r\nb\r\nc\r\n");
+  Kept(&g_hBackupLog).pane.SetText("a\r\nb\r\nc\r\n");
   test::WriteFile(SettingsFile(), "untouched");
   OnCommand(*app_, static_cast<int>(ControlId::kClearLog));
   EXPECT_EQ((std::vector<std::string>{"=== Log cleared ==="}), BackupLogLines());
@@ -82,19 +83,19 @@ TEST_F(CommandsTest, ClearLogLeavesOneEntryAndSavesNothing) {
 }
 
 TEST_F(CommandsTest, ClearFileLogWritesOnlyTheHeader) {
-  Kept(KeptAs::kFileLog).pane.SetText("[COPIED] a\r\n");
-  Kept(KeptAs::kBackupLog).pane.SetText("kept\r\n");
+  Kept(&g_hFileLog).pane.SetText("[COPIED] a\r\n");
+  Kept(&g_hBackupLog).pane.SetText("kept\r\n");
   test::WriteFile(SettingsFile(), "untouched");
   OnCommand(*app_, static_cast<int>(ControlId::kClearFileLog));
-  EXPECT_EQ("=== File Operation Log ===\r\n", Kept(KeptAs::kFileLog).pane.Text());
-  EXPECT_EQ("kept\r\n", Kept(KeptAs::kBackupLog).pane.Text());
+  EXPECT_EQ("=== File Operation Log ===\r\n", Kept(&g_hFileLog).pane.Text());
+  EXPECT_EQ("kept\r\n", Kept(&g_hBackupLog).pane.Text());
   EXPECT_EQ("untouched", ReadFile(SettingsFile()));
 }
 
 TEST_F(CommandsTest, StartBackupNowReadsTheFieldsAndSavesNothing) {
   WriteFile(dir_ / "src/a.txt", "alpha");
-  Kept(KeptAs::kSourceEdit).Type(dir_ / "src");
-  Kept(KeptAs::kTargetEdit).Type(dir_ / "dst");
+  Kept(&g_hSourceEdit).Type(dir_ / "src");
+  Kept(&g_hTargetEdit).Type(dir_ / "dst");
   OnCommand(*app_, static_cast<int>(ControlId::kStartBackup));
   ASSERT_TRUE(WaitForThreadsToEnd());
   EXPECT_EQ("alpha", ReadFile(dir_ / "dst/a.txt"));
@@ -104,12 +105,12 @@ TEST_F(CommandsTest, StartBackupNowReadsTheFieldsAndSavesNothing) {
 }
 
 TEST_F(CommandsTest, FieldsAreReadAsTheControlGivesThem) {
-  Kept(KeptAs::kSourceEdit).Type(std::string(600, 's'));
-  Kept(KeptAs::kIntervalEdit).Type("12345678901");  // the field gives 9 characters
+  Kept(&g_hSourceEdit).Type(std::string(600, 's'));
+  Kept(&g_hIntervalEdit).Type("12345678901");  // the field gives 9 characters
   AppSettings read = WithFieldsRead(g_settings.Snapshot());
   EXPECT_EQ(std::string(511, 's'), read.sourceDir);
   EXPECT_EQ(123456789, read.intervalMinutes);
-  Kept(KeptAs::kIntervalEdit).Type("  42abc");
+  Kept(&g_hIntervalEdit).Type("  42abc");
   EXPECT_EQ(42, WithFieldsRead(g_settings.Snapshot()).intervalMinutes);
 }
 
@@ -117,7 +118,7 @@ TEST_F(CommandsTest, OtherIdsDoNothing) {
   for (int id : {0, 8, -1}) OnCommand(*app_, id);
   EXPECT_EQ(kSaved, ReadFile(SettingsFile()));
   EXPECT_TRUE(BackupLogLines().empty());
-  EXPECT_EQ("", Kept(KeptAs::kFileLog).pane.Text());
+  EXPECT_EQ("", Kept(&g_hFileLog).pane.Text());
 }
 
 class StartBackupNowTest : public test::AppFixture {
@@ -126,8 +127,8 @@ class StartBackupNowTest : public test::AppFixture {
     Create();
     test::WriteFile(dir_ / "src/a.txt", "alpha");
     test::WriteFile(dir_ / "src/sub/b.txt", "beta");
-    Kept(KeptAs::kSourceEdit).Type(dir_ / "src");
-    Kept(KeptAs::kTargetEdit).Type(dir_ / "dst");
+    Kept(&g_hSourceEdit).Type(dir_ / "src");
+    Kept(&g_hTargetEdit).Type(dir_ / "dst");
   }
 };
 
@@ -150,7 +151,7 @@ TEST_F(StartBackupNowTest, RunsTheTypedDirectoriesOnAWorker) {
 TEST_F(StartBackupNowTest, TheButtonIsGreyedForTheRun) {
   test::GatedFileSystem gated;
   UseFileSystem(gated);
-  test::MemoryControl& button = Kept(KeptAs::kStartButton);
+  test::MemoryControl& button = Kept(&g_hStartButton);
   OnStartBackupNow(*app_);
   gated.WaitUntilCopyWaiting();
   EXPECT_FALSE(button.Enabled());
@@ -162,7 +163,7 @@ TEST_F(StartBackupNowTest, TheButtonIsGreyedForTheRun) {
 TEST_F(StartBackupNowTest, BothLogsAreTrimmedBeforeTheRun) {
   std::string text;
   for (int i = 0; i < 249; ++i) text += "old " + std::to_string(i) + "\r\n";
-  Kept(KeptAs::kBackupLog).pane.SetText(text);  // 250 lines
+  Kept(&g_hBackupLog).pane.SetText(text);  // 250 lines
   OnStartBackupNow(*app_);
   ASSERT_TRUE(WaitForThreadsToEnd());
   const std::vector<std::string> lines = BackupLogLines();

@@ -47,32 +47,32 @@ TEST_F(MainWindowTest, TheTableMakesTwentyControlsInOrder) {
                                       ""}),
             texts);
   EXPECT_EQ((std::vector<int>{2, 5, 1, 3, 4}), ids);
-  const ControlLayout& start = Kept(KeptAs::kStartButton).layout;
+  const ControlLayout& start = Kept(&g_hStartButton).layout;
   EXPECT_EQ((std::vector<int>{10, 190, 120, 30}),
             (std::vector<int>{start.x, start.y, start.width, start.height}));
-  const ControlLayout& file_log = Kept(KeptAs::kFileLog).layout;
+  const ControlLayout& file_log = Kept(&g_hFileLog).layout;
   EXPECT_EQ((std::vector<int>{10, 400, 580, 150}),
             (std::vector<int>{file_log.x, file_log.y, file_log.width, file_log.height}));
-  EXPECT_TRUE(Kept(KeptAs::kIntervalEdit).layout.style & kStyleNumber);
-  EXPECT_TRUE(Kept(KeptAs::kAutoBackupCheck).layout.style & kStyleAutoCheckBox);
-  EXPECT_EQ(&Kept(KeptAs::kBackupLog), g_hBackupLog);
-  EXPECT_EQ(&Kept(KeptAs::kBackupLog).pane, PaneOf(g_hBackupLog));
-  EXPECT_EQ(&Kept(KeptAs::kFileLog).pane, PaneOf(g_hFileLog));
-  EXPECT_EQ(&Kept(KeptAs::kCountdownLabel), g_hCountdownLabel);
-  EXPECT_EQ(&Kept(KeptAs::kIntervalEdit), g_hIntervalEdit);
+  EXPECT_TRUE(Kept(&g_hIntervalEdit).layout.style & kStyleNumber);
+  EXPECT_TRUE(Kept(&g_hAutoBackupCheck).layout.style & kStyleAutoCheckBox);
+  EXPECT_EQ(&Kept(&g_hBackupLog), g_hBackupLog);
+  EXPECT_EQ(&Kept(&g_hBackupLog).pane, PaneOf(g_hBackupLog));
+  EXPECT_EQ(&Kept(&g_hFileLog).pane, PaneOf(g_hFileLog));
+  EXPECT_EQ(&Kept(&g_hCountdownLabel), g_hCountdownLabel);
+  EXPECT_EQ(&Kept(&g_hIntervalEdit), g_hIntervalEdit);
 }
 
 // The added controls come after the twenty, inside the window, and overlap none of them.
 TEST_F(MainWindowTest, TheAddedControlsMoveNoneOfTheTwenty) {
   Create();
-  ASSERT_EQ(kControlCount + kAddedControlCount, window_.controls.size());
+  ASSERT_EQ(kControlCount + kAddedControls.size(), window_.controls.size());
   EXPECT_EQ("Also back up when this window is closed",
-            std::string(Kept(KeptAs::kBackupWhenClosedCheck).layout.text));
+            std::string(Kept(&AddedControls::backupWhenClosedCheck).layout.text));
   EXPECT_EQ("Notify when a backup succeeds",
-            std::string(Kept(KeptAs::kNotifyOnSuccessCheck).layout.text));
-  EXPECT_EQ(&Kept(KeptAs::kBackupWhenClosedCheck), g_hBackupWhenClosedCheck);
-  EXPECT_EQ(&Kept(KeptAs::kNotifyOnSuccessCheck), g_hNotifyOnSuccessCheck);
-  EXPECT_EQ(&Kept(KeptAs::kOverdueLabel), g_hOverdueLabel);
+            std::string(Kept(&AddedControls::notifyOnSuccessCheck).layout.text));
+  EXPECT_EQ(&Kept(&AddedControls::backupWhenClosedCheck), app_->added.backupWhenClosedCheck);
+  EXPECT_EQ(&Kept(&AddedControls::notifyOnSuccessCheck), app_->added.notifyOnSuccessCheck);
+  EXPECT_EQ(&Kept(&AddedControls::overdueLabel), app_->added.overdueLabel);
   EXPECT_EQ((std::vector<int>{6, 7, 0}),
             (std::vector<int>{window_.controls[20]->layout.id, window_.controls[21]->layout.id,
                               window_.controls[22]->layout.id}));
@@ -80,7 +80,7 @@ TEST_F(MainWindowTest, TheAddedControlsMoveNoneOfTheTwenty) {
     return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
            b.y < a.y + a.height;
   };
-  for (const ControlRow& added : kAddedControls) {
+  for (const AddedControlRow& added : kAddedControls) {
     EXPECT_LE(added.layout.x + added.layout.width, kWindowWidth - 20) << added.layout.text;
     for (const ControlRow& row : kControls)
       EXPECT_FALSE(overlap(added.layout, row.layout))
@@ -93,13 +93,13 @@ TEST_F(MainWindowTest, AFirstStartShowsTheDefaults) {
   Create();
   const AppSettings defaults = DefaultSettings();
   EXPECT_EQ(defaults, g_settings.Snapshot());
-  EXPECT_EQ(defaults.sourceDir, Kept(KeptAs::kSourceEdit).GetText(512));
-  EXPECT_EQ(defaults.targetDir, Kept(KeptAs::kTargetEdit).GetText(512));
-  EXPECT_EQ("60", Kept(KeptAs::kIntervalEdit).GetText(10));
-  EXPECT_FALSE(Kept(KeptAs::kAutoBackupCheck).IsChecked());
-  EXPECT_FALSE(Kept(KeptAs::kTimeVersioningCheck).IsChecked());
-  EXPECT_EQ("", Kept(KeptAs::kBackupLog).pane.Text());
-  EXPECT_EQ("", Kept(KeptAs::kClockLabel).GetText(100));
+  EXPECT_EQ(defaults.sourceDir, Kept(&g_hSourceEdit).GetText(512));
+  EXPECT_EQ(defaults.targetDir, Kept(&g_hTargetEdit).GetText(512));
+  EXPECT_EQ("60", Kept(&g_hIntervalEdit).GetText(10));
+  EXPECT_FALSE(Kept(&g_hAutoBackupCheck).IsChecked());
+  EXPECT_FALSE(Kept(&g_hTimeVersioningCheck).IsChecked());
+  EXPECT_EQ("", Kept(&g_hBackupLog).pane.Text());
+  EXPECT_EQ("", Kept(&g_hClockLabel).GetText(100));
   EXPECT_FALSE(g_autoBackupRunning);
   EXPECT_FALSE(test::Exists(SettingsFile()));  // creation saves nothing
 }
@@ -112,12 +112,12 @@ TEST_F(MainWindowTest, SavedSettingsComeBackAndAutoBackupStartsAfterEverything) 
     controls_when_clock_started = window_.controls.size();
     scheduler_when_clock_started = g_autoBackupRunning;
   });
-  EXPECT_EQ(kControlCount + kAddedControlCount, controls_when_clock_started);
+  EXPECT_EQ(kControlCount + kAddedControls.size(), controls_when_clock_started);
   EXPECT_FALSE(scheduler_when_clock_started);
-  EXPECT_EQ("/data/src", Kept(KeptAs::kSourceEdit).GetText(512));
-  EXPECT_EQ("5", Kept(KeptAs::kIntervalEdit).GetText(10));
-  EXPECT_TRUE(Kept(KeptAs::kAutoBackupCheck).IsChecked());
-  EXPECT_TRUE(Kept(KeptAs::kTimeVersioningCheck).IsChecked());
+  EXPECT_EQ("/data/src", Kept(&g_hSourceEdit).GetText(512));
+  EXPECT_EQ("5", Kept(&g_hIntervalEdit).GetText(10));
+  EXPECT_TRUE(Kept(&g_hAutoBackupCheck).IsChecked());
+  EXPECT_TRUE(Kept(&g_hTimeVersioningCheck).IsChecked());
   EXPECT_TRUE(g_settings.timeVersioning);
   clock_->WaitUntilHeld();
   EXPECT_TRUE(g_autoBackupRunning);
@@ -128,11 +128,11 @@ TEST_F(MainWindowTest, SavedSettingsComeBackAndAutoBackupStartsAfterEverything) 
 
 TEST_F(MainWindowTest, CloseStoresAllFiveSettingsAndSavesThem) {
   Create();
-  Kept(KeptAs::kSourceEdit).Type("/typed/src");
-  Kept(KeptAs::kTargetEdit).Type("/typed/dst");
-  Kept(KeptAs::kIntervalEdit).Type("");
-  Kept(KeptAs::kAutoBackupCheck).Toggle();  // ticked, but no command was sent
-  Kept(KeptAs::kTimeVersioningCheck).Toggle();
+  Kept(&g_hSourceEdit).Type("/typed/src");
+  Kept(&g_hTargetEdit).Type("/typed/dst");
+  Kept(&g_hIntervalEdit).Type("");
+  Kept(&g_hAutoBackupCheck).Toggle();  // ticked, but no command was sent
+  Kept(&g_hTimeVersioningCheck).Toggle();
   OnClose(*app_, window_);
   const AppSettings expected{"/typed/src", "/typed/dst", 0, true, true};
   EXPECT_EQ(expected, g_settings.Snapshot());

@@ -44,7 +44,7 @@ class OverdueLineTest : public test::AppFixture {
     clock_->RunFor(hours * kMillisPerHour);
     clock_->SleepMillis(hours * kMillisPerHour);
   }
-  std::string Line() { return Kept(KeptAs::kOverdueLabel).GetText(1000); }
+  std::string Line() { return Kept(&AddedControls::overdueLabel).GetText(1000); }
   void RunEnded() {
     BackupJob job(BackupOptions::Of("a/", "b/", false), nullptr, nullptr, JobServices{});
     app_->overdue.OnRunEvent({.kind = RunEventKind::kEnded, .job = job});
@@ -70,7 +70,7 @@ TEST_F(OverdueLineTest, AnOldSuccessShowsTheLineAndNotifiesOncePerStretch) {
   RunEnded();
   ShowOverdue(*app_);
   EXPECT_EQ("Backup overdue: last successful backup 30 hours ago", Line());
-  EXPECT_TRUE(Kept(KeptAs::kOverdueLabel).layout.style & kStyleAlert);
+  EXPECT_TRUE(Kept(&AddedControls::overdueLabel).layout.style & kStyleAlert);
   ShowOverdue(*app_);
   PassHours(1);
   ShowOverdue(*app_);

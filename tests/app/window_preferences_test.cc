@@ -21,7 +21,8 @@ using test::WriteFile;
 
 class WindowPreferencesTest : public test::AppFixture {
  protected:
-  void Click(KeptAs box, ControlId command) {
+  template <typename Handle>
+  void Click(Handle box, ControlId command) {
     Kept(box).Toggle();
     OnCommand(*app_, static_cast<int>(command));
   }
@@ -41,18 +42,18 @@ class WindowPreferencesTest : public test::AppFixture {
 TEST_F(WindowPreferencesTest, TheBoxesShowTheSavedPreferencesAndKeepOtherLines) {
   WriteFile(PreferencesFile(), "# mine\r\nnotify_on_success=1\r\nfuture_key=7\r\n");
   Create();
-  EXPECT_TRUE(Kept(KeptAs::kNotifyOnSuccessCheck).IsChecked());
-  EXPECT_FALSE(Kept(KeptAs::kBackupWhenClosedCheck).IsChecked());
+  EXPECT_TRUE(Kept(&AddedControls::notifyOnSuccessCheck).IsChecked());
+  EXPECT_FALSE(Kept(&AddedControls::backupWhenClosedCheck).IsChecked());
   EXPECT_TRUE(app_->notifyOnSuccess);
 
-  Click(KeptAs::kNotifyOnSuccessCheck, ControlId::kNotifyOnSuccess);
+  Click(&AddedControls::notifyOnSuccessCheck, ControlId::kNotifyOnSuccess);
   EXPECT_FALSE(app_->notifyOnSuccess);
   const std::string saved = ReadFile(PreferencesFile());
   EXPECT_FALSE(ParsePreferences(saved).notifyOnSuccess);
   EXPECT_NE(std::string::npos, saved.find("# mine\r\n"));
   EXPECT_NE(std::string::npos, saved.find("future_key=7\r\n"));
   EXPECT_EQ("=== Success notifications DISABLED ===", BackupLogLines().back());
-  Click(KeptAs::kNotifyOnSuccessCheck, ControlId::kNotifyOnSuccess);
+  Click(&AddedControls::notifyOnSuccessCheck, ControlId::kNotifyOnSuccess);
   EXPECT_TRUE(LoadPreferences(PreferencesFile()).notifyOnSuccess);
   EXPECT_EQ("=== Success notifications ENABLED ===", BackupLogLines().back());
 }
@@ -60,10 +61,10 @@ TEST_F(WindowPreferencesTest, TheBoxesShowTheSavedPreferencesAndKeepOtherLines) 
 TEST_F(WindowPreferencesTest, TickingInstallsTheScheduleWithTheFieldsSavedFirst) {
   Create();
   ScheduleAnswers(0, "Written: timer and service.\nEnabled: a backup every 30 minutes.\n");
-  Kept(KeptAs::kSourceEdit).Type("/typed/src");
-  Kept(KeptAs::kTargetEdit).Type("/typed/dst");
-  Kept(KeptAs::kIntervalEdit).Type("30");
-  Click(KeptAs::kBackupWhenClosedCheck, ControlId::kBackupWhenClosed);
+  Kept(&g_hSourceEdit).Type("/typed/src");
+  Kept(&g_hTargetEdit).Type("/typed/dst");
+  Kept(&g_hIntervalEdit).Type("30");
+  Click(&AddedControls::backupWhenClosedCheck, ControlId::kBackupWhenClosed);
   // The schedule reads backup_config.dat: it holds the fields before the schedule is made.
   EXPECT_EQ(FormatSettings({"/typed/src", "/typed/dst", 30, false, false}),
             ReadFile(SettingsFile()));
@@ -74,13 +75,13 @@ TEST_F(WindowPreferencesTest, TickingInstallsTheScheduleWithTheFieldsSavedFirst)
       "Background schedule installed: Written: timer and service. Enabled: a backup "
       "every 30 minutes.",
       BackupLogLines().back());
-  EXPECT_TRUE(Kept(KeptAs::kBackupWhenClosedCheck).IsChecked());
-  EXPECT_TRUE(Kept(KeptAs::kBackupWhenClosedCheck).Enabled());
+  EXPECT_TRUE(Kept(&AddedControls::backupWhenClosedCheck).IsChecked());
+  EXPECT_TRUE(Kept(&AddedControls::backupWhenClosedCheck).Enabled());
   EXPECT_TRUE(app_->backupWhenClosed);
   EXPECT_TRUE(LoadPreferences(PreferencesFile()).backupWhenClosed);
 
   ScheduleAnswers(0, "Removed: timer and service.\n");
-  Click(KeptAs::kBackupWhenClosedCheck, ControlId::kBackupWhenClosed);
+  Click(&AddedControls::backupWhenClosedCheck, ControlId::kBackupWhenClosed);
   ASSERT_TRUE(WaitForThreadsToEnd());
   EXPECT_EQ(1, removes_.load());
   EXPECT_EQ("Background schedule removed: Removed: timer and service.", BackupLogLines().back());
@@ -91,14 +92,14 @@ TEST_F(WindowPreferencesTest, TickingInstallsTheScheduleWithTheFieldsSavedFirst)
 TEST_F(WindowPreferencesTest, AScheduleThatFailsUnticksTheBoxAndSavesNothing) {
   Create();
   ScheduleAnswers(1, "The timer is not enabled: systemctl --user said \"no bus\".\n");
-  Click(KeptAs::kBackupWhenClosedCheck, ControlId::kBackupWhenClosed);
+  Click(&AddedControls::backupWhenClosedCheck, ControlId::kBackupWhenClosed);
   ASSERT_TRUE(WaitForThreadsToEnd());
   EXPECT_EQ(
       "Background schedule not installed: The timer is not enabled: systemctl --user "
       "said \"no bus\".",
       BackupLogLines().back());
-  EXPECT_FALSE(Kept(KeptAs::kBackupWhenClosedCheck).IsChecked());
-  EXPECT_TRUE(Kept(KeptAs::kBackupWhenClosedCheck).Enabled());
+  EXPECT_FALSE(Kept(&AddedControls::backupWhenClosedCheck).IsChecked());
+  EXPECT_TRUE(Kept(&AddedControls::backupWhenClosedCheck).Enabled());
   EXPECT_FALSE(app_->backupWhenClosed);
   EXPECT_FALSE(test::Exists(PreferencesFile()));
 }
@@ -112,13 +113,13 @@ TEST_F(WindowPreferencesTest, TheBoxIsGreyedWhileTheScheduleIsSetUp) {
     test::WaitUntil([&] { return release.load(); });
     return 0;
   };
-  Click(KeptAs::kBackupWhenClosedCheck, ControlId::kBackupWhenClosed);
+  Click(&AddedControls::backupWhenClosedCheck, ControlId::kBackupWhenClosed);
   // The click returned while the schedule is still being set up: the window did not wait.
   ASSERT_TRUE(test::WaitUntil([&] { return called.load(); }));
-  EXPECT_FALSE(Kept(KeptAs::kBackupWhenClosedCheck).Enabled());
+  EXPECT_FALSE(Kept(&AddedControls::backupWhenClosedCheck).Enabled());
   release = true;
   ASSERT_TRUE(WaitForThreadsToEnd());
-  EXPECT_TRUE(Kept(KeptAs::kBackupWhenClosedCheck).Enabled());
+  EXPECT_TRUE(Kept(&AddedControls::backupWhenClosedCheck).Enabled());
 }
 
 TEST(OneLineTest, JoinsTheSentencesOfALineEach) {

@@ -16,7 +16,6 @@ void ResetAppState() {
   g_hAutoBackupCheck = g_hTimeVersioningCheck = g_hStartButton = nullptr;
   g_hBackupLog = g_hFileLog = nullptr;
   g_hClockLabel = g_hStatusLabel = g_hCountdownLabel = nullptr;
-  g_hBackupWhenClosedCheck = g_hNotifyOnSuccessCheck = g_hOverdueLabel = nullptr;
   g_autoBackupRunning = false;
   g_schedulerThread = nullptr;
   g_nextBackupTime = 0;
@@ -43,12 +42,16 @@ void AppFixture::Create() {
   OnCreate(*app_, window_, [] {});
 }
 
-MemoryControl& AppFixture::Kept(KeptAs kept) {
+MemoryControl& AppFixture::Kept(Control** handle) {
   for (size_t i = 0; i < kControlCount; ++i) {
-    if (kControls[i].keptAs == kept) return *window_.controls.at(i);
+    if (kControls[i].keptIn == handle) return *window_.controls.at(i);
   }
-  for (size_t i = 0; i < kAddedControlCount; ++i) {
-    if (kAddedControls[i].keptAs == kept) return *window_.controls.at(kControlCount + i);
+  throw std::logic_error("no such control");
+}
+
+MemoryControl& AppFixture::Kept(Control* AddedControls::*handle) {
+  for (size_t i = 0; i < kAddedControls.size(); ++i) {
+    if (kAddedControls[i].keptIn == handle) return *window_.controls.at(kControlCount + i);
   }
   throw std::logic_error("no such control");
 }
@@ -79,11 +82,11 @@ void AppFixture::UseFileSystem(FileSystem& fs) {
 }
 
 std::vector<std::string> AppFixture::BackupLogLines() {
-  return WithoutStamps(PaneLines(Kept(KeptAs::kBackupLog).pane.Text()));
+  return WithoutStamps(PaneLines(Kept(&g_hBackupLog).pane.Text()));
 }
 
 std::vector<std::string> AppFixture::FileLogLines() {
-  return PaneLines(Kept(KeptAs::kFileLog).pane.Text());
+  return PaneLines(Kept(&g_hFileLog).pane.Text());
 }
 
 int CountOf(const std::vector<std::string>& lines, const std::string& line) {

@@ -25,7 +25,9 @@ class AppFixture : public ::testing::Test {
 
   /// Window creation as the program does it, without a clock thread.
   void Create();
-  MemoryControl& Kept(KeptAs kept);
+  /// The control made for the row that keeps its handle in `handle`.
+  MemoryControl& Kept(Control** handle);
+  MemoryControl& Kept(Control* AddedControls::*handle);
   /// Stops the scheduler while the step clock holds it: the clock lets every sleep through
   /// once the stop has been asked for.
   void StopScheduler();

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "app/app_state.h"
 #include "app/control_table.h"
 #include "app/status_display.h"
 #include "log/log_time.h"
@@ -38,15 +39,18 @@ class TextFitTest : public ::testing::Test {
     ASSERT_NE(nullptr, window_) << error;
     for (const ControlRow& row : kControls)
       controls_.push_back(window_->CreateControl(row.layout, row.layout.text));
-    for (const ControlRow& row : kAddedControls)
+    for (const AddedControlRow& row : kAddedControls)
       added_.push_back(window_->CreateControl(row.layout, row.layout.text));
   }
 
-  Control* Kept(KeptAs kept) {
+  Control* Kept(Control** handle) {
     for (size_t i = 0; i < kControls.size(); ++i)
-      if (kControls[i].keptAs == kept) return controls_[i];
+      if (kControls[i].keptIn == handle) return controls_[i];
+    return nullptr;
+  }
+  Control* Kept(Control* AddedControls::*handle) {
     for (size_t i = 0; i < kAddedControls.size(); ++i)
-      if (kAddedControls[i].keptAs == kept) return added_[i];
+      if (kAddedControls[i].keptIn == handle) return added_[i];
     return nullptr;
   }
 
@@ -78,10 +82,10 @@ TEST_F(TextFitTest, EveryCaptionAndButtonTextFitsItsBox) {
 TEST_F(TextFitTest, TheStatusTextsFitTheirLabels) {
   test::FakeClock clock;
   clock.SetWallTicks(int64_t{3746959200} * 10000000);  // a date in 2088
-  ExpectFits(Kept(KeptAs::kClockLabel), CurrentTimeText(clock));
-  ExpectFits(Kept(KeptAs::kStatusLabel), "Auto Backup: INACTIVE");
-  ExpectFits(Kept(KeptAs::kStatusLabel), "Auto Backup: ACTIVE");
-  Control* countdown = Kept(KeptAs::kCountdownLabel);
+  ExpectFits(Kept(&g_hClockLabel), CurrentTimeText(clock));
+  ExpectFits(Kept(&g_hStatusLabel), "Auto Backup: INACTIVE");
+  ExpectFits(Kept(&g_hStatusLabel), "Auto Backup: ACTIVE");
+  Control* countdown = Kept(&g_hCountdownLabel);
   ExpectFits(countdown, CountdownText(false, false, 0, 0));
   ExpectFits(countdown, CountdownText(true, true, 0, 0));
   ExpectFits(countdown, CountdownText(true, false, 0, 0));
@@ -92,10 +96,11 @@ TEST_F(TextFitTest, TheStatusTextsFitTheirLabels) {
 }
 
 TEST_F(TextFitTest, TheAddedCheckBoxesAndTheOverdueLineFit) {
-  ExpectFits(Kept(KeptAs::kBackupWhenClosedCheck), "Also back up when this window is closed");
-  ExpectFits(Kept(KeptAs::kNotifyOnSuccessCheck), "Notify when a backup succeeds");
+  ExpectFits(Kept(&AddedControls::backupWhenClosedCheck),
+             "Also back up when this window is closed");
+  ExpectFits(Kept(&AddedControls::notifyOnSuccessCheck), "Notify when a backup succeeds");
   // The longest ages of each unit: minutes up to two hours, hours up to two days, then days.
-  Control* overdue = Kept(KeptAs::kOverdueLabel);
+  Control* overdue = Kept(&AddedControls::overdueLabel);
   const int64_t minute = int64_t{60} * 10000000;
   for (int64_t age : {int64_t{119}, int64_t{47 * 60}, int64_t{99999} * 1440}) {
     OverdueInputs inputs;
