@@ -10,15 +10,23 @@ BackupJob::BackupJob(const std::string& source, const std::string& target, LogPa
     : BackupJob(BackupOptions::Of(source, target, time_versioning), backup_log_pane, file_log_pane,
                 services) {}
 
-BackupJob::BackupJob(const BackupOptions& request, LogPane* backup_log_pane, LogPane* file_log_pane,
-                     const JobServices& services)
-    : options(request),
-      backup_log_(backup_log_pane, services.log),
-      file_log_(file_log_pane),
-      services_(services) {
+namespace {
+
+BackupOptions WithRootSeparators(BackupOptions options) {
   options.sourceRoot = WithTrailingSeparator(options.sourceRoot);
   options.targetRoot = WithTrailingSeparator(options.targetRoot);
+  return options;
 }
+
+}  // namespace
+
+BackupJob::BackupJob(const BackupOptions& request, LogPane* backup_log_pane, LogPane* file_log_pane,
+                     const JobServices& services)
+    : options(WithRootSeparators(request)),
+      // The job's own lines outside a run (a copy of one file) show paths below its source.
+      backup_log_(backup_log_pane, services.log, options.sourceRoot),
+      file_log_(file_log_pane, options.sourceRoot),
+      services_(services) {}
 
 void BackupJob::LogMessage(const std::string& message) { backup_log_.Write(message); }
 

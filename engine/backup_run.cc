@@ -9,8 +9,18 @@
 
 namespace qs {
 
+namespace {
+
+RunSummary SummaryOf(const BackupJob& job) {
+  return {job.options.sourceRoot, job.options.targetRoot, job.options.timeVersioningOn,
+          job.options.dryRun, job.results};
+}
+
+}  // namespace
+
 void RunBackup(BackupJob& job) {
-  job.Report({.kind = RunEventKind::kStarted, .job = job});
+  const RunSummary start = SummaryOf(job);
+  job.Report({.kind = RunEventKind::kStarted, .summary = &start});
   RunRecord record(job);
   FileList list;
   job.results.unlistedDirectories = 0;
@@ -19,14 +29,15 @@ void RunBackup(BackupJob& job) {
   record.Ready();
   uint64_t bytes = 0;
   for (const ListedFile& file : list) bytes += file.size;
-  job.Report({.kind = RunEventKind::kScanned, .job = job, .count = list.size(), .bytes = bytes});
+  job.Report({.kind = RunEventKind::kScanned, .count = list.size(), .bytes = bytes});
   const int32_t unlisted = job.results.unlistedDirectories;
   job.results = BackupResults();
   job.results.unlistedDirectories = unlisted;
   FilePass(job, list, &record).Run();
   // On the disk before the run's last line says it completed.
   record.Finish();
-  job.Report({.kind = RunEventKind::kEnded, .job = job});
+  const RunSummary end = SummaryOf(job);
+  job.Report({.kind = RunEventKind::kEnded, .summary = &end});
 }
 
 void BackupJob::RunBackup() { qs::RunBackup(*this); }

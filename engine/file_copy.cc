@@ -86,25 +86,20 @@ bool ReportCopyAttempt(BackupJob& job, const CopyAttempt& attempt, const std::st
       return true;
     case CopyAttempt::Result::kDirectoryFailed:
       job.Report({.kind = RunEventKind::kDirectoryFailed,
-                  .job = job,
                   .path = ParentPath(target_path),
                   .code = attempt.code});
       return false;
     case CopyAttempt::Result::kCopyFailed:
       if (attempt.code == kErrorSourceChanged) {
-        job.Report({.kind = RunEventKind::kSourceChanged, .job = job, .path = source_path});
+        job.Report({.kind = RunEventKind::kSourceChanged, .path = source_path});
         return false;
       }
       if (attempt.code == kErrorStoredUnderOtherName) {
         const std::string other = CollidingEntry(job.fs(), source_path, target_path);
-        job.Report({.kind = RunEventKind::kNameCollision,
-                    .job = job,
-                    .path = source_path,
-                    .other = other});
+        job.Report({.kind = RunEventKind::kNameCollision, .path = source_path, .other = other});
         return false;
       }
       job.Report({.kind = RunEventKind::kCopyFailed,
-                  .job = job,
                   .path = source_path,
                   .other = target_path,
                   .code = attempt.code});

@@ -130,7 +130,7 @@ void FilePass::Run() {
   for (std::thread& worker : workers) worker.join();
   if (times_dropped_) {
     job_.results.timesNotKept = !job_.options.acceptUnkeptTimes;
-    job_.Report({.kind = RunEventKind::kTimesNotKept, .job = job_, .path = time_probe_folder_});
+    job_.Report({.kind = RunEventKind::kTimesNotKept, .path = time_probe_folder_});
   }
 }
 
@@ -157,7 +157,6 @@ void FilePass::TellHandled() {
   if (now - handled_told_ < kCopyingEveryNanos) return;
   handled_told_ = now;
   job_.Report({.kind = RunEventKind::kCopying,
-               .job = job_,
                .count = handled_files_.load(),
                .bytes = handled_bytes_.load()});
 }

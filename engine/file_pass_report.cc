@@ -16,10 +16,9 @@ void FilePass::Report(size_t index) {
     case Decision::kSkip:
       ++job_.results.counters.skipped;  // the record heard of it when it was decided
       return job_.Report(
-          {.kind = RunEventKind::kSkipped, .job = job_, .path = path, .bytes = list_[index].size});
+          {.kind = RunEventKind::kSkipped, .path = path, .bytes = list_[index].size});
     case Decision::kCollision:
       job_.Report({.kind = RunEventKind::kNameCollision,
-                   .job = job_,
                    .path = path,
                    .other = list_[CollisionAt(index)->first].path});
       return ReportFailed(index);
@@ -35,10 +34,8 @@ void FilePass::Report(size_t index) {
 void FilePass::ReportFailed(size_t index) {
   ++job_.results.counters.failed;
   if (record_ != nullptr) record_->Failed(RelativePart(index));
-  job_.Report({.kind = RunEventKind::kFailed,
-               .job = job_,
-               .path = list_[index].path,
-               .bytes = list_[index].size});
+  job_.Report(
+      {.kind = RunEventKind::kFailed, .path = list_[index].path, .bytes = list_[index].size});
 }
 
 void FilePass::ReportCopy(size_t index) {
@@ -56,14 +53,12 @@ void FilePass::ReportCopy(size_t index) {
   ++(is_new ? job_.results.counters.copied : job_.results.counters.updated);
   const std::string relative(RelativePart(index));
   job_.Report({.kind = is_new ? RunEventKind::kCopied : RunEventKind::kUpdated,
-               .job = job_,
                .path = path,
                .relative = relative,
                .bytes = list_[index].size,
                .versioned = outcome.saveVersion});
   if (const uint32_t code = prepared.attributesNotKept) {
-    job_.Report(
-        {.kind = RunEventKind::kAttributesNotKept, .job = job_, .path = target_path, .code = code});
+    job_.Report({.kind = RunEventKind::kAttributesNotKept, .path = target_path, .code = code});
   }
 }
 
@@ -88,14 +83,13 @@ bool FilePass::ReportVersion(size_t index, const std::string& target_path) {
   const PreparedCopy& prepared = outcomes_[index].version;
   if (!prepared.published) {
     ++job_.results.timeVersionFailures;
-    job_.Report({.kind = RunEventKind::kVersionNotSaved, .job = job_, .path = target_path});
+    job_.Report({.kind = RunEventKind::kVersionNotSaved, .path = target_path});
     return false;
   }
   if (!ReportDurable(prepared, VersionPath(index))) return false;
   const std::string name = VersionName(index);
   ++job_.results.counters.timeVersioned;
-  job_.Report(
-      {.kind = RunEventKind::kVersionSaved, .job = job_, .path = target_path, .relative = name});
+  job_.Report({.kind = RunEventKind::kVersionSaved, .path = target_path, .relative = name});
   return true;
 }
 
@@ -105,7 +99,7 @@ bool FilePass::ReportDurable(const PreparedCopy& prepared, const std::string& pa
       durable_names_.FailureOf(path, prepared.volume, prepared.withVolume);
   if (!failure) return true;
   ++job_.results.flushFailures;
-  job_.Report({.kind = RunEventKind::kFlushFailed, .job = job_, .path = path, .code = *failure});
+  job_.Report({.kind = RunEventKind::kFlushFailed, .path = path, .code = *failure});
   return false;
 }
 
@@ -116,12 +110,11 @@ void FilePass::ReportVersionFolderOnce() {
   const std::string& dir = job_.results.versionDir;
   if (version_folder_.Ensure()) {
     job_.results.versionFolderMade = true;
-    return job_.Report({.kind = RunEventKind::kVersionFolderMade, .job = job_, .path = dir});
+    return job_.Report({.kind = RunEventKind::kVersionFolderMade, .path = dir});
   }
   // Versioning fails for this run only: the next run of the same job tries again.
   ++job_.results.timeVersionFailures;
   job_.Report({.kind = RunEventKind::kVersionFolderFailed,
-               .job = job_,
                .path = dir,
                .code = version_folder_.ErrorCode()});
 }

@@ -4,14 +4,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
+
+#include "engine/backup_results.h"
 
 namespace qs {
 
-class BackupJob;
-
 enum class RunEventKind : uint8_t {
-  kStarted,              ///< before the scan
+  kStarted,              ///< before the scan; summary: the run's roots and switches
   kDirectoryUnlisted,    ///< path: a source folder that could not be listed; code
   kDanglingLinkLeftOut,  ///< path: a link that leads nowhere
   kJunctionLeftOut,      ///< path: a link the system keeps for old programs
@@ -32,12 +33,21 @@ enum class RunEventKind : uint8_t {
   kAttributesNotKept,    ///< path: the target copy; code
   kFlushFailed,          ///< path: what could not be made durable; code
   kCopying,  ///< count, bytes: the files handled so far, lines or not, while the run waits
-  kEnded,    ///< the job's results are final
+  kEnded,    ///< summary: the roots, the switches and the run's final results
 };
 
+/// What a run is and, once it has ended, what it found.
+struct RunSummary {
+  std::string sourceRoot;  ///< ending with a separator
+  std::string targetRoot;  ///< likewise
+  bool timeVersioningOn = false;
+  bool dryRun = false;
+  BackupResults results;  ///< empty at the start
+};
+
+/// Everything an observer needs to show the event: it holds no reference to the job.
 struct RunEvent {
   RunEventKind kind;
-  const BackupJob& job;
   std::string_view path = {};
   std::string_view other = {};
   std::string_view relative = {};
@@ -45,6 +55,7 @@ struct RunEvent {
   size_t count = 0;
   uint64_t bytes = 0;  ///< the file's size (when the scan measured it) for the events of a file
   bool versioned = false;
+  const RunSummary* summary = nullptr;  ///< kStarted and kEnded only
 };
 
 class RunObserver {

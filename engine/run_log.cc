@@ -1,7 +1,6 @@
 // The texts of the logs. Every line a run writes is made here, from the event that asks for it.
 #include "engine/run_log.h"
 
-#include "engine/backup_job.h"
 #include "log/backup_log.h"
 #include "log/file_log.h"
 #include "os/error_text.h"
@@ -28,35 +27,36 @@ void BackupLogObserver::WriteWithCode(const std::string& text, const RunEvent& e
   Write(text + " " + ErrorCodeText(event.code));
 }
 
-void BackupLogObserver::WriteStart(const BackupJob& job) const {
+void BackupLogObserver::WriteStart(const RunSummary& run) {
+  source_root_ = run.sourceRoot;
   // First, so that the lines below ("Time version directory created: ...") are read as what
   // the run would do.
-  if (job.options.dryRun) Write("Dry run: nothing will be written.");
+  if (run.dryRun) Write("Dry run: nothing will be written.");
   Write("Starting backup...");
-  Write("Source: " + job.options.sourceRoot);
-  Write("Target: " + job.options.targetRoot);
-  Write(std::string("Time Versioning: ") + (job.options.timeVersioningOn ? "ENABLED" : "DISABLED"));
+  Write("Source: " + run.sourceRoot);
+  Write("Target: " + run.targetRoot);
+  Write(std::string("Time Versioning: ") + (run.timeVersioningOn ? "ENABLED" : "DISABLED"));
 }
 
-void BackupLogObserver::WriteEnd(const BackupJob& job) const {
-  const BackupResults& results = job.results;
+void BackupLogObserver::WriteEnd(const RunSummary& run) const {
+  const BackupResults& results = run.results;
   Write(results.counters.SummaryText());
-  if (job.options.timeVersioningOn) {
+  if (run.timeVersioningOn) {
     if (results.counters.timeVersioned > 0)
       Write("=== Time version location: " + results.versionDir + " ===");
     else if (results.versionFolderMade)
       Write("=== Time version directory created but no files versioned ===");
   }
   Write("Backup operation completed.");
-  if (job.options.dryRun) Write("Dry run: nothing was written.");
+  if (run.dryRun) Write("Dry run: nothing was written.");
 }
 
 void BackupLogObserver::OnRunEvent(const RunEvent& event) {
-  const std::string& root = event.job.options.sourceRoot;
+  const std::string& root = source_root_;
   const std::string path = Text(event.path);
   switch (event.kind) {
     case RunEventKind::kStarted:
-      return WriteStart(event.job);
+      return WriteStart(*event.summary);
     case RunEventKind::kDirectoryUnlisted:
       return WriteWithCode("Cannot list directory: " + path, event);
     case RunEventKind::kDanglingLinkLeftOut:
@@ -102,7 +102,7 @@ void BackupLogObserver::OnRunEvent(const RunEvent& event) {
     case RunEventKind::kFlushFailed:
       return WriteWithCode("Failed to flush to disk: " + path, event);
     case RunEventKind::kEnded:
-      return WriteEnd(event.job);
+      return WriteEnd(*event.summary);
   }
 }
 
@@ -113,8 +113,8 @@ void FileLogObserver::WriteFileOperation(FileOperation category, const std::stri
 }
 
 void FileLogObserver::OnRunEvent(const RunEvent& event) {
-  const std::string& root = event.job.options.sourceRoot;
-  const BackupCounters& counters = event.job.results.counters;
+  if (event.kind == RunEventKind::kStarted) source_root_ = event.summary->sourceRoot;
+  const std::string& root = source_root_;
   switch (event.kind) {
     case RunEventKind::kStarted:
       if (pane_ != nullptr) ResetFileLog(pane_);
@@ -129,15 +129,19 @@ void FileLogObserver::OnRunEvent(const RunEvent& event) {
     case RunEventKind::kUpdated:
       return WriteFileOperation(FileOperation::kUpdated, Text(event.path), root);
     case RunEventKind::kEnded:
-      return WriteFileOperation(FileOperation::kBackupCompleted,
-                                "Copied: " + std::to_string(counters.copied) +
-                                    " | Updated: " + std::to_string(counters.updated) +
-                                    " | Failed: " + std::to_string(counters.failed) +
-                                    " | Time-versioned: " + std::to_string(counters.timeVersioned),
-                                root);
+      return WriteEnd(event.summary->results.counters);
     default:
       return;
   }
+}
+
+void FileLogObserver::WriteEnd(const BackupCounters& counters) const {
+  WriteFileOperation(FileOperation::kBackupCompleted,
+                     "Copied: " + std::to_string(counters.copied) +
+                         " | Updated: " + std::to_string(counters.updated) +
+                         " | Failed: " + std::to_string(counters.failed) +
+                         " | Time-versioned: " + std::to_string(counters.timeVersioned),
+                     source_root_);
 }
 
 }  // namespace qs

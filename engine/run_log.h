@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "engine/run_events.h"
 #include "log/file_operation.h"
@@ -13,8 +14,9 @@ namespace qs {
 /// The backup log: timestamped entries in a pane, or on the console when there is none.
 class BackupLogObserver : public RunObserver {
  public:
-  BackupLogObserver(LogPane* pane, const LogServices& services)
-      : pane_(pane), services_(services) {}
+  /// File lines show paths below `source_root` until a run's start says where its source is.
+  BackupLogObserver(LogPane* pane, const LogServices& services, std::string source_root = "")
+      : pane_(pane), services_(services), source_root_(std::move(source_root)) {}
   void OnRunEvent(const RunEvent& event) override;
   void Write(const std::string& message) const;
   /// The backup log's half of a file-operation entry (failures, copies, saved versions).
@@ -23,18 +25,20 @@ class BackupLogObserver : public RunObserver {
   LogPane* pane() const { return pane_; }
 
  private:
-  void WriteStart(const BackupJob& job) const;
-  void WriteEnd(const BackupJob& job) const;
+  void WriteStart(const RunSummary& run);
+  void WriteEnd(const RunSummary& run) const;
   void WriteWithCode(const std::string& text, const RunEvent& event) const;
 
   LogPane* pane_;
   const LogServices services_;
+  std::string source_root_;  ///< of the run under way: file lines show paths below it
 };
 
 /// The file operations log: one untimed line per file action, reset at every run.
 class FileLogObserver : public RunObserver {
  public:
-  explicit FileLogObserver(LogPane* pane) : pane_(pane) {}
+  explicit FileLogObserver(LogPane* pane, std::string source_root = "")
+      : pane_(pane), source_root_(std::move(source_root)) {}
   void OnRunEvent(const RunEvent& event) override;
   /// The file log's half of a file-operation entry.
   void WriteFileOperation(FileOperation category, const std::string& path,
@@ -42,7 +46,10 @@ class FileLogObserver : public RunObserver {
   LogPane* pane() const { return pane_; }
 
  private:
+  void WriteEnd(const BackupCounters& counters) const;
+
   LogPane* pane_;
+  std::string source_root_;  ///< of the run under way
 };
 
 }  // namespace qs

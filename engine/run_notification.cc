@@ -82,12 +82,12 @@ void RunNotification::NoteFailure(const RunEvent& event) {
 void RunNotification::OnRunEvent(const RunEvent& event) {
   if (event.kind == RunEventKind::kStarted) {
     ended_ = false;
-    source_ = event.job.options.sourceRoot;
-    target_ = event.job.options.targetRoot;
+    source_ = event.summary->sourceRoot;
+    target_ = event.summary->targetRoot;
     first_failure_.clear();
   } else if (event.kind == RunEventKind::kEnded) {
     ended_ = true;
-    results_ = event.job.results;
+    results_ = event.summary->results;
   } else if (first_failure_.empty()) {
     NoteFailure(event);
   }

@@ -50,8 +50,7 @@ void SourceScan::ReportUnlisted(const std::string& directory, const std::string&
   if (directory != job_.options.sourceRoot && fs_.Probe(listed) == PathKind::Missing) return;
   ++job_.results.unlistedDirectories;
   BeforeLine();
-  job_.Report(
-      {.kind = RunEventKind::kDirectoryUnlisted, .job = job_, .path = directory, .code = code});
+  job_.Report({.kind = RunEventKind::kDirectoryUnlisted, .path = directory, .code = code});
 }
 
 void SourceScan::ScanDirectory(const std::string& directory, FileList& list) {
@@ -102,14 +101,11 @@ void SourceScan::ScanEntry(const std::string& directory, const DirEntry& entry, 
     }
     case EntryKind::DanglingLink:
       BeforeLine();
-      job_.Report({.kind = RunEventKind::kDanglingLinkLeftOut,
-                   .job = job_,
-                   .path = directory + entry.name});
+      job_.Report({.kind = RunEventKind::kDanglingLinkLeftOut, .path = directory + entry.name});
       return;
     case EntryKind::SystemJunction:
       BeforeLine();
-      job_.Report(
-          {.kind = RunEventKind::kJunctionLeftOut, .job = job_, .path = directory + entry.name});
+      job_.Report({.kind = RunEventKind::kJunctionLeftOut, .path = directory + entry.name});
       return;
     case EntryKind::Special:
       return;

@@ -89,7 +89,6 @@ bool BackupJob::CreateVersionDirectory(const std::string& dir) {
   const bool made = MakeVersionFolder(fs(), *services().log.clock, dir, options.sourceRoot,
                                       &code) == MakeDirResult::Created;
   Report({.kind = made ? RunEventKind::kVersionFolderMade : RunEventKind::kVersionFolderFailed,
-          .job = *this,
           .path = dir,
           .code = code});
   return made;
@@ -102,12 +101,11 @@ bool BackupJob::SaveOldVersion(const std::string& target_path, const std::string
   const std::string version = results.versionDir + kPathSeparator + name;
   if (AttemptCopy(fs(), target_path, version, true).result != CopyAttempt::Result::kCopied) {
     ++results.timeVersionFailures;
-    Report({.kind = RunEventKind::kVersionNotSaved, .job = *this, .path = target_path});
+    Report({.kind = RunEventKind::kVersionNotSaved, .path = target_path});
     return false;
   }
   ++results.counters.timeVersioned;
-  Report(
-      {.kind = RunEventKind::kVersionSaved, .job = *this, .path = target_path, .relative = name});
+  Report({.kind = RunEventKind::kVersionSaved, .path = target_path, .relative = name});
   return true;
 }
 

@@ -45,10 +45,7 @@ class OverdueLineTest : public test::AppFixture {
     clock_->SleepMillis(hours * kMillisPerHour);
   }
   std::string Line() { return Kept(&AddedControls::overdueLabel).GetText(1000); }
-  void RunEnded() {
-    BackupJob job(BackupOptions::Of("a/", "b/", false), nullptr, nullptr, JobServices{});
-    app_->overdue.OnRunEvent({.kind = RunEventKind::kEnded, .job = job});
-  }
+  void RunEnded() { app_->overdue.OnRunEvent({.kind = RunEventKind::kEnded}); }
 
   test::RecordingNotifier notifier_;
 };

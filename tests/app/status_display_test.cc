@@ -111,15 +111,12 @@ TEST_F(RefreshStatusTest, ARunUnderWayIsShownFromItsStartToItsEnd) {
   g_hStatusLabel = &status_label_;
   g_hCountdownLabel = &countdown_label_;
   g_autoBackupRunning = true;
-  test::FaultyFileSystem fs;
-  std::ostringstream console;
-  BackupJob job("", "", nullptr, nullptr, false, test::TestServices(&fs, &clock_, &console));
-  status_.OnRunEvent({.kind = RunEventKind::kStarted, .job = job});
+  status_.OnRunEvent({.kind = RunEventKind::kStarted});
   EXPECT_TRUE(g_backupInProgress);
   EXPECT_EQ("Backup in progress...", countdown_label_.text);
-  status_.OnRunEvent({.kind = RunEventKind::kCopied, .job = job, .path = "a"});
+  status_.OnRunEvent({.kind = RunEventKind::kCopied, .path = "a"});
   EXPECT_TRUE(g_backupInProgress);
-  status_.OnRunEvent({.kind = RunEventKind::kEnded, .job = job});
+  status_.OnRunEvent({.kind = RunEventKind::kEnded});
   EXPECT_FALSE(g_backupInProgress);
   EXPECT_EQ("Next backup: Any moment...", countdown_label_.text);
 }

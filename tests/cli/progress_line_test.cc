@@ -58,7 +58,7 @@ class Screen : public std::streambuf {
 class ProgressLineTest : public test::JobFixture {
  protected:
   void Send(RunEventKind kind, size_t count = 0, uint64_t bytes = 0) {
-    line_.OnRunEvent({.kind = kind, .job = job_, .count = count, .bytes = bytes});
+    line_.OnRunEvent({.kind = kind, .count = count, .bytes = bytes});
   }
   /// The rows shown, the empty row the cursor waits on left out.
   std::vector<std::string> Rows() {
@@ -123,11 +123,11 @@ TEST_F(ProgressLineTest, NeverWiderThanTheTerminalAndFollowsAResize) {
 TEST_F(ProgressLineTest, DrawnAtMostTenTimesASecondWithoutTheLog) {
   std::ostringstream raw;
   ProgressLine line(clock_, raw, {true, [] { return 80; }, nullptr});
-  line.OnRunEvent({.kind = RunEventKind::kStarted, .job = job_});
-  line.OnRunEvent({.kind = RunEventKind::kScanned, .job = job_, .count = 1000});
+  line.OnRunEvent({.kind = RunEventKind::kStarted});
+  line.OnRunEvent({.kind = RunEventKind::kScanned, .count = 1000});
   for (int i = 0; i < 1000; ++i) {
     clock_.Advance(test::kSecondNanos / 1000);  // a file each millisecond for a second
-    line.OnRunEvent({.kind = RunEventKind::kCopied, .job = job_});
+    line.OnRunEvent({.kind = RunEventKind::kCopied});
   }
   const std::string text = raw.str();
   int draws = 0;
@@ -188,13 +188,13 @@ TEST_F(ProgressLineTest, ElsewhereAPlainLineEveryFiveSecondsAndOneAtTheEnd) {
   CountedFlushes log_buffer;
   std::ostream log(&log_buffer);
   ProgressLine line(clock_, file, {false, nullptr, &log});
-  line.OnRunEvent({.kind = RunEventKind::kStarted, .job = job_});
-  line.OnRunEvent({.kind = RunEventKind::kScanned, .job = job_, .count = 12, .bytes = 12 * kMiB});
+  line.OnRunEvent({.kind = RunEventKind::kStarted});
+  line.OnRunEvent({.kind = RunEventKind::kScanned, .count = 12, .bytes = 12 * kMiB});
   for (int second = 1; second <= 12; ++second) {
     clock_.Advance(test::kSecondNanos);
-    line.OnRunEvent({.kind = RunEventKind::kCopied, .job = job_, .bytes = kMiB});
+    line.OnRunEvent({.kind = RunEventKind::kCopied, .bytes = kMiB});
   }
-  line.OnRunEvent({.kind = RunEventKind::kEnded, .job = job_});
+  line.OnRunEvent({.kind = RunEventKind::kEnded});
   EXPECT_EQ(
       "5/12 files  5.0 MiB of 12.0 MiB  1.0 MiB/s  time left: 0:07\n"
       "10/12 files  10.0 MiB of 12.0 MiB  1.0 MiB/s  time left: 0:02\n"
