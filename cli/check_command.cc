@@ -4,12 +4,12 @@
 
 #include <memory>
 
-#include "cli/version_target.h"
 #include "engine/check_copies.h"
 #include "engine/check_lines.h"
 #include "engine/check_notification.h"
 #include "engine/record_notice.h"
 #include "engine/target_status.h"
+#include "engine/version_target.h"
 #include "os/background_priority.h"
 #include "os/notifier.h"
 
@@ -39,7 +39,7 @@ void Notify(const RunnerContext& context, const CheckResults& results, const std
 int RunCheckCommand(const RunArgs& args, const RunnerContext& context) {
   VersionTarget opened;
   std::string why;
-  if (!OpenVersionTarget(context, args.target, false, &opened, &why))
+  if (!OpenVersionTarget(context.fs, args.target, false, &opened, &why))
     return UsageError(context, why);
   if (args.background && !EnterBackgroundProcess(&why))
     context.Log("Background priority not set: " + why);
@@ -54,7 +54,7 @@ int RunCheckCommand(const RunArgs& args, const RunnerContext& context) {
 int RunStatusCommand(const RunArgs& args, const RunnerContext& context) {
   VersionTarget opened;
   std::string why;
-  if (!OpenVersionTarget(context, args.target, false, &opened, &why))
+  if (!OpenVersionTarget(context.fs, args.target, false, &opened, &why))
     return UsageError(context, why);
   const RecordStore store = RecordStore::Open(context.fs, opened.folder);
   std::ostream& out = *context.log.console;

@@ -1,4 +1,4 @@
-#include "cli/restore_from_record.h"
+#include "engine/restore_from_record.h"
 
 #include "engine/checked_restore.h"
 #include "os/error_text.h"
@@ -29,32 +29,32 @@ std::string DiffersLine(const AsOfFile& file, const std::string& folder,
 }
 
 /// Restores one file, or names why it cannot.
-bool RestoreFile(const RunnerContext& context, const std::string& target, const std::string& dest,
-                 const AsOfFile& file) {
+bool RestoreFile(FileSystem& fs, const OperationLog& log, const std::string& target,
+                 const std::string& dest, const AsOfFile& file) {
   std::string last_folder;
-  const CheckedRestore last = RestorePlanned(context.fs, target, dest, file, &last_folder);
+  const CheckedRestore last = RestorePlanned(fs, target, dest, file, &last_folder);
   if (last.result == CheckedRestore::Result::kRestored) {
-    context.Log("Restored: " + file.relative + " (from " + FromText(last_folder) + ")");
+    log("Restored: " + file.relative + " (from " + FromText(last_folder) + ")");
     return true;
   }
   switch (last.result) {
     case CheckedRestore::Result::kDiffers:
-      context.Log(DiffersLine(file, last_folder, last));
+      log(DiffersLine(file, last_folder, last));
       break;
     case CheckedRestore::Result::kFailed:
-      context.Log("Could not restore: " + file.relative + " " + ErrorCodeText(last.code));
+      log("Could not restore: " + file.relative + " " + ErrorCodeText(last.code));
       break;
     default:
-      context.Log(file.keptIn.empty() ? LostLine(file)
-                                      : "Can no longer be restored as of that moment: " +
-                                            file.relative + " (its copy is missing from TARGET)");
+      log(file.keptIn.empty() ? LostLine(file)
+                              : "Can no longer be restored as of that moment: " + file.relative +
+                                    " (its copy is missing from TARGET)");
   }
   return false;
 }
 
 }  // namespace
 
-void RestoreFromRecord(const RunnerContext& context, const std::string& target,
+void RestoreFromRecord(FileSystem& fs, const OperationLog& log, const std::string& target,
                        const std::string& dest, const AsOfPlan& plan, WantedPaths* wanted,
                        RestoreTally* tally) {
   wanted->found.assign(wanted->paths.size(), 0);
@@ -63,7 +63,7 @@ void RestoreFromRecord(const RunnerContext& context, const std::string& target,
     if (!wanted->Wants(file.relative)) continue;
     const size_t index = wanted->Under(file.relative);
     if (index < wanted->paths.size()) ++wanted->found[index];
-    if (!RestoreFile(context, target, dest, file)) {
+    if (!RestoreFile(fs, log, target, dest, file)) {
       ++tally->failed;
       continue;
     }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/runner_context.h"
+#include "engine/operation_log.h"
 
 namespace qs {
 
@@ -26,9 +26,9 @@ struct WantedPaths {
 };
 
 /// Names every PATH of which nothing was kept (a failure), or nothing restored.
-void ReportWanted(const RunnerContext& context, const WantedPaths& wanted, RestoreTally* tally);
+void ReportWanted(const OperationLog& log, const WantedPaths& wanted, RestoreTally* tally);
 
-/// The end line; the exit status.
-int EndRestore(const RunnerContext& context, const RestoreTally& tally);
+/// The end line.
+void EndRestore(const OperationLog& log, const RestoreTally& tally);
 
 }  // namespace qs

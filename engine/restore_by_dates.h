@@ -5,16 +5,17 @@
 #include <optional>
 #include <string>
 
-#include "cli/restore_report.h"
-#include "cli/runner_context.h"
-#include "cli/version_target.h"
+#include "engine/operation_log.h"
+#include "engine/restore_tally.h"
+#include "engine/version_target.h"
+#include "os/file_system.h"
 
 namespace qs {
 
 /// Restores into `dest` (ending with a separator) every kept file, or those under the PATHs
 /// wanted, naming each left out with the reason; then what became of each PATH, and every
 /// folder of the target that could not be listed.
-void RestoreByDates(const RunnerContext& context, const VersionTarget& opened,
+void RestoreByDates(FileSystem& fs, const OperationLog& log, const VersionTarget& opened,
                     const std::string& dest, std::optional<FileTime> moment, WantedPaths* wanted,
                     RestoreTally* tally);
 

@@ -1,8 +1,9 @@
-#include "cli/restore_report.h"
+#include "engine/restore_tally.h"
 
 #include <algorithm>
 
 #include "engine/paths.h"
+#include "os/file_system.h"
 
 namespace qs {
 
@@ -26,23 +27,21 @@ bool WantedPaths::Wants(const std::string& relative) const {
   return paths.empty() || Under(relative) < paths.size();
 }
 
-void ReportWanted(const RunnerContext& context, const WantedPaths& wanted, RestoreTally* tally) {
+void ReportWanted(const OperationLog& log, const WantedPaths& wanted, RestoreTally* tally) {
   for (size_t i = 0; i < wanted.paths.size(); ++i) {
     if (wanted.found[i] == 0) {
       ++tally->failed;
-      context.Log("Nothing is kept under: " + wanted.paths[i]);
+      log("Nothing is kept under: " + wanted.paths[i]);
     } else if (wanted.restored[i] == 0) {
       tally->anyLost = true;
-      context.Log("Nothing restored of: " + wanted.paths[i]);
+      log("Nothing restored of: " + wanted.paths[i]);
     }
   }
 }
 
-int EndRestore(const RunnerContext& context, const RestoreTally& tally) {
-  context.Log("Restore completed: " + std::to_string(tally.restored) + " restored, " +
-              std::to_string(tally.leftOut) + " left out, " + std::to_string(tally.failed) +
-              " failed.");
-  return tally.failed > 0 || tally.anyLost ? 1 : 0;
+void EndRestore(const OperationLog& log, const RestoreTally& tally) {
+  log("Restore completed: " + std::to_string(tally.restored) + " restored, " +
+      std::to_string(tally.leftOut) + " left out, " + std::to_string(tally.failed) + " failed.");
 }
 
 }  // namespace qs

@@ -1,0 +1,36 @@
+#include "engine/restore_dest.h"
+
+#include "engine/paths.h"
+
+namespace qs {
+
+namespace {
+
+/// True when `dest` (or, when it does not exist yet, the folder it would be made in) lies
+/// inside the target.
+bool InsideTarget(FileSystem& fs, const std::string& target, std::string dest) {
+  DirectoryId target_id, id;
+  if (!fs.IdentifyDirectory(WithoutTrailingSeparator(target), &target_id)) return false;
+  for (dest = WithoutTrailingSeparator(dest); !dest.empty(); dest = ParentPath(dest)) {
+    if (fs.IdentifyDirectory(dest, &id) && id == target_id) return true;
+    if (!HasParent(dest)) break;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string CheckRestoreDest(FileSystem& fs, const std::string& target, const std::string& dest) {
+  const PathKind kind = fs.Probe(dest);
+  if (kind != PathKind::Missing && kind != PathKind::Directory)
+    return "DEST is not a folder: " + dest;
+  DirListing listing;
+  if (kind == PathKind::Directory &&
+      (!fs.ListDirectory(dest, &listing) || !listing.entries.empty()))
+    return "DEST is not empty: " + dest;
+  if (InsideTarget(fs, target, dest))
+    return "DEST lies inside TARGET, which a restore never writes";
+  return "";
+}
+
+}  // namespace qs
