@@ -7,6 +7,7 @@
 #include "cli/rebuild_record_command.h"
 #include "cli/restore_command.h"
 #include "cli/run_args.h"
+#include "cli/run_usage.h"
 #include "cli/runner_context.h"
 #include "cli/schedule_command.h"
 #include "os/broken_pipe.h"
@@ -19,7 +20,7 @@ int Run(const qs::RunArgs& args, const qs::RunnerContext& context) {
   using Mode = qs::RunArgs::Mode;
   switch (args.mode) {
     case Mode::kHelp:
-      *context.log.console << qs::kRunSynopsis << qs::kRunUsage << std::flush;
+      *context.log.console << qs::RunHelp() << std::flush;
       return 0;
     case Mode::kUsageError:
       return qs::UsageError(context, args.error);
