@@ -1,51 +1,12 @@
 // quillstone-run: a backup without a window, and what a user of the backup needs besides:
 // pruning old versions, listing a file's versions, restoring, checking the copies, the status
 // of a target, and its schedule while no window is open. The log goes to standard output.
-#include "cli/backup_command.h"
-#include "cli/check_command.h"
-#include "cli/prune_command.h"
-#include "cli/rebuild_record_command.h"
-#include "cli/restore_command.h"
+#include "cli/mode_runners.h"
 #include "cli/run_args.h"
 #include "cli/runner_context.h"
-#include "cli/schedule_command.h"
 #include "os/broken_pipe.h"
 #include "os/console.h"
 #include "os/program_args.h"
-
-namespace {
-
-int Run(const qs::RunArgs& args, const qs::RunnerContext& context) {
-  using Mode = qs::RunArgs::Mode;
-  switch (args.mode) {
-    case Mode::kHelp:
-      *context.log.console << qs::kRunSynopsis << qs::kRunUsage << std::flush;
-      return 0;
-    case Mode::kUsageError:
-      return qs::UsageError(context, args.error);
-    case Mode::kBackupFromSettings:
-      return qs::RunBackupFromSettings(args, context);
-    case Mode::kBackup:
-      return qs::RunBackupCommand(args, context);
-    case Mode::kPrune:
-      return qs::RunPruneCommand(args, context);
-    case Mode::kVersions:
-      return qs::RunVersionsCommand(args, context);
-    case Mode::kRestore:
-      return qs::RunRestoreCommand(args, context);
-    case Mode::kRebuildRecord:
-      return qs::RunRebuildRecordCommand(args, context);
-    case Mode::kSchedule:
-      return qs::RunScheduleCommand(args, context);
-    case Mode::kVerify:
-      return qs::RunCheckCommand(args, context);
-    case Mode::kStatus:
-      return qs::RunStatusCommand(args, context);
-  }
-  return 2;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   // The log is a by-product: a reader that leaves early must not stop the copies.
@@ -62,7 +23,7 @@ int main(int argc, char** argv) {
   // terminal sees every line as it happens.
   log.flushEachLine = qs::StandardOutputIsTerminal();
   const qs::RunnerContext context{*fs, log, qs::StandardError()};
-  const int status = Run(args, context);
+  const int status = qs::RunChosenMode(args, context);
   log.console->flush();
   return status;
 }

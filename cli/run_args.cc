@@ -1,17 +1,23 @@
 // Argument parsing kept apart from main so that it can be tested and fuzzed. Options are read
-// first, in any order; then the paths are checked against what the chosen mode takes.
+// first, in any order; then the paths and options are checked against what the chosen mode
+// takes. What each option and mode is comes from their tables (run_options.cc, run_modes.cc).
 #include "cli/run_args.h"
 
-#include <functional>
-#include <map>
-
+#include "cli/run_modes.h"
+#include "cli/run_options.h"
 #include "engine/exclusions.h"
 
 namespace qs {
 
 namespace {
 
-enum class Flag { kMode, kOption };
+using Mode = RunArgs::Mode;
+
+/// The options given, and how often a mode was chosen.
+struct Given {
+  std::vector<const RunOption*> options;
+  int modes = 0;
+};
 
 RunArgs UsageError(const std::string& error) {
   RunArgs args;
@@ -19,143 +25,56 @@ RunArgs UsageError(const std::string& error) {
   return args;
 }
 
-bool ParseCount(const std::string& text, int* value) {
-  if (text.empty() || text.size() > 7) return false;
-  int number = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    number = number * 10 + (c - '0');
+bool Takes(const RunOption& option, Mode mode) { return (option.modes & ModeBit(mode)) != 0; }
+
+/// Splits "--name=value" into `name` and `value`; false when nothing is attached.
+bool SplitAttachedValue(std::string* name, std::string* value) {
+  const size_t equals = name->find('=');
+  if (name->rfind("--", 0) != 0 || equals == std::string::npos) return false;
+  *value = name->substr(equals + 1);
+  name->resize(equals);
+  return true;
+}
+
+/// Reads the option at list[*i], and its value after it if any; false with args->error set.
+bool ReadOption(const std::vector<std::string>& list, size_t* i, RunArgs* args, Given* given) {
+  std::string name = list[*i];
+  std::string value;
+  const bool attached = SplitAttachedValue(&name, &value);
+  const RunOption* option = FindRunOption(name);
+  if (!option || (attached && !option->value))
+    return args->error = "unknown option: " + list[*i], false;
+  if (option->value && !attached) {
+    if (*i + 1 == list.size()) return args->error = name + " needs a value", false;
+    value = list[++*i];
   }
-  *value = number;
-  return true;
-}
-
-/// A whole percentage from 1 to 100.
-bool ParsePercent(const std::string& text, int* percent) {
-  int value = 0;
-  if (!ParseCount(text, &value) || value < 1 || value > 100) return false;
-  *percent = value;
-  return true;
-}
-
-/// "YYYY-MM-DD HH:MM:SS" with a date that exists.
-bool ParseMoment(const std::string& text, LocalTime* moment) {
-  if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' ||
-      text[16] != ':')
+  if (!option->apply(value, args)) {
+    args->error =
+        option->badValue ? option->badValue + value : "bad value for " + name + ": " + value;
     return false;
-  const std::string stamp = "backup_" + text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2) +
-                            "_" + text.substr(11, 2) + text.substr(14, 2) + text.substr(17, 2);
-  VersionStamp s;
-  if (!ParseVersionFolderName(stamp, &s)) return false;
-  *moment = {s.year, s.month, s.day, s.hour, s.minute, s.second};
+  }
+  // Naming the same mode twice is harmless, but a second schedule action is not.
+  if (option->selects != Mode::kUsageError) {
+    if (option->value || args->mode != option->selects) ++given->modes;
+    args->mode = option->selects;
+  }
+  given->options.push_back(option);
   return true;
 }
-
-bool ParseScheduleAction(const std::string& text, RunArgs* args) {
-  args->mode = RunArgs::Mode::kSchedule;
-  if (text == "install") return args->scheduleAction = ScheduleAction::kInstall, true;
-  if (text == "remove") return args->scheduleAction = ScheduleAction::kRemove, true;
-  if (text == "show") return args->scheduleAction = ScheduleAction::kShow, true;
-  return false;
-}
-
-/// The options that take a value, each with what it does to the arguments.
-using ValueOption = std::function<bool(const std::string& value, RunArgs* args)>;
-
-const std::map<std::string, ValueOption>& ValueOptions() {
-  static const std::map<std::string, ValueOption> options = {
-      {"--exclude",
-       [](const std::string& v, RunArgs* a) { return a->excludes.push_back(v), true; }},
-      {"--exclude-from",
-       [](const std::string& v, RunArgs* a) { return a->excludeFiles.push_back(v), !v.empty(); }},
-      {"--keep-last",
-       [](const std::string& v, RunArgs* a) { return ParseCount(v, &a->keep.last); }},
-      {"--keep-hourly",
-       [](const std::string& v, RunArgs* a) { return ParseCount(v, &a->keep.hourly); }},
-      {"--keep-daily",
-       [](const std::string& v, RunArgs* a) { return ParseCount(v, &a->keep.daily); }},
-      {"--keep-weekly",
-       [](const std::string& v, RunArgs* a) { return ParseCount(v, &a->keep.weekly); }},
-      {"--keep-monthly",
-       [](const std::string& v, RunArgs* a) { return ParseCount(v, &a->keep.monthly); }},
-      {"--keep-within",
-       [](const std::string& v, RunArgs* a) { return ParseCount(v, &a->keep.within); }},
-      {"--as-of",
-       [](const std::string& v, RunArgs* a) { return a->hasAsOf = ParseMoment(v, &a->asOf); }},
-      {"--schedule", [](const std::string& v, RunArgs* a) { return ParseScheduleAction(v, a); }},
-      {"--budget", [](const std::string& v, RunArgs* a) { return ParsePercent(v, &a->budget); }},
-  };
-  return options;
-}
-
-/// The options without a value.
-bool ApplyFlag(const std::string& arg, RunArgs* args) {
-  if (arg == "--time-versioning") return args->timeVersioning = true;
-  if (arg == "--dry-run") return args->dryRun = true;
-  if (arg == "--accept-unkept-times") return args->acceptUnkeptTimes = true;
-  if (arg == "--background") return args->background = true;
-  if (arg == "--progress") return args->progress = RunArgs::Progress::kAlways, true;
-  if (arg == "--no-progress") return args->progress = RunArgs::Progress::kNever, true;
-  if (arg == "--prune-versions") return args->mode = RunArgs::Mode::kPrune, true;
-  if (arg == "--versions") return args->mode = RunArgs::Mode::kVersions, true;
-  if (arg == "--restore") return args->mode = RunArgs::Mode::kRestore, true;
-  if (arg == "--verify") return args->mode = RunArgs::Mode::kVerify, true;
-  if (arg == "--status") return args->mode = RunArgs::Mode::kStatus, true;
-  if (arg == "--repair") return args->repair = true;
-  if (arg == "--rebuild-record") return args->mode = RunArgs::Mode::kRebuildRecord, true;
-  return false;
-}
-
-/// What is given besides the paths, to tell which options a mode does not take.
-struct Given {
-  bool backupOnly = false;  ///< --time-versioning, --exclude..., --progress...
-  bool keep = false;
-  bool budget = false;
-  int modes = 0;
-};
 
 /// Reads the options into `args` and the rest into `paths`; false with args->error set.
 bool ReadOptions(const std::vector<std::string>& list, RunArgs* args,
                  std::vector<std::string>* paths, Given* given) {
   bool options_done = false;
   for (size_t i = 0; i < list.size(); ++i) {
-    std::string arg = list[i];
+    const std::string& arg = list[i];
     if (options_done || arg.size() < 2 || arg[0] != '-') {
       paths->push_back(arg);
-      continue;
-    }
-    if (arg == "--") {
+    } else if (arg == "--") {
       options_done = true;
-      continue;
+    } else if (!ReadOption(list, &i, args, given)) {
+      return false;
     }
-    std::string value;
-    bool has_value = false;
-    if (const size_t equals = arg.find('=');
-        arg.rfind("--", 0) == 0 && equals != std::string::npos) {
-      value = arg.substr(equals + 1);
-      arg.resize(equals);
-      has_value = true;
-    }
-    const auto option = ValueOptions().find(arg);
-    if (option != ValueOptions().end()) {
-      if (!has_value && i + 1 == list.size()) return args->error = arg + " needs a value", false;
-      if (!has_value) value = list[++i];
-      if (arg == "--budget" && !option->second(value, args))
-        return args->error = "--budget takes a whole percentage from 1 to 100, not " + value, false;
-      if (!option->second(value, args))
-        return args->error = "bad value for " + arg + ": " + value, false;
-      if (arg == "--schedule") ++given->modes;
-      given->keep = given->keep || arg.rfind("--keep-", 0) == 0;
-      given->budget = given->budget || arg == "--budget";
-      given->backupOnly = given->backupOnly || arg.rfind("--exclude", 0) == 0;
-      continue;
-    }
-    const RunArgs::Mode before = args->mode;
-    if (has_value || !ApplyFlag(arg, args))
-      return args->error = "unknown option: " + list[i], false;
-    if (args->mode != before) ++given->modes;
-    given->backupOnly = given->backupOnly || arg == "--time-versioning" ||
-                        arg == "--accept-unkept-times" || arg.find("progress") != std::string::npos;
   }
   return true;
 }
@@ -172,63 +91,53 @@ bool CheckPatterns(RunArgs* args) {
   return true;
 }
 
+/// "--a, --b and --c go alone", of the options that choose a mode.
+std::string GoAloneError() {
+  std::vector<std::string> names;
+  for (const RunOption& option : RunOptions())
+    if (option.selects != Mode::kUsageError) names.push_back(option.name);
+  std::string text;
+  for (size_t i = 0; i < names.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+  return text + " go alone";
+}
+
+/// Without an option that chooses one: the settings file's backup when nothing asks for more.
+Mode ImpliedMode(const std::vector<std::string>& paths, const Given& given) {
+  if (!paths.empty()) return Mode::kBackup;
+  for (const RunOption* option : given.options)
+    if (!Takes(*option, Mode::kBackupFromSettings)) return Mode::kBackup;
+  return Mode::kBackupFromSettings;
+}
+
+/// Gives each path its place in `args`; false when their number does not fit the mode.
+bool TakePaths(const RunMode& mode, const std::vector<std::string>& paths, RunArgs* args) {
+  size_t fixed = 0;
+  while (fixed < std::size(mode.paths) && mode.paths[fixed] != PathRole::kNone) ++fixed;
+  if (paths.size() < fixed || (!mode.morePaths && paths.size() > fixed)) return false;
+  for (size_t i = 0; i < paths.size(); ++i) {
+    const PathRole role = i < fixed ? mode.paths[i] : PathRole::kPath;
+    if (role == PathRole::kSource) args->source = paths[i];
+    if (role == PathRole::kTarget) args->target = paths[i];
+    if (role == PathRole::kDest) args->dest = paths[i];
+    if (role == PathRole::kPath) args->paths.push_back(paths[i]);
+  }
+  return true;
+}
+
 /// Checks the paths and options against the mode; the error when they do not fit, else "".
 std::string CheckMode(RunArgs* args, const std::vector<std::string>& paths, const Given& given) {
-  using Mode = RunArgs::Mode;
   for (const std::string& path : paths)
     if (path.empty()) return "an empty path names no folder";
-  if (given.modes > 1)
-    return "--prune-versions, --versions, --restore, --rebuild-record, --schedule, --verify and "
-           "--status go alone";
-  if (args->mode != Mode::kBackup && args->mode != Mode::kUsageError &&
-      (given.backupOnly || (args->background && args->mode != Mode::kVerify)))
-    return "--time-versioning, --exclude, --progress and --background go with a backup only";
-  if ((given.budget || args->repair) && args->mode != Mode::kVerify)
-    return "--budget and --repair go with --verify only";
-  if (given.keep && args->mode != Mode::kPrune) return "--keep-... go with --prune-versions only";
-  if (args->hasAsOf && args->mode != Mode::kRestore) return "--as-of goes with --restore only";
-  switch (args->mode) {
-    case Mode::kPrune:
-      if (paths.size() != 1) return "--prune-versions takes one TARGET";
-      args->target = paths[0];
-      return "";
-    case Mode::kVersions:
-      if (args->dryRun || paths.size() != 2) return "--versions takes TARGET and PATH";
-      args->target = paths[0];
-      args->paths = {paths[1]};
-      return "";
-    case Mode::kRebuildRecord:
-      if (args->dryRun || paths.size() != 1) return "--rebuild-record takes one TARGET";
-      args->target = paths[0];
-      return "";
-    case Mode::kSchedule:
-      if (args->dryRun || !paths.empty()) return "--schedule takes install, remove or show only";
-      return "";
-    case Mode::kVerify:
-    case Mode::kStatus:
-      if (args->dryRun || paths.size() != 1)
-        return (args->mode == Mode::kVerify ? "--verify" : "--status") +
-               std::string(" takes one TARGET");
-      args->target = paths[0];
-      return "";
-    case Mode::kRestore:
-      if (args->dryRun || paths.size() < 2) return "--restore takes TARGET, DEST and PATHs";
-      args->target = paths[0];
-      args->dest = paths[1];
-      args->paths.assign(paths.begin() + 2, paths.end());
-      return "";
-    default:
-      break;
-  }
-  if (paths.empty() && !given.backupOnly && !args->dryRun) {
-    args->mode = Mode::kBackupFromSettings;
-    return "";
-  }
-  if (paths.size() != 2) return "expected SOURCE and TARGET";
-  args->mode = Mode::kBackup;
-  args->source = paths[0];
-  args->target = paths[1];
-  return "";
+  if (given.modes > 1) return GoAloneError();
+  if (args->mode == Mode::kUsageError) args->mode = ImpliedMode(paths, given);
+  const RunMode& mode = *FindRunMode(args->mode);
+  // By kind of refusal first, so that the error does not hang on the options' order.
+  for (int kind = 0; kind <= static_cast<int>(Refusal::kModeMisfit); ++kind)
+    for (const RunOption* option : given.options)
+      if (static_cast<int>(option->refusal) == kind && !Takes(*option, args->mode))
+        return option->refusal == Refusal::kModeMisfit ? mode.misfit : RefusalText(option->refusal);
+  return TakePaths(mode, paths, args) ? "" : mode.misfit;
 }
 
 }  // namespace

@@ -48,11 +48,6 @@ struct RunArgs {
   std::string error;  ///< what was wrong, for kUsageError
 };
 
-/// The forms of the command line, shown with every usage error too.
-extern const char kRunSynopsis[];
-/// What --help adds after the synopsis.
-extern const char kRunUsage[];
-
 /// Reads the command line (without the program's name). Nothing is opened or read: the
 /// files of --exclude-from are the caller's to read.
 RunArgs ParseRunArgs(const std::vector<std::string>& args);

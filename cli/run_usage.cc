@@ -1,119 +1,70 @@
-// The runner's usage text, kept apart from the parsing it describes.
-#include "cli/run_args.h"
+// The runner's usage text, kept apart from the parsing it describes. Only the prose around the
+// tables' rows is written here.
+#include "cli/run_usage.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "cli/run_modes.h"
+#include "cli/run_options.h"
 
 namespace qs {
 
-const char kRunSynopsis[] =
-    "usage: quillstone-run [OPTIONS] SOURCE TARGET\n"
-    "       quillstone-run\n"
-    "       quillstone-run --prune-versions [--dry-run] [--keep-... N]... TARGET\n"
-    "       quillstone-run --versions TARGET PATH\n"
-    "       quillstone-run --restore [--as-of \"YYYY-MM-DD HH:MM:SS\"] TARGET DEST [PATH...]\n"
-    "       quillstone-run --rebuild-record TARGET\n"
-    "       quillstone-run --schedule install|remove|show\n"
-    "       quillstone-run --verify [--budget PERCENT] [--repair] [--background] TARGET\n"
-    "       quillstone-run --status TARGET\n";
+namespace {
 
-const char kRunUsage[] =
-    "\n"
-    "Copies every file below SOURCE that is new, or newer than its copy, to the same place\n"
-    "below TARGET. Nothing is ever deleted. SOURCE may not be TARGET or lie inside it.\n"
-    "Without arguments, the source, target and time versioning of backup_config.dat in the\n"
-    "working directory are used (the file is only read); without that file nothing is done.\n"
-    "\n"
-    "Backup options:\n"
-    "  --time-versioning     first save each copy about to be overwritten into a dated\n"
-    "                        backup_YYYYMMDD_HHMMSS folder inside TARGET\n"
-    "  --dry-run             decide and report as a real run would, failing what it would\n"
-    "                        fail (a file it cannot read, a folder it cannot write), and\n"
-    "                        write nothing; the first line says so\n"
-    "  --exclude PATTERN     leave out what PATTERN names (repeatable): * and ? within one\n"
-    "                        name, [abc] [a-z] [!abc] one character of a class, ** across\n"
-    "                        folders, a leading / anchors at SOURCE, a trailing / names\n"
-    "                        folders only; '/' between names on every system\n"
-    "                          e.g. --exclude '*.tmp' --exclude 'cache/' --exclude '/build/'\n"
-    "                        !PATTERN takes back in what an earlier pattern left out: the\n"
-    "                        last pattern that matches decides, and nothing below a folder\n"
-    "                        left out comes back; \\ takes the next character as itself\n"
-    "                        (\\* \\[ \\!; on Windows \\ separates names instead)\n"
-    "                          e.g. --exclude '*.log' --exclude '!keep.log'\n"
-    "  --exclude-from FILE   the patterns of FILE, one a line; '#' starts a comment, and the\n"
-    "                        spaces that end a line are dropped unless escaped with \\\n"
-    "  --progress            show progress on standard error (shown there by default when it\n"
-    "  --no-progress         is a terminal), or never show it\n"
-    "  --accept-unkept-times back up to a target that does not keep last-write times (some\n"
-    "                        WebDAV servers and network shares) without counting it as a\n"
-    "                        failure; every run then copies every file again\n"
-    "  --background          give way to what the person is doing (idle disk priority, lower\n"
-    "                        processor priority), and raise a desktop notification when the\n"
-    "                        backup fails (and when it succeeds, if the window asks for that)\n"
-    "  e.g. quillstone-run --time-versioning --exclude '**/node_modules/' ~/Documents /mnt/usb\n"
-    "\n"
-    "--prune-versions TARGET: removes the version folders of TARGET that no rule keeps. The\n"
-    "newest is always kept; without a --keep rule nothing goes.\n"
-    "  --keep-last N         the N newest\n"
-    "  --keep-hourly N       the newest of each of the last N hours that have one\n"
-    "  --keep-daily N        ... of the last N days\n"
-    "  --keep-weekly N       ... of the last N ISO weeks\n"
-    "  --keep-monthly N      ... of the last N months\n"
-    "  --keep-within DAYS    every folder less than DAYS days older than the newest\n"
-    "  --dry-run             say what would go, and remove nothing\n"
-    "  e.g. quillstone-run --prune-versions --keep-daily 7 --keep-weekly 4 /mnt/usb\n"
-    "\n"
-    "--versions TARGET PATH: lists every kept copy of the file PATH (relative to the\n"
-    "backed-up folder), the current one first, then each version folder's with the moment\n"
-    "its run replaced it, the latest first.\n"
-    "  e.g. quillstone-run --versions /mnt/usb notes/plan.txt\n"
-    "\n"
-    "--restore TARGET DEST [PATH...]: rebuilds into DEST (empty or missing) the tree, or the\n"
-    "PATHs, from TARGET; TARGET is never written.\n"
-    "  --as-of \"YYYY-MM-DD HH:MM:SS\"  the tree as the last run that had ended by that local\n"
-    "                        moment saw the source, each copy checked against the hash\n"
-    "                        the record of the runs keeps; a state no longer kept is\n"
-    "                        named. Without a record: the copy of the oldest version\n"
-    "                        folder made after it, else the current one; a file whose\n"
-    "                        copy was written later is left out, and named; deleted files\n"
-    "                        and renamed folders' old names come back.\n"
-    "  e.g. quillstone-run --restore --as-of \"2026-12-01 18:00:00\" /mnt/usb ~/restored notes\n"
-    "\n"
-    "--schedule install|remove|show: backups while no window is open, through the system's\n"
-    "scheduler, with the interval and settings of backup_config.dat in the working directory:\n"
-    "a systemd user timer ($XDG_CONFIG_HOME/systemd/user/quillstone-backup.timer, catching up\n"
-    "a missed run) on Linux, the task \"Quillstone Backup\" on Windows. It runs\n"
-    "quillstone-run --background in that directory. Exit status 1 when the schedule could not\n"
-    "be installed or enabled (the sentence says what to do).\n"
-    "  e.g. cd ~/.config/quillstone && quillstone-run --schedule install\n"
-    "\n"
-    "--rebuild-record TARGET: makes a new record of the runs in TARGET/.quillstone from the\n"
-    "copies TARGET holds now, reading and hashing each. A record there before is renamed to\n"
-    "journal.replaced-YYYYMMDD_HHMMSS beside it, never deleted. Exit status 1 when a copy\n"
-    "could not be read (it is recorded without its hash) or the record could not be written.\n"
-    "\n"
-    "--verify TARGET: reads the copies in TARGET, current ones and those in version folders,\n"
-    "and compares each with the hash the record of the runs keeps for it. It names each\n"
-    "\"Damaged copy\" (same size and time, other bytes) and each copy \"Changed outside the\n"
-    "backup\" (missing, or with another size or time); it learns the hash of a copy the record\n"
-    "has none for. Exit status 1 when it finds either, or when TARGET keeps no record.\n"
-    "  --budget PERCENT      read about PERCENT % (1 to 100, default 100) of the bytes: each\n"
-    "                        check goes on where the last one stopped, so that every copy is\n"
-    "                        read at least once in any ceil(100/PERCENT) checks in a row\n"
-    "  --repair              copy a damaged current copy again from the source when the\n"
-    "                        source still has the recorded size, time and hash; an old\n"
-    "                        version from another copy with its hash. Exit status 1 while\n"
-    "                        any damage remains\n"
-    "  --background          as for a backup, with a desktop notification when a copy is\n"
-    "                        found damaged\n"
-    "  e.g. quillstone-run --verify --budget 25 /mnt/usb\n"
-    "\n"
-    "--status TARGET: the last run and the last that succeeded, the failures of the last run,\n"
-    "the size of the record, and how far the checks of the copies have come. Exit status 1\n"
-    "when the last run failed, the last check found damage, or TARGET keeps no record.\n"
-    "  e.g. quillstone-run --status /mnt/usb\n"
+const char kExitStatuses[] =
     "\n"
     "Exit status: 0 when everything was done; 1 when a file failed, a folder below SOURCE (or\n"
     "SOURCE itself) could not be listed, an old version could not be kept, a version folder\n"
     "could not be removed (a prune never enters another file system mounted inside),\n"
     "nothing of a PATH was restored, or TARGET does not keep last-write times (unless\n"
     "accepted); 2 for a usage error (nothing is written then).\n";
+
+/// The options' column: their names and values, then their words.
+constexpr size_t kNameWidth = 22;
+const std::string kWordsIndent(2 + kNameWidth, ' ');
+
+/// "  --name VALUE   words", a name too long for the column keeping two spaces after it.
+std::string OptionLines(const RunOption& option, const char* text) {
+  std::string name = option.name;
+  if (option.value) name += std::string(" ") + option.value;
+  name += name.size() < kNameWidth ? std::string(kNameWidth - name.size(), ' ') : "  ";
+  std::string lines = "  " + name;
+  for (const char* c = text; *c; ++c)
+    lines += *c == '\n' ? "\n" + kWordsIndent : std::string(1, *c);
+  return lines + "\n";
+}
+
+std::string Section(const RunMode& mode) {
+  std::string text = std::string("\n") + mode.helpIntro;
+  for (const RunOption& option : RunOptions())
+    for (const OptionHelp& help : option.help)
+      if (help.text && help.mode == mode.mode) text += OptionLines(option, help.text);
+  return text + mode.helpOutro;
+}
+
+}  // namespace
+
+std::string RunSynopsis() {
+  std::string text;
+  for (const RunMode& mode : RunModes()) {
+    text += text.empty() ? "usage: quillstone-run" : "       quillstone-run";
+    if (*mode.synopsis) text += std::string(" ") + mode.synopsis;
+    text += "\n";
+  }
+  return text;
+}
+
+std::string RunHelp() {
+  std::vector<const RunMode*> sections;
+  for (const RunMode& mode : RunModes())
+    if (mode.helpPosition > 0) sections.push_back(&mode);
+  std::stable_sort(sections.begin(), sections.end(), [](const RunMode* a, const RunMode* b) {
+    return a->helpPosition < b->helpPosition;
+  });
+  std::string text = RunSynopsis();
+  for (const RunMode* mode : sections) text += Section(*mode);
+  return text + kExitStatuses;
+}
 
 }  // namespace qs

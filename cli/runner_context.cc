@@ -1,7 +1,7 @@
 // The runner's lines look like the window's backup log, so that one reader serves both.
 #include "cli/runner_context.h"
 
-#include "cli/run_args.h"
+#include "cli/run_usage.h"
 #include "log/backup_log.h"
 
 namespace qs {
@@ -12,7 +12,7 @@ void RunnerContext::Log(const std::string& message) const {
 
 int UsageError(const RunnerContext& context, const std::string& message) {
   context.error << "quillstone-run: " << message << "\n"
-                << kRunSynopsis << "Try 'quillstone-run --help'.\n"
+                << RunSynopsis() << "Try 'quillstone-run --help'.\n"
                 << std::flush;
   return 2;
 }

@@ -23,7 +23,8 @@ build() {
 }
 build settings settings/settings_file.cc settings/settings.cc settings/utf8_text.cc \
   os/posix/ansi_text.cc os/posix/default_dirs.cc
-build run_args cli/run_args.cc cli/run_usage.cc engine/exclusions.cc engine/name_glob.cc engine/case_folding.cc \
+build run_args cli/run_args.cc cli/run_modes.cc cli/run_options.cc cli/run_usage.cc \
+  cli/run_values.cc engine/exclusions.cc engine/name_glob.cc engine/case_folding.cc \
   engine/version_retention.cc
 
 status=0
