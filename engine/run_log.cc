@@ -52,7 +52,10 @@ void BackupLogObserver::WriteEnd(const RunSummary& run) const {
 }
 
 void BackupLogObserver::OnRunEvent(const RunEvent& event) {
-  const std::string& root = source_root_;
+  if (!WriteFileEvent(event)) WriteRunEvent(event);
+}
+
+void BackupLogObserver::WriteRunEvent(const RunEvent& event) {
   const std::string path = Text(event.path);
   switch (event.kind) {
     case RunEventKind::kStarted:
@@ -71,38 +74,68 @@ void BackupLogObserver::OnRunEvent(const RunEvent& event) {
       return Write("Time version directory created: " + path);
     case RunEventKind::kVersionFolderFailed:
       return WriteWithCode("Failed to create time version directory: " + path, event);
+    case RunEventKind::kEnded:
+      return WriteEnd(*event.summary);
+    default:
+      return;
+  }
+}
+
+bool BackupLogObserver::WriteFileEvent(const RunEvent& event) const {
+  const std::string& root = source_root_;
+  const std::string path = Text(event.path);
+  switch (event.kind) {
     case RunEventKind::kVersionSaved:
       WriteFileOperation(FileOperation::kTimeVersion, path, "", root);
-      return Write("Time version created: " + Text(event.relative));
+      Write("Time version created: " + Text(event.relative));
+      return true;
     case RunEventKind::kVersionNotSaved:
-      return WriteFileOperation(FileOperation::kTimeVersionFailed, path, "", root);
+      WriteFileOperation(FileOperation::kTimeVersionFailed, path, "", root);
+      return true;
     case RunEventKind::kCopied:
-      return WriteFileOperation(FileOperation::kCopied, path, "", root);
+      WriteFileOperation(FileOperation::kCopied, path, "", root);
+      return true;
     case RunEventKind::kUpdated:
       WriteFileOperation(FileOperation::kUpdated, path, "", root);
       if (event.versioned) Write("Old version saved to time directory: " + Text(event.relative));
-      return;
+      return true;
     case RunEventKind::kSkipped:
     case RunEventKind::kCopying:
-      return;
+      return true;
+    default:
+      return WriteFileFailure(event);
+  }
+}
+
+bool BackupLogObserver::WriteFileFailure(const RunEvent& event) const {
+  const std::string& root = source_root_;
+  const std::string path = Text(event.path);
+  switch (event.kind) {
     case RunEventKind::kDirectoryFailed:
       Write("Failed to create directory: " + path);
-      return WriteFileOperation(FileOperation::kDirectoryError, path, "", root);
+      WriteFileOperation(FileOperation::kDirectoryError, path, "", root);
+      return true;
     case RunEventKind::kCopyFailed:
       WriteWithCode("CopyFile failed: " + path + " -> " + Text(event.other), event);
-      return WriteFileOperation(FileOperation::kCopyError, path, "", root);
+      WriteFileOperation(FileOperation::kCopyError, path, "", root);
+      return true;
     case RunEventKind::kSourceChanged:
-      return Write("Changed while it was copied: " + path);
+      Write("Changed while it was copied: " + path);
+      return true;
     case RunEventKind::kNameCollision:
-      return Write("Name collides on the target: " + Text(event.other) + " and " + path);
+      Write("Name collides on the target: " + Text(event.other) + " and " + path);
+      return true;
     case RunEventKind::kFailed:
-      return WriteFileOperation(FileOperation::kFailed, path, "", root);
+      WriteFileOperation(FileOperation::kFailed, path, "", root);
+      return true;
     case RunEventKind::kAttributesNotKept:
-      return WriteWithCode("Extended attributes not kept: " + path, event);
+      WriteWithCode("Extended attributes not kept: " + path, event);
+      return true;
     case RunEventKind::kFlushFailed:
-      return WriteWithCode("Failed to flush to disk: " + path, event);
-    case RunEventKind::kEnded:
-      return WriteEnd(*event.summary);
+      WriteWithCode("Failed to flush to disk: " + path, event);
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -25,6 +25,11 @@ class BackupLogObserver : public RunObserver {
   LogPane* pane() const { return pane_; }
 
  private:
+  /// The lines of the run as a whole.
+  void WriteRunEvent(const RunEvent& event);
+  /// The lines of one file; false when the event is not about one file.
+  bool WriteFileEvent(const RunEvent& event) const;
+  bool WriteFileFailure(const RunEvent& event) const;
   void WriteStart(const RunSummary& run);
   void WriteEnd(const RunSummary& run) const;
   void WriteWithCode(const std::string& text, const RunEvent& event) const;

@@ -16,6 +16,7 @@
 #include "os/win32/win32_handle.h"
 #include "os/win32/win32_listing.h"
 #include "os/win32/win32_path.h"
+#include "os/win32/win32_pending_copy.h"
 #include "os/win32/win32_temp_file.h"
 
 namespace qs {
@@ -60,50 +61,6 @@ PathInfo StatThroughLink(const std::wstring& path) {
   return {KindOf(info.dwFileAttributes), TimeOf(info.ftLastWriteTime),
           SizeOf(info.nFileSizeHigh, info.nFileSizeLow), 0, TimeOf(info.ftCreationTime)};
 }
-
-class Win32PendingCopy : public PendingCopy {
- public:
-  Win32PendingCopy(win32::ReplaceCalls& calls, std::wstring target)
-      : calls_(calls), temp_(calls, std::move(target)) {}
-
-  /// Copies the open source `in` into the temporary file, with its time and attributes;
-  /// `opened` is the source's write state when it was opened.
-  bool Fill(HANDLE in, const BY_HANDLE_FILE_INFORMATION& info, const win32::WriteState& opened) {
-    if (const uint32_t refused = win32::CheckReplaceable(calls_, temp_.target()))
-      return FailWith(refused);
-    if (!temp_.Create(FILE_ATTRIBUTE_HIDDEN)) return false;
-    ContentHasher hasher;
-    if (!win32::CopyFileData(in, temp_.handle(), info, &hasher)) return false;
-    // Taken again after the last byte: a file rewritten meanwhile would be a mix of two.
-    win32::WriteState now;
-    if (!win32::WriteStateOf(in, &now)) return false;
-    if (!(now == opened)) return FailWith(kErrorSourceChanged);
-    if (!SetFileTime(temp_.handle(), nullptr, nullptr, &info.ftLastWriteTime)) return Fail();
-    attributes_error_ = win32::CopyAttributes(temp_.handle(), info.dwFileAttributes);
-    BY_HANDLE_FILE_INFORMATION written;
-    if (GetFileInformationByHandle(temp_.handle(), &written))
-      volume_ = written.dwVolumeSerialNumber;
-    content_ = {true, SizeOf(info.nFileSizeHigh, info.nFileSizeLow), TimeOf(info.ftLastWriteTime),
-                true, hasher.Result()};
-    return true;
-  }
-
-  uint64_t Volume() const override { return volume_; }
-  // Windows has no flush of a whole volume: each copy is flushed on its own.
-  bool FlushedWithVolume() const override { return false; }
-  bool Flush() override { return temp_.Flush(); }
-  bool Publish() override { return temp_.Publish(); }
-  bool PublishNew() override { return temp_.PublishNew(); }
-  uint32_t AttributesNotKept() const override { return attributes_error_; }
-  CopiedContent Content() const override { return content_; }
-
- private:
-  win32::ReplaceCalls& calls_;
-  win32::TempFile temp_;
-  uint64_t volume_ = 0;
-  uint32_t attributes_error_ = 0;
-  CopiedContent content_;
-};
 
 class Win32FileSystem : public FileSystem {
  public:
@@ -201,9 +158,7 @@ std::unique_ptr<PendingCopy> Win32FileSystem::PrepareCopy(const std::string& fro
   BY_HANDLE_FILE_INFORMATION info;
   win32::WriteState opened;
   if (!OpenSource(source, &in, &info) || !win32::WriteStateOf(in.get(), &opened)) return nullptr;
-  auto copy = std::make_unique<Win32PendingCopy>(calls_, std::move(target));
-  if (!copy->Fill(in.get(), info, opened)) return nullptr;
-  return copy;
+  return win32::CopyToPending(calls_, in.get(), info, opened, std::move(target));
 }
 
 bool Win32FileSystem::CheckCopySource(const std::string& from) {
