@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "engine/run_events.h"
+#include "log/run_events.h"
 #include "os/clock.h"
 #include "os/file_system.h"
 #include "schedule/overdue.h"

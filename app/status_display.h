@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "engine/run_events.h"
 #include "log/log_services.h"
+#include "log/run_events.h"
 #include "os/clock.h"
 
 namespace qs {

@@ -10,7 +10,7 @@
 
 #include "cli/progress_text.h"
 #include "cli/recent_rate.h"
-#include "engine/run_events.h"
+#include "log/run_events.h"
 #include "os/clock.h"
 
 namespace qs {

@@ -10,11 +10,11 @@
 
 #include "engine/backup_results.h"
 #include "engine/file_list.h"
-#include "engine/run_events.h"
-#include "engine/run_log.h"
 #include "log/file_operation.h"
 #include "log/log_pane.h"
 #include "log/log_services.h"
+#include "log/run_events.h"
+#include "log/run_log.h"
 #include "os/file_system.h"
 
 namespace qs {

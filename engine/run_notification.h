@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/backup_results.h"
-#include "engine/run_events.h"
+#include "log/run_events.h"
 #include "os/notifier.h"
 
 namespace qs {

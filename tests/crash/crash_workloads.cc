@@ -7,7 +7,7 @@
 
 #include "engine/backup_job.h"
 #include "engine/paths.h"
-#include "engine/run_events.h"
+#include "log/run_events.h"
 
 namespace qs::test {
 

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
-#include "engine/run_events.h"
+#include "log/run_events.h"
 #include "os/error_text.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
-#include "engine/run_events.h"
+#include "log/run_events.h"
 #include "tests/support/test_support.h"
 
 namespace qs {

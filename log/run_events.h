@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/backup_results.h"
+#include "log/run_results.h"
 
 namespace qs {
 

@@ -1,5 +1,5 @@
 // The summary line and the one verdict callers need.
-#include "engine/backup_results.h"
+#include "log/run_results.h"
 
 namespace qs {
 

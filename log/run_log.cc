@@ -1,5 +1,5 @@
 // The texts of the logs. Every line a run writes is made here, from the event that asks for it.
-#include "engine/run_log.h"
+#include "log/run_log.h"
 
 #include "log/backup_log.h"
 #include "log/file_log.h"

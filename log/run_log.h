@@ -4,10 +4,10 @@
 #include <string>
 #include <utility>
 
-#include "engine/run_events.h"
 #include "log/file_operation.h"
 #include "log/log_pane.h"
 #include "log/log_services.h"
+#include "log/run_events.h"
 
 namespace qs {
 
