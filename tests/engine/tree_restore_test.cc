@@ -98,7 +98,7 @@ TEST_F(TreeRestoreTest, ByTheFoldersDatesEachMomentGivesTheCopyCurrentThen) {
   Restore("again", At(10, 15));
   EXPECT_EQ(lines_, (std::vector<std::string>{
                         kNoRecordNotice, "Restored: a.txt (from " + std::string(kV2) + ")",
-                        "Restored: sub/s.txt (from the current copy)",
+                        "Restored: " + test::Native("sub/s.txt") + " (from the current copy)",
                         "Restore completed: 2 restored, 0 left out, 0 failed."}));
 }
 
@@ -115,10 +115,10 @@ TEST_F(TreeRestoreTest, WhatIsLeftOutOrNotKeptIsNamedAndAPathWithNothingFails) {
   EXPECT_EQ(results.tally.failed, 1);
   EXPECT_EQ(results.ExitStatus(), 1);
   EXPECT_EQ(Restored("some"), (Files{{"sub/s.txt", "s"}}));
-  EXPECT_EQ(lines_,
-            (std::vector<std::string>{"Restored: sub/s.txt (from the current copy)",
-                                      "Nothing is kept under: nope",
-                                      "Restore completed: 1 restored, 0 left out, 1 failed."}));
+  EXPECT_EQ(lines_, (std::vector<std::string>{
+                        "Restored: " + test::Native("sub/s.txt") + " (from the current copy)",
+                        "Nothing is kept under: nope",
+                        "Restore completed: 1 restored, 0 left out, 1 failed."}));
 }
 
 TEST_F(TreeRestoreTest, WithARecordTheRunThatHadEndedByThenDecides) {
