@@ -10,11 +10,12 @@
 
 #include "engine/backup_results.h"
 #include "engine/file_list.h"
+#include "log/backup_log.h"
+#include "log/file_log.h"
 #include "log/file_operation.h"
 #include "log/log_pane.h"
 #include "log/log_services.h"
 #include "log/run_events.h"
-#include "log/run_log.h"
 #include "os/file_system.h"
 
 namespace qs {

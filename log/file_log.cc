@@ -53,4 +53,42 @@ void ResetFileLog(LogPane* pane) {
   });
 }
 
+void FileLogObserver::WriteFileOperation(FileOperation category, const std::string& path,
+                                         const std::string& source_root) const {
+  if (pane_ == nullptr) return;
+  if (const auto line = FileLogLine(category, path, source_root)) AppendFileLogLine(pane_, *line);
+}
+
+void FileLogObserver::OnRunEvent(const RunEvent& event) {
+  if (event.kind == RunEventKind::kStarted) source_root_ = event.summary->sourceRoot;
+  const std::string& root = source_root_;
+  switch (event.kind) {
+    case RunEventKind::kStarted:
+      if (pane_ != nullptr) ResetFileLog(pane_);
+      return WriteFileOperation(FileOperation::kBackupStarted, "Session started", root);
+    case RunEventKind::kScanned:
+      return WriteFileOperation(FileOperation::kFileScan,
+                                std::to_string(event.count) + " files found", root);
+    case RunEventKind::kVersionSaved:
+      return WriteFileOperation(FileOperation::kTimeVersion, std::string(event.path), root);
+    case RunEventKind::kCopied:
+      return WriteFileOperation(FileOperation::kCopied, std::string(event.path), root);
+    case RunEventKind::kUpdated:
+      return WriteFileOperation(FileOperation::kUpdated, std::string(event.path), root);
+    case RunEventKind::kEnded:
+      return WriteEnd(event.summary->results.counters);
+    default:
+      return;
+  }
+}
+
+void FileLogObserver::WriteEnd(const BackupCounters& counters) const {
+  WriteFileOperation(FileOperation::kBackupCompleted,
+                     "Copied: " + std::to_string(counters.copied) +
+                         " | Updated: " + std::to_string(counters.updated) +
+                         " | Failed: " + std::to_string(counters.failed) +
+                         " | Time-versioned: " + std::to_string(counters.timeVersioned),
+                     source_root_);
+}
+
 }  // namespace qs

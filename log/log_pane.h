@@ -26,8 +26,12 @@ class LogPane {
   /// (trim, append, scroll) is one unit. Real panes run it on the window thread.
   virtual void RunAsUnit(const std::function<void()>& unit) { unit(); }
 
-  void AppendText(const std::string& text);
-  void ScrollToEnd();
+  void AppendText(const std::string& text) {
+    const int end = TextLength();
+    Select(end, end);
+    ReplaceSelection(text);
+  }
+  void ScrollToEnd() { ScrollBy(LineCount()); }
 };
 
 }  // namespace qs
