@@ -97,6 +97,8 @@ void BackupLogObserver::WriteEnd(const RunSummary& run) const {
 }
 
 void BackupLogObserver::OnRunEvent(const RunEvent& event) {
+  // Most events of an unchanged run: no line, so no copy of the path either.
+  if (event.kind == RunEventKind::kSkipped || event.kind == RunEventKind::kCopying) return;
   if (!WriteFileEvent(event)) WriteRunEvent(event);
 }
 
@@ -143,9 +145,6 @@ bool BackupLogObserver::WriteFileEvent(const RunEvent& event) const {
     case RunEventKind::kUpdated:
       WriteFileOperation(FileOperation::kUpdated, path, "", root);
       if (event.versioned) Write("Old version saved to time directory: " + Text(event.relative));
-      return true;
-    case RunEventKind::kSkipped:
-    case RunEventKind::kCopying:
       return true;
     default:
       return WriteFileFailure(event);
