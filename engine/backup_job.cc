@@ -37,7 +37,9 @@ void BackupJob::LogFileOperation(FileOperation category, const std::string& path
 }
 
 void BackupJob::Report(const RunEvent& event) {
-  // The observers first: the status area shows a run under way before its first line.
+  counter_.OnRunEvent(event);
+  // The observers before the logs: the status area shows a run under way before its first
+  // line.
   for (RunObserver* observer : services_.observers) observer->OnRunEvent(event);
   file_log_.OnRunEvent(event);
   backup_log_.OnRunEvent(event);

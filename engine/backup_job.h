@@ -10,6 +10,7 @@
 
 #include "engine/backup_results.h"
 #include "engine/file_list.h"
+#include "engine/run_counter.h"
 #include "log/backup_log.h"
 #include "log/file_log.h"
 #include "log/file_operation.h"
@@ -63,7 +64,7 @@ class BackupJob {
   bool CreateVersionDirectory(const std::string& dir);
   bool SaveOldVersion(const std::string& target_path, const std::string& relative_part);
 
-  /// Tells the job's observers, then its two logs, what happened.
+  /// Counts what happened into `results`, then tells the job's observers and its two logs.
   void Report(const RunEvent& event);
   FileSystem& fs() const { return *services_.fs; }
   LogPane* backupLogPane() const { return backup_log_.pane(); }
@@ -71,9 +72,11 @@ class BackupJob {
   const JobServices& services() const { return services_; }
 
   BackupOptions options;
+  /// What the last run found, counted from its events.
   BackupResults results;
 
  private:
+  RunCounter counter_{options, results};
   BackupLogObserver backup_log_;
   FileLogObserver file_log_;
   JobServices services_;

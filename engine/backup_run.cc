@@ -1,9 +1,10 @@
-// The run's four phases. The results are reset after the scan, so a job reused by the
-// scheduler starts each run's counts from zero.
+// The run's four phases, and the file pass's two parts put together.
 #include "engine/backup_run.h"
 
 #include "engine/backup_job.h"
+#include "engine/copy_pipeline.h"
 #include "engine/file_pass.h"
+#include "engine/outcome_reporter.h"
 #include "engine/run_record.h"
 #include "engine/source_scan.h"
 
@@ -23,21 +24,25 @@ void RunBackup(BackupJob& job) {
   job.Report({.kind = RunEventKind::kStarted, .summary = &start});
   RunRecord record(job);
   FileList list;
-  job.results.unlistedDirectories = 0;
   // The record is read while the source is scanned; its notice still comes first.
   SourceScan(job, [&record] { record.Ready(); }).Scan(job.options.sourceRoot, list);
   record.Ready();
   uint64_t bytes = 0;
   for (const ListedFile& file : list) bytes += file.size;
   job.Report({.kind = RunEventKind::kScanned, .count = list.size(), .bytes = bytes});
-  const int32_t unlisted = job.results.unlistedDirectories;
-  job.results = BackupResults();
-  job.results.unlistedDirectories = unlisted;
-  FilePass(job, list, &record).Run();
+  RunFilePass(job, list, &record);
   // On the disk before the run's last line says it completed.
   record.Finish();
   const RunSummary end = SummaryOf(job);
   job.Report({.kind = RunEventKind::kEnded, .summary = &end});
+}
+
+void RunFilePass(BackupJob& job, const FileList& list, RunRecord* record) {
+  FilePass pass(job, list, record);
+  OutcomeReporter reporter(pass);
+  CopyPipeline pipeline(pass, reporter);
+  pipeline.Run();
+  if (pipeline.TimesDropped()) reporter.ReportTimesNotKept(pipeline.TimeProbeFolder());
 }
 
 void BackupJob::RunBackup() { qs::RunBackup(*this); }

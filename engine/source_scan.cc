@@ -48,7 +48,6 @@ void SourceScan::ReportUnlisted(const std::string& directory, const std::string&
   // A subdirectory deleted since its parent was listed holds nothing to back up. Any other
   // directory that cannot be listed hides files, and a missing root is most likely a typo.
   if (directory != job_.options.sourceRoot && fs_.Probe(listed) == PathKind::Missing) return;
-  ++job_.results.unlistedDirectories;
   BeforeLine();
   job_.Report({.kind = RunEventKind::kDirectoryUnlisted, .path = directory, .code = code});
 }

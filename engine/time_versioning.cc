@@ -100,11 +100,9 @@ bool BackupJob::SaveOldVersion(const std::string& target_path, const std::string
   if (!name.empty() && name.front() == kPathSeparator) name.erase(0, 1);
   const std::string version = results.versionDir + kPathSeparator + name;
   if (AttemptCopy(fs(), target_path, version, true).result != CopyAttempt::Result::kCopied) {
-    ++results.timeVersionFailures;
     Report({.kind = RunEventKind::kVersionNotSaved, .path = target_path});
     return false;
   }
-  ++results.counters.timeVersioned;
   Report({.kind = RunEventKind::kVersionSaved, .path = target_path, .relative = name});
   return true;
 }

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/file_pass.h"
+#include "engine/copy_pipeline.h"
 #include "engine/paths.h"
 #include "os/clock.h"
 
@@ -29,18 +29,18 @@ bool AwaitsVolumeFlush(const PreparedCopy& prepared) {
 
 }  // namespace
 
-size_t FilePass::CopiesOf(const Outcome& outcome) {
+size_t CopyPipeline::CopiesOf(const FileOutcome& outcome) {
   const auto held = [](const PreparedCopy& prepared) {
     return prepared.copy != nullptr || prepared.published ? 1 : 0;
   };
   return held(outcome.version) + held(outcome.copy);
 }
 
-size_t FilePass::BatchEnd(size_t begin, KnownDirectory* known_directory) {
+size_t CopyPipeline::BatchEnd(size_t begin, KnownDirectory* known_directory) {
   EnsureReady(begin, known_directory);
   if (CopiesOf(outcomes_[begin]) == 0) return begin + 1;  // nothing to put in place
   const size_t last = std::min(list_.size(), begin + batch_copies_ * kBatchFilesPerCopy);
-  Clock& clock = *job_.services().log.clock;
+  Clock& clock = *pass_.job.services().log.clock;
   const int64_t until = clock.MonotonicNanos() + kBatchNanos;
   size_t end = begin, copies = 0;
   for (; end < last && copies < batch_room_; ++end) {
@@ -51,12 +51,12 @@ size_t FilePass::BatchEnd(size_t begin, KnownDirectory* known_directory) {
   return end;
 }
 
-void FilePass::PutInPlace(size_t begin, size_t end) {
+void CopyPipeline::PutInPlace(size_t begin, size_t end) {
   if (CopiesOf(outcomes_[begin]) == 0 && end == begin + 1) return;
-  Clock& clock = *job_.services().log.clock;
+  Clock& clock = *pass_.job.services().log.clock;
   const int64_t start = clock.MonotonicNanos();
   FlushVolumes(begin, end);
-  if (versioning_) PublishVersionsOfBatch(begin, end);
+  if (pass_.versioning) PublishVersionsOfBatch(begin, end);
   size_t copies = 0;
   for (size_t at = begin; at < end; ++at) {
     copies += CopiesOf(outcomes_[at]);
@@ -66,7 +66,7 @@ void FilePass::PutInPlace(size_t begin, size_t end) {
   FitBatchRoom(copies, clock.MonotonicNanos() - start);
 }
 
-void FilePass::FitBatchRoom(size_t copies, int64_t nanos) {
+void CopyPipeline::FitBatchRoom(size_t copies, int64_t nanos) {
   if (nanos <= kBatchNanos) {
     // Back towards the full batch, as fast as it shrank, once the target keeps up.
     if (copies >= batch_room_) batch_room_ = std::min(batch_copies_, batch_room_ * 2);
@@ -76,7 +76,7 @@ void FilePass::FitBatchRoom(size_t copies, int64_t nanos) {
   batch_room_ = std::clamp<size_t>(fits, 1, batch_copies_);
 }
 
-void FilePass::FlushVolumes(size_t begin, size_t end) {
+void CopyPipeline::FlushVolumes(size_t begin, size_t end) {
   std::vector<uint64_t> flushed;
   for (size_t at = begin; at < end; ++at) {
     for (const PreparedCopy* prepared : {&outcomes_[at].version, &outcomes_[at].copy}) {
@@ -85,12 +85,13 @@ void FilePass::FlushVolumes(size_t begin, size_t end) {
       if (std::find(flushed.begin(), flushed.end(), volume) != flushed.end()) continue;
       flushed.push_back(volume);
       FlushVolume(at, end, volume,
-                  ParentPath(prepared == &outcomes_[at].copy ? TargetPath(at) : VersionPath(at)));
+                  ParentPath(prepared == &outcomes_[at].copy ? pass_.TargetPath(at)
+                                                             : pass_.VersionPath(at)));
     }
   }
 }
 
-void FilePass::FlushVolume(size_t begin, size_t end, uint64_t volume, const std::string& dir) {
+void CopyPipeline::FlushVolume(size_t begin, size_t end, uint64_t volume, const std::string& dir) {
   if (fs_.SyncVolume(dir)) return;
   // No whole-volume flush after all (or it failed): flush each copy, and fail those that fail.
   for (size_t at = begin; at < end; ++at) {
@@ -103,23 +104,23 @@ void FilePass::FlushVolume(size_t begin, size_t end, uint64_t volume, const std:
   }
 }
 
-void FilePass::MakeNamesDurable(size_t begin, size_t end) {
-  durable_names_.Clear();
+void CopyPipeline::MakeNamesDurable(size_t begin, size_t end) {
+  pass_.durableNames.Clear();
   for (size_t at = begin; at < end; ++at) {
-    const Outcome& outcome = outcomes_[at];
+    const FileOutcome& outcome = outcomes_[at];
     if (outcome.version.published) {
       const PreparedCopy& version = outcome.version;
-      durable_names_.Published(VersionPath(at), version.volume, version.withVolume);
+      pass_.durableNames.Published(pass_.VersionPath(at), version.volume, version.withVolume);
     }
     if (outcome.copy.published) {
       const PreparedCopy& copy = outcome.copy;
-      durable_names_.Published(TargetPath(at), copy.volume, copy.withVolume);
+      pass_.durableNames.Published(pass_.TargetPath(at), copy.volume, copy.withVolume);
     }
   }
-  durable_names_.Sync(fs_, threads_);
+  pass_.durableNames.Sync(fs_, threads_);
 }
 
-void FilePass::Release(Outcome& outcome) {
+void CopyPipeline::Release(FileOutcome& outcome) {
   outcome.copy.copy.reset();  // an unpublished copy leaves nothing behind
   outcome.version.copy.reset();
   pending_.fetch_sub(outcome.pending);
