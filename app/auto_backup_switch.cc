@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/control_table.h"
+#include "engine/backup_request.h"
 
 namespace qs {
 
@@ -14,7 +15,8 @@ void SetAutoBackup(AppContext& app, bool enable) {
     const std::string typed = g_hIntervalEdit->GetText(kIntervalFieldMaxCount);
     g_settings.intervalMinutes = UsableInterval(ParseIntervalText(typed));
     StartScheduler(
-        BackupOptions::Of(g_settings.sourceDir, g_settings.targetDir, g_settings.timeVersioning),
+        BackupRequest(g_settings.sourceDir, g_settings.targetDir, g_settings.timeVersioning)
+            .Build(),
         app.ForScheduler());
   }
   app.status.RefreshStatus();

@@ -6,7 +6,7 @@
 #include "app/auto_backup_switch.h"
 #include "app/control_table.h"
 #include "app/window_preferences.h"
-#include "engine/paths.h"
+#include "engine/backup_request.h"
 #include "log/backup_log.h"
 #include "log/file_log.h"
 #include "schedule/manual_backup.h"
@@ -32,9 +32,9 @@ AppSettings WithFieldsRead(AppSettings settings) {
 }
 
 BackupOptions RequestFromFields() {
-  return BackupOptions::Of(WithTrailingSeparator(g_hSourceEdit->GetText(kPathFieldMaxCount)),
-                           WithTrailingSeparator(g_hTargetEdit->GetText(kPathFieldMaxCount)),
-                           g_settings.timeVersioning);
+  return BackupRequest(g_hSourceEdit->GetText(kPathFieldMaxCount),
+                       g_hTargetEdit->GetText(kPathFieldMaxCount), g_settings.timeVersioning)
+      .Build();
 }
 
 void OnStartBackupNow(AppContext& app) {

@@ -12,8 +12,11 @@
 #include "cli/background_run.h"
 #include "cli/progress_line.h"
 #include "engine/backup_job.h"
+#include "engine/backup_request.h"
 #include "engine/dry_run_file_system.h"
 #include "engine/root_overlap.h"
+#include "log/backup_log.h"
+#include "log/file_log.h"
 #include "os/console.h"
 #include "settings/settings_file.h"
 
@@ -81,29 +84,43 @@ bool ShowsProgress(const RunArgs& args) {
   return args.progress == RunArgs::Progress::kOnTerminal && StandardErrorIsTerminal();
 }
 
-}  // namespace
-
-int RunBackupCommand(const RunArgs& args, const RunnerContext& context) {
-  BackupOptions request = BackupOptions::Of(args.source, args.target, args.timeVersioning);
-  std::string why = CheckRoots(context.fs, args);
-  if (!why.empty() || !ReadExclusions(context.fs, args, &request.exclusions, &why))
-    return UsageError(context, why);
-  request.dryRun = args.dryRun;
-  request.acceptUnkeptTimes = args.acceptUnkeptTimes;
-  DryRunFileSystem dry_run(context.fs);
+JobServices ServicesOf(const RunnerContext& context, FileSystem* fs) {
   JobServices services;
-  services.fs = args.dryRun ? &dry_run : &context.fs;
+  services.fs = fs;
   services.log = context.log;
   services.fileThreads = NumberFromEnvironment("QS_FILE_THREADS");
   if (const int batch = NumberFromEnvironment("QS_FLUSH_BATCH")) services.flushBatch = batch;
+  return services;
+}
+
+/// What the command line asks for; the progress line needs the files' sizes.
+BackupOptions RequestOf(const RunArgs& args, Exclusions exclusions, bool shows_progress) {
+  return BackupRequest(args.source, args.target, args.timeVersioning)
+      .Excluding(std::move(exclusions))
+      .DryRun(args.dryRun)
+      .MeasuringSizes(shows_progress)
+      .AcceptingUnkeptTimes(args.acceptUnkeptTimes)
+      .Build();
+}
+
+}  // namespace
+
+int RunBackupCommand(const RunArgs& args, const RunnerContext& context) {
+  Exclusions exclusions;
+  std::string why = CheckRoots(context.fs, args);
+  if (!why.empty() || !ReadExclusions(context.fs, args, &exclusions, &why))
+    return UsageError(context, why);
+  const bool shows_progress = ShowsProgress(args);
+  const BackupOptions request = RequestOf(args, std::move(exclusions), shows_progress);
+  DryRunFileSystem dry_run(context.fs);
+  JobServices services = ServicesOf(context, args.dryRun ? &dry_run : &context.fs);
   // Before the job: the priority must be lowered before any file thread starts.
   std::unique_ptr<BackgroundRun> background;
   if (args.background) background = std::make_unique<BackgroundRun>(context, &services);
   std::unique_ptr<ProgressLine> progress;
   std::unique_ptr<LogBesideProgress> beside;
   std::unique_ptr<std::ostream> log_out;
-  if (ShowsProgress(args)) {
-    request.measureSizes = true;
+  if (shows_progress) {
     const bool terminal = StandardErrorIsTerminal();
     progress = std::make_unique<ProgressLine>(
         *context.log.clock, context.error,
@@ -116,7 +133,10 @@ int RunBackupCommand(const RunArgs& args, const RunnerContext& context) {
     }
     services.observers.push_back(progress.get());
   }
-  BackupJob job(request, nullptr, nullptr, services);
+  // No panes: the backup log's entries go to the console of services.log.
+  BackupLogObserver backup_log(nullptr, services.log, request.sourceRoot);
+  FileLogObserver file_log(nullptr, request.sourceRoot);
+  BackupJob job(request, JobLogs{&backup_log, &file_log}, services);
   job.RunBackup();
   if (background) background->AfterRun(job);
   if (log_out) log_out->flush();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,13 @@ struct JobServices {
   std::function<void()> onFileThreadStart;
 };
 
+/// The two logs a job writes, built by its front end and lent to that one job. A log observer
+/// keeps the state of the run under way, so two runs that may overlap never share one.
+struct JobLogs {
+  BackupLogObserver* backupLog = nullptr;
+  FileLogObserver* fileLog = nullptr;
+};
+
 class BackupJob {
  public:
   /// Both roots get one trailing separator when they are not empty and lack one.
@@ -48,6 +56,9 @@ class BackupJob {
   /// The same from a request: the roots get their trailing separator here too.
   BackupJob(const BackupOptions& request, LogPane* backup_log_pane, LogPane* file_log_pane,
             const JobServices& services);
+  /// The same with logs built outside, which must outlive the job (both non-null). The job
+  /// tells them of its events after the services' observers: the file log, then the backup log.
+  BackupJob(const BackupOptions& request, JobLogs logs, const JobServices& services);
   BackupJob(const BackupJob&) = delete;
   BackupJob& operator=(const BackupJob&) = delete;
 
@@ -67,8 +78,8 @@ class BackupJob {
   /// Counts what happened into `results`, then tells the job's observers and its two logs.
   void Report(const RunEvent& event);
   FileSystem& fs() const { return *services_.fs; }
-  LogPane* backupLogPane() const { return backup_log_.pane(); }
-  LogPane* fileLogPane() const { return file_log_.pane(); }
+  LogPane* backupLogPane() const { return logs_.backupLog->pane(); }
+  LogPane* fileLogPane() const { return logs_.fileLog->pane(); }
   const JobServices& services() const { return services_; }
 
   BackupOptions options;
@@ -77,8 +88,10 @@ class BackupJob {
 
  private:
   RunCounter counter_{options, results};
-  BackupLogObserver backup_log_;
-  FileLogObserver file_log_;
+  /// The logs a job built from panes makes for itself; empty when its logs are lent.
+  std::optional<BackupLogObserver> own_backup_log_;
+  std::optional<FileLogObserver> own_file_log_;
+  JobLogs logs_;
   JobServices services_;
 };
 

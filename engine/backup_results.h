@@ -29,7 +29,8 @@ struct BackupOptions {
   /// every run then copies (and versions) files that did not change.
   bool acceptUnkeptTimes = false;
 
-  /// A plain backup of `source` to `target`: nothing left out, every write real.
+  /// A plain backup of `source` to `target`: nothing left out, every write real, the roots as
+  /// given. The front ends build theirs with BackupRequest (engine/backup_request.h).
   static BackupOptions Of(std::string source, std::string target, bool time_versioning) {
     BackupOptions options;
     options.sourceRoot = std::move(source);

@@ -127,7 +127,11 @@ void SchedulerThreadProc(std::shared_ptr<SchedulerThread> self, BackupOptions re
   EnterBackground(seams);
   {
     const SeamsNotification notification(seams.run);
-    BackupJob job(request, seams.run.backupLog, seams.run.fileLog, notification.services());
+    // The logs of this thread's runs alone: a manual run may overlap one of them.
+    BackupLogObserver backup_log(seams.run.backupLog, notification.services().log,
+                                 request.sourceRoot);
+    FileLogObserver file_log(seams.run.fileLog, request.sourceRoot);
+    BackupJob job(request, JobLogs{&backup_log, &file_log}, notification.services());
     while (!self->StopRequested() && RunCycle(*self, seams, job, notification)) {
     }
   }

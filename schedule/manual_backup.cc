@@ -5,6 +5,9 @@
 #include <system_error>
 #include <thread>
 
+#include "log/backup_log.h"
+#include "log/file_log.h"
+
 namespace qs {
 
 namespace {
@@ -12,7 +15,10 @@ namespace {
 void ManualBackupWorker(BackupOptions request, RunSeams seams, std::function<void()> finished) {
   {
     const SeamsNotification notification(seams);
-    BackupJob job(request, seams.backupLog, seams.fileLog, notification.services());
+    // This run's own logs: a scheduled run may be writing to the same panes meanwhile.
+    BackupLogObserver backup_log(seams.backupLog, notification.services().log, request.sourceRoot);
+    FileLogObserver file_log(seams.fileLog, request.sourceRoot);
+    BackupJob job(request, JobLogs{&backup_log, &file_log}, notification.services());
     job.RunBackup();
     notification.Deliver();
   }

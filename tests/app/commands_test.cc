@@ -114,6 +114,24 @@ TEST_F(CommandsTest, FieldsAreReadAsTheControlGivesThem) {
   EXPECT_EQ(42, WithFieldsRead(g_settings.Snapshot()).intervalMinutes);
 }
 
+TEST_F(CommandsTest, TheRequestIsTheFieldsWithOneSeparatorAndTheStoredVersioning) {
+  Kept(&g_hSourceEdit).Type(test::Native("/typed/src"));
+  Kept(&g_hTargetEdit).Type(test::Native("/typed/dst/"));
+  g_settings.timeVersioning = true;
+  BackupOptions request = RequestFromFields();
+  EXPECT_EQ(test::Native("/typed/src/"), request.sourceRoot);
+  EXPECT_EQ(test::Native("/typed/dst/"), request.targetRoot);
+  EXPECT_TRUE(request.timeVersioningOn);
+  EXPECT_TRUE(request.exclusions.empty());
+  EXPECT_FALSE(request.dryRun || request.measureSizes || request.acceptUnkeptTimes);
+  // An empty field stays empty: no separator makes it a root.
+  Kept(&g_hSourceEdit).Type("");
+  g_settings.timeVersioning = false;
+  request = RequestFromFields();
+  EXPECT_EQ("", request.sourceRoot);
+  EXPECT_FALSE(request.timeVersioningOn);
+}
+
 TEST_F(CommandsTest, OtherIdsDoNothing) {
   for (int id : {0, 8, -1}) OnCommand(*app_, id);
   EXPECT_EQ(kSaved, ReadFile(SettingsFile()));

@@ -130,6 +130,12 @@ TEST_F(RunnerProgressTest, TheLineGoesToStandardErrorAndTheLogStaysAsItIs) {
   EXPECT_EQ("", Err());
 }
 
+TEST_F(RunnerProgressTest, TheLineCountsTheBytesTheScanMeasured) {
+  test::WriteFile(dir_ / "src/big", std::string(3 * 1024 * 1024, 'x'), Seconds(2000));
+  ASSERT_EQ(0, Run("--progress --dry-run " + Quoted("src") + " " + Quoted("dst")));
+  EXPECT_NE(std::string::npos, Err().find("21/21 files  3.0 MiB of 3.0 MiB")) << Err();
+}
+
 }  // namespace
 }  // namespace qs
 

@@ -1,10 +1,13 @@
-// Job construction: root normalisation and a clean start.
+// Job construction: root normalisation, a clean start, and the two logs built from panes or
+// lent by a front end.
 #include "engine/backup_job.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
+#include "engine/backup_request.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -99,6 +102,113 @@ TEST_F(BackupJobTest, WithoutFileLogPaneCopiedStillReachesTheBackupLog) {
   job.LogFileOperation(FileOperation::kFileScan, "3 files found", "");
   EXPECT_EQ(std::vector<std::string>{"[COPIED] a.txt"},
             test::WithoutStamps(test::PaneLines(backup_pane_.Text())));
+}
+
+/// What one run wrote: its two panes (when it had them) and its console.
+struct Written {
+  std::string backupLog, fileLog, console;
+};
+
+/// Runs a backup with failures, and the job's own lines around it, on a fresh target; the
+/// logs built by the job from panes, or lent to it.
+class LentLogsTest : public BackupJobTest {
+ protected:
+  LentLogsTest() {
+    test::WriteFile(dir_ / "src/a.txt", "alpha");
+    test::WriteFile(dir_ / "src/sub/b.txt", "beta");
+    fs_.failCopyTo = [](const std::string& to) { return to.ends_with("b.txt"); };
+  }
+
+  Written Run(bool lent, bool panes) {
+    std::filesystem::remove_all(dir_ / "dst");
+    MemoryLogPane backup_pane, file_pane;
+    LogPane* backup = panes ? &backup_pane : nullptr;
+    LogPane* file = panes ? &file_pane : nullptr;
+    std::ostringstream console;
+    const JobServices services = test::TestServices(&fs_, &clock_, &console);
+    const BackupOptions request = BackupRequest(dir_ / "src", dir_ / "dst", true).Build();
+    BackupLogObserver backup_log(backup, services.log, request.sourceRoot);
+    FileLogObserver file_log(file, request.sourceRoot);
+    auto job = lent
+                   ? std::make_unique<BackupJob>(request, JobLogs{&backup_log, &file_log}, services)
+                   : std::make_unique<BackupJob>(request, backup, file, services);
+    EXPECT_EQ(backup, job->backupLogPane());
+    EXPECT_EQ(file, job->fileLogPane());
+    job->LogMessage("=== Scheduled backup started ===");
+    job->RunBackup();
+    job->LogFileOperation(FileOperation::kCopyError, dir_ / "src/sub/b.txt", "");
+    job->LogFileOperation(FileOperation::kCopied, dir_ / "src/a.txt", "");
+    return {backup_pane.Text(), file_pane.Text(), console.str()};
+  }
+
+  test::ScopedTempDir dir_;
+};
+
+TEST_F(LentLogsTest, LentLogsWriteWhatLogsBuiltFromPanesWrite) {
+  for (const bool panes : {true, false}) {
+    SCOPED_TRACE(panes ? "with panes" : "without panes: the console");
+    const Written own = Run(false, panes);
+    const Written lent = Run(true, panes);
+    EXPECT_EQ(own.backupLog, lent.backupLog);
+    EXPECT_EQ(own.fileLog, lent.fileLog);
+    EXPECT_EQ(own.console, lent.console);
+    // A run with lines of every kind: not two empty logs alike.
+    const std::string& backup_log = panes ? lent.backupLog : lent.console;
+    EXPECT_NE(std::string::npos, backup_log.find("=== Scheduled backup started ===")) << backup_log;
+    EXPECT_NE(std::string::npos, backup_log.find("CopyFile failed: ")) << backup_log;
+    EXPECT_NE(std::string::npos, backup_log.find("] [COPIED] a.txt")) << backup_log;
+    if (panes) {
+      EXPECT_NE(std::string::npos, lent.fileLog.find("| Failed: 1 |")) << lent.fileLog;
+      EXPECT_EQ("[COPIED] a.txt", test::PaneLines(lent.fileLog).back());
+    }
+    EXPECT_EQ(panes, lent.console.empty());
+  }
+}
+
+/// Notes, for each event, which of the job's listeners heard it.
+struct Hearing : RunObserver {
+  explicit Hearing(std::vector<std::string>* heard) : heard(heard) {}
+  void OnRunEvent(const RunEvent&) override { heard->push_back("observer"); }
+  std::vector<std::string>* heard;
+};
+struct HeardFileLog : FileLogObserver {
+  HeardFileLog(LogPane* pane, std::vector<std::string>* heard)
+      : FileLogObserver(pane), heard(heard) {}
+  void OnRunEvent(const RunEvent& event) override {
+    heard->push_back("file log");
+    FileLogObserver::OnRunEvent(event);
+  }
+  std::vector<std::string>* heard;
+};
+struct HeardBackupLog : BackupLogObserver {
+  HeardBackupLog(LogPane* pane, const LogServices& services, std::vector<std::string>* heard)
+      : BackupLogObserver(pane, services), heard(heard) {}
+  void OnRunEvent(const RunEvent& event) override {
+    heard->push_back("backup log");
+    BackupLogObserver::OnRunEvent(event);
+  }
+  std::vector<std::string>* heard;
+};
+
+TEST_F(LentLogsTest, TheServicesObserversHearFirstThenTheFileLogThenTheBackupLog) {
+  std::vector<std::string> heard;
+  Hearing first(&heard), second(&heard);
+  JobServices services = Services();
+  services.observers = {&first, &second};
+  HeardBackupLog backup_log(&backup_pane_, services.log, &heard);
+  HeardFileLog file_log(&file_pane_, &heard);
+  BackupJob job(BackupRequest(dir_ / "src", dir_ / "dst", false).Build(),
+                JobLogs{&backup_log, &file_log}, services);
+  job.RunBackup();
+  // Started, scanned, a copied, b failed twice over (why, then that it failed), ended.
+  ASSERT_EQ(4u * 6u, heard.size());
+  for (size_t at = 0; at < heard.size(); at += 4) {
+    SCOPED_TRACE("event " + std::to_string(at / 4));
+    EXPECT_EQ((std::vector<std::string>{"observer", "observer", "file log", "backup log"}),
+              std::vector<std::string>(heard.begin() + static_cast<long>(at),
+                                       heard.begin() + static_cast<long>(at) + 4));
+  }
+  EXPECT_EQ("[COPIED] a.txt", test::PaneLines(file_pane_.Text()).at(3));
 }
 
 TEST_F(BackupJobTest, SummaryTextNamesEveryCounter) {
