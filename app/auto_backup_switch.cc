@@ -9,11 +9,11 @@ namespace qs {
 
 void SetAutoBackup(AppContext& app, bool enable) {
   if (!enable) {
-    StopScheduler(app.ForScheduler());
-  } else if (!g_autoBackupRunning) {
+    app.autoBackup->Stop(app.ForScheduler());
+  } else if (!app.autoBackup->Running()) {
     const std::string typed = g_hIntervalEdit->GetText(kIntervalFieldMaxCount);
     g_settings.intervalMinutes = UsableInterval(ParseIntervalText(typed));
-    StartScheduler(
+    app.autoBackup->Start(
         BackupOptions::Of(g_settings.sourceDir, g_settings.targetDir, g_settings.timeVersioning),
         app.ForScheduler());
   }
