@@ -60,13 +60,13 @@ class IntervalTriggerTest : public ::testing::Test {
     EXPECT_TRUE(test::WaitUntil([&] { return threads_.Running() == 0; }));
   }
 
-  /// Starts through the interface and waits for the first countdown sleep.
-  void Start(int32_t minutes) {
+  /// Starts through the interface; unless told not to, waits for the first countdown sleep.
+  void Start(int32_t minutes, bool wait_for_sleep = true) {
     interval_ = minutes;
     SchedulerSeams seams = seams_;
     seams.run.presence = threads_.Ticket();
     trigger_.Start(Request(), seams);
-    clock_.WaitUntilHeld();
+    if (wait_for_sleep) clock_.WaitUntilHeld();
   }
   /// Stops while the step clock holds the thread.
   void Stop() {
@@ -153,6 +153,25 @@ TEST_F(IntervalTriggerTest, ACycleRunsABackupBetweenItsLinesAndEventsInOrder) {
             kinds);
 }
 
+// A restart must not offer the last thread's due time as the new one's.
+TEST_F(IntervalTriggerTest, ARestartKnowsNoDueTimeUntilItsFirstCycleBegins) {
+  Start(1);
+  Stop();
+  ASSERT_TRUE(test::WaitUntil([&] { return threads_.Running() == 0; }));
+  std::atomic<bool> let_go{false};
+  seams_.enterBackground = [&](std::string*) {
+    test::WaitUntil([&] { return let_go.load(); });  // before the first cycle
+    return true;
+  };
+  Start(4, false);
+  EXPECT_TRUE(trigger_.Running());
+  EXPECT_EQ(std::nullopt, trigger_.NextDue());
+  let_go = true;  // the clock runs free since the stop: its cycles follow each other at once
+  EXPECT_TRUE(test::WaitUntil([&] { return trigger_.NextDue().has_value(); }));
+  Stop();  // while `let_go` is still there for the runs' threads
+  EXPECT_TRUE(test::WaitUntil([&] { return threads_.Running() == 0; }));
+}
+
 TEST_F(IntervalTriggerTest, StartingARunningOneOrStoppingAStoppedOneSaysNothing) {
   trigger_.Stop(seams_);
   EXPECT_EQ("", backup_pane_.Text());
@@ -212,11 +231,7 @@ TEST_F(IntervalTriggerTest, ANegativeIntervalReadByACycleIsLoggedAsRead) {
     if (event.kind == Kind::kNextBackupIn) interval_ = 1;
   });
   seams_.run.services.observers.push_back(&usable_next);
-  interval_ = -5;
-  SchedulerSeams seams = seams_;
-  seams.run.presence = threads_.Ticket();
-  trigger_.Start(Request(), seams);
-  clock_.WaitUntilHeld();
+  Start(-5);
   Stop();
   const std::vector<std::string> lines = Lines();
   EXPECT_EQ("=== Next backup in -5 minutes ===", lines.at(1));
