@@ -8,7 +8,8 @@
 namespace qs {
 
 /// Tells the observers of `seams`, then its backup log (or the console when it has no pane),
-/// of `event`, in the order a run's job tells them.
+/// of `event`, in the order a run's job tells them, on the calling thread: the window's for a
+/// start or a stop, the trigger's own for the rest.
 void ReportTriggerEvent(const RunSeams& seams, const RunEvent& event);
 
 }  // namespace qs
