@@ -17,6 +17,7 @@
 #include "os/file_system.h"
 #include "os/notifier.h"
 #include "schedule/auto_backup.h"
+#include "schedule/backup_trigger.h"
 #include "schedule/run_seams.h"
 #include "settings/preferences_file.h"
 #include "settings/settings_file.h"
@@ -51,6 +52,8 @@ struct AppContext {
   OverdueWatch overdue;
   /// The overdue line as last shown; the clock thread's.
   std::string overdueShown;
+  /// What starts backups while the window is open: the program's interval scheduler.
+  BackupTrigger* autoBackup = &ProgramIntervalTrigger();
   /// How long a stop waits for the scheduler thread.
   std::chrono::milliseconds schedulerStopWait{5000};
   /// The threads the window started (scheduler, manual workers) that are still at work.

@@ -10,11 +10,11 @@ namespace qs {
 
 void SetAutoBackup(AppContext& app, bool enable) {
   if (!enable) {
-    StopScheduler(app.ForScheduler());
-  } else if (!g_autoBackupRunning) {
+    app.autoBackup->Stop(app.ForScheduler());
+  } else if (!app.autoBackup->Running()) {
     const std::string typed = g_hIntervalEdit->GetText(kIntervalFieldMaxCount);
     g_settings.intervalMinutes = UsableInterval(ParseIntervalText(typed));
-    StartScheduler(
+    app.autoBackup->Start(
         BackupRequest(g_settings.sourceDir, g_settings.targetDir, g_settings.timeVersioning)
             .Build(),
         app.ForScheduler());

@@ -99,7 +99,37 @@ void BackupLogObserver::WriteEnd(const RunSummary& run) const {
 void BackupLogObserver::OnRunEvent(const RunEvent& event) {
   // Most events of an unchanged run: no line, so no copy of the path either.
   if (event.kind == RunEventKind::kSkipped || event.kind == RunEventKind::kCopying) return;
-  if (!WriteFileEvent(event)) WriteRunEvent(event);
+  if (!WriteFileEvent(event) && !WriteSchedulerEvent(event)) WriteRunEvent(event);
+}
+
+bool BackupLogObserver::WriteSchedulerEvent(const RunEvent& event) const {
+  std::string message;
+  switch (event.kind) {
+    case RunEventKind::kAutoBackupStarted:
+      message = "=== Auto backup started ===";
+      break;
+    case RunEventKind::kAutoBackupStopped:
+      message = "=== Auto backup stopped ===";
+      break;
+    case RunEventKind::kNextBackupIn:
+      // The count carries the signed minutes in its bits.
+      message = "=== Next backup in " + std::to_string(static_cast<int32_t>(event.count)) +
+                " minutes ===";
+      break;
+    case RunEventKind::kScheduledBackupStarted:
+      message = "=== Scheduled backup started ===";
+      break;
+    case RunEventKind::kScheduledBackupCompleted:
+      message = "=== Scheduled backup completed ===";
+      break;
+    case RunEventKind::kBackgroundPriorityNotSet:
+      message = "Background priority not set: " + Text(event.other);
+      break;
+    default:
+      return false;
+  }
+  Write(message);
+  return true;
 }
 
 void BackupLogObserver::WriteRunEvent(const RunEvent& event) {

@@ -46,6 +46,8 @@ class BackupLogObserver : public RunObserver {
   /// The lines of one file; false when the event is not about one file.
   bool WriteFileEvent(const RunEvent& event) const;
   bool WriteFileFailure(const RunEvent& event) const;
+  /// The automatic backup's lines; false when the event is not one of them.
+  bool WriteSchedulerEvent(const RunEvent& event) const;
   void WriteStart(const RunSummary& run);
   void WriteEnd(const RunSummary& run) const;
   void WriteWithCode(const std::string& text, const RunEvent& event) const;

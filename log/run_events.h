@@ -34,6 +34,15 @@ enum class RunEventKind : uint8_t {
   kFlushFailed,          ///< path: what could not be made durable; code
   kCopying,  ///< count, bytes: the files handled so far, lines or not, while the run waits
   kEnded,    ///< summary: the roots, the switches and the run's final results
+  // The automatic backup's own lines, between and around its runs.
+  kAutoBackupStarted,
+  kAutoBackupStopped,
+  /// count: the minutes, an int32_t carried in its bits (the window may store 0 or less in
+  /// the moment before a stop, and the line says what the cycle read)
+  kNextBackupIn,
+  kScheduledBackupStarted,
+  kScheduledBackupCompleted,
+  kBackgroundPriorityNotSet,  ///< other: why the system refused
 };
 
 /// What a run is and, once it has ended, what it found.

@@ -3,20 +3,35 @@
 #include "schedule/auto_backup.h"
 
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <system_error>
 #include <thread>
 
 #include "log/backup_log.h"
 #include "log/file_log.h"
+#include "schedule/scheduler_thread.h"
+#include "schedule/trigger_events.h"
 
 namespace qs {
 
-std::atomic<bool> g_autoBackupRunning{false};
-std::shared_ptr<SchedulerThread> g_schedulerThread;
-std::atomic<int64_t> g_nextBackupTime{0};
+namespace {
+
+// Constant-initialised, so the names below refer to it before any code runs.
+constinit IntervalTrigger program_trigger;
+
+}  // namespace
+
+constinit std::atomic<bool>& g_autoBackupRunning = program_trigger.state().running;
+constinit std::shared_ptr<SchedulerThread>& g_schedulerThread = program_trigger.state().thread;
+constinit std::atomic<int64_t>& g_nextBackupTime = program_trigger.state().nextDue;
+
+IntervalTrigger& ProgramIntervalTrigger() { return program_trigger; }
+
+void StartScheduler(const BackupOptions& request, const SchedulerSeams& seams) {
+  program_trigger.Start(request, seams);
+}
+
+void StopScheduler(const SchedulerSeams& seams) { program_trigger.Stop(seams); }
 
 namespace {
 
@@ -26,47 +41,14 @@ constexpr int kSliceMillis = 1000;
 // A slice is slept in parts so that a stop is seen within a tenth of a second.
 constexpr int kSlicePartMillis = 100;
 
-}  // namespace
-
-/// What one scheduler thread shares with the window thread.
-class SchedulerThread {
- public:
-  void RequestStop() { stop_requested_ = true; }
-  bool StopRequested() const { return stop_requested_; }
-
-  /// The thread holds back until the window thread has logged the start.
-  void Go() { Signal(go_); }
-  void WaitForGo() { Wait(go_, std::chrono::milliseconds::max()); }
-  void SignalEnded() { Signal(ended_); }
-  void WaitForEnd(std::chrono::milliseconds bound) { Wait(ended_, bound); }
-
- private:
-  void Signal(bool& flag) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    flag = true;
-    changed_.notify_all();
-  }
-  void Wait(bool& flag, std::chrono::milliseconds bound) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (bound == std::chrono::milliseconds::max())
-      changed_.wait(lock, [&] { return flag; });
-    else
-      changed_.wait_for(lock, bound, [&] { return flag; });
-  }
-
-  std::atomic<bool> stop_requested_{false};
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool go_ = false;
-  bool ended_ = false;
-};
-
-namespace {
-
 Clock& ClockOf(const SchedulerSeams& seams) { return *seams.run.services.log.clock; }
 
 void Refresh(const SchedulerSeams& seams) {
   if (seams.refreshStatus) seams.refreshStatus();
+}
+
+void Report(const SchedulerSeams& seams, RunEventKind kind) {
+  ReportTriggerEvent(seams.run, {.kind = kind});
 }
 
 // Sleeps one countdown slice; false as soon as a stop has been asked for.
@@ -90,21 +72,23 @@ bool CountDown(const SchedulerThread& self, const SchedulerSeams& seams, int64_t
 }
 
 // One interval and one run; false when a stop came before the run.
-bool RunCycle(const SchedulerThread& self, const SchedulerSeams& seams, BackupJob& job,
+bool RunCycle(SchedulerThread& self, const SchedulerSeams& seams, BackupJob& job,
               const SeamsNotification& notification) {
   // The start limits the interval; the clamp only guards the sum against a value stored by
   // the window in the moment before a stop.
   const int32_t minutes =
       std::clamp(seams.intervalMinutes->load(), -kMaxIntervalMinutes, kMaxIntervalMinutes);
   const int64_t due = ClockOf(seams).MonotonicNanos() + minutes * kNanosPerMinute;
-  g_nextBackupTime = due;
-  job.LogMessage("=== Next backup in " + std::to_string(minutes) + " minutes ===");
+  self.PublishDue(due);
+  // A negative count keeps its bits: the log line shows the minutes as read.
+  ReportTriggerEvent(seams.run,
+                     {.kind = RunEventKind::kNextBackupIn, .count = static_cast<size_t>(minutes)});
   if (!CountDown(self, seams, due) || self.StopRequested()) return false;
   TrimBackupLog(seams.run.backupLog);
   TrimFileLog(seams.run.fileLog);
-  job.LogMessage("=== Scheduled backup started ===");
+  Report(seams, RunEventKind::kScheduledBackupStarted);
   job.RunBackup();
-  job.LogMessage("=== Scheduled backup completed ===");
+  Report(seams, RunEventKind::kScheduledBackupCompleted);
   notification.Deliver();
   return true;
 }
@@ -114,7 +98,8 @@ bool RunCycle(const SchedulerThread& self, const SchedulerSeams& seams, BackupJo
 void EnterBackground(SchedulerSeams& seams) {
   if (!seams.enterBackground) return;
   std::string why;
-  if (!seams.enterBackground(&why)) LogEntry(seams.run, "Background priority not set: " + why);
+  if (!seams.enterBackground(&why))
+    ReportTriggerEvent(seams.run, {.kind = RunEventKind::kBackgroundPriorityNotSet, .other = why});
   seams.run.services.onFileThreadStart = [enter = seams.enterBackground] {
     std::string ignored;  // the scheduler's thread has said why already
     enter(&ignored);
@@ -145,32 +130,14 @@ int32_t UsableInterval(int32_t minutes) {
   return std::min(minutes, kMaxIntervalMinutes);
 }
 
-void StartScheduler(const BackupOptions& request, const SchedulerSeams& seams) {
-  if (g_autoBackupRunning) return;
-  auto thread = std::make_shared<SchedulerThread>();
-  // Raised before the thread exists, so that a stop right after this start finds it.
-  g_autoBackupRunning = true;
+bool LaunchSchedulerThread(std::shared_ptr<SchedulerThread> self, const BackupOptions& request,
+                           const SchedulerSeams& seams) {
   try {
-    std::thread(SchedulerThreadProc, thread, request, seams).detach();
+    std::thread(SchedulerThreadProc, std::move(self), request, seams).detach();
+    return true;
   } catch (const std::system_error&) {
-    g_autoBackupRunning = false;
-    return;
+    return false;
   }
-  g_schedulerThread = thread;
-  LogEntry(seams.run, "=== Auto backup started ===");
-  thread->Go();
-}
-
-void StopScheduler(const SchedulerSeams& seams) {
-  if (!g_autoBackupRunning) return;
-  const std::shared_ptr<SchedulerThread> thread = std::move(g_schedulerThread);
-  g_schedulerThread = nullptr;
-  if (thread) thread->RequestStop();
-  g_autoBackupRunning = false;
-  if (!thread) return;
-  // The thread may itself be waiting for this (window) thread; the bound ends that standoff.
-  thread->WaitForEnd(seams.stopWait);
-  LogEntry(seams.run, "=== Auto backup stopped ===");
 }
 
 }  // namespace qs

@@ -24,6 +24,25 @@ std::string NextBackupIn(int minutes) {
   return "=== Next backup in " + std::to_string(minutes) + " minutes ===";
 }
 
+/// A trigger that only notes what the window asks of it.
+class RecordingTrigger : public BackupTrigger {
+ public:
+  void Start(const BackupOptions& request, const SchedulerSeams& seams) override {
+    calls.push_back("start " + request.sourceRoot + " -> " + request.targetRoot + ", every " +
+                    std::to_string(seams.intervalMinutes->load()));
+    running = true;
+  }
+  void Stop(const SchedulerSeams&) override {
+    calls.push_back("stop");
+    running = false;
+  }
+  bool Running() const override { return running; }
+  std::optional<int64_t> NextDue() const override { return std::nullopt; }
+
+  std::vector<std::string> calls;
+  bool running = false;
+};
+
 class AutoBackupSwitchTest : public test::AppFixture {
  protected:
   AutoBackupSwitchTest() {
@@ -189,6 +208,24 @@ TEST_F(AutoBackupSwitchTest, AManualAndAScheduledRunOverlapOverTheSameTrees) {
     EXPECT_TRUE(notice || (line.size() > 26 && line[0] == '[' && line[24] == ']')) << line;
   }
   EXPECT_TRUE(Kept(&g_hStartButton).Enabled());
+}
+
+TEST_F(AutoBackupSwitchTest, TheSwitchStartsAndStopsTheTriggerTheProgramHolds) {
+  RecordingTrigger trigger;
+  app_->autoBackup = &trigger;
+  Kept(&g_hIntervalEdit).Type("0");
+  SetAutoBackup(*app_, true);
+  Kept(&g_hIntervalEdit).Type("7");
+  SetAutoBackup(*app_, true);  // it runs: the field is not read again
+  SetAutoBackup(*app_, false);
+  app_->autoBackup = &ProgramIntervalTrigger();
+  EXPECT_EQ((std::vector<std::string>{
+                "start " + (dir_ / "src") + " -> " + (dir_ / "dst") + ", every 60", "stop"}),
+            trigger.calls);
+  EXPECT_EQ(60, g_settings.intervalMinutes);
+  EXPECT_FALSE(g_autoBackupRunning);  // the program's own scheduler was never started
+  EXPECT_TRUE(BackupLogLines().empty());
+  EXPECT_EQ(0, ThreadsAlive());
 }
 
 }  // namespace

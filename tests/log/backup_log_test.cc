@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
@@ -114,6 +116,40 @@ TEST_F(BackupLogTest, ClearingLeavesOneEntry) {
   EXPECT_EQ(2, pane_.LineCount());
   EXPECT_EQ(std::vector<std::string>{"=== Log cleared ==="},
             WithoutStamps(PaneLines(pane_.Text())));
+}
+
+// The automatic backup's lines, as it wrote them when they were plain entries: the same
+// stamp, the same text, one status refresh each.
+TEST_F(BackupLogTest, TheAutomaticBackupsEventsWriteItsLines) {
+  const std::vector<std::pair<RunEvent, std::string>> cases = {
+      {{.kind = RunEventKind::kAutoBackupStarted}, "=== Auto backup started ==="},
+      {{.kind = RunEventKind::kAutoBackupStopped}, "=== Auto backup stopped ==="},
+      {{.kind = RunEventKind::kNextBackupIn, .count = 1}, "=== Next backup in 1 minutes ==="},
+      {{.kind = RunEventKind::kNextBackupIn, .count = 35791394},
+       "=== Next backup in 35791394 minutes ==="},
+      {{.kind = RunEventKind::kNextBackupIn, .count = static_cast<size_t>(int32_t{-5})},
+       "=== Next backup in -5 minutes ==="},
+      {{.kind = RunEventKind::kScheduledBackupStarted}, "=== Scheduled backup started ==="},
+      {{.kind = RunEventKind::kScheduledBackupCompleted}, "=== Scheduled backup completed ==="},
+      {{.kind = RunEventKind::kBackgroundPriorityNotSet, .other = "ioprio_set failed: Error: 1"},
+       "Background priority not set: ioprio_set failed: Error: 1"},
+  };
+  for (const auto& [event, message] : cases) {
+    SCOPED_TRACE(message);
+    MemoryLogPane entry_pane, event_pane;
+    WriteBackupLogEntry(&entry_pane, message, services_);
+    const int refreshes = status_.refreshes;
+    BackupLogObserver(&event_pane, services_).OnRunEvent(event);
+    EXPECT_EQ(entry_pane.Text(), event_pane.Text());
+    EXPECT_EQ("] " + message + "\r\n", event_pane.Text().substr(24));
+    EXPECT_EQ(refreshes + 1, status_.refreshes);
+
+    std::ostringstream console;
+    LogServices to_console = services_;
+    to_console.console = &console;
+    BackupLogObserver(nullptr, to_console).OnRunEvent(event);
+    EXPECT_EQ("] " + message + "\n", console.str().substr(24));
+  }
 }
 
 }  // namespace
