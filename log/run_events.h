@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "log/operation_facts.h"
 #include "log/run_results.h"
+#include "os/file_system.h"
 
 namespace qs {
 
@@ -34,6 +36,32 @@ enum class RunEventKind : uint8_t {
   kFlushFailed,          ///< path: what could not be made durable; code
   kCopying,  ///< count, bytes: the files handled so far, lines or not, while the run waits
   kEnded,    ///< summary: the roots, the switches and the run's final results
+  // Prune, a file's versions and restore: the TARGET they read and what they do in it.
+  kRecordDamagedEnd,         ///< path: the record's journal, whose damaged end is left out
+  kRecordUnreadable,         ///< path: the journal; code (0 when the system gave none)
+  kRecordForeign,            ///< path: the journal, not written by Quillstone
+  kNoRecordKept,             ///< the target keeps no record: moments go by the folders' dates
+  kPruneNotRecorded,         ///< path: the journal; code: why the prune's fact is not in it
+  kMountedLeftWhole,         ///< path: a place another file system is mounted at
+  kVersionFolderRemoved,     ///< path: the version folder
+  kVersionFolderWouldGo,     ///< path: the version folder a dry run leaves
+  kLeftoverRemoved,          ///< path: what an interrupted removal left
+  kLeftoverWouldGo,          ///< path: likewise, in a dry run
+  kVersionFolderNotRemoved,  ///< path: it could not go aside; code
+  kRemovalIncomplete,        ///< path: the folder; other: what stayed; code
+  kNoKeepRule,               ///< no rule given: no version folder is removed
+  kPruneCompleted,           ///< prune: the counts
+  kMomentBeforeFirstRun,     ///< moment: the end of the record's first run
+  kRestoringAsOfRun,         ///< moment: the end of the run whose tree is rebuilt
+  kRestored,                 ///< path: below the roots; other: the version folder, "": current
+  kNotRestored,              ///< path, code
+  kLeftOut,                  ///< path, reason; moment: the copy's last write (written later)
+  kCopyDiffers,              ///< path; other: the folder ("": current); mismatch
+  kNoLongerKept,             ///< path; other: the version folder pruned with it, or ""
+  kKeptCopyMissing,          ///< path: a copy the record has, not in the TARGET
+  kNothingKeptUnder,         ///< path: a PATH asked for, of which nothing is kept
+  kNothingRestoredOf,        ///< path: a PATH of which nothing came back
+  kRestoreCompleted,         ///< restore: the counts
 };
 
 /// What a run is and, once it has ended, what it found.
@@ -55,7 +83,12 @@ struct RunEvent {
   size_t count = 0;
   uint64_t bytes = 0;  ///< the file's size (when the scan measured it) for the events of a file
   bool versioned = false;
-  const RunSummary* summary = nullptr;  ///< kStarted and kEnded only
+  const RunSummary* summary = nullptr;          ///< kStarted and kEnded only
+  FileTime moment = {};                         ///< the events of a restore that name a moment
+  LeftOutReason reason = LeftOutReason::kNone;  ///< kLeftOut
+  const PruneCounts* prune = nullptr;           ///< kPruneCompleted
+  const RestoreCounts* restore = nullptr;       ///< kRestoreCompleted
+  const CopyMismatch* mismatch = nullptr;       ///< kCopyDiffers
 };
 
 class RunObserver {
