@@ -1,5 +1,6 @@
-// What a backup run reports as it goes: typed events in list order, for observers (the two
-// logs, the status area, a progress line) to show as they see fit.
+// What a backup run, a prune, a restore and a list of a file's versions report as they go:
+// typed events in list order, for observers (the two logs, the status area, a progress line,
+// the runner's lines) to show as they see fit.
 #pragma once
 
 #include <cstddef>
