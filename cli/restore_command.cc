@@ -4,6 +4,7 @@
 
 #include "cli/typed_path.h"
 #include "engine/tree_restore.h"
+#include "log/operation_lines.h"
 
 namespace qs {
 
@@ -43,8 +44,8 @@ int RunRestoreCommand(const RunArgs& args, const RunnerContext& context) {
   std::string why;
   if (!ReadWanted(args, &request.paths, &why) || !ReadMoment(args, &request.moment, &why))
     return UsageError(context, why);
-  const RestoreResults results =
-      RestoreTree(context.fs, *context.log.clock, request, context.LogLines());
+  OperationLines lines([&context](const std::string& line) { context.Log(line); });
+  const RestoreResults results = RestoreTree(context.fs, *context.log.clock, request, lines);
   if (results.refused) return UsageError(context, results.why);
   return results.ExitStatus();
 }

@@ -5,7 +5,6 @@
 #include <ostream>
 #include <string>
 
-#include "engine/operation_log.h"
 #include "log/log_services.h"
 #include "os/file_system.h"
 
@@ -18,10 +17,6 @@ struct RunnerContext {
 
   /// One timestamped line of the log.
   void Log(const std::string& message) const;
-  /// Log, for the engine's operations to write their lines through.
-  OperationLog LogLines() const {
-    return [this](const std::string& line) { Log(line); };
-  }
 };
 
 /// The usage error the runner reports: the message on standard error, exit status 2.

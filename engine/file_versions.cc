@@ -76,7 +76,7 @@ void ListFromFolders(FileSystem& fs, const VersionTarget& opened, const std::str
 }  // namespace
 
 VersionsResults ListFileVersions(FileSystem& fs, Clock& /*clock*/, const VersionsRequest& request,
-                                 const OperationLog& log) {
+                                 RunObserver& observer) {
   VersionsResults results;
   VersionTarget opened;
   if (!OpenVersionTarget(fs, request.target, true, &opened, &results.why)) {
@@ -84,10 +84,7 @@ VersionsResults ListFileVersions(FileSystem& fs, Clock& /*clock*/, const Version
     return results;
   }
   const RecordStore store = RecordStore::Open(fs, opened.folder);
-  if (const std::string notice = RecordNotice(store); !notice.empty())
-    log(notice);
-  else if (store.found() == RecordStore::Found::kNone)
-    log(kNoRecordNotice);
+  ReportRecord(store, true, observer);
   if (!ListFromRecord(store.history(), request.relative, &results))
     ListFromFolders(fs, opened, request.relative, &results);
   if (!results.anyKept)

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/operation_log.h"
+#include "log/run_events.h"
 #include "os/clock.h"
 #include "os/file_system.h"
 
@@ -29,9 +29,9 @@ struct VersionsResults {
   int ExitStatus() const { return anyKept ? 0 : 1; }
 };
 
-/// Lists the kept copies of the file. The log hears only the word about the record (one that
+/// Lists the kept copies of the file. The observer hears only the word about the record (one that
 /// cannot be used whole, or none kept): the listing is the answer.
 VersionsResults ListFileVersions(FileSystem& fs, Clock& clock, const VersionsRequest& request,
-                                 const OperationLog& log);
+                                 RunObserver& observer);
 
 }  // namespace qs

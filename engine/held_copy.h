@@ -7,21 +7,10 @@
 #include <vector>
 
 #include "engine/version_store.h"
+#include "log/operation_facts.h"
 #include "os/file_system.h"
 
 namespace qs {
-
-/// Why a restore takes no copy of a file.
-enum class LeftOutReason {
-  kNone,
-  /// The copy held then was written after the moment: the file was not in the backup in
-  /// that form yet.
-  kWrittenLater,
-  /// No copy was current then: the file had been taken out of the target's tree before.
-  kNoCopyThen,
-  /// Without a moment: only version folders hold the file, no current copy.
-  kNoCurrentCopy,
-};
 
 struct HeldCopy {
   const KeptCopy* copy = nullptr;  ///< the copy to restore; null when the file is left out

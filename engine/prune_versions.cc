@@ -14,7 +14,6 @@
 #include "engine/record_store.h"
 #include "engine/tree_removal.h"
 #include "engine/version_target.h"
-#include "os/error_text.h"
 
 namespace qs {
 
@@ -22,11 +21,11 @@ namespace {
 
 class Pruning {
  public:
-  Pruning(FileSystem& fs, Clock& clock, const OperationLog& log, const std::string& target,
+  Pruning(FileSystem& fs, Clock& clock, RunObserver& observer, const std::string& target,
           PruneResults* results)
       : fs_(fs),
         clock_(clock),
-        log_(log),
+        observer_(observer),
         target_(target),
         store_(RecordStore::Open(fs, target)),
         results_(*results) {}
@@ -36,15 +35,18 @@ class Pruning {
  private:
   bool KeepInRecord(const std::vector<std::string>& names);
   void ReportMounted(const Removal& removal);
-  void Delete(const std::string& aside, const std::string& shown, const std::string& done_line);
-  void Measure(const std::string& path, const std::string& line);
+  void Say(RunEventKind kind, std::string_view path, uint32_t code = 0) {
+    observer_.OnRunEvent({.kind = kind, .path = path, .code = code});
+  }
+  void Delete(const std::string& aside, const std::string& shown, RunEventKind done);
+  void Measure(const std::string& path, RunEventKind would_go);
   void FinishInterrupted(bool dry_run);
   void Remove(const StoredVersion& version);
   void RemoveUnkept(const PruneRequest& request, const std::vector<StoredVersion>& versions);
 
   FileSystem& fs_;
   Clock& clock_;
-  const OperationLog& log_;
+  RunObserver& observer_;
   const std::string& target_;
   RecordStore store_;
   PruneResults& results_;
@@ -57,40 +59,39 @@ bool Pruning::KeepInRecord(const std::vector<std::string>& names) {
   if (KeepPruneInRecord(fs_, store_, clock_.WallTicks(), names, &code) != PruneKept::kFailed)
     return true;
   ++results_.failed;
-  log_("Could not keep the prune in the record of the runs: " + store_.journalPath() + " " +
-       ErrorCodeText(code));
+  Say(RunEventKind::kPruneNotRecorded, store_.journalPath(), code);
   return false;
 }
 
 /// Names the places a removal left whole because another file system is mounted there.
 void Pruning::ReportMounted(const Removal& removal) {
-  for (const std::string& place : removal.mounted)
-    log_("Not removed, another file system is mounted here: " + place);
+  for (const std::string& place : removal.mounted) Say(RunEventKind::kMountedLeftWhole, place);
 }
 
 /// Deletes the folder `aside` (already renamed); `shown` names it in the log.
-void Pruning::Delete(const std::string& aside, const std::string& shown,
-                     const std::string& done_line) {
+void Pruning::Delete(const std::string& aside, const std::string& shown, RunEventKind done) {
   const Removal removal = RemoveTree(fs_, aside);
   results_.bytes += removal.bytes;
   if (removal.Complete()) {
     ++results_.removed;
-    return log_(done_line + shown);
+    return Say(done, shown);
   }
   ++results_.failed;
   ReportMounted(removal);
   if (!removal.failed.empty())
-    log_("Could not remove completely: " + shown + " (" + removal.failed + ") " +
-         ErrorCodeText(removal.code));
+    observer_.OnRunEvent({.kind = RunEventKind::kRemovalIncomplete,
+                          .path = shown,
+                          .other = removal.failed,
+                          .code = removal.code});
 }
 
 /// Adds up what removing `path` would free, removing nothing, and says so with `line`; a
 /// place a removal would leave whole is named instead, and counts as failed as it would.
-void Pruning::Measure(const std::string& path, const std::string& line) {
+void Pruning::Measure(const std::string& path, RunEventKind would_go) {
   DryRunFileSystem pretend(fs_);
   const Removal removal = RemoveTree(pretend, path);
   results_.bytes += removal.bytes;
-  if (removal.mounted.empty()) return log_(line + path);
+  if (removal.mounted.empty()) return Say(would_go, path);
   ++results_.failed;
   ReportMounted(removal);
 }
@@ -105,7 +106,7 @@ void Pruning::FinishInterrupted(bool dry_run) {
   });
   if (dry_run) {
     for (const DirEntry& entry : listing.entries)
-      Measure(target_ + entry.name, "Leftover of an interrupted removal would be removed: ");
+      Measure(target_ + entry.name, RunEventKind::kLeftoverWouldGo);
     return;
   }
   std::vector<std::string> names;
@@ -113,8 +114,7 @@ void Pruning::FinishInterrupted(bool dry_run) {
     names.push_back(entry.name.substr(std::string_view(kRemovingPrefix).size()));
   if (!KeepInRecord(names)) return;
   for (const DirEntry& entry : listing.entries)
-    Delete(target_ + entry.name, target_ + entry.name,
-           "Leftover of an interrupted removal removed: ");
+    Delete(target_ + entry.name, target_ + entry.name, RunEventKind::kLeftoverRemoved);
 }
 
 void Pruning::Remove(const StoredVersion& version) {
@@ -123,8 +123,7 @@ void Pruning::Remove(const StoredVersion& version) {
   // the removals and lose the rename, leaving a half folder under the version's name.
   if (!fs_.Rename(version.path, aside) || !fs_.SyncDirectory(WithoutTrailingSeparator(target_))) {
     ++results_.failed;
-    return log_("Could not remove version folder: " + version.path + " " +
-                ErrorCodeText(fs_.LastErrorCode()));
+    return Say(RunEventKind::kVersionFolderNotRemoved, version.path, fs_.LastErrorCode());
   }
   // Without the record's word the folder stays whole under its name, as the record has it.
   if (!KeepInRecord({version.name})) {
@@ -132,7 +131,7 @@ void Pruning::Remove(const StoredVersion& version) {
     fs_.SyncDirectory(WithoutTrailingSeparator(target_));
     return;
   }
-  Delete(aside, version.path, "Version folder removed: ");
+  Delete(aside, version.path, RunEventKind::kVersionFolderRemoved);
 }
 
 /// Removes (or, in a dry run, names) the folders no rule keeps.
@@ -144,37 +143,34 @@ void Pruning::RemoveUnkept(const PruneRequest& request,
   for (size_t i = 0; i < versions.size(); ++i) {
     if (keep[i]) continue;
     if (request.dryRun)
-      Measure(versions[i].path, "Version folder would be removed: ");
+      Measure(versions[i].path, RunEventKind::kVersionFolderWouldGo);
     else
       Remove(versions[i]);
   }
 }
 
 void Pruning::Run(const PruneRequest& request, const std::vector<StoredVersion>& versions) {
-  if (const std::string notice = RecordNotice(store_); !notice.empty()) log_(notice);
+  ReportRecord(store_, false, observer_);
   FinishInterrupted(request.dryRun);
   if (request.keep.Any())
     RemoveUnkept(request, versions);
   else
-    log_("No --keep rule given: no version folder removed.");
-  log_("Pruning completed: " + std::to_string(results_.removed) + " removed, " +
-       std::to_string(results_.failed) + " failed.");
-  const std::string bytes = std::to_string(results_.bytes) + " bytes.";
-  log_((request.dryRun ? "Space that would be freed: " : "Space freed: ") + bytes);
-  if (request.dryRun) log_("Dry run: nothing was written.");
+    Say(RunEventKind::kNoKeepRule, {});
+  const PruneCounts counts{results_.removed, results_.failed, results_.bytes, request.dryRun};
+  observer_.OnRunEvent({.kind = RunEventKind::kPruneCompleted, .prune = &counts});
 }
 
 }  // namespace
 
 PruneResults PruneVersions(FileSystem& fs, Clock& clock, const PruneRequest& request,
-                           const OperationLog& log) {
+                           RunObserver& observer) {
   PruneResults results;
   VersionTarget opened;
   if (!OpenVersionTarget(fs, request.target, true, &opened, &results.why)) {
     results.refused = true;
     return results;
   }
-  Pruning(fs, clock, log, opened.folder, &results).Run(request, opened.versions);
+  Pruning(fs, clock, observer, opened.folder, &results).Run(request, opened.versions);
   return results;
 }
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/operation_log.h"
 #include "engine/version_retention.h"
+#include "log/run_events.h"
 #include "os/clock.h"
 #include "os/file_system.h"
 
@@ -31,6 +31,6 @@ struct PruneResults {
 };
 
 PruneResults PruneVersions(FileSystem& fs, Clock& clock, const PruneRequest& request,
-                           const OperationLog& log);
+                           RunObserver& observer);
 
 }  // namespace qs

@@ -2,18 +2,24 @@
 // goes on without it (or without its damaged end), so the line says what that costs.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "engine/record_store.h"
+#include "log/operation_lines.h"
+#include "log/run_events.h"
 
 namespace qs {
 
-/// Empty when the record was read whole, or when there is none yet.
-std::string RecordNotice(const RecordStore& store);
+/// The event about a record that cannot be used whole; none when it was read whole, or when
+/// there is none yet. Its path lies in `store`.
+std::optional<RunEvent> RecordNoticeEvent(const RecordStore& store);
 
-/// For a restore or a list of versions in a target that has no record at all.
-inline constexpr char kNoRecordNotice[] =
-    "No record of the runs is kept in this target: restores as of a moment go by the dates of "
-    "the version folders.";
+/// Tells `observer` of a record that cannot be used whole; of none at all too, when
+/// `say_none` (a restore as of a moment, or a list of versions, goes by the folders then).
+void ReportRecord(const RecordStore& store, bool say_none, RunObserver& observer);
+
+/// That event's line; empty when there is none.
+std::string RecordNotice(const RecordStore& store);
 
 }  // namespace qs

@@ -6,41 +6,33 @@
 #include "engine/file_copy.h"
 #include "engine/held_copy.h"
 #include "engine/version_store.h"
-#include "log/log_time.h"
-#include "os/error_text.h"
 
 namespace qs {
 
 namespace {
 
-void RestoreOne(FileSystem& fs, const OperationLog& log, const std::string& dest,
+void RestoreOne(FileSystem& fs, RunObserver& observer, const std::string& dest,
                 const std::string& relative, const KeptCopy& copy, RestoreTally* tally) {
   const std::string to = dest + relative;
   const CopyAttempt attempt = AttemptCopy(fs, copy.path, to);
   if (attempt.result == CopyAttempt::Result::kCopied) {
     ++tally->restored;
-    return log("Restored: " + relative + " (from " +
-               (copy.folder.empty() ? std::string("the current copy") : copy.folder) + ")");
+    return observer.OnRunEvent(
+        {.kind = RunEventKind::kRestored, .path = relative, .other = copy.folder});
   }
   ++tally->failed;
-  log("Could not restore: " + relative + " " + ErrorCodeText(attempt.code));
+  observer.OnRunEvent({.kind = RunEventKind::kNotRestored, .path = relative, .code = attempt.code});
 }
 
-void LeaveOut(const OperationLog& log, const std::string& relative, const HeldCopy& held,
+void LeaveOut(RunObserver& observer, const std::string& relative, const HeldCopy& held,
               RestoreTally* tally) {
   ++tally->leftOut;
-  switch (held.reason) {
-    case LeftOutReason::kWrittenLater:
-      return log("Left out, not yet in the backup at that moment: " + relative + " (written " +
-                 FileTimeText(held.candidate->lastWrite) + ")");
-    case LeftOutReason::kNoCopyThen:
-      return log("Left out, no copy of it was current at that moment: " + relative);
-    default:
-      return log("Left out, only version folders hold it (see --versions): " + relative);
-  }
+  RunEvent event{.kind = RunEventKind::kLeftOut, .path = relative, .reason = held.reason};
+  if (held.reason == LeftOutReason::kWrittenLater) event.moment = held.candidate->lastWrite;
+  observer.OnRunEvent(event);
 }
 
-void RestoreCopies(FileSystem& fs, const OperationLog& log, const std::string& dest,
+void RestoreCopies(FileSystem& fs, RunObserver& observer, const std::string& dest,
                    const std::map<std::string, std::vector<KeptCopy>>& copies,
                    std::optional<FileTime> moment, WantedPaths* wanted, RestoreTally* tally) {
   wanted->found.assign(wanted->paths.size(), 0);
@@ -51,27 +43,27 @@ void RestoreCopies(FileSystem& fs, const OperationLog& log, const std::string& d
     if (index < wanted->paths.size()) ++wanted->found[index];
     const HeldCopy held = CopyHeldAt(fs, list, moment);
     if (held.copy == nullptr) {
-      LeaveOut(log, relative, held, tally);
+      LeaveOut(observer, relative, held, tally);
       continue;
     }
     const int before = tally->restored;
-    RestoreOne(fs, log, dest, relative, *held.copy, tally);
+    RestoreOne(fs, observer, dest, relative, *held.copy, tally);
     if (index < wanted->paths.size()) wanted->restored[index] += tally->restored - before;
   }
 }
 
 }  // namespace
 
-void RestoreByDates(FileSystem& fs, const OperationLog& log, const VersionTarget& opened,
+void RestoreByDates(FileSystem& fs, RunObserver& observer, const VersionTarget& opened,
                     const std::string& dest, std::optional<FileTime> moment, WantedPaths* wanted,
                     RestoreTally* tally) {
   Unreadable unreadable;
   const auto copies = KeptCopies(fs, opened.folder, opened.versions, &unreadable);
-  RestoreCopies(fs, log, dest, copies, moment, wanted, tally);
-  ReportWanted(log, *wanted, tally);
+  RestoreCopies(fs, observer, dest, copies, moment, wanted, tally);
+  ReportWanted(observer, *wanted, tally);
   for (const auto& [dir, code] : unreadable) {
     ++tally->failed;
-    log("Cannot list directory: " + dir + " " + ErrorCodeText(code));
+    observer.OnRunEvent({.kind = RunEventKind::kDirectoryUnlisted, .path = dir, .code = code});
   }
 }
 

@@ -27,21 +27,21 @@ bool WantedPaths::Wants(const std::string& relative) const {
   return paths.empty() || Under(relative) < paths.size();
 }
 
-void ReportWanted(const OperationLog& log, const WantedPaths& wanted, RestoreTally* tally) {
+void ReportWanted(RunObserver& observer, const WantedPaths& wanted, RestoreTally* tally) {
   for (size_t i = 0; i < wanted.paths.size(); ++i) {
     if (wanted.found[i] == 0) {
       ++tally->failed;
-      log("Nothing is kept under: " + wanted.paths[i]);
+      observer.OnRunEvent({.kind = RunEventKind::kNothingKeptUnder, .path = wanted.paths[i]});
     } else if (wanted.restored[i] == 0) {
       tally->anyLost = true;
-      log("Nothing restored of: " + wanted.paths[i]);
+      observer.OnRunEvent({.kind = RunEventKind::kNothingRestoredOf, .path = wanted.paths[i]});
     }
   }
 }
 
-void EndRestore(const OperationLog& log, const RestoreTally& tally) {
-  log("Restore completed: " + std::to_string(tally.restored) + " restored, " +
-      std::to_string(tally.leftOut) + " left out, " + std::to_string(tally.failed) + " failed.");
+void EndRestore(RunObserver& observer, const RestoreTally& tally) {
+  const RestoreCounts counts{tally.restored, tally.leftOut, tally.failed};
+  observer.OnRunEvent({.kind = RunEventKind::kRestoreCompleted, .restore = &counts});
 }
 
 }  // namespace qs

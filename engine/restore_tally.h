@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/operation_log.h"
+#include "log/run_events.h"
 
 namespace qs {
 
@@ -26,9 +26,9 @@ struct WantedPaths {
 };
 
 /// Names every PATH of which nothing was kept (a failure), or nothing restored.
-void ReportWanted(const OperationLog& log, const WantedPaths& wanted, RestoreTally* tally);
+void ReportWanted(RunObserver& observer, const WantedPaths& wanted, RestoreTally* tally);
 
-/// The end line.
-void EndRestore(const OperationLog& log, const RestoreTally& tally);
+/// The end and its counts.
+void EndRestore(RunObserver& observer, const RestoreTally& tally);
 
 }  // namespace qs

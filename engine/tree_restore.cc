@@ -8,7 +8,6 @@
 #include "engine/restore_dest.h"
 #include "engine/restore_from_record.h"
 #include "engine/version_target.h"
-#include "log/log_time.h"
 
 namespace qs {
 
@@ -17,14 +16,13 @@ namespace {
 /// The run a restore as of `moment` rebuilds, when the record holds one that had ended by
 /// then (within its second, as the log's stamps show times); says so when the moment is
 /// before the first run the record holds.
-std::optional<size_t> RunAsOf(const OperationLog& log, const RecordHistory& history,
+std::optional<size_t> RunAsOf(RunObserver& observer, const RecordHistory& history,
                               FileTime moment) {
   if (history.runs().empty()) return std::nullopt;
   const std::optional<size_t> run = history.LastRunEndedBy(LastTickOfSecond(moment.seconds));
   if (!run)
-    log("The moment is before the first run the record holds, which ended " +
-        FileTimeText(TicksAsFileTime(history.runs().front().endTicks)) +
-        ": the dates of the version folders decide what is restored.");
+    observer.OnRunEvent({.kind = RunEventKind::kMomentBeforeFirstRun,
+                         .moment = TicksAsFileTime(history.runs().front().endTicks)});
   return run;
 }
 
@@ -35,24 +33,25 @@ RestoreResults Refused(std::string why) {
   return results;
 }
 
-void Restore(FileSystem& fs, const OperationLog& log, const RestoreRequest& request,
+void Restore(FileSystem& fs, RunObserver& observer, const RestoreRequest& request,
              const VersionTarget& opened, const RecordHistory& history, RestoreTally* tally) {
   std::optional<size_t> run;
-  if (request.moment) run = RunAsOf(log, history, *request.moment);
+  if (request.moment) run = RunAsOf(observer, history, *request.moment);
   const std::string dest = WithTrailingSeparator(request.dest);
   WantedPaths wanted{request.paths, {}, {}};
   if (!run.has_value())
-    return RestoreByDates(fs, log, opened, dest, request.moment, &wanted, tally);
-  log("Restoring the tree as the run that ended " +
-      FileTimeText(TicksAsFileTime(history.runs()[run.value()].endTicks)) + " saw the source.");
-  RestoreFromRecord(fs, log, opened.folder, dest, PlanAsOf(history, run.value()), &wanted, tally);
-  ReportWanted(log, wanted, tally);
+    return RestoreByDates(fs, observer, opened, dest, request.moment, &wanted, tally);
+  observer.OnRunEvent({.kind = RunEventKind::kRestoringAsOfRun,
+                       .moment = TicksAsFileTime(history.runs()[run.value()].endTicks)});
+  RestoreFromRecord(fs, observer, opened.folder, dest, PlanAsOf(history, run.value()), &wanted,
+                    tally);
+  ReportWanted(observer, wanted, tally);
 }
 
 }  // namespace
 
 RestoreResults RestoreTree(FileSystem& fs, Clock& /*clock*/, const RestoreRequest& request,
-                           const OperationLog& log) {
+                           RunObserver& observer) {
   VersionTarget opened;
   std::string why;
   if (!OpenVersionTarget(fs, request.target, false, &opened, &why)) return Refused(why);
@@ -61,13 +60,10 @@ RestoreResults RestoreTree(FileSystem& fs, Clock& /*clock*/, const RestoreReques
   const RecordHistory& history = store.history();
   if (request.moment && history.runs().empty() && opened.versions.empty())
     return Refused(NoVersionsMessage(request.target));
-  if (const std::string notice = RecordNotice(store); !notice.empty())
-    log(notice);
-  else if (request.moment && store.found() == RecordStore::Found::kNone)
-    log(kNoRecordNotice);
+  ReportRecord(store, request.moment.has_value(), observer);
   RestoreResults results;
-  Restore(fs, log, request, opened, history, &results.tally);
-  EndRestore(log, results.tally);
+  Restore(fs, observer, request, opened, history, &results.tally);
+  EndRestore(observer, results.tally);
   return results;
 }
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/operation_log.h"
 #include "engine/restore_tally.h"
+#include "log/run_events.h"
 #include "os/clock.h"
 #include "os/file_system.h"
 
@@ -33,6 +33,6 @@ struct RestoreResults {
 };
 
 RestoreResults RestoreTree(FileSystem& fs, Clock& clock, const RestoreRequest& request,
-                           const OperationLog& log);
+                           RunObserver& observer);
 
 }  // namespace qs

@@ -112,9 +112,7 @@ bool BackupLogObserver::WriteSchedulerEvent(const RunEvent& event) const {
       message = "=== Auto backup stopped ===";
       break;
     case RunEventKind::kNextBackupIn:
-      // The count carries the signed minutes in its bits.
-      message = "=== Next backup in " + std::to_string(static_cast<int32_t>(event.count)) +
-                " minutes ===";
+      message = "=== Next backup in " + std::to_string(event.minutes) + " minutes ===";
       break;
     case RunEventKind::kScheduledBackupStarted:
       message = "=== Scheduled backup started ===";

@@ -1,5 +1,6 @@
-// What a backup run reports as it goes: typed events in list order, for observers (the two
-// logs, the status area, a progress line) to show as they see fit.
+// What a backup run, a prune, a restore and a list of a file's versions report as they go:
+// typed events in list order, for observers (the two logs, the status area, a progress line,
+// the runner's lines) to show as they see fit.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "log/operation_facts.h"
 #include "log/run_results.h"
+#include "os/file_system.h"
 
 namespace qs {
 
@@ -37,12 +40,36 @@ enum class RunEventKind : uint8_t {
   // The automatic backup's own lines, between and around its runs.
   kAutoBackupStarted,
   kAutoBackupStopped,
-  /// count: the minutes, an int32_t carried in its bits (the window may store 0 or less in
-  /// the moment before a stop, and the line says what the cycle read)
-  kNextBackupIn,
+  kNextBackupIn,  ///< minutes: the interval as the cycle read it
   kScheduledBackupStarted,
   kScheduledBackupCompleted,
   kBackgroundPriorityNotSet,  ///< other: why the system refused
+  // Prune, a file's versions and restore: the TARGET they read and what they do in it.
+  kRecordDamagedEnd,         ///< path: the record's journal, whose damaged end is left out
+  kRecordUnreadable,         ///< path: the journal; code (0 when the system gave none)
+  kRecordForeign,            ///< path: the journal, not written by Quillstone
+  kNoRecordKept,             ///< the target keeps no record: moments go by the folders' dates
+  kPruneNotRecorded,         ///< path: the journal; code: why the prune's fact is not in it
+  kMountedLeftWhole,         ///< path: a place another file system is mounted at
+  kVersionFolderRemoved,     ///< path: the version folder
+  kVersionFolderWouldGo,     ///< path: the version folder a dry run leaves
+  kLeftoverRemoved,          ///< path: what an interrupted removal left
+  kLeftoverWouldGo,          ///< path: likewise, in a dry run
+  kVersionFolderNotRemoved,  ///< path: it could not go aside; code
+  kRemovalIncomplete,        ///< path: the folder; other: what stayed; code
+  kNoKeepRule,               ///< no rule given: no version folder is removed
+  kPruneCompleted,           ///< prune: the counts
+  kMomentBeforeFirstRun,     ///< moment: the end of the record's first run
+  kRestoringAsOfRun,         ///< moment: the end of the run whose tree is rebuilt
+  kRestored,                 ///< path: below the roots; other: the version folder, "": current
+  kNotRestored,              ///< path, code
+  kLeftOut,                  ///< path, reason; moment: the copy's last write (written later)
+  kCopyDiffers,              ///< path; other: the folder ("": current); mismatch
+  kNoLongerKept,             ///< path; other: the version folder pruned with it, or ""
+  kKeptCopyMissing,          ///< path: a copy the record has, not in the TARGET
+  kNothingKeptUnder,         ///< path: a PATH asked for, of which nothing is kept
+  kNothingRestoredOf,        ///< path: a PATH of which nothing came back
+  kRestoreCompleted,         ///< restore: the counts
 };
 
 /// What a run is and, once it has ended, what it found.
@@ -64,7 +91,14 @@ struct RunEvent {
   size_t count = 0;
   uint64_t bytes = 0;  ///< the file's size (when the scan measured it) for the events of a file
   bool versioned = false;
-  const RunSummary* summary = nullptr;  ///< kStarted and kEnded only
+  const RunSummary* summary = nullptr;          ///< kStarted and kEnded only
+  FileTime moment = {};                         ///< the events of a restore that name a moment
+  LeftOutReason reason = LeftOutReason::kNone;  ///< kLeftOut
+  const PruneCounts* prune = nullptr;           ///< kPruneCompleted
+  const RestoreCounts* restore = nullptr;       ///< kRestoreCompleted
+  const CopyMismatch* mismatch = nullptr;       ///< kCopyDiffers
+  /// kNextBackupIn: 0 or less too, which the window may store in the moment before a stop.
+  int32_t minutes = 0;
 };
 
 class RunObserver {

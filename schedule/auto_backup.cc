@@ -80,9 +80,7 @@ bool RunCycle(SchedulerThread& self, const SchedulerSeams& seams, BackupJob& job
       std::clamp(seams.intervalMinutes->load(), -kMaxIntervalMinutes, kMaxIntervalMinutes);
   const int64_t due = ClockOf(seams).MonotonicNanos() + minutes * kNanosPerMinute;
   self.PublishDue(due);
-  // A negative count keeps its bits: the log line shows the minutes as read.
-  ReportTriggerEvent(seams.run,
-                     {.kind = RunEventKind::kNextBackupIn, .count = static_cast<size_t>(minutes)});
+  ReportTriggerEvent(seams.run, {.kind = RunEventKind::kNextBackupIn, .minutes = minutes});
   if (!CountDown(self, seams, due) || self.StopRequested()) return false;
   TrimBackupLog(seams.run.backupLog);
   TrimFileLog(seams.run.fileLog);

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/record_notice.h"
+#include "engine/record_store.h"
 #include "log/log_time.h"
+#include "os/error_text.h"
 #include "tests/engine/target_fixture.h"
 
 namespace qs {
@@ -87,6 +89,38 @@ TEST_F(FileVersionsTest, ATargetWithoutVersionFoldersIsRefused) {
   EXPECT_TRUE(results.refused);
   EXPECT_EQ(results.why, "TARGET holds no version folders: " + dir_ / "tgt");
   EXPECT_TRUE(results.listing.empty());
+}
+
+/// Refuses to open the record's journal, as a volume that denies reading it would.
+class UnreadableJournalFs : public test::FaultyFileSystem {
+ public:
+  std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
+    if (path.ends_with(kJournalFileName)) return failed_ = true, nullptr;
+    return real_.OpenForReading(path);
+  }
+  uint32_t LastErrorCode() override { return failed_ ? 13 : FaultyFileSystem::LastErrorCode(); }
+
+ private:
+  bool failed_ = false;
+};
+
+TEST_F(FileVersionsTest, AnUnreadableRecordIsSaidWithItsJournalAndCodeAndTheFoldersAnswer) {
+  MakeVersion(kV1);
+  Put("tgt/a.txt", "1", Seconds(100));
+  AppendRun(1, {}, {Entry("a.txt", "1", Seconds(100))}, "", 77);
+  UnreadableJournalFs fs;
+  const VersionsResults results = ListFileVersions(fs, clock_, {dir_ / "tgt", "a.txt"}, log_);
+  EXPECT_EQ(results.listing, std::vector<std::string>{Line(Seconds(100), 1, "current")});
+  ASSERT_EQ(log_.events.size(), 1u);
+  EXPECT_EQ(log_.events[0].kind, RunEventKind::kRecordUnreadable);
+  EXPECT_EQ(log_.events[0].code, 13u);
+  const std::string journal =
+      std::string(Target()) + kRecordFolderName + kPathSeparator + kJournalFileName;
+  EXPECT_EQ(log_.events[0].path, journal);
+  EXPECT_EQ(lines_, std::vector<std::string>{
+                        "The record of the runs cannot be read, so this operation goes without "
+                        "it: " +
+                        journal + ". " + ErrorCodeText(13)});
 }
 
 }  // namespace

@@ -151,5 +151,26 @@ TEST_F(PruneVersionsTest, ATargetWithoutVersionFoldersIsRefusedAndNothingIsSaid)
   EXPECT_TRUE(lines_.empty());
 }
 
+TEST_F(PruneVersionsTest, TheEndCarriesTheCountsAndAFailureItsPathAndCode) {
+  fs_.refuseRename = true;
+  Prune(2);
+  const auto failed = log_.Of(RunEventKind::kVersionFolderNotRemoved);
+  ASSERT_EQ(failed.size(), 1u);
+  EXPECT_EQ(failed[0].path, Folder(kOld));
+  EXPECT_EQ(failed[0].code, 5u);
+  ASSERT_EQ(log_.events.back().kind, RunEventKind::kPruneCompleted);
+  PruneCounts counts = log_.events.back().prune.value();
+  EXPECT_EQ(counts.removed, 0);
+  EXPECT_EQ(counts.failed, 1);
+  EXPECT_FALSE(counts.dryRun);
+  fs_.refuseRename = false;
+  log_.Clear();
+  Prune(1, true);
+  EXPECT_EQ(log_.Of(RunEventKind::kVersionFolderWouldGo).size(), 2u);
+  counts = log_.events.back().prune.value();
+  EXPECT_EQ(counts.bytes, 50u);
+  EXPECT_TRUE(counts.dryRun);
+}
+
 }  // namespace
 }  // namespace qs

@@ -1,22 +1,59 @@
 // A target on a real temporary tree for the tests of prune, restore and a file's versions:
-// its files and version folders, its record, and the log lines an operation writes.
+// its files and version folders, its record, and the events an operation reports, with the log
+// lines they make.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "engine/operation_log.h"
 #include "engine/record_facts.h"
 #include "engine/record_listing.h"
 #include "engine/record_store.h"
+#include "log/operation_lines.h"
+#include "log/run_events.h"
 #include "os/clock.h"
 #include "os/content_hash.h"
 #include "tests/support/test_support.h"
 
 namespace qs::test {
+
+/// An event as an operation reported it, with its views copied.
+struct HeardEvent {
+  RunEventKind kind;
+  std::string path, other;
+  uint32_t code = 0;
+  LeftOutReason reason = LeftOutReason::kNone;
+  FileTime moment;
+  std::optional<PruneCounts> prune;
+  std::optional<RestoreCounts> restore;
+};
+
+/// Keeps every event an operation reports and the lines the runner's log makes of them.
+class HeardOperation : public RunObserver {
+ public:
+  void OnRunEvent(const RunEvent& e) override {
+    HeardEvent& heard = events.emplace_back(HeardEvent{
+        e.kind, std::string(e.path), std::string(e.other), e.code, e.reason, e.moment, {}, {}});
+    if (e.prune) heard.prune = *e.prune;
+    if (e.restore) heard.restore = *e.restore;
+    OperationLinesOf(e, [this](const std::string& line) { lines.push_back(line); });
+  }
+  /// The events of `kind`, in order.
+  std::vector<HeardEvent> Of(RunEventKind kind) const {
+    std::vector<HeardEvent> found;
+    std::copy_if(events.begin(), events.end(), std::back_inserter(found),
+                 [kind](const HeardEvent& e) { return e.kind == kind; });
+    return found;
+  }
+  void Clear() { events.clear(), lines.clear(); }
+
+  std::vector<HeardEvent> events;
+  std::vector<std::string> lines;
+};
 
 class TargetFixture : public ::testing::Test {
  protected:
@@ -63,8 +100,8 @@ class TargetFixture : public ::testing::Test {
 
   ScopedTempDir dir_;
   FakeClock clock_;
-  std::vector<std::string> lines_;
-  const OperationLog log_ = [this](const std::string& line) { lines_.push_back(line); };
+  HeardOperation log_;
+  std::vector<std::string>& lines_ = log_.lines;
 };
 
 }  // namespace qs::test

@@ -138,5 +138,33 @@ TEST_F(TreeRestoreTest, WithARecordTheRunThatHadEndedByThenDecides) {
                                 ": the dates of the version folders decide what is restored.");
 }
 
+TEST_F(TreeRestoreTest, TheEventsCarryTheReasonThePathsAndTheCounts) {
+  Restore("early", At(9, 15), {"a.txt", "sub"});
+  // sub/s.txt (09:00) comes from the current copy; a.txt's copy then, a1 of kV1, is restored.
+  const auto restored = log_.Of(RunEventKind::kRestored);
+  ASSERT_EQ(restored.size(), 2u);
+  EXPECT_EQ(restored[0].path, "a.txt");
+  EXPECT_EQ(restored[0].other, kV1);
+  EXPECT_EQ(restored[1].path, test::Native("sub/s.txt"));
+  EXPECT_EQ(restored[1].other, "");
+  log_.Clear();
+  Restore("earlier", At(8, 0), {"sub", "nope"});
+  const auto left = log_.Of(RunEventKind::kLeftOut);
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].path, test::Native("sub/s.txt"));
+  EXPECT_EQ(left[0].reason, LeftOutReason::kWrittenLater);
+  EXPECT_EQ(left[0].moment, At(9, 0));
+  const auto nothing = log_.Of(RunEventKind::kNothingKeptUnder);
+  ASSERT_EQ(nothing.size(), 1u);
+  EXPECT_EQ(nothing[0].path, "nope");
+  EXPECT_EQ(log_.Of(RunEventKind::kNothingRestoredOf).at(0).path, "sub");
+  ASSERT_EQ(log_.events.back().kind, RunEventKind::kRestoreCompleted);
+  const RestoreCounts counts = log_.events.back().restore.value();
+  EXPECT_EQ(counts.restored, 0);
+  EXPECT_EQ(counts.leftOut, 1);
+  EXPECT_EQ(counts.failed, 1);
+  EXPECT_EQ(log_.events.front().kind, RunEventKind::kNoRecordKept);
+}
+
 }  // namespace
 }  // namespace qs
