@@ -219,8 +219,9 @@ TEST_F(AutoBackupSwitchTest, TheSwitchStartsAndStopsTheTriggerTheProgramHolds) {
   SetAutoBackup(*app_, true);  // it runs: the field is not read again
   SetAutoBackup(*app_, false);
   app_->autoBackup = &ProgramIntervalTrigger();
-  EXPECT_EQ((std::vector<std::string>{
-                "start " + (dir_ / "src") + " -> " + (dir_ / "dst") + ", every 60", "stop"}),
+  EXPECT_EQ((std::vector<std::string>{"start " + (dir_ / "src") + kPathSeparator + " -> " +
+                                          (dir_ / "dst") + kPathSeparator + ", every 60",
+                                      "stop"}),
             trigger.calls);
   EXPECT_EQ(60, g_settings.intervalMinutes);
   EXPECT_FALSE(g_autoBackupRunning);  // the program's own scheduler was never started
