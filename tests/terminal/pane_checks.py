@@ -17,6 +17,8 @@ import os
 import re
 import sys
 
+# The start of a line, "386/2000 f", as a terminal shows it while the rest is on its way.
+PARTIAL = re.compile(r"^\d+(/(\d+( [a-z]*)?)?)?$")
 STAMP = re.compile(r"^\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\] ")
 AMOUNT = r"\d+\.\d [MG]iB"
 LINE = re.compile(r"^(?:(\d+)/(\d+) files)?(?:  )?(?:(%s) of (%s))?(?:  )?(?:%s/s)?(?:  )?"
@@ -72,20 +74,32 @@ def in_sight(folder, share):
     return len(shown) >= 10 and len(with_line) >= float(share) * len(shown)
 
 
+def mid_write(row, screen, next_screen):
+    """A screen read while the terminal had only part of the line's one write shows its
+    start as the last row; the next screen shows the line whole there. A piece left behind
+    stays."""
+    return (bool(PARTIAL.match(row)) and row == last_row(screen) and next_screen is not None
+            and bool(LINE.match(last_row(next_screen))) and last_row(next_screen) != row)
+
+
 def fits(folder, columns):
     width = int(columns) - 1
     shown, _ = screens(folder)
     bad = []
-    for _, screen in shown:
+    caught = 0
+    for at, (_, screen) in enumerate(shown):
         for row in screen[1:]:  # the top row may be the end of a line scrolled off
             line = LINE.match(row)
             if line and len(row) > width:
                 bad.append("wider than %d: %r" % (width, row))
+            elif mid_write(row, screen, shown[at + 1][1] if at + 1 < len(shown) else None):
+                caught += 1
             elif row and not line and not STAMP.match(row):
                 bad.append("a piece: %r" % row)
             elif STAMP.match(row) and ("time left" in row or " files  " in row):
                 bad.append("a log line with a piece of the line: %r" % row)
-    print("%d screens, %d rows that are wrong" % (len(shown), len(bad)))
+    print("%d screens, %d rows that are wrong, %d read while the line was written"
+          % (len(shown), len(bad), caught))
     for row in bad[:10]:
         print("  " + row)
     return not bad and len(shown) >= 10
