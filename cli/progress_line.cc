@@ -16,40 +16,15 @@ constexpr int64_t kPlainLineNanos = 5 * kNanosPerSecond;
 /// The width terminals start with, for one that does not tell its own.
 constexpr int kUsualColumns = 80;
 
-bool EndsAFile(RunEventKind kind) {
-  return kind == RunEventKind::kCopied || kind == RunEventKind::kUpdated ||
-         kind == RunEventKind::kSkipped || kind == RunEventKind::kFailed;
-}
-
 }  // namespace
 
 ProgressLine::ProgressLine(Clock& clock, std::ostream& out, Where where)
     : clock_(clock), out_(out), where_(std::move(where)) {}
 
-void ProgressLine::Count(const RunEvent& event) {
-  if (event.kind == RunEventKind::kScanned) {
-    files_ = event.count;
-    bytes_ = event.bytes;
-    counting_ = true;
-  }
-  if (EndsAFile(event.kind)) {
-    ++files_reported_;
-    bytes_reported_ += event.bytes;
-  }
-  // Copies made ahead of their lines count as soon as the run says so; the lines catch up.
-  if (event.kind == RunEventKind::kCopying) {
-    files_ahead_ = event.count;
-    bytes_ahead_ = event.bytes;
-  }
-  files_done_ = std::max(files_reported_, files_ahead_);
-  bytes_done_ = std::max(bytes_reported_, bytes_ahead_);
-}
-
 void ProgressLine::OnRunEvent(const RunEvent& event) {
   if (ended_) return;
   const int64_t now = clock_.MonotonicNanos();
-  Count(event);
-  if (counting_) rate_.Add({now, files_done_, bytes_done_});
+  progress_.Count(event, now);
   if (event.kind == RunEventKind::kEnded) {
     if (where_.terminal) {
       Draw(now);
@@ -69,22 +44,13 @@ void ProgressLine::OnRunEvent(const RunEvent& event) {
   }
 }
 
-ProgressFigures ProgressLine::Figures(int64_t now) const {
-  const ProgressSample sample{now, files_done_, bytes_done_};
-  ProgressFigures figures{files_done_, files_, bytes_done_, bytes_};
-  figures.bytes_per_second = rate_.BytesPerSecond(sample);
-  // Before the scan has counted the files, nothing is known of what is left.
-  figures.seconds_left = counting_ ? rate_.SecondsLeft(sample, files_, bytes_) : -1;
-  return figures;
-}
-
 void ProgressLine::Draw(int64_t now) {
   last_written_ = now;
   const int columns = where_.columns ? where_.columns() : 0;
   const int width = std::max(1, (columns > 0 ? columns : kUsualColumns) - 1);
   // One string, so one write: a terminal read between pieces would show half a line.
   const std::string line =
-      "\r" + ProgressText(Figures(now), static_cast<size_t>(width)) + "\033[K";
+      "\r" + ProgressText(progress_.Figures(now), static_cast<size_t>(width)) + "\033[K";
   out_ << line << std::flush;
   shown_ = true;
 }
@@ -92,7 +58,7 @@ void ProgressLine::Draw(int64_t now) {
 void ProgressLine::WritePlainLine(int64_t now) {
   last_written_ = now;
   if (where_.log != nullptr) where_.log->flush();
-  out_ << ProgressText(Figures(now), 0) + "\n" << std::flush;
+  out_ << ProgressText(progress_.Figures(now), 0) + "\n" << std::flush;
 }
 
 void ProgressLine::Clear() {

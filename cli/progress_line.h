@@ -8,9 +8,8 @@
 #include <streambuf>
 #include <string>
 
-#include "cli/progress_text.h"
-#include "cli/recent_rate.h"
 #include "log/run_events.h"
+#include "log/run_progress.h"
 #include "os/clock.h"
 
 namespace qs {
@@ -37,19 +36,15 @@ class ProgressLine : public RunObserver {
   void Restore();
 
  private:
-  void Count(const RunEvent& event);
-  ProgressFigures Figures(int64_t now) const;
   void Draw(int64_t now);
   void WritePlainLine(int64_t now);
 
   Clock& clock_;
   std::ostream& out_;
   Where where_;
-  RecentRate rate_;
-  uint64_t files_ = 0, bytes_ = 0, files_done_ = 0, bytes_done_ = 0;
-  uint64_t files_reported_ = 0, bytes_reported_ = 0, files_ahead_ = 0, bytes_ahead_ = 0;
+  RunProgress progress_;
   int64_t last_written_ = 0;
-  bool counting_ = false, ended_ = false, shown_ = false, taken_off_ = false;
+  bool ended_ = false, shown_ = false, taken_off_ = false;
 };
 
 /// The log's way to standard output when the progress line shares its terminal: the line is

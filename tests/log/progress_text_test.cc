@@ -1,5 +1,5 @@
 // The words of the progress line, and how they fit a narrow terminal.
-#include "cli/progress_text.h"
+#include "log/progress_text.h"
 
 #include <gtest/gtest.h>
 

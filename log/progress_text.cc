@@ -1,5 +1,5 @@
 // The time left matters most to a person waiting, so it is the part kept longest.
-#include "cli/progress_text.h"
+#include "log/progress_text.h"
 
 #include <cstdio>
 #include <vector>

@@ -2,7 +2,7 @@
 // weigh on the estimate to the end; the last ten seconds follow the source as it is now. The
 // window keeps its newest sample older than ten seconds, so that a large file copied for
 // longer than that still counts over the time it took.
-#include "cli/recent_rate.h"
+#include "log/recent_rate.h"
 
 namespace qs {
 

@@ -1,6 +1,6 @@
 // The time left from the pace of the last ten seconds: steady sources, a change of pace, a
 // file that takes longer than the window, and when nothing is said yet.
-#include "cli/recent_rate.h"
+#include "log/recent_rate.h"
 
 #include <gtest/gtest.h>
 
