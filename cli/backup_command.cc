@@ -18,6 +18,8 @@
 #include "log/backup_log.h"
 #include "log/file_log.h"
 #include "os/console.h"
+#include "schedule/settings_exclusions.h"
+#include "settings/exclusions_file.h"
 #include "settings/settings_file.h"
 
 namespace qs {
@@ -103,10 +105,8 @@ BackupOptions RequestOf(const RunArgs& args, Exclusions exclusions, bool shows_p
       .Build();
 }
 
-}  // namespace
-
-int RunBackupCommand(const RunArgs& args, const RunnerContext& context) {
-  Exclusions exclusions;
+/// The backup of `args` with `exclusions` besides those of the command line.
+int RunBackupWith(const RunArgs& args, Exclusions exclusions, const RunnerContext& context) {
   std::string why = CheckRoots(context.fs, args);
   if (!why.empty() || !ReadExclusions(context.fs, args, &exclusions, &why))
     return UsageError(context, why);
@@ -143,6 +143,12 @@ int RunBackupCommand(const RunArgs& args, const RunnerContext& context) {
   return job.results.AnyFailed() ? 1 : 0;
 }
 
+}  // namespace
+
+int RunBackupCommand(const RunArgs& args, const RunnerContext& context) {
+  return RunBackupWith(args, Exclusions(), context);
+}
+
 int RunBackupFromSettings(const RunArgs& args, const RunnerContext& context) {
   AppSettings settings;
   if (!LoadSettingsWithFolders(kSettingsFileName, &settings)) {
@@ -152,11 +158,19 @@ int RunBackupFromSettings(const RunArgs& args, const RunnerContext& context) {
     if (args.background) NotifyRunNotStarted(context, "quillstone-run: " + problem + ".");
     return UsageError(context, problem);
   }
+  // Left out of no run of the settings: a file that cannot be used stops the run, as a
+  // settings file that cannot be read does.
+  Exclusions exclusions;
+  std::string why;
+  if (!LoadSettingsExclusions(ExclusionsPathBeside(kSettingsFileName), &exclusions, &why)) {
+    if (args.background) NotifyRunNotStarted(context, "quillstone-run: " + why);
+    return UsageError(context, why);
+  }
   RunArgs from_settings = args;
   from_settings.source = settings.sourceDir;
   from_settings.target = settings.targetDir;
   from_settings.timeVersioning = settings.timeVersioning;
-  return RunBackupCommand(from_settings, context);
+  return RunBackupWith(from_settings, std::move(exclusions), context);
 }
 
 }  // namespace qs

@@ -12,7 +12,9 @@ int RunBackupCommand(const RunArgs& args, const RunnerContext& context);
 
 /// The backup of backup_config.dat in the working directory (read, never written). A file
 /// that cannot be read, or that names no source or target, is a usage error: the runner never
-/// backs up the default folders. A background run also says so in a notification.
+/// backs up the default folders. The patterns of backup_excludes.txt beside it are left out;
+/// that file missing leaves nothing out, unreadable or with a refused line it is a usage
+/// error too. A background run also says so in a notification.
 int RunBackupFromSettings(const RunArgs& args, const RunnerContext& context);
 
 }  // namespace qs

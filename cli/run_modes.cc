@@ -19,6 +19,8 @@ const RunMode kModes[] = {
      "below TARGET. Nothing is ever deleted. SOURCE may not be TARGET or lie inside it.\n"
      "Without arguments, the source, target and time versioning of backup_config.dat in the\n"
      "working directory are used (the file is only read); without that file nothing is done.\n"
+     "The patterns of backup_excludes.txt beside it, one a line as for --exclude-from, are\n"
+     "left out; when that file cannot be read or holds a bad pattern, nothing is done.\n"
      "\n"
      "Backup options:\n",
      "  e.g. quillstone-run --time-versioning --exclude '**/node_modules/' ~/Documents /mnt/usb\n"},

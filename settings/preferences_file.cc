@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "settings/file_replace.h"
+
 namespace qs {
 
 const char kPreferencesFileName[] = "backup_preferences.txt";
@@ -113,21 +115,8 @@ Preferences LoadPreferences(const std::string& path) {
   return ParsePreferences(content);
 }
 
-bool SavePreferences(const Preferences& preferences, const std::string& path) {
-  const std::filesystem::path temp = PathOf(path + ".new");
-  std::error_code error;
-  {
-    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-    if (!file) return false;
-    const std::string content = FormatPreferences(preferences);
-    file.write(content.data(), static_cast<std::streamsize>(content.size()));
-    file.close();
-    if (!file) return std::filesystem::remove(temp, error), false;
-  }
-  std::filesystem::rename(temp, PathOf(path), error);
-  if (!error) return true;
-  std::filesystem::remove(temp, error);
-  return false;
+bool SavePreferences(const Preferences& preferences, const std::string& path, std::string* why) {
+  return ReplaceFileWith(path, FormatPreferences(preferences), why);
 }
 
 }  // namespace qs

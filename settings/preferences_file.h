@@ -31,8 +31,8 @@ std::string FormatPreferences(const Preferences& preferences);
 Preferences LoadPreferences(const std::string& path = kPreferencesFileName);
 
 /// Writes the file whole or not at all (a temporary file renamed over it); false when it could
-/// not be written.
-bool SavePreferences(const Preferences& preferences,
-                     const std::string& path = kPreferencesFileName);
+/// not be written, with the system's words for why in `*why` (when given).
+bool SavePreferences(const Preferences& preferences, const std::string& path = kPreferencesFileName,
+                     std::string* why = nullptr);
 
 }  // namespace qs

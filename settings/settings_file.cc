@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "os/ansi_text.h"
+#include "settings/file_replace.h"
 #include "settings/utf8_text.h"
 
 namespace qs {
@@ -182,22 +183,8 @@ std::string FormatSettings(const AppSettings& settings) {
   return out.str();
 }
 
-void SaveSettings(const AppSettings& settings, const std::string& path) {
-  const std::filesystem::path temp = PathOf(path + ".new");
-  std::error_code error;
-  {
-    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-    if (!file) return;
-    const std::string content = FormatSettings(settings);
-    file.write(content.data(), static_cast<std::streamsize>(content.size()));
-    file.close();
-    if (!file) {
-      std::filesystem::remove(temp, error);
-      return;
-    }
-  }
-  std::filesystem::rename(temp, PathOf(path), error);
-  if (error) std::filesystem::remove(temp, error);
+bool SaveSettings(const AppSettings& settings, const std::string& path, std::string* why) {
+  return ReplaceFileWith(path, FormatSettings(settings), why);
 }
 
 }  // namespace qs

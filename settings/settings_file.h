@@ -24,7 +24,9 @@ AppSettings ParseSettings(const std::string& content, const AppSettings& default
 /// The file's bytes for a record.
 std::string FormatSettings(const AppSettings& settings);
 
-/// Writes the file whole or not at all (a temporary file renamed over it); failures are silent.
-void SaveSettings(const AppSettings& settings, const std::string& path = kSettingsFileName);
+/// Writes the file whole or not at all (a temporary file renamed over it). False when it could
+/// not be written, with the system's words for why in `*why` (when given); the caller tells.
+bool SaveSettings(const AppSettings& settings, const std::string& path = kSettingsFileName,
+                  std::string* why = nullptr);
 
 }  // namespace qs

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <system_error>
+
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -56,7 +59,9 @@ TEST(PreferencesFileTest, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas) {
   Preferences p;
   p.backupWhenClosed = true;
   EXPECT_FALSE(SavePreferences(p, dir / "folder.txt"));
-  EXPECT_FALSE(SavePreferences(p, dir / "missing/prefs.txt"));
+  std::string why;
+  EXPECT_FALSE(SavePreferences(p, dir / "missing/prefs.txt", &why));
+  EXPECT_EQ(std::error_code(ENOENT, std::generic_category()).message(), why);
   EXPECT_FALSE(test::Exists(dir / "folder.txt.new"));
   EXPECT_FALSE(LoadPreferences(dir / "folder.txt").backupWhenClosed);
 }

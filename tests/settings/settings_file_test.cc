@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <system_error>
+
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -128,6 +131,23 @@ TEST(SettingsFileTest, UnwritablePlaceIsSilentAndChangesNothing) {
   test::ScopedTempDir dir;
   SaveSettings(DefaultSettings(), dir / "missing/dir/backup_config.dat");
   EXPECT_TRUE(test::ListTree(dir.path()).empty());
+}
+
+// The save writes no line of its own: the caller is told, in the system's words, and says so.
+TEST(SettingsFileTest, ASaveTellsWhyItFailed) {
+  test::ScopedTempDir dir;
+  std::string why;
+  EXPECT_FALSE(SaveSettings(DefaultSettings(), dir / "missing/backup_config.dat", &why));
+  EXPECT_EQ(std::error_code(ENOENT, std::generic_category()).message(), why);
+  test::MakeDirs(dir / "folder.dat");  // a folder where the file belongs
+  why.clear();
+  EXPECT_FALSE(SaveSettings(DefaultSettings(), dir / "folder.dat", &why));
+  EXPECT_FALSE(why.empty());
+  EXPECT_FALSE(test::Exists(dir / "folder.dat.new"));
+  why = "untouched";
+  EXPECT_TRUE(SaveSettings(DefaultSettings(), dir / "backup_config.dat", &why));
+  EXPECT_EQ("untouched", why);
+  EXPECT_EQ(FormatSettings(DefaultSettings()), test::ReadFile(dir / "backup_config.dat"));
 }
 
 TEST(SettingsFileTest, IntervalTextReadsLikeAtol) {
