@@ -52,11 +52,14 @@ std::string CopyLine(FileTime last_write, uint64_t size, const std::string& wher
 }
 
 /// The record's account of the file; false when the record knows nothing of it.
-bool ListFromRecord(const RecordHistory& history, const std::string& relative,
-                    VersionsResults* results) {
+bool ListFromRecord(const RecordHistory& history, const std::string& target,
+                    const std::string& relative, VersionsResults* results) {
   const std::vector<DistinctCopy> copies = DistinctCopiesOf(history, RecordPath(relative));
   for (const DistinctCopy& copy : copies) {
     results->listing.push_back(CopyLine(copy.file.lastWrite, copy.file.size, WhereKept(copy)));
+    const std::string folder = copy.keptIn.empty() ? "" : copy.keptIn.front();
+    const std::string in = folder.empty() ? target : target + folder + kPathSeparator;
+    results->keptAt.push_back({copy.keptIn.empty() ? "" : in + relative, folder});
     results->anyKept = results->anyKept || !copy.keptIn.empty();
   }
   return !copies.empty();
@@ -68,8 +71,10 @@ void ListFromFolders(FileSystem& fs, const VersionTarget& opened, const std::str
   std::vector<KeptCopy> copies = KeptCopiesOf(fs, opened.folder, opened.versions, relative);
   // A version folder's own README.txt is no copy of a file, as a restore has it too.
   if (relative == "README.txt") std::erase_if(copies, [](const KeptCopy& c) { return c.replaced; });
-  for (const KeptCopy& copy : copies)
+  for (const KeptCopy& copy : copies) {
     results->listing.push_back(CopyLine(copy.lastWrite, copy.size, WhereKept(copy)));
+    results->keptAt.push_back({copy.path, copy.folder});
+  }
   results->anyKept = !copies.empty();
 }
 
@@ -85,7 +90,7 @@ VersionsResults ListFileVersions(FileSystem& fs, Clock& /*clock*/, const Version
   }
   const RecordStore store = RecordStore::Open(fs, opened.folder);
   ReportRecord(store, true, observer);
-  if (!ListFromRecord(store.history(), request.relative, &results))
+  if (!ListFromRecord(store.history(), opened.folder, request.relative, &results))
     ListFromFolders(fs, opened, request.relative, &results);
   if (!results.anyKept)
     results.listing.push_back("No copy of " + request.relative + " is kept in " + opened.folder);

@@ -17,12 +17,21 @@ struct VersionsRequest {
   std::string relative;  ///< the file, below the roots, with native separators
 };
 
+/// Where one listed copy is kept now.
+struct ListedCopyAt {
+  std::string path;    ///< the copy's file; "" when no copy of it is kept
+  std::string folder;  ///< its version folder's name; "" for the current tree
+};
+
 struct VersionsResults {
   /// Refused: the TARGET is no folder or holds no version folders; nothing was listed.
   bool refused = false;
   std::string why;  ///< the refusal
   /// The listing's lines, newest copy first; when no copy is kept, the one line saying so.
   std::vector<std::string> listing;
+  /// For each copy's line, in the same order: where a copy of it is kept now (the current
+  /// tree's, when it has one). The line saying none is kept has no entry here.
+  std::vector<ListedCopyAt> keptAt;
   bool anyKept = false;
 
   /// 0, or 1 when no copy is kept.

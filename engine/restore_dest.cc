@@ -6,13 +6,13 @@ namespace qs {
 
 namespace {
 
-/// True when `dest` (or, when it does not exist yet, the folder it would be made in) lies
-/// inside the target.
-bool InsideTarget(FileSystem& fs, const std::string& target, std::string dest) {
-  DirectoryId target_id, id;
-  if (!fs.IdentifyDirectory(WithoutTrailingSeparator(target), &target_id)) return false;
+/// True when `dest` (or, when it does not exist yet, the folder it would be made in) is
+/// `folder` or lies inside it.
+bool InsideFolder(FileSystem& fs, const std::string& folder, std::string dest) {
+  DirectoryId folder_id, id;
+  if (!fs.IdentifyDirectory(WithoutTrailingSeparator(folder), &folder_id)) return false;
   for (dest = WithoutTrailingSeparator(dest); !dest.empty(); dest = ParentPath(dest)) {
-    if (fs.IdentifyDirectory(dest, &id) && id == target_id) return true;
+    if (fs.IdentifyDirectory(dest, &id) && id == folder_id) return true;
     if (!HasParent(dest)) break;
   }
   return false;
@@ -28,9 +28,15 @@ std::string CheckRestoreDest(FileSystem& fs, const std::string& target, const st
   if (kind == PathKind::Directory &&
       (!fs.ListDirectory(dest, &listing) || !listing.entries.empty()))
     return "DEST is not empty: " + dest;
-  if (InsideTarget(fs, target, dest))
+  if (InsideFolder(fs, target, dest))
     return "DEST lies inside TARGET, which a restore never writes";
   return "";
+}
+
+std::string CheckDestOutsideSource(FileSystem& fs, const std::string& source,
+                                   const std::string& dest) {
+  if (source.empty() || !InsideFolder(fs, source, dest)) return "";
+  return "DEST lies inside the source folder, which a restore never writes over";
 }
 
 }  // namespace qs

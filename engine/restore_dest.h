@@ -12,4 +12,10 @@ namespace qs {
 /// when it can.
 std::string CheckRestoreDest(FileSystem& fs, const std::string& target, const std::string& dest);
 
+/// The reason `dest` cannot take a restore when the source folder is `source` (it is that
+/// folder or lies inside it: old copies would be mixed into the tree being backed up), or ""
+/// when it can; "" too when no source is given.
+std::string CheckDestOutsideSource(FileSystem& fs, const std::string& source,
+                                   const std::string& dest);
+
 }  // namespace qs
