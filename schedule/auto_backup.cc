@@ -9,6 +9,7 @@
 
 #include "log/backup_log.h"
 #include "log/file_log.h"
+#include "schedule/operation_worker.h"
 #include "schedule/scheduler_thread.h"
 #include "schedule/trigger_events.h"
 
@@ -73,7 +74,7 @@ bool CountDown(const SchedulerThread& self, const SchedulerSeams& seams, int64_t
 
 // One interval and one run; false when a stop came before the run.
 bool RunCycle(SchedulerThread& self, const SchedulerSeams& seams, BackupJob& job,
-              const SeamsNotification& notification) {
+              const SeamsNotification& notification, const std::string& target) {
   // The start limits the interval; the clamp only guards the sum against a value stored by
   // the window in the moment before a stop.
   const int32_t minutes =
@@ -82,6 +83,9 @@ bool RunCycle(SchedulerThread& self, const SchedulerSeams& seams, BackupJob& job
   self.PublishDue(due);
   ReportTriggerEvent(seams.run, {.kind = RunEventKind::kNextBackupIn, .minutes = minutes});
   if (!CountDown(self, seams, due) || self.StopRequested()) return false;
+  // A target another operation holds waits for the next interval: nothing here waits for it.
+  const std::shared_ptr<const void> claim = ClaimOrSay(seams.run, target, kBackupClaim);
+  if (!claim) return true;
   TrimBackupLog(seams.run.backupLog);
   TrimFileLog(seams.run.fileLog);
   Report(seams, RunEventKind::kScheduledBackupStarted);
@@ -110,12 +114,13 @@ void SchedulerThreadProc(std::shared_ptr<SchedulerThread> self, BackupOptions re
   EnterBackground(seams);
   {
     const SeamsNotification notification(seams.run);
+    const WatchedServices watched(seams.run, notification.services());
     // The logs of this thread's runs alone: a manual run may overlap one of them.
-    BackupLogObserver backup_log(seams.run.backupLog, notification.services().log,
-                                 request.sourceRoot);
+    BackupLogObserver backup_log(seams.run.backupLog, watched.services().log, request.sourceRoot);
     FileLogObserver file_log(seams.run.fileLog, request.sourceRoot);
-    BackupJob job(request, JobLogs{&backup_log, &file_log}, notification.services());
-    while (!self->StopRequested() && RunCycle(*self, seams, job, notification)) {
+    BackupJob job(request, JobLogs{&backup_log, &file_log}, watched.services());
+    while (!self->StopRequested() &&
+           RunCycle(*self, seams, job, notification, request.targetRoot)) {
     }
   }
   self->SignalEnded();

@@ -7,21 +7,25 @@
 
 #include "log/backup_log.h"
 #include "log/file_log.h"
+#include "schedule/operation_worker.h"
 
 namespace qs {
 
 namespace {
 
-void ManualBackupWorker(BackupOptions request, RunSeams seams, std::function<void()> finished) {
+void ManualBackupWorker(BackupOptions request, RunSeams seams, std::shared_ptr<const void> claim,
+                        std::function<void()> finished) {
   {
     const SeamsNotification notification(seams);
+    const WatchedServices watched(seams, notification.services());
     // This run's own logs: a scheduled run may be writing to the same panes meanwhile.
-    BackupLogObserver backup_log(seams.backupLog, notification.services().log, request.sourceRoot);
+    BackupLogObserver backup_log(seams.backupLog, watched.services().log, request.sourceRoot);
     FileLogObserver file_log(seams.fileLog, request.sourceRoot);
-    BackupJob job(request, JobLogs{&backup_log, &file_log}, notification.services());
+    BackupJob job(request, JobLogs{&backup_log, &file_log}, watched.services());
     job.RunBackup();
     notification.Deliver();
   }
+  claim.reset();
   finished();
 }
 
@@ -29,8 +33,11 @@ void ManualBackupWorker(BackupOptions request, RunSeams seams, std::function<voi
 
 bool StartManualBackup(const BackupOptions& request, const RunSeams& seams,
                        std::function<void()> finished) {
+  // Claimed here, so that a refusal is known before the worker would start.
+  std::shared_ptr<const void> claim = ClaimOrSay(seams, request.targetRoot, kBackupClaim);
+  if (!claim) return false;
   try {
-    std::thread(ManualBackupWorker, request, seams, std::move(finished)).detach();
+    std::thread(ManualBackupWorker, request, seams, std::move(claim), std::move(finished)).detach();
     return true;
   } catch (const std::system_error&) {
     return false;

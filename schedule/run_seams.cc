@@ -23,6 +23,12 @@ void SeamsNotification::Deliver() const {
   if (const std::string line = notification_->Deliver(); !line.empty()) LogEntry(seams_, line);
 }
 
+WatchedServices::WatchedServices(const RunSeams& seams, const JobServices& services)
+    : services_(services) {
+  if (seams.watchRuns) watch_ = seams.watchRuns();
+  if (watch_ != nullptr) services_.observers.push_back(watch_.get());
+}
+
 std::shared_ptr<const void> ThreadCount::Ticket() const {
   count_->fetch_add(1);
   // The count goes down, with release, only when the last copy of the ticket is gone.

@@ -4,12 +4,14 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "engine/backup_job.h"
 #include "engine/run_notification.h"
 #include "log/log_pane.h"
+#include "schedule/target_claims.h"
 
 namespace qs {
 
@@ -23,6 +25,22 @@ struct RunSeams {
   Notifier* notifier = nullptr;
   /// Whether a success is told too, read as each run's notification is raised; null: never.
   const std::atomic<bool>* notifyOnSuccess = nullptr;
+  /// The targets held by the operations under way; null: nothing is claimed.
+  TargetClaims* claims = nullptr;
+  /// Makes the observer of one thread's backups (the window's line of how they go), which
+  /// keeps what it counts of a run from the run's start to its end; null: none.
+  std::function<std::unique_ptr<RunObserver>()> watchRuns;
+};
+
+/// Services with the observer the seams' watchRuns makes for this thread's runs among theirs.
+class WatchedServices {
+ public:
+  WatchedServices(const RunSeams& seams, const JobServices& services);
+  const JobServices& services() const { return services_; }
+
+ private:
+  std::unique_ptr<RunObserver> watch_;
+  JobServices services_;
 };
 
 /// The notification of the runs made with some seams: nothing when they have no notifier.
