@@ -5,13 +5,17 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "log/log_pane.h"
 
 namespace qs {
 
-enum class ControlClass { kStatic, kEdit, kButton };
+/// kList: a list box of lines, one selectable. kTree: a tree of paths with a box to tick at each.
+enum class ControlClass { kStatic, kEdit, kButton, kList, kTree };
 
 /// Style bits beyond "child" and "visible", named after the Win32 styles they stand for.
 enum ControlStyle : uint32_t {
@@ -26,6 +30,9 @@ enum ControlStyle : uint32_t {
   kStyleAutoVScroll = 1u << 7,   ///< ES_AUTOVSCROLL
   kStyleReadOnly = 1u << 8,      ///< ES_READONLY
   kStyleAlert = 1u << 9,         ///< a label's text in red (WM_CTLCOLORSTATIC)
+  kStyleNotifyChange =
+      1u << 10,              ///< an edit with an id sends its command at each change (EN_CHANGE)
+  kStyleDefault = 1u << 11,  ///< the button that Enter presses in a dialog (BS_DEFPUSHBUTTON)
 };
 
 /// One row of the control table: class, text, style, client position and size, command id.
@@ -66,6 +73,47 @@ class Control {
   /// How the current text fits. A field scrolls its text sideways, so only a line's height
   /// is measured there (text_width 0); a log pane scrolls both ways and measures nothing.
   virtual TextFit MeasureText() { return {}; }
+
+  /// Labels: shows the text in red (as kStyleAlert does) or in the usual colour.
+  virtual void SetAlert(bool alert) { (void)alert; }
+
+  /// Lists: replaces the lines, with none selected. A list with an id sends its command when
+  /// the user selects a line.
+  virtual void SetItems(const std::vector<std::string>& items) { (void)items; }
+  /// Lists: the selected line's index, -1 for none.
+  virtual int SelectedItem() { return -1; }
+  virtual void SelectItem(int index) { (void)index; }
+  /// Trees: replaces the tree with these paths, their parts split at `separator`; a path that
+  /// is the start of another is a folder. Every box unticked, the top level shown.
+  virtual void SetTreePaths(const std::vector<std::string>& paths, char separator) {
+    (void)paths, (void)separator;
+  }
+  /// Trees: the ticked paths, in the tree's order. A ticked folder stands for all below it,
+  /// which are not listed again.
+  virtual std::vector<std::string> TickedPaths() { return {}; }
+};
+
+/// One entry of the menu bar. Its command comes through WindowEvents::OnCommand, as a
+/// control's does.
+struct MenuItem {
+  const char* menu;   ///< the top-level menu, "&" before its mnemonic: "&File"
+  const char* label;  ///< "Choose &Source Folder..."; null: a separator line
+  int id;
+  char ctrlKey;  ///< 'B': Ctrl+B sends it too; 0: no shortcut
+};
+
+/// A window of its own beside the main one (which stays usable), with controls made from
+/// rows like the main window's. Window thread only, unless a Control says otherwise.
+class DialogWindow {
+ public:
+  virtual ~DialogWindow() = default;
+  /// Makes one child control, placed in the dialog's client area; the dialog owns it.
+  virtual Control* CreateControl(const ControlLayout& layout, const std::string& text) = 0;
+  virtual void Show() = 0;
+  /// Hides it; its controls stay valid until the object is destroyed, which must not happen
+  /// inside one of its own events.
+  virtual void Hide() = 0;
+  virtual bool Shown() = 0;
 };
 
 /// Receives what the user does to the window, on the window thread.
@@ -76,6 +124,10 @@ class WindowEvents {
   virtual void OnCommand(int id) = 0;
   /// The close request (window manager's close button, Alt+F4). Escape is not one.
   virtual void OnClose() = 0;
+  /// Paths dropped from the file manager onto `control` (a field).
+  virtual void OnDrop(Control& control, const std::vector<std::string>& paths) {
+    (void)control, (void)paths;
+  }
 };
 
 class MainWindow {
@@ -90,6 +142,28 @@ class MainWindow {
   virtual void Destroy() = 0;
   /// Runs `work` on the window thread, or as if on it (see Control); the caller waits for it.
   virtual void RunOnWindowThread(const std::function<void()>& work) = 0;
+
+  /// Puts a menu bar above the client area, before any control is made; the window grows by
+  /// its height, so the controls keep their client positions.
+  virtual void SetMenu(std::span<const MenuItem> items) { (void)items; }
+  /// The system's folder and file choosers, modal, starting at `start`; nullopt when cancelled.
+  virtual std::optional<std::string> ChooseFolder(const std::string& title,
+                                                  const std::string& start) {
+    (void)title, (void)start;
+    return std::nullopt;
+  }
+  virtual std::optional<std::string> ChooseFile(const std::string& title,
+                                                const std::string& start) {
+    (void)title, (void)start;
+    return std::nullopt;
+  }
+  /// A dialog owned by the main window, not yet shown, of this client size; its clicks and
+  /// its close request go to `events`. Null when it cannot be made.
+  virtual std::unique_ptr<DialogWindow> CreateDialog(const std::string& caption, int width,
+                                                     int height, WindowEvents& events) {
+    (void)caption, (void)width, (void)height, (void)events;
+    return nullptr;
+  }
 };
 
 /// Makes the main window (not yet shown) with the caption and outer size given. Returns null

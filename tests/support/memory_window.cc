@@ -2,6 +2,10 @@
 // labels and the button from their own threads.
 #include "tests/support/memory_window.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
 namespace qs::test {
 
 MemoryControl::MemoryControl(const ControlLayout& control_spec, const std::string& text)
@@ -64,6 +68,115 @@ std::vector<bool> MemoryControl::EnableCalls() {
 std::vector<std::string> MemoryControl::TextsSet() {
   std::lock_guard<std::mutex> lock(mutex_);
   return texts_set_;
+}
+
+void MemoryControl::SetAlert(bool alert) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  alert_ = alert;
+}
+
+bool MemoryControl::Alert() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return alert_ || (layout.style & kStyleAlert) != 0;
+}
+
+void MemoryControl::SetItems(const std::vector<std::string>& items) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  items_ = items;
+  selected_ = -1;
+}
+
+int MemoryControl::SelectedItem() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return selected_;
+}
+
+void MemoryControl::SelectItem(int index) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  selected_ = index >= 0 && static_cast<size_t>(index) < items_.size() ? index : -1;
+}
+
+void MemoryControl::SetTreePaths(const std::vector<std::string>& paths, char separator) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  items_ = paths;
+  separator_ = separator;
+  ticked_.clear();
+}
+
+std::vector<std::string> MemoryControl::TickedPaths() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ticked_;
+}
+
+std::vector<std::string> MemoryControl::Items() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return items_;
+}
+
+void MemoryControl::Tick(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::string below = path + separator_;
+  const bool known = std::any_of(items_.begin(), items_.end(), [&](const std::string& item) {
+    return item == path || item.compare(0, below.size(), below) == 0;
+  });
+  EXPECT_TRUE(known) << path << " is not in the tree";
+  // As a tree shows it: a folder ticked stands for what is below it.
+  std::erase_if(ticked_,
+                [&](const std::string& item) { return item.compare(0, below.size(), below) == 0; });
+  ticked_.push_back(path);
+  std::stable_sort(ticked_.begin(), ticked_.end());
+}
+
+Control* MemoryDialog::CreateControl(const ControlLayout& layout, const std::string& text) {
+  controls.push_back(std::make_unique<MemoryControl>(layout, text));
+  return controls.back().get();
+}
+
+MemoryControl& MemoryDialog::WithId(int id) {
+  for (auto& control : controls)
+    if (control->layout.id == id) return *control;
+  ADD_FAILURE() << "no control with id " << id << " in " << caption;
+  return *controls.front();
+}
+
+MemoryControl& MemoryDialog::WithText(const std::string& text) {
+  for (auto& control : controls)
+    if (control->layout.text == text) return *control;
+  ADD_FAILURE() << "no control \"" << text << "\" in " << caption;
+  return *controls.front();
+}
+
+void MemoryDialog::Click(int id) {
+  MemoryControl& control = WithId(id);
+  if (control.layout.style & kStyleAutoCheckBox) control.Toggle();
+  events.OnCommand(id);
+}
+
+void MemoryWindow::SetMenu(std::span<const MenuItem> items) {
+  menu.assign(items.begin(), items.end());
+  menuBeforeControls = controls.empty();
+}
+
+std::optional<std::string> MemoryWindow::ChooseFolder(const std::string& title,
+                                                      const std::string& start) {
+  chooserTitles.push_back(title);
+  chooserStarts.push_back(start);
+  if (chooserAnswers.empty()) return std::nullopt;
+  std::optional<std::string> answer = chooserAnswers.front();
+  chooserAnswers.pop_front();
+  return answer;
+}
+
+std::optional<std::string> MemoryWindow::ChooseFile(const std::string& title,
+                                                    const std::string& start) {
+  return ChooseFolder(title, start);
+}
+
+std::unique_ptr<DialogWindow> MemoryWindow::CreateDialog(const std::string& caption, int width,
+                                                         int height, WindowEvents& events) {
+  auto dialog = std::make_unique<MemoryDialog>(caption, width, height, events);
+  dialogs.push_back(dialog.get());
+  return dialog;
 }
 
 Control* MemoryWindow::CreateControl(const ControlLayout& layout, const std::string& text) {
