@@ -1,6 +1,8 @@
 // The Windows GUI entry. The show command reaches the window through SW_SHOWDEFAULT, so the
 // portable main needs nothing from here.
 #include <windows.h>
+// <windows.h> names CreateDialogW so; the window seam's member keeps its own name.
+#undef CreateDialog
 
 #include <cstdio>
 

@@ -21,7 +21,8 @@ void SetTextOf(HWND hwnd, const std::string& text) {
   SetWindowTextW(hwnd, Utf8ToWideForDisplay(text).c_str());
 }
 
-/// The size of `text` on one line in the control's font, as the control draws it.
+}  // namespace
+
 SIZE LineSize(HWND hwnd, const std::wstring& text) {
   const HDC dc = GetDC(hwnd);
   auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
@@ -33,6 +34,8 @@ SIZE LineSize(HWND hwnd, const std::wstring& text) {
   ReleaseDC(hwnd, dc);
   return {text.empty() ? 0 : rect.right - rect.left, rect.bottom - rect.top};
 }
+
+namespace {
 
 /// What the control takes from its client area before its text: the check mark and the gap
 /// after it; a push button's edges; a field's margins are left to the field, which scrolls.
@@ -53,17 +56,28 @@ bool IsField(HWND hwnd) {
   return lstrcmpiW(class_name, L"EDIT") == 0;
 }
 
-/// One child control. Calls from other threads are sent to the window thread by USER32 itself.
+/// One child control. Calls from other threads are sent to the window thread by USER32 itself,
+/// or, where a call takes more than one message, through the window's runner.
 class Win32Control : public Control {
  public:
-  explicit Win32Control(HWND hwnd) : hwnd_(hwnd) {}
+  Win32Control(HWND hwnd, WindowThreadRunner run) : hwnd_(hwnd), run_(std::move(run)) {}
 
   std::string GetText(int max_count) override {
     if (max_count <= 0) return std::string();
     const std::wstring text = WindowText(hwnd_);
     return WideToUtf8(FirstUnits(text, static_cast<size_t>(max_count - 1)));
   }
-  void SetText(const std::string& text) override { SetTextOf(hwnd_, text); }
+  // The program's own text is no change by the user: an edit that reports changes keeps quiet.
+  void SetText(const std::string& text) override {
+    run_([&] {
+      SetPropW(hwnd_, L"QsQuiet", reinterpret_cast<HANDLE>(1));
+      SetTextOf(hwnd_, text);
+      RemovePropW(hwnd_, L"QsQuiet");
+    });
+  }
+  void SetAlert(bool alert) override {
+    run_([&] { SetAlertOf(hwnd_, alert); });
+  }
   void Enable(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
   bool IsChecked() override { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
   void SetChecked(bool checked) override {
@@ -84,6 +98,7 @@ class Win32Control : public Control {
 
  protected:
   HWND hwnd_;
+  WindowThreadRunner run_;
 };
 
 /// The log pane over a multi-line EDIT control: lines, line indexes and scrolling are the
@@ -120,7 +135,7 @@ class Win32LogPane : public LogPane {
 
 class Win32EditLog : public Win32Control {
  public:
-  Win32EditLog(HWND hwnd, WindowThreadRunner run) : Win32Control(hwnd), pane_(hwnd, run) {}
+  Win32EditLog(HWND hwnd, WindowThreadRunner run) : Win32Control(hwnd, run), pane_(hwnd, run) {}
   LogPane* AsLogPane() override { return &pane_; }
   TextFit MeasureText() override { return {}; }
 
@@ -130,7 +145,9 @@ class Win32EditLog : public Win32Control {
 
 }  // namespace
 
-std::unique_ptr<Control> MakeControl(HWND hwnd) { return std::make_unique<Win32Control>(hwnd); }
+std::unique_ptr<Control> MakeControl(HWND hwnd, WindowThreadRunner run) {
+  return std::make_unique<Win32Control>(hwnd, std::move(run));
+}
 
 std::unique_ptr<Control> MakeLogPaneControl(HWND hwnd, WindowThreadRunner run) {
   return std::make_unique<Win32EditLog>(hwnd, std::move(run));

@@ -1,14 +1,14 @@
-// The window seam over USER32's W calls: one window of class "Quillstone", child controls of
-// the classes STATIC, EDIT and BUTTON in the system's message font, placed at the window's
-// dots per inch, and a message loop that moves the focus with Tab as a dialog does. Work of
-// other threads reaches the window thread through SendMessageW, which waits for it.
-// <commctrl.h> needs <windows.h> before it.
+// The window seam over USER32's W calls: one window of class "Quillstone" with its menu bar,
+// child controls in the system's message font placed at the window's dots per inch, dialogs
+// beside it, and one message loop for all, which moves the focus with Tab as a dialog does.
+// Work of other threads reaches the window thread through SendMessageW, which waits for it.
+// <commctrl.h> and <shellapi.h> need <windows.h> before them.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 // clang-format on
 
-#include <algorithm>
 #include <vector>
 
 #include "os/win32/resource.h"
@@ -26,48 +26,6 @@ const wchar_t kClassName[] = L"Quillstone";
 constexpr UINT kRunMessage = WM_APP + 1;
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
-
-const wchar_t* ClassNameOf(ControlClass control_class) {
-  switch (control_class) {
-    case ControlClass::kStatic:
-      return L"STATIC";
-    case ControlClass::kEdit:
-      return L"EDIT";
-    case ControlClass::kButton:
-      return L"BUTTON";
-  }
-  return L"STATIC";
-}
-
-bool IsLogPaneRow(const ControlLayout& row) {
-  const uint32_t log_bits = kStyleMultiline | kStyleReadOnly;
-  return row.controlClass == ControlClass::kEdit && (row.style & log_bits) == log_bits;
-}
-
-DWORD StyleOf(const ControlLayout& row) {
-  struct Bit {
-    uint32_t ours;
-    DWORD win32;
-  };
-  static const Bit kBits[] = {
-      {kStyleCenter, SS_CENTER},
-      {kStyleBorder, WS_BORDER},
-      {kStyleAutoHScroll, ES_AUTOHSCROLL},
-      {kStyleNumber, ES_NUMBER},
-      {kStyleAutoCheckBox, BS_AUTOCHECKBOX},
-      {kStyleVScroll, WS_VSCROLL},
-      {kStyleMultiline, ES_MULTILINE},
-      {kStyleAutoVScroll, ES_AUTOVSCROLL},
-      {kStyleReadOnly, ES_READONLY},
-  };
-  DWORD win32 = WS_CHILD | WS_VISIBLE;
-  for (const Bit& bit : kBits)
-    if ((row.style & bit.ours) != 0) win32 |= bit.win32;
-  // Tab reaches what the user works with: fields, check boxes and buttons. A log pane would
-  // keep the Tab key for itself.
-  if (row.controlClass != ControlClass::kStatic && !IsLogPaneRow(row)) win32 |= WS_TABSTOP;
-  return win32;
-}
 
 /// Enter and Escape would reach the window as the dialog commands IDOK (1) and IDCANCEL (2),
 /// which are the ids of "Start Backup Now" and "Enable Auto Backup": they stay keys.
@@ -88,7 +46,9 @@ class Win32MainWindow : public MainWindow {
       SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
       DestroyWindow(hwnd_);
     }
+    controls_.clear();  // after their windows, before the font they were drawn in
     if (font_ != nullptr) DeleteObject(font_);
+    if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
   }
 
   bool Create(const std::string& caption, int width, int height) {
@@ -101,6 +61,7 @@ class Win32MainWindow : public MainWindow {
     SetWindowPos(hwnd_, nullptr, 0, 0, Scaled(width, dpi_), Scaled(height, dpi_),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     font_ = win32::CreateMessageFont(dpi_);
+    DragAcceptFiles(hwnd_, TRUE);
     return true;
   }
 
@@ -108,16 +69,54 @@ class Win32MainWindow : public MainWindow {
     Control* control = nullptr;
     // A control belongs to the thread that makes it, so it is made on the window thread.
     RunOnWindowThread([&] {
-      const HWND child = CreateChild(row, text);
-      if (IsLogPaneRow(row)) {
-        controls_.push_back(win32::MakeLogPaneControl(
-            child, [this](const std::function<void()>& work) { RunOnWindowThread(work); }));
-      } else {
-        controls_.push_back(win32::MakeControl(child));
-      }
+      std::unique_ptr<Control> made =
+          win32::CreateChildControl({hwnd_, dpi_, font_, Runner()}, row, text);
+      if (made == nullptr) return;
+      controls_.push_back(std::move(made));
       control = controls_.back().get();
     });
     return control;
+  }
+
+  // The outer height grows by what the menu bar takes from the client area.
+  void SetMenu(std::span<const MenuItem> items) override {
+    RunOnWindowThread([&] {
+      const HMENU bar = win32::CreateMenuBar(items);
+      if (bar == nullptr) return;
+      RECT before = {}, after = {}, outer = {};
+      GetClientRect(hwnd_, &before);
+      ::SetMenu(hwnd_, bar);
+      GetClientRect(hwnd_, &after);
+      GetWindowRect(hwnd_, &outer);
+      const int grow = (before.bottom - before.top) - (after.bottom - after.top);
+      SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top + grow,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
+      accelerators_ = win32::CreateMenuAccelerators(items);
+    });
+  }
+
+  std::optional<std::string> ChooseFolder(const std::string& title,
+                                          const std::string& start) override {
+    std::optional<std::string> chosen;
+    RunOnWindowThread([&] { chosen = win32::ChoosePath(hwnd_, title, start, true); });
+    return chosen;
+  }
+
+  std::optional<std::string> ChooseFile(const std::string& title,
+                                        const std::string& start) override {
+    std::optional<std::string> chosen;
+    RunOnWindowThread([&] { chosen = win32::ChoosePath(hwnd_, title, start, false); });
+    return chosen;
+  }
+
+  std::unique_ptr<DialogWindow> CreateDialog(const std::string& caption, int width, int height,
+                                             WindowEvents& events) override {
+    std::unique_ptr<DialogWindow> dialog;
+    RunOnWindowThread([&] {
+      dialog = win32::CreateDialogWindow(hwnd_, caption, width, height, events, Runner());
+    });
+    return dialog;
   }
 
   void Show() override {
@@ -129,6 +128,12 @@ class Win32MainWindow : public MainWindow {
   int RunMessageLoop() override {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      // The shortcuts are the main window's; a dialog's keys are its own.
+      if (accelerators_ != nullptr && message.hwnd != nullptr &&
+          GetAncestor(message.hwnd, GA_ROOT) == hwnd_ &&
+          TranslateAcceleratorW(hwnd_, accelerators_, &message))
+        continue;
+      if (win32::HandleDialogMessage(message)) continue;
       if (IsDialogNavigation(message) && IsDialogMessageW(hwnd_, &message)) continue;
       TranslateMessage(&message);
       DispatchMessageW(&message);
@@ -159,15 +164,8 @@ class Win32MainWindow : public MainWindow {
   }
 
  private:
-  HWND CreateChild(const ControlLayout& row, const std::string& text) {
-    const HWND child = CreateWindowExW(
-        0, ClassNameOf(row.controlClass), win32::Utf8ToWideForDisplay(text).c_str(), StyleOf(row),
-        Scaled(row.x, dpi_), Scaled(row.y, dpi_), Scaled(row.width, dpi_), Scaled(row.height, dpi_),
-        hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), Instance(), nullptr);
-    if (child != nullptr && font_ != nullptr)
-      SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    if (child != nullptr && (row.style & kStyleAlert) != 0) alert_controls_.push_back(child);
-    return child;
+  win32::WindowThreadRunner Runner() {
+    return [this](const std::function<void()>& work) { RunOnWindowThread(work); };
   }
 
   LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -176,11 +174,20 @@ class Win32MainWindow : public MainWindow {
         // The controls are made by the program through CreateControl once this returns.
         return 0;
       case WM_COMMAND:
-        // Only the command controls have ids; edit notifications carry id 0.
-        if (LOWORD(wparam) != 0) events_.OnCommand(LOWORD(wparam));
+        // The menu's entries and the command controls have ids; other notices are not heard.
+        if (win32::IsProgramCommand(wparam, lparam)) events_.OnCommand(LOWORD(wparam));
         return 0;
       case WM_CTLCOLORSTATIC:
-        return OnColorStatic(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+        return win32::ColorStatic(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+      case WM_NOTIFY:
+        win32::OnTreeNotify(*reinterpret_cast<const NMHDR*>(lparam));
+        return 0;
+      case win32::kTreeTickMessage:
+        win32::OnTreeTicked(reinterpret_cast<HWND>(wparam), lparam);
+        return 0;
+      case WM_DROPFILES:
+        win32::HandleDrop(hwnd, reinterpret_cast<HDROP>(wparam), events_);
+        return 0;
       case WM_ACTIVATE:
         OnActivate(LOWORD(wparam));
         return 0;
@@ -201,17 +208,6 @@ class Win32MainWindow : public MainWindow {
     }
   }
 
-  // Labels, check boxes and the read-only panes are drawn on the window's own colour, not on
-  // the grey of a dialog.
-  // An alert's text is red.
-  LRESULT OnColorStatic(HDC dc, HWND control) const {
-    const bool alert =
-        std::find(alert_controls_.begin(), alert_controls_.end(), control) != alert_controls_.end();
-    SetTextColor(dc, alert ? RGB(200, 0, 0) : GetSysColor(COLOR_WINDOWTEXT));
-    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-  }
-
   // The focus comes back to the control that had it when the window was left.
   void OnActivate(WORD state) {
     if (state != WA_INACTIVE) return;
@@ -229,7 +225,7 @@ class Win32MainWindow : public MainWindow {
   const DWORD thread_id_;
   HWND hwnd_ = nullptr;
   HWND last_focus_ = nullptr;
-  std::vector<HWND> alert_controls_;  // the window thread's
+  HACCEL accelerators_ = nullptr;  // the menu's Ctrl shortcuts; null: none
   int dpi_ = USER_DEFAULT_SCREEN_DPI;
   HFONT font_ = nullptr;  // every control's; deleted after the controls
   std::vector<std::unique_ptr<Control>> controls_;
@@ -237,7 +233,7 @@ class Win32MainWindow : public MainWindow {
 
 bool RegisterWindowClass() {
   // The controls of Common Controls 6, which the manifest asks for, are registered here.
-  INITCOMMONCONTROLSEX common = {sizeof common, ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX common = {sizeof common, ICC_STANDARD_CLASSES | ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&common);
   WNDCLASSW window_class = {};
   window_class.style = 0;
