@@ -18,6 +18,9 @@ RunSeams AppContext::Seams() {
   seams.presence = threads.Ticket();
   seams.notifier = notifier;
   seams.notifyOnSuccess = &notifyOnSuccess;
+  seams.claims = &claims;
+  // The label exists before any run starts: the window makes it before the first command.
+  seams.watchRuns = [this] { return lastBackup.WatchRuns(added.lastBackupLabel); };
   return seams;
 }
 

@@ -12,6 +12,7 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/control_table.h"
+#include "app/field_drop.h"
 #include "app/main_window.h"
 #include "app/overdue_line.h"
 #include "os/program_path.h"
@@ -26,6 +27,9 @@ class AppEvents : public WindowEvents {
   explicit AppEvents(AppContext& app) : app_(app) {}
   void OnCommand(int id) override { qs::OnCommand(app_, id); }
   void OnClose() override { qs::OnClose(app_, *window); }
+  void OnDrop(Control& control, const std::vector<std::string>& paths) override {
+    OnFieldDrop(app_, control, paths);
+  }
   MainWindow* window = nullptr;
 
  private:
@@ -47,11 +51,23 @@ int SetUpSystemSchedule(AppContext& app, bool install, std::ostream& out) {
   return status;
 }
 
+/// The clock thread's checks, once a second: the overdue line of the stored target, and the
+/// last backup of the target in the field, as the user chose or typed it (the one a click on
+/// "Start Backup Now" backs up into).
+void EachSecond(AppContext& app) {
+  ShowOverdue(app);
+  app.lastBackup.Check(g_hTargetEdit->GetText(kPathFieldMaxCount), app.added.lastBackupLabel);
+}
+
 }  // namespace
 
 void DumpPanesIfAsked() {
+  // Once: the close request dumps while the panes still exist (a destroyed Win32 edit reads
+  // as empty), and the end of the loop then leaves that dump as it is.
+  static bool dumped = false;
   const char* dir = std::getenv("QS_DUMP_PANES_ON_EXIT");
-  if (dir == nullptr || *dir == '\0') return;
+  if (dumped || dir == nullptr || *dir == '\0') return;
+  dumped = true;
   const std::string base = std::string(dir) + kPathSeparator;
   if (g_hBackupLog != nullptr) WriteText(base + "backup_log.txt", g_hBackupLog->GetText(1 << 30));
   if (g_hFileLog != nullptr) WriteText(base + "file_log.txt", g_hFileLog->GetText(1 << 30));
@@ -76,7 +92,7 @@ int AppMain(WindowFactory make_window) {
   }
   events.window = window.get();
   OnCreate(app, *window,
-           [] { std::thread([] { app.status.RunClock([] { ShowOverdue(app); }); }).detach(); });
+           [] { std::thread([] { app.status.RunClock([] { EachSecond(app); }); }).detach(); });
   window->Show();
   const int code = window->RunMessageLoop();
   DumpPanesIfAsked();

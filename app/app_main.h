@@ -20,7 +20,8 @@ using WindowFactory = std::unique_ptr<MainWindow> (*)(const std::string& caption
 int AppMain(WindowFactory make_window);
 
 /// Test hook: when QS_DUMP_PANES_ON_EXIT names a directory, the text of both panes is written
-/// there as backup_log.txt and file_log.txt once the message loop has ended.
+/// there as backup_log.txt and file_log.txt, once: at the close request, before the window is
+/// destroyed, or else once the message loop has ended.
 void DumpPanesIfAsked();
 
 }  // namespace qs

@@ -10,8 +10,16 @@ namespace qs {
 /// Runs the handler of the control whose command id is `id`; other ids do nothing.
 void OnCommand(AppContext& app, int id);
 
-/// Reads the fields, trims both logs, greys the button and starts the worker.
+/// Reads the fields and the exclusions, trims both logs, greys the button and starts the
+/// worker. Exclusions that cannot be used start nothing: the reason goes to the backup log.
 void OnStartBackupNow(AppContext& app);
+/// The menu's "Start Backup Now": the button's command, refused while the button is greyed.
+void OnMenuStartBackup(AppContext& app);
+/// A dry run of the fields as typed, with the exclusions, on a worker as a backup is; refused
+/// while the button is greyed, which it is for the dry run too.
+void OnDryRun(AppContext& app);
+/// The menu's "Exit": what the close request does.
+void OnExit(AppContext& app);
 /// Stores the fields and the box into the settings, saves them, starts or stops the scheduler.
 void OnAutoBackupClicked(AppContext& app);
 /// Empties the backup log and logs that it was cleared.
@@ -25,5 +33,8 @@ AppSettings WithFieldsRead(AppSettings settings);
 
 /// A backup of the source and target fields as typed now, with the versioning setting.
 BackupOptions RequestFromFields();
+/// The same with the exclusions file beside the settings, and dry or not; false, with the
+/// reason in the backup log, when that file cannot be read or holds a refused line.
+bool RunRequestFromFields(AppContext& app, bool dry_run, BackupOptions* request);
 
 }  // namespace qs

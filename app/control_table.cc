@@ -69,6 +69,7 @@ const AddedControlRow kAddedRows[] = {
      &AddedControls::notifyOnSuccessCheck,
      OnNotifyOnSuccessClicked},
     {{kStatic, "", kStyleAlert, 180, 125, 420, 20, 0}, &AddedControls::overdueLabel, nullptr},
+    {{kStatic, "", kStyleNone, 120, 228, 480, 20, 0}, &AddedControls::lastBackupLabel, nullptr},
 };
 const std::span<const AddedControlRow> kAddedControls(kAddedRows);
 

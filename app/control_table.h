@@ -20,6 +20,19 @@ enum class ControlId : int {
   kTimeVersioning = 5,
   kBackupWhenClosed = 6,
   kNotifyOnSuccess = 7,
+  // The menu bar's commands.
+  kChooseSourceFolder = 101,
+  kChooseTargetFolder = 102,
+  kOpenTargetFolder = 103,
+  kExit = 104,
+  kMenuStartBackup = 111,
+  kDryRun = 112,
+  kExclusions = 113,
+  kCheckCopies = 114,
+  kPruneVersions = 115,
+  kRestoreFiles = 121,
+  kVersionsOfAFile = 122,
+  kAbout = 131,
 };
 
 struct AppContext;
@@ -31,6 +44,7 @@ struct AddedControls {
   Control* backupWhenClosedCheck = nullptr;
   Control* notifyOnSuccessCheck = nullptr;
   Control* overdueLabel = nullptr;
+  Control* lastBackupLabel = nullptr;
 };
 
 /// One control: its layout, where its handle is kept (null: nowhere) and its command's
@@ -51,7 +65,8 @@ constexpr size_t kControlCount = 20;
 constexpr size_t kControlsBeforeTicks = 13;
 extern const std::array<ControlRow, kControlCount> kControls;
 /// Made after the twenty, where they move none of them: the two check boxes of the
-/// preferences in a row below the file log, the overdue line below the status area.
+/// preferences in a row below the file log, the overdue line below the status area, and the
+/// line of the last backup between the buttons and the backup log.
 extern const std::span<const AddedControlRow> kAddedControls;
 
 extern const char kWindowCaption[];

@@ -2,9 +2,12 @@
 // control exists, so they always find the handles set.
 #include "app/main_window.h"
 
+#include "app/app_main.h"
 #include "app/app_state.h"
 #include "app/auto_backup_switch.h"
 #include "app/commands.h"
+#include "app/menu_table.h"
+#include "app/settings_save.h"
 #include "app/window_preferences.h"
 #include "settings/settings_file.h"
 
@@ -27,6 +30,9 @@ void TickCheckBoxes() {
 }  // namespace
 
 void OnCreate(AppContext& app, MainWindow& window, const std::function<void()>& start_clock) {
+  app.window = &window;
+  // The menu first: the window grows by its height before any control takes its place.
+  window.SetMenu(MenuItems());
   g_settings.Store(LoadSettings(app.settingsPath));
   LoadWindowPreferences(app);
   for (size_t i = 0; i < kControlCount; ++i) {
@@ -51,9 +57,10 @@ void OnClose(AppContext& app, MainWindow& window) {
   settings.autoBackupEnabled = g_hAutoBackupCheck->IsChecked();
   settings.timeVersioning = g_hTimeVersioningCheck->IsChecked();
   g_settings.Store(settings);
-  SaveSettings(g_settings.Snapshot(), app.settingsPath);
+  SaveStoredSettings(app);
   app.overdue.WatchTarget(g_settings.targetDir);
   SetAutoBackup(app, false);
+  DumpPanesIfAsked();
   window.Destroy();
 }
 

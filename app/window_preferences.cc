@@ -8,7 +8,9 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "app/settings_save.h"
 #include "schedule/run_seams.h"
+#include "settings/file_replace.h"
 
 namespace qs {
 
@@ -19,8 +21,9 @@ void SavePreference(AppContext& app, bool Preferences::*key, bool on) {
   std::lock_guard<std::mutex> lock(app.preferencesMutex);
   Preferences preferences = LoadPreferences(app.preferencesPath);
   preferences.*key = on;
-  if (!SavePreferences(preferences, app.preferencesPath))
-    LogEntry(app.Seams(), "Cannot save the preferences to " + app.preferencesPath + ".");
+  std::string why;
+  if (!SavePreferences(preferences, app.preferencesPath, &why))
+    LogEntry(app.Seams(), NotSavedText(app.preferencesPath, why));
 }
 
 void SetUpScheduleWorker(AppContext* app, RunSeams seams, bool install) {
@@ -74,7 +77,7 @@ void OnBackupWhenClosedClicked(AppContext& app) {
   if (install) {
     // The schedule runs the runner on backup_config.dat: it must hold what the window shows.
     g_settings.Store(WithFieldsRead(g_settings.Snapshot()));
-    SaveSettings(g_settings.Snapshot(), app.settingsPath);
+    SaveStoredSettings(app);
     app.overdue.WatchTarget(g_settings.targetDir);
   }
   app.added.backupWhenClosedCheck->Enable(false);

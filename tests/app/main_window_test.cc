@@ -18,7 +18,7 @@ class MainWindowTest : public test::AppFixture {};
 
 TEST_F(MainWindowTest, TheTableMakesTwentyControlsInOrder) {
   Create();
-  ASSERT_EQ(23u, window_.controls.size());
+  ASSERT_EQ(24u, window_.controls.size());
   std::vector<std::string> texts;
   std::vector<int> ids;
   for (size_t i = 0; i < 20; ++i) {
@@ -73,9 +73,10 @@ TEST_F(MainWindowTest, TheAddedControlsMoveNoneOfTheTwenty) {
   EXPECT_EQ(&Kept(&AddedControls::backupWhenClosedCheck), app_->added.backupWhenClosedCheck);
   EXPECT_EQ(&Kept(&AddedControls::notifyOnSuccessCheck), app_->added.notifyOnSuccessCheck);
   EXPECT_EQ(&Kept(&AddedControls::overdueLabel), app_->added.overdueLabel);
-  EXPECT_EQ((std::vector<int>{6, 7, 0}),
+  EXPECT_EQ(&Kept(&AddedControls::lastBackupLabel), app_->added.lastBackupLabel);
+  EXPECT_EQ((std::vector<int>{6, 7, 0, 0}),
             (std::vector<int>{window_.controls[20]->layout.id, window_.controls[21]->layout.id,
-                              window_.controls[22]->layout.id}));
+                              window_.controls[22]->layout.id, window_.controls[23]->layout.id}));
   const auto overlap = [](const ControlLayout& a, const ControlLayout& b) {
     return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
            b.y < a.y + a.height;
@@ -86,6 +87,10 @@ TEST_F(MainWindowTest, TheAddedControlsMoveNoneOfTheTwenty) {
       EXPECT_FALSE(overlap(added.layout, row.layout))
           << "\"" << added.layout.text << "\" overlaps \"" << row.layout.text << "\" at "
           << row.layout.x << "," << row.layout.y;
+    for (const AddedControlRow& other : kAddedControls)
+      EXPECT_TRUE(&other == &added || !overlap(added.layout, other.layout))
+          << "added controls at " << added.layout.x << "," << added.layout.y << " and "
+          << other.layout.x << "," << other.layout.y << " overlap";
   }
 }
 
