@@ -27,14 +27,26 @@ exe=build/windows/quillstone_tests.exe
 trap 'cmake/wine-dpi.sh "$exe" 96' EXIT
 for dpi in 120 144; do
   cmake/wine-dpi.sh "$exe" "$dpi"
-  cmake/wine-run.sh "$exe" --gtest_brief=1 --gtest_filter='TextFitTest.*' 2>&1 | tee "$log"
-  grep -q '^\[  PASSED  \] 4 tests' "$log" || { echo "text fit at $dpi dpi: FAILED"; exit 1; }
+  cmake/wine-run.sh "$exe" --gtest_brief=1 \
+    --gtest_filter='TextFitTest.*:Win32TextFitTest.*:AppDialogsTextFitTest.*' 2>&1 | tee "$log"
+  passed_lines=$(grep -c '^\[  PASSED  \] [1-9][0-9]* tests\?\.' "$log" || true)
+  failed_lines=$(grep -c '^\[  FAILED  \]' "$log" || true)
+  if [ "$passed_lines" -eq 0 ] || [ "$failed_lines" -ne 0 ]; then
+    echo "text fit at $dpi dpi: FAILED"
+    exit 1
+  fi
 done
 cmake/wine-dpi.sh "$exe" 96
 trap - EXIT
 
 echo "=== windows: GUI smoke test under Wine + Xvfb ==="
 tests/gui/windows_smoke.sh build/windows
+
+echo "=== windows: the menu bar and a dialog of each kind under Wine + Xvfb ==="
+bash tests/gui/windows_parts.sh build/windows
+
+echo "=== windows: exclusions, a restore as of an earlier run and a check, from the menu ==="
+bash tests/gui/windows_menu.sh build/windows
 
 echo "=== windows: the added check boxes and the red overdue line under Wine + Xvfb ==="
 bash tests/gui/windows_overdue.sh build/windows

@@ -101,9 +101,12 @@ close_program() {
   wait_for 15 bash -c "! kill -0 $app" || fail "the close request did not end the program"
   wait "$app" || fail "the program exited with status $?: $(cat "$work/program.log")"
 }
+# The client area starts below the menu bar, which FLTK draws inside the window's top.
+menu=24
+click() { xdotool mousemove --window "$window" "$1" "$(($2 + menu))" click 1; }
 # How many of the pixels of a part of the client area are red (the overdue line's colour).
 red_pixels() {  # X Y W H
-  import -window "$window" -crop "$3x$4+$1+$2" +repage "$work/part.png"
+  import -window "$window" -crop "$3x$4+$1+$(($2 + menu))" +repage "$work/part.png"
   convert "$work/part.png" -fx 'r>0.6 && g<0.3 && b<0.3' -format '%[fx:mean*w*h]' info:
 }
 notify_calls() { grep -c 'member=Notify' "$work/monitor.txt" || true; }
@@ -118,7 +121,7 @@ red="$(red_pixels 180 125 420 20)"
 [ "${red%.*}" -gt 20 ] || fail "the overdue line is not red ($red red pixels)"
 [ "$(notify_calls)" = 1 ] || fail "the overdue stretch raised $(notify_calls) notifications"
 
-xdotool mousemove --window "$window" 70 205 click 1  # Start Backup Now
+click 70 205  # Start Backup Now
 wait_for 15 grep -q 'string "Backup failed: 1 file could not be backed up"' "$work/monitor.txt" ||
   fail "no failure notification: $(cat "$work/monitor.txt")"
 sleep 1
@@ -133,7 +136,7 @@ close_program
 
 # --- No bus: the backup log says so, and the window goes on ------------------------------
 start_program "unix:path=$work/no-such-bus" "$work/dump2"
-xdotool mousemove --window "$window" 70 205 click 1
+click 70 205
 sleep 3  # the run and its line; the panes are written out when the window closes
 close_program
 log="$work/dump2/backup_log.txt"
@@ -144,7 +147,7 @@ printf 'backup_when_closed=0\r\n' >"$work/run/backup_preferences.txt"
 export XDG_CONFIG_HOME="$work/config"
 mkdir -p "$work/dump3"
 start_program "$bus" "$work/dump3"
-xdotool mousemove --window "$window" 16 572 click 1  # Also back up when this window is closed
+click 16 572  # Also back up when this window is closed
 wait_for 15 test -f "$XDG_CONFIG_HOME/systemd/user/quillstone-backup.timer" ||
   fail "ticking the box wrote no timer"
 sleep 2  # systemctl --user, and the line

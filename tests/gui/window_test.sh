@@ -58,7 +58,9 @@ start_program() {  # DUMP_DIR
   window="${window%%$'\n'*}"  # the first one found
   xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 }
-click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.3; }
+# The client area starts below the menu bar, which FLTK draws inside the window's top.
+menu=24
+click() { xdotool mousemove --window "$window" "$1" "$(($2 + menu))" click 1; sleep 0.3; }
 # Replaces a field's text as a user would: click, select all, type.
 type_into() { click "$1" "$2"; xdotool key --window "$window" ctrl+a; xdotool type --delay 5 "$3"; }
 close_program() {
@@ -69,7 +71,7 @@ close_program() {
   [ ! -s "$work/program.log" ] || fail "the program wrote: $(cat "$work/program.log")"
 }
 snap() {  # X Y W H FILE: a part of the client area as it is now
-  import -window "$window" -crop "$3x$4+$1+$2" +repage "$5"
+  import -window "$window" -crop "$3x$4+$1+$(($2 + menu))" +repage "$5"
 }
 differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 || true)" != "0" ]; }
 

@@ -50,12 +50,14 @@ sleep 3
 import -window root "$work/screen-balloon.png"
 sleep 12
 import -window "$window" "$work/window-overdue.png"
-# Without a window manager the X window is the client area: the table's places apply.
-import -window "$window" -crop 420x20+180+125 +repage "$work/overdue-line.png"
+# Without a window manager the X window is the client area with the menu bar above it (19
+# pixels at 96 dots per inch): the table's places apply below the bar.
+menu=19
+import -window "$window" -crop "420x20+180+$((125 + menu))" +repage "$work/overdue-line.png"
 red="$(convert "$work/overdue-line.png" -fx 'r>0.6 && g<0.3 && b<0.3' -format '%[fx:mean*w*h]' info:)"
 echo "red pixels in the overdue line: $red"
 [ "${red%.*}" -gt 20 ] || fail "the overdue line is not red"
-import -window "$window" -crop 520x25+10+560 +repage "$work/boxes.png"
+import -window "$window" -crop "520x25+10+$((560 + menu))" +repage "$work/boxes.png"
 dark="$(convert "$work/boxes.png" -fx 'r<0.3 && g<0.3 && b<0.3' -format '%[fx:mean*w*h]' info:)"
 echo "dark pixels in the row of the added check boxes: $dark"
 [ "${dark%.*}" -gt 100 ] || fail "the added check boxes are not drawn"

@@ -57,8 +57,10 @@ app_pid=$!
 window="$(timeout 120 xdotool search --sync --name '^Quillstone$')" ||
   fail "the window did not appear"
 window="${window%%$'\n'*}"  # the first one found
-# Without a window manager the X window is the client area: control positions apply as they are.
-click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+# Without a window manager the X window is the client area with the menu bar above it (19
+# pixels at 96 dots per inch): control positions apply below the bar.
+menu=19
+click() { xdotool mousemove --window "$window" "$1" "$(($2 + menu))" click 1; }
 sleep 2
 import -window root "$work/window-start.png"
 geometry="$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')"

@@ -9,6 +9,7 @@
 
 #include "app/app_state.h"
 #include "app/control_table.h"
+#include "app/last_backup_text.h"
 #include "app/status_display.h"
 #include "log/log_time.h"
 #include "schedule/overdue.h"
@@ -110,6 +111,23 @@ TEST_F(TextFitTest, TheAddedCheckBoxesAndTheOverdueLineFit) {
     inputs.intervalMinutes = 1;  // overdue after three minutes
     ExpectFits(overdue, CheckOverdue(inputs).line);
   }
+}
+
+TEST_F(TextFitTest, TheLastBackupLineHoldsItsLongestTexts) {
+  Control* line = Kept(&AddedControls::lastBackupLabel);
+  const int64_t ticks = int64_t{3746959200} * 10000000;  // a date in 2088
+  ExpectFits(line, LastBackupText({true, ticks, true, 99999999}));
+  ExpectFits(line, LastBackupText({true, ticks, true, 0}));
+  ExpectFits(line, LastBackupText({false, 0, false, 0}));
+  ExpectFits(line, BackingUpText({}, false));
+  ProgressFigures figures;
+  figures.files_done = 12345678;
+  figures.files = 99999999;
+  figures.bytes_done = uint64_t{987} << 40;
+  figures.bytes = uint64_t{999} << 40;
+  figures.bytes_per_second = 1;
+  figures.seconds_left = 99.0 * 24 * 3600;
+  ExpectFits(line, BackingUpText(figures, true));
 }
 
 TEST_F(TextFitTest, EveryFieldHoldsALineOfItsText) {

@@ -1,0 +1,210 @@
+#!/usr/bin/env bash
+# The Windows program's menu and dialogs end to end, under Wine + Xvfb: an exclusion added in
+# Backup > Exclusions... and a Ctrl+B run that leaves the excluded folder out; a folder restored
+# through Restore > Restore Files... as of an earlier run; copies checked after a byte of one
+# was flipped. Results are read on disk and in the logs the program writes when it ends
+# (QS_DUMP_PANES_ON_EXIT); and a failed run turns the last-backup line red. A screenshot before
+# and after each step goes to the build tree.
+# Usage: tests/gui/windows_menu.sh [BUILD_DIR]   (default build/windows)
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+build="$(cd "${1:-$root/build/windows}" && pwd)"
+exe="$build/quillstone.exe"
+[ -f "$exe" ] || { echo "windows menu test: SKIPPED: $exe is not built yet"; exit 0; }
+
+work="$build/gui-menu"
+rm -rf "$work"
+mkdir -p "$work"
+shots=()
+
+fail() {
+  echo "windows menu test: FAILED: $*" >&2
+  exit 1
+}
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+shot() {
+  import -window root "$work/$1.png"
+  shots+=("$work/$1.png")
+}
+
+# Starts the program in $1/run with settings for source $1/src, target $1/dst and time
+# versioning $2 (0 or 1); its panes are written to $1/run when it ends.
+start_app() {
+  local case="$1"
+  mkdir -p "$case/run"
+  printf '%s\r\n%s\r\n60\r\n0\r\n%s\r\n' "$(winpath "$case/src")" "$(winpath "$case/dst")" "$2" \
+    >"$case/run/backup_config.dat"
+  (cd "$case/run" && QS_DUMP_PANES_ON_EXIT="$(winpath "$case/run")" \
+    exec "$root/cmake/wine-run.sh" "$exe") >"$case/app.log" 2>&1 &
+  app_pid=$!
+  main="$(timeout 120 xdotool search --sync --name '^Quillstone$')" ||
+    fail "the window did not appear"
+  main="${main%%$'\n'*}"
+  sleep 2
+}
+
+stop_app() {
+  xdotool mousemove --window "$main" 300 5 click 1  # the menu bar's empty end
+  xdotool key --clearmodifiers Escape
+  xdotool windowfocus "$main" 2>/dev/null || true
+  xdotool key --window "$main" --clearmodifiers alt+F4
+  for _ in $(seq 200); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the close request"
+  app_pid=""
+  [ -f "$1/run/backup_log.txt" ] || fail "the program wrote no backup log on exit"
+}
+
+# A menu of the bar (Wine draws it at the top of the X window), then an entry by its mnemonic.
+menu() {
+  xdotool mousemove --window "$main" "$1" 11 click 1
+  sleep 1
+  xdotool key --clearmodifiers "$2"
+}
+backup_menu() { menu 53 "$1"; }
+restore_menu() { menu 100 "$1"; }
+
+find_dialog() {
+  dialog="$(timeout 30 xdotool search --sync --name "^$1\$")" || fail "\"$1\" did not appear"
+  dialog="${dialog%%$'\n'*}"
+  sleep 1
+}
+# Dialogs are top-level windows without a window manager: the X window is the client area.
+dclick() { xdotool mousemove --window "$dialog" "$1" "$2" click 1; sleep 0.5; }
+
+# Ctrl+B with the main window focused; waits until the file $1 holds the text $2.
+ctrl_b() {
+  xdotool windowfocus "$main" 2>/dev/null || true
+  xdotool key --window "$main" --clearmodifiers ctrl+b
+  for _ in $(seq 300); do
+    [ -f "$1" ] && [ "$(cat "$1")" = "$2" ] && break
+    sleep 0.1
+  done
+  [ -f "$1" ] && [ "$(cat "$1")" = "$2" ] || fail "the run did not copy ${1##*/}"
+  sleep 2  # the run's closing lines
+}
+
+# --- An exclusion added in its dialog, then a run that leaves the folder out. ---
+one="$work/exclusion"
+mkdir -p "$one/src/cache" "$one/src/sub"
+printf 'alpha\n' >"$one/src/a.txt"
+printf 'beta\n' >"$one/src/sub/b.txt"
+printf 'cached\n' >"$one/src/cache/c.bin"
+start_app "$one" 0
+shot exclusion-before
+backup_menu e
+find_dialog Exclusions
+dclick 160 224  # the pattern field: 10, 212, 300 x 25
+xdotool type --delay 50 'cache/'
+sleep 0.5
+dclick 365 224  # "Add": 320, 212, 90 x 25
+shot exclusion-added
+dclick 265 286  # "Save": 220, 272, 90 x 28
+for _ in $(seq 50); do [ -f "$one/run/backup_excludes.txt" ] && break; sleep 0.1; done
+ctrl_b "$one/dst/sub/b.txt" beta
+shot exclusion-after-run
+stop_app "$one"
+grep -qx 'cache/' <(tr -d '\r' <"$one/run/backup_excludes.txt") ||
+  fail "backup_excludes.txt lacks the line: $(od -c -N 200 "$one/run/backup_excludes.txt")"
+[ -e "$one/dst/cache" ] && fail "the excluded folder was copied"
+diff -r -x cache -x .quillstone "$one/src" "$one/dst" >"$work/exclusion.diff" ||
+  fail "the rest was not copied as it is: $(cat "$work/exclusion.diff")"
+echo "exclusion: cache/ saved in backup_excludes.txt; the run copied all but cache"
+
+# --- A folder restored as of the first of two runs, with changes between them. ---
+two="$work/restore"
+mkdir -p "$two/src/sub"
+printf 'one\n' >"$two/src/a.txt"
+printf 'beta\n' >"$two/src/sub/b.txt"
+start_app "$two" 1
+ctrl_b "$two/dst/a.txt" one
+cp -a "$two/src" "$two/run1"
+sleep 1  # the runs' moments are whole seconds apart
+printf 'two\n' >"$two/src/a.txt"
+printf 'gamma\n' >"$two/src/sub/c.txt"
+rm "$two/src/sub/b.txt"
+ctrl_b "$two/dst/a.txt" two
+shot restore-before
+restore_menu r
+find_dialog 'Restore Files'
+sleep 3  # the moments are read on a worker
+dclick 120 40  # the list's first line ("Latest"): 10, 30, 240 x 300
+xdotool key --clearmodifiers End  # moments newest first: the first run is the last line
+sleep 2  # its tree is read on a worker
+dclick 210 374  # the field to restore into: 10, 362, 400 x 25
+xdotool type --delay 20 "$(winpath "$two/into")"
+shot restore-chosen
+dclick 365 444  # "Restore": 320, 430, 90 x 28
+for _ in $(seq 100); do [ -f "$two/into/sub/b.txt" ] && break; sleep 0.1; done
+sleep 2
+shot restore-after
+stop_app "$two"
+diff -r "$two/run1" "$two/into" >"$work/restore.diff" ||
+  fail "the restore is not the first run's tree: $(cat "$work/restore.diff")"
+echo "restore: the folder restored as of the first run equals its snapshot"
+
+# --- Copies checked after a byte of one was flipped, its time kept. ---
+three="$work/check"
+mkdir -p "$three/src"
+printf 'alpha\n' >"$three/src/a.txt"
+printf 'steady\n' >"$three/src/s.txt"
+start_app "$three" 0
+ctrl_b "$three/dst/a.txt" alpha
+printf 'alphA\n' >"$three/flipped"
+touch -r "$three/dst/a.txt" "$three/flipped"
+cp -p "$three/flipped" "$three/dst/a.txt"
+shot check-before
+backup_menu c
+find_dialog 'Check Copies'
+dclick 60 90  # "Check": 10, 76, 100 x 28
+sleep 5
+shot check-after
+stop_app "$three"
+tr -d '\r' <"$three/run/backup_log.txt" >"$work/check_log.txt"
+grep -c '] Damaged copy: .*\\dst\\a\.txt (recorded hash ' "$work/check_log.txt" \
+  >"$work/check_count.txt" || fail "the check named no damaged a.txt: $(cat "$work/check_log.txt")"
+grep -c '] Check completed: 2 of 2 copies read, .* 1 damaged, ' "$work/check_log.txt" \
+  >"$work/check_count.txt" || fail "the check's summary is not of one damaged copy of two"
+echo "check: the flipped copy a.txt is named damaged in the backup log, one of two read"
+
+# --- A run that fails: a file in the target stands where a source folder's copy must go (the
+# tests may run as root, whom no permission stops); the last-backup line turns red. ---
+four="$work/failed"
+mkdir -p "$four/src/sub" "$four/dst"
+printf 'alpha\n' >"$four/src/a.txt"
+printf 'beta\n' >"$four/src/sub/b.txt"
+printf 'in the way\n' >"$four/dst/sub"
+start_app "$four" 0
+shot failed-before
+ctrl_b "$four/dst/a.txt" alpha
+# The X window holds the menu bar above the client area: the line (client 120, 228, 480 x 20)
+# lies within this band, whatever the bar's height.
+import -window "$main" -crop 480x40+120+230 +repage "$work/failed-line.png"
+shots+=("$work/failed-line.png")
+shot failed-after
+stop_app "$four"
+red="$(convert "$work/failed-line.png" -fx 'r>0.6 && g<0.3 && b<0.3' -format '%[fx:mean*w*h]' info:)"
+echo "red pixels in the last-backup line after the failed run: $red"
+[ "${red%.*}" -gt 20 ] || fail "the last-backup line is not red after a failed run"
+tr -d '\r' <"$four/run/backup_log.txt" >"$work/failed_log.txt"
+grep -c ' 1 failed' "$work/failed_log.txt" >"$work/failed_count.txt" ||
+  fail "the run's summary counts no failed file: $(cat "$work/failed_log.txt")"
+echo "failed run: one file failed, and the last-backup line shows it in red"
+
+echo "screenshots: ${shots[*]}"
+echo "windows menu test: PASSED"
