@@ -16,7 +16,7 @@ cd "$(dirname "$0")"
 bash cmake/install-deps.sh cmake ninja-build g++ libgtest-dev libxxhash-dev libsystemd-dev libfltk1.3-dev fonts-dejavu-extra \
   strace python3 xfsprogs btrfs-progs dosfstools fusefat exfat-fuse exfatprogs attr acl \
   fuse3 libfuse3-dev pkg-config rclone unicode-data \
-  xvfb xauth xdotool imagemagick openbox wmctrl tmux dunst dbus-daemon dbus-bin
+  xvfb xauth xdotool imagemagick openbox wmctrl tmux dunst dbus-daemon dbus-bin pcmanfm
 
 preset="${QS_PRESET:-linux}"
 build="build/$preset"

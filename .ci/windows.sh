@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 started=$(date +%s)
 bash cmake/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64-posix googletest libxxhash-dev \
-  wine wine64 fonts-wine xvfb xauth xdotool imagemagick
+  wine wine64 fonts-wine xvfb xauth xdotool imagemagick openbox wmctrl pcmanfm
 
 # Warnings are errors here unless QS_WERROR is set to the empty text.
 werror="${QS_WERROR-1}"
@@ -47,6 +47,9 @@ bash tests/gui/windows_parts.sh build/windows
 
 echo "=== windows: exclusions, a restore as of an earlier run and a check, from the menu ==="
 bash tests/gui/windows_menu.sh build/windows
+
+echo "=== windows: folders dropped from a file manager onto the fields, under Wine + Xvfb ==="
+bash tests/gui/window_drop_test.sh wine build/windows/quillstone.exe build/windows/gui-drop
 
 echo "=== windows: the added check boxes and the red overdue line under Wine + Xvfb ==="
 bash tests/gui/windows_overdue.sh build/windows

@@ -2,9 +2,11 @@
 # The Windows program's menu and dialogs end to end, under Wine + Xvfb: an exclusion added in
 # Backup > Exclusions... and a Ctrl+B run that leaves the excluded folder out; a folder restored
 # through Restore > Restore Files... as of an earlier run; copies checked after a byte of one
-# was flipped. Results are read on disk and in the logs the program writes when it ends
-# (QS_DUMP_PANES_ON_EXIT); and a failed run turns the last-backup line red. A screenshot before
-# and after each step goes to the build tree.
+# was flipped; a failed run that turns the last-backup line red; the folders chosen in the
+# system's chooser, a file's copies listed and one restored into a chosen folder, a prune
+# shown before it is done, and the About box. Results are read on disk and in the logs the
+# program writes when it ends (QS_DUMP_PANES_ON_EXIT). A screenshot before and after each step
+# goes to the build tree.
 # Usage: tests/gui/windows_menu.sh [BUILD_DIR]   (default build/windows)
 set -euo pipefail
 
@@ -43,6 +45,17 @@ shot() {
   shots+=("$work/$1.png")
 }
 
+# Starts the program in $1/run with the settings already there.
+start_app_as_saved() {
+  (cd "$1/run" && QS_DUMP_PANES_ON_EXIT="$(winpath "$1/run")" \
+    exec "$root/cmake/wine-run.sh" "$exe") >"$1/app.log" 2>&1 &
+  app_pid=$!
+  main="$(timeout 120 xdotool search --sync --name '^Quillstone$')" ||
+    fail "the window did not appear"
+  main="${main%%$'\n'*}"
+  sleep 2
+}
+
 # Starts the program in $1/run with settings for source $1/src, target $1/dst and time
 # versioning $2 (0 or 1); its panes are written to $1/run when it ends.
 start_app() {
@@ -50,13 +63,7 @@ start_app() {
   mkdir -p "$case/run"
   printf '%s\r\n%s\r\n60\r\n0\r\n%s\r\n' "$(winpath "$case/src")" "$(winpath "$case/dst")" "$2" \
     >"$case/run/backup_config.dat"
-  (cd "$case/run" && QS_DUMP_PANES_ON_EXIT="$(winpath "$case/run")" \
-    exec "$root/cmake/wine-run.sh" "$exe") >"$case/app.log" 2>&1 &
-  app_pid=$!
-  main="$(timeout 120 xdotool search --sync --name '^Quillstone$')" ||
-    fail "the window did not appear"
-  main="${main%%$'\n'*}"
-  sleep 2
+  start_app_as_saved "$case"
 }
 
 stop_app() {
@@ -86,6 +93,21 @@ find_dialog() {
 }
 # Dialogs are top-level windows without a window manager: the X window is the client area.
 dclick() { xdotool mousemove --window "$dialog" "$1" "$2" click 1; sleep 0.5; }
+
+# The chooser's name field has the focus: a whole path typed there and Enter take that file or
+# folder.
+choose_in() {  # TITLE PATH [NAME of its screenshot]
+  local chooser
+  chooser="$(timeout 30 xdotool search --sync --name "^$1\$")" || fail "no chooser \"$1\""
+  chooser="${chooser%%$'\n'*}"
+  sleep 2  # it lists its start folder first
+  xdotool type --delay 20 "$(winpath "$2")"
+  shot "chooser-typed-${3:-x}"
+  xdotool key --clearmodifiers Return
+  for _ in $(seq 100); do xdotool search --name "^$1\$" >/dev/null 2>&1 || break; sleep 0.1; done
+  xdotool search --name "^$1\$" >/dev/null 2>&1 && fail "the chooser \"$1\" did not take $2"
+  sleep 0.5
+}
 
 # Ctrl+B with the main window focused; waits until the file $1 holds the text $2.
 ctrl_b() {
@@ -205,6 +227,84 @@ tr -d '\r' <"$four/run/backup_log.txt" >"$work/failed_log.txt"
 grep -c ' 1 failed' "$work/failed_log.txt" >"$work/failed_count.txt" ||
   fail "the run's summary counts no failed file: $(cat "$work/failed_log.txt")"
 echo "failed run: one file failed, and the last-backup line shows it in red"
+
+# --- Folders chosen in the system's chooser; three versioned runs; a file's copies listed and
+# the oldest restored into a folder chosen in the chooser; a prune shown before it is done. ---
+five="$work/versions"
+mkdir -p "$five/src/sub" "$five/dst" "$five/elsewhere" "$five/copyout"
+printf 'one\n' >"$five/src/a.txt"
+printf 'beta\n' >"$five/src/sub/b.txt"
+# The settings name other folders: the chooser must replace them.
+mkdir -p "$five/run"
+printf '%s\r\n%s\r\n60\r\n0\r\n1\r\n' "$(winpath "$five/elsewhere")" "$(winpath "$five/elsewhere")" \
+  >"$five/run/backup_config.dat"
+start_app_as_saved "$five"
+shot choose-before
+menu 18 s
+choose_in 'Choose the Source Folder' "$five/src" source
+menu 18 t
+choose_in 'Choose the Target Folder' "$five/dst" target
+shot choose-after
+ctrl_b "$five/dst/a.txt" one
+cp -a "$five/src" "$five/run1"
+sleep 1.1  # a version folder's name is its second
+printf 'two\n' >"$five/src/a.txt"
+ctrl_b "$five/dst/a.txt" two
+sleep 1.1
+printf 'three\n' >"$five/src/a.txt"
+ctrl_b "$five/dst/a.txt" three
+restore_menu v
+find_dialog 'Versions of a File'
+shot versions-open
+dclick 565 44  # "Choose...": 520, 32, 90 x 25
+choose_in 'Choose a file of the source folder' "$five/src/a.txt" file
+sleep 2  # the copies are read on a worker
+shot versions-listed
+dclick 200 77  # the list's first line: newest first, the current copy
+xdotool key --clearmodifiers Down Down  # run 2's replaced copy ("one"), the oldest
+sleep 0.5
+shot versions-oldest-chosen
+dclick 360 334  # "Restore To...": 310, 320, 100 x 28
+choose_in 'Restore the copy into' "$five/copyout" copy
+for _ in $(seq 100); do [ -f "$five/copyout/a.txt" ] && break; sleep 0.1; done
+shot versions-restored
+cmp "$five/run1/a.txt" "$five/copyout/a.txt" || fail "the restored copy is not the first run's"
+dclick 565 334  # "Close": 520, 320, 90 x 28
+ls "$five/dst" >"$work/before-prune"
+backup_menu p
+find_dialog 'Prune Versions'
+shot prune-open
+dclick 95 204  # "Show What Would Go"
+sleep 2
+shot prune-shown
+ls "$five/dst" >"$work/after-dry-run"
+cmp -s "$work/before-prune" "$work/after-dry-run" || fail "the dry run of the prune removed something"
+dclick 240 204  # "Prune"
+sleep 2
+shot prune-done
+ls "$five/dst" >"$work/after-prune"
+dclick 390 204  # "Close"
+menu 145 a  # Help > About Quillstone
+find_dialog 'About Quillstone'
+shot about
+xdotool key --clearmodifiers Escape
+sleep 0.5
+stop_app "$five"
+mapfile -t saved < <(tr -d '\r' <"$five/run/backup_config.dat")
+[ "${saved[0]%\\}" = "$(winpath "$five/src")" ] || fail "saved source is ${saved[0]}, not the chosen one"
+[ "${saved[1]%\\}" = "$(winpath "$five/dst")" ] || fail "saved target is ${saved[1]}, not the chosen one"
+tr -d '\r' <"$five/run/backup_log.txt" >"$work/versions_log.txt"
+sed -n 's/^\[[^]]*\] Version folder would be removed: \(.*\)$/\1/p' "$work/versions_log.txt" |
+  sed 's/.*\\//' | sort >"$work/shown"
+sed -n 's/^\[[^]]*\] Version folder removed: \(.*\)$/\1/p' "$work/versions_log.txt" |
+  sed 's/.*\\//' | sort >"$work/removed"
+comm -23 "$work/before-prune" "$work/after-prune" >"$work/went"
+[ -s "$work/shown" ] || fail "the prune's dry run named no version folder: $(cat "$work/versions_log.txt")"
+cmp -s "$work/shown" "$work/removed" || fail "the prune removed others than it showed"
+cmp -s "$work/shown" "$work/went" || fail "the folders gone are not those named"
+echo "chooser: source and target chosen in the system's chooser and kept in the settings"
+echo "versions: the first run's copy of a.txt restored into a folder chosen in the chooser"
+echo "prune: $(wc -l <"$work/shown") version folder(s) shown by the dry run, then exactly those removed"
 
 echo "screenshots: ${shots[*]}"
 echo "windows menu test: PASSED"

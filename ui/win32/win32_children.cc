@@ -42,9 +42,10 @@ bool IsLogPaneRow(const ControlLayout& row) {
 
 DWORD ClassStyleOf(ControlClass control_class) {
   switch (control_class) {
-    // The list keeps the height it is given, not a whole number of lines.
+    // The list keeps the height it is given, not a whole number of lines; a line wider than
+    // the list scrolls sideways (the extent is set with the lines).
     case ControlClass::kList:
-      return LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER;
+      return LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_BORDER;
     // The boxes (TVS_CHECKBOXES) are set once the tree exists, as the control asks.
     case ControlClass::kTree:
       return TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_BORDER;

@@ -48,10 +48,14 @@ class Win32List : public Control {
   void SetItems(const std::vector<std::string>& items) override {
     run_([&] {
       SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
+      LONG widest = 0;
       for (const std::string& item : items) {
         const std::wstring wide = Utf8ToWideForDisplay(item);
         SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+        widest = std::max(widest, LineSize(hwnd_, wide).cx);
       }
+      // The list box draws a line a few pixels in from its edge.
+      SendMessageW(hwnd_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 6), 0);
     });
   }
   int SelectedItem() override {
