@@ -2,8 +2,8 @@
 # The desktop program driven through its menu bar and dialogs as a person would, under Xvfb
 # with a small window manager: folders chosen in the chooser, an exclusion, three versioned
 # runs, a restore as of the first, a file's copies, a prune after its dry run, a check that
-# finds a flipped byte, and a failed run's red last-backup line. Each step's outcome is checked
-# on disk and in the logs the program leaves at exit.
+# finds a flipped byte, the About box, and a failed run's red last-backup line. Each step's
+# outcome is checked on disk and in the logs the program leaves at exit.
 #
 #   window_menu_test.sh QUILLSTONE OUTPUT_DIR
 #
@@ -251,6 +251,13 @@ sleep 2
 shot "check-done"
 click_in '^Check Copies$' 460 90  # Close
 wait_for 10 gone '^Check Copies$' || fail "Close left the check dialog open"
+
+# --- 7. Help > About Quillstone names the version and where the settings are kept ---------
+menu_key h a
+wait_for 10 shown '^About Quillstone$' || fail "Help > About Quillstone opened no dialog"
+shot "about"
+click_in '^About Quillstone$' 505 142  # OK
+wait_for 10 gone '^About Quillstone$' || fail "OK left the About box open"
 
 # --- Closing: the chosen folders are kept, and the logs say what the dialogs did ----------
 close_program() {
