@@ -100,11 +100,18 @@ choose_in() {  # TITLE PATH [NAME of its screenshot]
   local chooser
   chooser="$(timeout 30 xdotool search --sync --name "^$1\$")" || fail "no chooser \"$1\""
   chooser="${chooser%%$'\n'*}"
-  sleep 2  # it lists its start folder first
+  sleep 3  # it lists its start folder first
   xdotool type --delay 20 "$(winpath "$2")"
   shot "chooser-typed-${3:-x}"
-  xdotool key --clearmodifiers Return
-  for _ in $(seq 100); do xdotool search --name "^$1\$" >/dev/null 2>&1 || break; sleep 0.1; done
+  # On a busy machine the first Enter may only open the folder typed (the chooser is still
+  # filling its view); the next takes the folder it then shows.
+  local try
+  for try in 1 2 3; do
+    xdotool key --clearmodifiers Return
+    for _ in $(seq 120); do xdotool search --name "^$1\$" >/dev/null 2>&1 || break; sleep 0.1; done
+    xdotool search --name "^$1\$" >/dev/null 2>&1 || break
+    shot "chooser-still-open-${3:-x}-$try"
+  done
   xdotool search --name "^$1\$" >/dev/null 2>&1 && fail "the chooser \"$1\" did not take $2"
   sleep 0.5
 }
