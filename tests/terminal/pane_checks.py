@@ -148,14 +148,16 @@ def time_left(folder):
         if mib(line.group(3)) < 0.1 * mib(line.group(4)):
             continue
         checked += 1
-        # Shown in whole seconds: in the last five a second or two off is all one can ask.
+        # Shown in whole seconds, and the run's end (the last flush, the record) is no copying
+        # the rate can foresee, slower on a busy machine: in the last five seconds, up to
+        # three off is all one can ask.
         left = seconds(line.group(5))
         if truth >= 5:
             ratios.append(left / truth)
-        if (truth >= 5 and not 1 / 1.5 <= left / truth <= 1.5) or (truth < 5 and abs(left - truth) > 2):
+        if (truth >= 5 and not 1 / 1.5 <= left / truth <= 1.5) or (truth < 5 and abs(left - truth) > 3):
             wrong.append("%.1f s before the end: %r" % (truth, last_row(screen)))
     print("%d screens from 10 %% of the bytes on, %d outside 1.5 times the real time left "
-          "(2 s in the last 5 s); shown / real from %.2f to %.2f"
+          "(3 s in the last 5 s); shown / real from %.2f to %.2f"
           % (checked, len(wrong), min(ratios, default=0), max(ratios, default=0)))
     for row in wrong[:10]:
         print("  " + row)
