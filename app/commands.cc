@@ -80,12 +80,6 @@ AppSettings WithFieldsRead(AppSettings settings) {
   return settings;
 }
 
-BackupOptions RequestFromFields() {
-  return BackupRequest(g_hSourceEdit->GetText(kPathFieldMaxCount),
-                       g_hTargetEdit->GetText(kPathFieldMaxCount), g_settings.timeVersioning)
-      .Build();
-}
-
 bool RunRequestFromFields(AppContext& app, bool dry_run, BackupOptions* request) {
   Exclusions exclusions;
   std::string why;

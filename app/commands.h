@@ -31,10 +31,9 @@ void OnTimeVersioningClicked(AppContext& app);
 /// `settings` with source, target and interval as the fields hold them now.
 AppSettings WithFieldsRead(AppSettings settings);
 
-/// A backup of the source and target fields as typed now, with the versioning setting.
-BackupOptions RequestFromFields();
-/// The same with the exclusions file beside the settings, and dry or not; false, with the
-/// reason in the backup log, when that file cannot be read or holds a refused line.
+/// A backup of the source and target fields as typed now, with the versioning setting, the
+/// exclusions file beside the settings, and dry or not; false, with the reason in the backup
+/// log, when that file cannot be read or holds a refused line.
 bool RunRequestFromFields(AppContext& app, bool dry_run, BackupOptions* request);
 
 }  // namespace qs

@@ -118,7 +118,8 @@ TEST_F(CommandsTest, TheRequestIsTheFieldsWithOneSeparatorAndTheStoredVersioning
   Kept(&g_hSourceEdit).Type(test::Native("/typed/src"));
   Kept(&g_hTargetEdit).Type(test::Native("/typed/dst/"));
   g_settings.timeVersioning = true;
-  BackupOptions request = RequestFromFields();
+  BackupOptions request;
+  ASSERT_TRUE(RunRequestFromFields(*app_, false, &request));
   EXPECT_EQ(test::Native("/typed/src/"), request.sourceRoot);
   EXPECT_EQ(test::Native("/typed/dst/"), request.targetRoot);
   EXPECT_TRUE(request.timeVersioningOn);
@@ -127,7 +128,8 @@ TEST_F(CommandsTest, TheRequestIsTheFieldsWithOneSeparatorAndTheStoredVersioning
   // An empty field stays empty: no separator makes it a root.
   Kept(&g_hSourceEdit).Type("");
   g_settings.timeVersioning = false;
-  request = RequestFromFields();
+  ASSERT_TRUE(RunRequestFromFields(*app_, true, &request));
+  EXPECT_TRUE(request.dryRun);
   EXPECT_EQ("", request.sourceRoot);
   EXPECT_FALSE(request.timeVersioningOn);
 }
