@@ -1,4 +1,5 @@
-// Every run the window starts reports to both panes and to the status area.
+// Every run the window starts reports to both panes and to the status area, which is told of
+// its events (and of the scheduler's) first.
 #include "app/app_context.h"
 
 #include "app/app_state.h"
@@ -12,7 +13,6 @@ RunSeams AppContext::Seams() {
   seams.fileLog = PaneOf(g_hFileLog);
   seams.services.fs = &fs;
   seams.services.log.clock = &clock;
-  seams.services.log.status = &status;
   seams.services.log.console = &StandardOutput();
   seams.services.observers = {&status, &overdue};
   seams.presence = threads.Ticket();

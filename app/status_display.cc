@@ -55,8 +55,11 @@ void StatusDisplay::RefreshStatus() {
 }
 
 void StatusDisplay::OnRunEvent(const RunEvent& event) {
-  if (event.kind != RunEventKind::kStarted && event.kind != RunEventKind::kEnded) return;
-  g_backupInProgress = event.kind == RunEventKind::kStarted;
+  if (event.kind == RunEventKind::kStarted || event.kind == RunEventKind::kEnded)
+    g_backupInProgress = event.kind == RunEventKind::kStarted;
+  // A file found unchanged and a wait for copies change nothing shown here: a refresh for each
+  // would cost a large unchanged run a trip to the window thread per file.
+  if (event.kind == RunEventKind::kSkipped || event.kind == RunEventKind::kCopying) return;
   RefreshStatus();
 }
 

@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 
-#include "log/log_services.h"
 #include "log/run_events.h"
 #include "os/clock.h"
 
@@ -15,16 +14,16 @@ namespace qs {
 std::string CountdownText(bool auto_backup_running, bool backup_in_progress,
                           int64_t next_backup_time, int64_t now);
 
-/// The three status labels, written from the shared state. As a run's observer it raises and
-/// clears g_backupInProgress; as the logs' status sink it is refreshed after every backup log
-/// entry. Safe on every thread.
-class StatusDisplay : public StatusSink, public RunObserver {
+/// The three status labels, written from the shared state. As the observer of the runs and of
+/// the scheduler it raises and clears g_backupInProgress and refreshes the labels once for each
+/// event it is told of. Safe on every thread.
+class StatusDisplay : public RunObserver {
  public:
   explicit StatusDisplay(Clock& clock) : clock_(clock) {}
   /// The countdown text from the shared state and the clock.
   std::string Countdown();
   /// Writes the three labels; does nothing before they exist.
-  void RefreshStatus() override;
+  void RefreshStatus();
   void OnRunEvent(const RunEvent& event) override;
   /// Refreshes the status and calls `each_second` once a second, for the life of the process.
   [[noreturn]] void RunClock(const std::function<void()>& each_second);

@@ -7,16 +7,16 @@
 
 namespace qs {
 
-BackgroundRun::BackgroundRun(const RunnerContext& context, JobServices* services)
+BackgroundRun::BackgroundRun(const RunnerContext& context, std::vector<RunObserver*>* observers)
     : notifier_(MakeDesktopNotifier()) {
   std::string why;
   if (!EnterBackgroundProcess(&why)) context.Log("Background priority not set: " + why);
   notification_ = std::make_unique<RunNotification>(*notifier_, LoadPreferences().notifyOnSuccess);
-  services->observers.push_back(notification_.get());
+  observers->push_back(notification_.get());
 }
 
-void BackgroundRun::AfterRun(BackupJob& job) {
-  if (const std::string line = notification_->Deliver(); !line.empty()) job.LogMessage(line);
+void BackgroundRun::AfterRun(const BackupLogObserver& log) {
+  if (const std::string line = notification_->Deliver(); !line.empty()) log.Write(line);
 }
 
 void NotifyRunNotStarted(const RunnerContext& context, const std::string& why) {

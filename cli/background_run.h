@@ -4,10 +4,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/runner_context.h"
-#include "engine/backup_job.h"
 #include "engine/run_notification.h"
+#include "log/backup_log.h"
+#include "log/run_events.h"
 #include "os/notifier.h"
 
 namespace qs {
@@ -15,11 +17,11 @@ namespace qs {
 class BackgroundRun {
  public:
   /// Lowers the process's priority at once (before the run starts its file threads) and
-  /// adds the notification to `services`. Whether a success is told comes from
+  /// adds the notification to the run's `observers`. Whether a success is told comes from
   /// backup_preferences.txt in the working directory.
-  BackgroundRun(const RunnerContext& context, JobServices* services);
-  /// Raises the notification; when it cannot be shown, the job's log says so.
-  void AfterRun(BackupJob& job);
+  BackgroundRun(const RunnerContext& context, std::vector<RunObserver*>* observers);
+  /// Raises the notification; when it cannot be shown, the run's backup log says so.
+  void AfterRun(const BackupLogObserver& log);
 
  private:
   std::unique_ptr<Notifier> notifier_;

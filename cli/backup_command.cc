@@ -8,11 +8,12 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <vector>
 
 #include "cli/background_run.h"
 #include "cli/progress_line.h"
-#include "engine/backup_job.h"
 #include "engine/backup_request.h"
+#include "engine/backup_run.h"
 #include "engine/dry_run_file_system.h"
 #include "engine/root_overlap.h"
 #include "log/backup_log.h"
@@ -38,7 +39,7 @@ bool ReadTextFile(const std::string& path, std::string* text) {
 }
 
 /// QS_FILE_THREADS and QS_FLUSH_BATCH override the number of file threads and of copies
-/// flushed together (for measurements); unset or 0: the job's own choice.
+/// flushed together (for measurements); unset or 0: the pass's own choice.
 int NumberFromEnvironment(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? std::atoi(value) : 0;
@@ -86,13 +87,12 @@ bool ShowsProgress(const RunArgs& args) {
   return args.progress == RunArgs::Progress::kOnTerminal && StandardErrorIsTerminal();
 }
 
-JobServices ServicesOf(const RunnerContext& context, FileSystem* fs) {
-  JobServices services;
-  services.fs = fs;
-  services.log = context.log;
-  services.fileThreads = NumberFromEnvironment("QS_FILE_THREADS");
-  if (const int batch = NumberFromEnvironment("QS_FLUSH_BATCH")) services.flushBatch = batch;
-  return services;
+/// The tuning those two variables ask for.
+BackupTuning TuningFromEnvironment() {
+  BackupTuning tuning;
+  tuning.fileThreads = NumberFromEnvironment("QS_FILE_THREADS");
+  if (const int batch = NumberFromEnvironment("QS_FLUSH_BATCH")) tuning.flushBatch = batch;
+  return tuning;
 }
 
 /// What the command line asks for; the progress line needs the files' sizes.
@@ -102,7 +102,39 @@ BackupOptions RequestOf(const RunArgs& args, Exclusions exclusions, bool shows_p
       .DryRun(args.dryRun)
       .MeasuringSizes(shows_progress)
       .AcceptingUnkeptTimes(args.acceptUnkeptTimes)
+      .Tuned(TuningFromEnvironment())
       .Build();
+}
+
+/// What a run tells of its events before its two logs (the notification of a background run,
+/// then the progress line), and where its backup log's entries go.
+struct RunnerObservers {
+  LogServices log;
+  std::vector<RunObserver*> observers;
+  std::unique_ptr<BackgroundRun> background;
+  std::unique_ptr<ProgressLine> progress;
+  std::unique_ptr<LogBesideProgress> beside;
+  std::unique_ptr<std::ostream> logOut;
+};
+
+/// Makes them. Before the run: the priority must be lowered before any file thread starts.
+void MakeObservers(const RunArgs& args, bool shows_progress, const RunnerContext& context,
+                   RunnerObservers* run) {
+  run->log = context.log;
+  if (args.background) run->background = std::make_unique<BackgroundRun>(context, &run->observers);
+  if (!shows_progress) return;
+  const bool terminal = StandardErrorIsTerminal();
+  run->progress = std::make_unique<ProgressLine>(
+      *context.log.clock, context.error,
+      ProgressLine::Where{terminal, StandardErrorColumns, context.log.console});
+  // Into a file or a pipe the log never needs room made: nothing of it is ever erased.
+  if (terminal && StandardStreamsShareTerminal()) {
+    run->beside =
+        std::make_unique<LogBesideProgress>(*context.log.console->rdbuf(), *run->progress);
+    run->logOut = std::make_unique<std::ostream>(run->beside.get());
+    run->log.console = run->logOut.get();
+  }
+  run->observers.push_back(run->progress.get());
 }
 
 /// The backup of `args` with `exclusions` besides those of the command line.
@@ -113,34 +145,19 @@ int RunBackupWith(const RunArgs& args, Exclusions exclusions, const RunnerContex
   const bool shows_progress = ShowsProgress(args);
   const BackupOptions request = RequestOf(args, std::move(exclusions), shows_progress);
   DryRunFileSystem dry_run(context.fs);
-  JobServices services = ServicesOf(context, args.dryRun ? &dry_run : &context.fs);
-  // Before the job: the priority must be lowered before any file thread starts.
-  std::unique_ptr<BackgroundRun> background;
-  if (args.background) background = std::make_unique<BackgroundRun>(context, &services);
-  std::unique_ptr<ProgressLine> progress;
-  std::unique_ptr<LogBesideProgress> beside;
-  std::unique_ptr<std::ostream> log_out;
-  if (shows_progress) {
-    const bool terminal = StandardErrorIsTerminal();
-    progress = std::make_unique<ProgressLine>(
-        *context.log.clock, context.error,
-        ProgressLine::Where{terminal, StandardErrorColumns, context.log.console});
-    // Into a file or a pipe the log never needs room made: nothing of it is ever erased.
-    if (terminal && StandardStreamsShareTerminal()) {
-      beside = std::make_unique<LogBesideProgress>(*context.log.console->rdbuf(), *progress);
-      log_out = std::make_unique<std::ostream>(beside.get());
-      services.log.console = log_out.get();
-    }
-    services.observers.push_back(progress.get());
-  }
-  // No panes: the backup log's entries go to the console of services.log.
-  BackupLogObserver backup_log(nullptr, services.log, request.sourceRoot);
+  RunnerObservers run;
+  MakeObservers(args, shows_progress, context, &run);
+  // No panes: the backup log's entries go to the console of run.log.
+  BackupLogObserver backup_log(nullptr, run.log, request.sourceRoot);
   FileLogObserver file_log(nullptr, request.sourceRoot);
-  BackupJob job(request, JobLogs{&backup_log, &file_log}, services);
-  job.RunBackup();
-  if (background) background->AfterRun(job);
-  if (log_out) log_out->flush();
-  return job.results.AnyFailed() ? 1 : 0;
+  run.observers.push_back(&file_log);
+  run.observers.push_back(&backup_log);
+  RunFanOut observer(run.observers);
+  FileSystem& fs = args.dryRun ? static_cast<FileSystem&>(dry_run) : context.fs;
+  const BackupResults results = RunBackup(fs, *context.log.clock, request, observer);
+  if (run.background) run.background->AfterRun(backup_log);
+  if (run.logOut) run.logOut->flush();
+  return results.AnyFailed() ? 1 : 0;
 }
 
 }  // namespace

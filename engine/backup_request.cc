@@ -1,4 +1,4 @@
-// The roots are normalised as the options are handed out, by the same function the job applies
+// The roots are normalised as the options are handed out, by the same function a run applies
 // to options built any other way, so both forms agree byte for byte.
 #include "engine/backup_request.h"
 
@@ -31,6 +31,11 @@ BackupRequest& BackupRequest::MeasuringSizes(bool on) {
 
 BackupRequest& BackupRequest::AcceptingUnkeptTimes(bool on) {
   options_.acceptUnkeptTimes = on;
+  return *this;
+}
+
+BackupRequest& BackupRequest::Tuned(BackupTuning tuning) {
+  options_.tuning = std::move(tuning);
   return *this;
 }
 

@@ -1,5 +1,5 @@
 // The one way a front end (the window, the scheduler, the runner) turns what it knows of a
-// backup into the options of its job. A switch a front end starts passing is added here once:
+// backup into the request of its run. A switch a front end starts passing is added here once:
 // the options gain the field, the builder a setter, and every front end can pass it.
 #pragma once
 
@@ -20,6 +20,9 @@ class BackupRequest {
   BackupRequest& DryRun(bool on);
   BackupRequest& MeasuringSizes(bool on);
   BackupRequest& AcceptingUnkeptTimes(bool on);
+  /// How the pass works (threads, flush batches, a hook on each file thread); the defaults
+  /// suit every front end but measurements and background runs.
+  BackupRequest& Tuned(BackupTuning tuning);
 
   /// The options, each root empty or ending with one separator.
   BackupOptions Build() const&;

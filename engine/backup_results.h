@@ -1,8 +1,9 @@
-// What a job backs up. What its last run found is a type of its own (log/run_results.h), so
-// that a run's results never pass for its inputs.
+// What a backup backs up, and how its pass goes about it. What a run found is a type of its
+// own (log/run_results.h), so that a run's results never pass for its inputs.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine/exclusions.h"
@@ -10,7 +11,19 @@
 
 namespace qs {
 
-/// What a job backs up, and how.
+/// How a run's file pass goes about its work; nothing here changes what is backed up.
+struct BackupTuning {
+  /// Threads that probe and copy files ahead of the log; 0 picks one per core (at least 2),
+  /// 1 does everything on the run's own thread.
+  int fileThreads = 0;
+  /// Copies flushed together, with one flush per volume where the system has one.
+  int flushBatch = 1024;
+  /// Runs first on each file thread the run starts: a background run lowers their priority
+  /// there, as not every system passes a thread's priority on to the threads it starts.
+  std::function<void()> onFileThreadStart;
+};
+
+/// What a backup backs up, and how: the request of a run (engine/backup_run.h).
 struct BackupOptions {
   std::string sourceRoot;  ///< empty, or ending with one separator
   std::string targetRoot;  ///< likewise
@@ -28,6 +41,7 @@ struct BackupOptions {
   /// A target that does not keep last-write times is reported, but not counted as a failure:
   /// every run then copies (and versions) files that did not change.
   bool acceptUnkeptTimes = false;
+  BackupTuning tuning;
 
   /// A plain backup of `source` to `target`: nothing left out, every write real, the roots as
   /// given. The front ends build theirs with BackupRequest (engine/backup_request.h).

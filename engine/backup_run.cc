@@ -19,7 +19,9 @@ RunSummary SummaryOf(const BackupJob& job) {
 
 }  // namespace
 
-void RunBackup(BackupJob& job) {
+BackupResults RunBackup(FileSystem& fs, Clock& clock, const BackupOptions& request,
+                        RunObserver& observer) {
+  BackupJob job(fs, clock, request, observer);
   const RunSummary start = SummaryOf(job);
   job.Report({.kind = RunEventKind::kStarted, .summary = &start});
   RunRecord record(job);
@@ -35,6 +37,7 @@ void RunBackup(BackupJob& job) {
   record.Finish();
   const RunSummary end = SummaryOf(job);
   job.Report({.kind = RunEventKind::kEnded, .summary = &end});
+  return job.results;
 }
 
 void RunFilePass(BackupJob& job, const FileList& list, RunRecord* record) {
@@ -44,7 +47,5 @@ void RunFilePass(BackupJob& job, const FileList& list, RunRecord* record) {
   pipeline.Run();
   if (pipeline.TimesDropped()) reporter.ReportTimesNotKept(pipeline.TimeProbeFolder());
 }
-
-void BackupJob::RunBackup() { qs::RunBackup(*this); }
 
 }  // namespace qs

@@ -1,12 +1,19 @@
-// One backup run of a job: start, scan, one decision per file, end.
+// The backup: start, scan, one decision per file, end.
 #pragma once
+
+#include "engine/backup_results.h"
+#include "log/run_events.h"
+#include "log/run_results.h"
+#include "os/clock.h"
+#include "os/file_system.h"
 
 namespace qs {
 
-class BackupJob;
-
-/// Runs one backup of the job's source into its target, reporting every step through the
-/// job. No outcome stops the pass; the results are in the job when it returns.
-void RunBackup(BackupJob& job);
+/// Backs up the request's source into its target, telling `observer` of every step as a
+/// typed event on the calling thread (the two logs, the status area and the rest are the
+/// front end's observers, behind one RunFanOut). No outcome stops the pass; the request is
+/// never written. Returns what the run found, as its last event (kEnded) told.
+BackupResults RunBackup(FileSystem& fs, Clock& clock, const BackupOptions& request,
+                        RunObserver& observer);
 
 }  // namespace qs

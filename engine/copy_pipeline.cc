@@ -45,7 +45,7 @@ CopyPipeline::CopyPipeline(FilePass& pass, OutcomeSink& sink)
       outcomes_(new FileOutcome[pass.list.size()]) {
   max_pending_ = std::max<size_t>(fs_.PendingCopyLimit(), 8);
   batch_copies_ =
-      std::clamp<size_t>(static_cast<size_t>(pass.job.services().flushBatch), 1, max_pending_ / 2);
+      std::clamp<size_t>(static_cast<size_t>(pass.job.tuning().flushBatch), 1, max_pending_ / 2);
   batch_room_ = batch_copies_;
   if (!pass.job.options.dryRun) time_probe_folder_ = pass.targetFolder;
 }
@@ -54,7 +54,7 @@ CopyPipeline::~CopyPipeline() = default;
 
 int CopyPipeline::ThreadCount(bool slow_target) const {
   if (list_.size() < kMinFilesForThreads) return 1;
-  int threads = pass_.job.services().fileThreads;
+  int threads = pass_.job.tuning().fileThreads;
   if (threads == 0 && slow_target) threads = kSlowTargetThreads;
   if (threads == 0) threads = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
   return std::clamp(threads, 1, 64);
@@ -63,7 +63,7 @@ int CopyPipeline::ThreadCount(bool slow_target) const {
 bool CopyPipeline::TargetIsSlow() const {
   // Lookups of names that are not there reach the target itself, never a cache; the fastest
   // of three is its latency, whatever else the machine is doing.
-  Clock& clock = *pass_.job.services().log.clock;
+  Clock& clock = pass_.job.clock();
   const std::string& folder = pass_.targetFolder;
   int64_t fastest = INT64_MAX;
   for (int i = 0; i < 3; ++i) {
@@ -85,7 +85,7 @@ void CopyPipeline::Run() {
   for (int i = slow_target ? threads_ : threads_ - 1; i > 0; --i) {
     try {
       workers.emplace_back([this] {
-        if (pass_.job.services().onFileThreadStart) pass_.job.services().onFileThreadStart();
+        if (pass_.job.tuning().onFileThreadStart) pass_.job.tuning().onFileThreadStart();
         Work();
       });
     } catch (const std::system_error&) {
@@ -93,7 +93,7 @@ void CopyPipeline::Run() {
     }
   }
   run_thread_copies_ = !slow_target || workers.empty();
-  handled_told_ = pass_.job.services().log.clock->MonotonicNanos();
+  handled_told_ = pass_.job.clock().MonotonicNanos();
   KnownDirectory known_directory;
   for (size_t begin = 0; begin < list_.size();) {
     const size_t end = BatchEnd(begin, &known_directory);
@@ -129,7 +129,7 @@ void CopyPipeline::EnsureReady(size_t index, KnownDirectory* known_directory) {
 }
 
 void CopyPipeline::TellHandled() {
-  const int64_t now = pass_.job.services().log.clock->MonotonicNanos();
+  const int64_t now = pass_.job.clock().MonotonicNanos();
   if (now - handled_told_ < kCopyingEveryNanos) return;
   handled_told_ = now;
   sink_.OnHandled(handled_files_.load(), handled_bytes_.load());

@@ -40,7 +40,7 @@ size_t CopyPipeline::BatchEnd(size_t begin, KnownDirectory* known_directory) {
   EnsureReady(begin, known_directory);
   if (CopiesOf(outcomes_[begin]) == 0) return begin + 1;  // nothing to put in place
   const size_t last = std::min(list_.size(), begin + batch_copies_ * kBatchFilesPerCopy);
-  Clock& clock = *pass_.job.services().log.clock;
+  Clock& clock = pass_.job.clock();
   const int64_t until = clock.MonotonicNanos() + kBatchNanos;
   size_t end = begin, copies = 0;
   for (; end < last && copies < batch_room_; ++end) {
@@ -53,7 +53,7 @@ size_t CopyPipeline::BatchEnd(size_t begin, KnownDirectory* known_directory) {
 
 void CopyPipeline::PutInPlace(size_t begin, size_t end) {
   if (CopiesOf(outcomes_[begin]) == 0 && end == begin + 1) return;
-  Clock& clock = *pass_.job.services().log.clock;
+  Clock& clock = pass_.job.clock();
   const int64_t start = clock.MonotonicNanos();
   FlushVolumes(begin, end);
   if (pass_.versioning) PublishVersionsOfBatch(begin, end);

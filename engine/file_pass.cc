@@ -28,7 +28,7 @@ FilePass::FilePass(BackupJob& job, const FileList& list, RunRecord* record)
       fs(job.fs()),
       versioning(job.options.timeVersioningOn),
       volumes(fs, !job.options.dryRun),
-      versionFolder(fs, *job.services().log.clock, job.options.targetRoot, job.options.sourceRoot),
+      versionFolder(fs, job.clock(), job.options.targetRoot, job.options.sourceRoot),
       durableNames(job.options.targetRoot),
       targetFolder(NearestExistingFolder(fs, job.options.targetRoot)) {
   // A target root this run makes must have its own name flushed, in the folder above it.

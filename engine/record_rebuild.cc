@@ -9,6 +9,7 @@
 #include "engine/record_store.h"
 #include "engine/run_record.h"
 #include "engine/version_store.h"
+#include "log/operation_lines.h"
 #include "os/error_text.h"
 
 namespace qs {

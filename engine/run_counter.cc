@@ -1,5 +1,5 @@
-// A job reused by the scheduler starts each run's counts from zero once its scan is done; until
-// then they hold the last run's, but for the folders this scan could not list.
+// A run's counts start from zero once its scan is done, but for the folders that scan could not
+// list, so that counts held from before (a state made for more than one run) never carry over.
 #include "engine/run_counter.h"
 
 namespace qs {

@@ -10,7 +10,6 @@
 #include "engine/file_times.h"
 #include "engine/paths.h"
 #include "engine/record_notice.h"
-#include "os/error_text.h"
 
 namespace qs {
 
@@ -56,13 +55,9 @@ void MarkVersioned(const std::vector<std::string>& versioned, const Listing& lis
 
 }  // namespace
 
-std::string RecordNotKeptText(const std::string& journal_path, uint32_t code) {
-  return "The record of the runs could not be written: " + journal_path + " " + ErrorCodeText(code);
-}
-
 RunRecord::RunRecord(BackupJob& job) : job_(job) {
   if (job.options.dryRun) return;
-  start_ticks_ = job.services().log.clock->WallTicks();
+  start_ticks_ = job.clock().WallTicks();
   try {
     reading_ = std::thread([this] { Read(); });
   } catch (const std::system_error&) {
@@ -84,8 +79,7 @@ void RunRecord::Ready() {
   if (reading_.joinable()) reading_.join();
   if (noticed_ || !active()) return;
   noticed_ = true;
-  const std::string notice = RecordNotice(*store_);
-  if (!notice.empty()) job_.LogMessage(notice);
+  if (const std::optional<RunEvent> notice = RecordNoticeEvent(*store_)) job_.Report(*notice);
 }
 
 const RecordedFile* RunRecord::Recorded(std::string_view native_relative,
@@ -182,7 +176,7 @@ RunFact RunRecord::Fact() {
   RunFact fact;
   fact.number = history.runs().empty() ? 1 : history.runs().back().number + 1;
   fact.startTicks = start_ticks_;
-  fact.endTicks = job_.services().log.clock->WallTicks();
+  fact.endTicks = job_.clock().WallTicks();
   fact.sourceRoot = job_.options.sourceRoot;
   fact.copied = results.counters.copied;
   fact.updated = results.counters.updated;
@@ -226,7 +220,8 @@ void RunRecord::Finish() {
     return;
   uint32_t code = 0;
   if (!store_->Append(job_.fs(), FrameKind::kRun, EncodeRun(Fact()), &code))
-    job_.LogMessage(RecordNotKeptText(store_->journalPath(), code));
+    job_.Report(
+        {.kind = RunEventKind::kRecordNotKept, .path = store_->journalPath(), .code = code});
 }
 
 }  // namespace qs

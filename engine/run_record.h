@@ -26,7 +26,7 @@ class RunRecord {
   RunRecord(const RunRecord&) = delete;
   RunRecord& operator=(const RunRecord&) = delete;
 
-  /// Waits until the record is read, and writes the notice about it, if any, once. Called
+  /// Waits until the record is read, and reports the notice about it, if any, once. Called
   /// before the run's first line after its start, and before the first file is decided.
   void Ready();
 
@@ -55,7 +55,7 @@ class RunRecord {
   /// Not copied: its earlier entry, if any, stays (its old copy is still there).
   void Failed(std::string_view native_relative);
 
-  /// Appends the run's fact, durably; one line in the backup log when it cannot be kept.
+  /// Appends the run's fact, durably; reports kRecordNotKept when it cannot be kept.
   void Finish();
 
  private:
@@ -89,8 +89,5 @@ class RunRecord {
   std::vector<std::string> versioned_;  ///< record paths whose old copy was saved
   std::vector<std::string> failed_;     ///< record paths, the first kFailedPathsKept
 };
-
-/// The line for a record whose fact could not be appended (the copies are good regardless).
-std::string RecordNotKeptText(const std::string& journal_path, uint32_t code);
 
 }  // namespace qs

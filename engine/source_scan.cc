@@ -83,8 +83,8 @@ void SourceScan::ScanEntry(const std::string& directory, const DirEntry& entry, 
   // Copied, it would land on the target's record.
   if (entry.name == kRecordFolderName && directory == job_.options.sourceRoot) {
     BeforeLine();
-    job_.LogMessage("Left out, as the target keeps its record of the runs under that name: " +
-                    directory + entry.name);
+    const std::string path = directory + entry.name;
+    job_.Report({.kind = RunEventKind::kRecordFolderLeftOut, .path = path});
     return;
   }
   switch (entry.kind) {

@@ -86,8 +86,8 @@ uint32_t VersionFolder::ErrorCode() {
 
 bool BackupJob::CreateVersionDirectory(const std::string& dir) {
   uint32_t code = 0;
-  const bool made = MakeVersionFolder(fs(), *services().log.clock, dir, options.sourceRoot,
-                                      &code) == MakeDirResult::Created;
+  const bool made =
+      MakeVersionFolder(fs(), clock(), dir, options.sourceRoot, &code) == MakeDirResult::Created;
   Report({.kind = made ? RunEventKind::kVersionFolderMade : RunEventKind::kVersionFolderFailed,
           .path = dir,
           .code = code});

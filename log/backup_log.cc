@@ -3,6 +3,7 @@
 #include "log/backup_log.h"
 
 #include "log/log_time.h"
+#include "log/operation_lines.h"
 #include "os/error_text.h"
 
 namespace qs {
@@ -48,7 +49,6 @@ void WriteBackupLogEntry(LogPane* pane, const std::string& message, const LogSer
   } else {
     WriteToConsole(line, services);
   }
-  if (services.status != nullptr) services.status->RefreshStatus();
 }
 
 void TrimBackupLog(LogPane* pane) {
@@ -141,6 +141,12 @@ void BackupLogObserver::WriteRunEvent(const RunEvent& event) {
       return Write("Dangling link left out: " + path);
     case RunEventKind::kJunctionLeftOut:
       return Write("System junction left out: " + path);
+    case RunEventKind::kRecordFolderLeftOut:
+      return Write("Left out, as the target keeps its record of the runs under that name: " + path);
+    case RunEventKind::kRecordDamagedEnd:
+    case RunEventKind::kRecordUnreadable:
+    case RunEventKind::kRecordForeign:
+      return OperationLinesOf(event, [this](const std::string& line) { Write(line); });
     case RunEventKind::kScanned:
       return Write("Found " + std::to_string(event.count) + " files.");
     case RunEventKind::kTimesNotKept:
@@ -149,6 +155,8 @@ void BackupLogObserver::WriteRunEvent(const RunEvent& event) {
       return Write("Time version directory created: " + path);
     case RunEventKind::kVersionFolderFailed:
       return WriteWithCode("Failed to create time version directory: " + path, event);
+    case RunEventKind::kRecordNotKept:
+      return Write(RecordNotKeptText(path, event.code));
     case RunEventKind::kEnded:
       return WriteEnd(*event.summary);
     default:

@@ -15,8 +15,9 @@ namespace qs {
 /// "[" + CurrentTimeText + "] " + message.
 std::string BackupLogLine(Clock& clock, const std::string& message);
 
-/// Appends one entry to `pane`, or writes it to the console when `pane` is null; then
-/// refreshes the status area. The pane is trimmed first when it holds more than 200 lines.
+/// Appends one entry to `pane`, or writes it to the console when `pane` is null. The pane is
+/// trimmed first when it holds more than 200 lines. The status area is no business of the log:
+/// it is refreshed on the events it is told of.
 void WriteBackupLogEntry(LogPane* pane, const std::string& message, const LogServices& services);
 
 /// Cuts a pane of more than 200 lines to its latest 100 and adds the notice, then scrolls

@@ -144,6 +144,10 @@ Line RestoreLine(const RunEvent& event, const std::string& path) {
 
 }  // namespace
 
+std::string RecordNotKeptText(const std::string& journal_path, uint32_t code) {
+  return "The record of the runs could not be written: " + journal_path + " " + ErrorCodeText(code);
+}
+
 void OperationLinesOf(const RunEvent& event, const LineSink& sink) {
   if (event.kind == RunEventKind::kPruneCompleted) return PruneEnd(*event.prune, sink);
   const std::string path(event.path);

@@ -2,6 +2,7 @@
 // each event of those operations as the runner's log has always read it.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -14,6 +15,10 @@ using LineSink = std::function<void(const std::string& line)>;
 /// Hands `sink` the lines of `event` (none for an event that is not an operation's; more than
 /// one for a prune's end).
 void OperationLinesOf(const RunEvent& event, const LineSink& sink);
+
+/// The line for a record whose run could not be appended to `journal_path` (the copies are good
+/// regardless).
+std::string RecordNotKeptText(const std::string& journal_path, uint32_t code);
 
 /// The observer of an operation that writes its lines to a sink, one at a time as they come.
 class OperationLines : public RunObserver {

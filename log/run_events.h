@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "log/operation_facts.h"
 #include "log/run_results.h"
@@ -19,6 +21,7 @@ enum class RunEventKind : uint8_t {
   kDirectoryUnlisted,    ///< path: a source folder that could not be listed; code
   kDanglingLinkLeftOut,  ///< path: a link that leads nowhere
   kJunctionLeftOut,      ///< path: a link the system keeps for old programs
+  kRecordFolderLeftOut,  ///< path: the source's entry named as the target's record folder
   kScanned,              ///< count: the files found; bytes: their size, when measured
   kTimesNotKept,         ///< path: the target folder whose volume drops last-write times
   kVersionFolderMade,    ///< path: the run's version folder
@@ -35,8 +38,9 @@ enum class RunEventKind : uint8_t {
   kFailed,               ///< path: the source file, after the event that says why
   kAttributesNotKept,    ///< path: the target copy; code
   kFlushFailed,          ///< path: what could not be made durable; code
-  kCopying,  ///< count, bytes: the files handled so far, lines or not, while the run waits
-  kEnded,    ///< summary: the roots, the switches and the run's final results
+  kCopying,        ///< count, bytes: the files handled so far, lines or not, while the run waits
+  kRecordNotKept,  ///< path: the record's journal; code: why the run's fact is not in it
+  kEnded,          ///< summary: the roots, the switches and the run's final results
   // The automatic backup's own lines, between and around its runs.
   kAutoBackupStarted,
   kAutoBackupStopped,
@@ -44,7 +48,8 @@ enum class RunEventKind : uint8_t {
   kScheduledBackupStarted,
   kScheduledBackupCompleted,
   kBackgroundPriorityNotSet,  ///< other: why the system refused
-  // Prune, a file's versions and restore: the TARGET they read and what they do in it.
+  // Prune, a file's versions and restore: the TARGET they read and what they do in it. A
+  // backup reports the first three too, before its scan's first line.
   kRecordDamagedEnd,         ///< path: the record's journal, whose damaged end is left out
   kRecordUnreadable,         ///< path: the journal; code (0 when the system gave none)
   kRecordForeign,            ///< path: the journal, not written by Quillstone
@@ -106,6 +111,19 @@ class RunObserver {
   virtual ~RunObserver() = default;
   /// Called on the run's thread, in the order things happen.
   virtual void OnRunEvent(const RunEvent& event) = 0;
+};
+
+/// Tells each of its observers of every event, in their order: what a front end passes an
+/// operation that has several.
+class RunFanOut : public RunObserver {
+ public:
+  explicit RunFanOut(std::vector<RunObserver*> observers) : observers_(std::move(observers)) {}
+  void OnRunEvent(const RunEvent& event) override {
+    for (RunObserver* observer : observers_) observer->OnRunEvent(event);
+  }
+
+ private:
+  std::vector<RunObserver*> observers_;
 };
 
 }  // namespace qs

@@ -3,6 +3,7 @@
 #include "schedule/auto_backup.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -73,8 +74,9 @@ bool CountDown(const SchedulerThread& self, const SchedulerSeams& seams, int64_t
 }
 
 // One interval and one run; false when a stop came before the run.
-bool RunCycle(SchedulerThread& self, const SchedulerSeams& seams, BackupJob& job,
-              const SeamsNotification& notification, const std::string& target) {
+bool RunCycle(SchedulerThread& self, const SchedulerSeams& seams,
+              const std::function<void()>& run_backup, const SeamsNotification& notification,
+              const std::string& target) {
   // The start limits the interval; the clamp only guards the sum against a value stored by
   // the window in the moment before a stop.
   const int32_t minutes =
@@ -89,7 +91,7 @@ bool RunCycle(SchedulerThread& self, const SchedulerSeams& seams, BackupJob& job
   TrimBackupLog(seams.run.backupLog);
   TrimFileLog(seams.run.fileLog);
   Report(seams, RunEventKind::kScheduledBackupStarted);
-  job.RunBackup();
+  run_backup();
   Report(seams, RunEventKind::kScheduledBackupCompleted);
   notification.Deliver();
   return true;
@@ -102,7 +104,7 @@ void EnterBackground(SchedulerSeams& seams) {
   std::string why;
   if (!seams.enterBackground(&why))
     ReportTriggerEvent(seams.run, {.kind = RunEventKind::kBackgroundPriorityNotSet, .other = why});
-  seams.run.services.onFileThreadStart = [enter = seams.enterBackground] {
+  seams.run.services.tuning.onFileThreadStart = [enter = seams.enterBackground] {
     std::string ignored;  // the scheduler's thread has said why already
     enter(&ignored);
   };
@@ -118,9 +120,11 @@ void SchedulerThreadProc(std::shared_ptr<SchedulerThread> self, BackupOptions re
     // The logs of this thread's runs alone: a manual run may overlap one of them.
     BackupLogObserver backup_log(seams.run.backupLog, watched.services().log, request.sourceRoot);
     FileLogObserver file_log(seams.run.fileLog, request.sourceRoot);
-    BackupJob job(request, JobLogs{&backup_log, &file_log}, watched.services());
+    const auto run_backup = [&] {
+      RunLoggedBackup(watched.services(), request, file_log, backup_log);
+    };
     while (!self->StopRequested() &&
-           RunCycle(*self, seams, job, notification, request.targetRoot)) {
+           RunCycle(*self, seams, run_backup, notification, request.targetRoot)) {
     }
   }
   self->SignalEnded();

@@ -21,8 +21,7 @@ void ManualBackupWorker(BackupOptions request, RunSeams seams, std::shared_ptr<c
     // This run's own logs: a scheduled run may be writing to the same panes meanwhile.
     BackupLogObserver backup_log(seams.backupLog, watched.services().log, request.sourceRoot);
     FileLogObserver file_log(seams.fileLog, request.sourceRoot);
-    BackupJob job(request, JobLogs{&backup_log, &file_log}, watched.services());
-    job.RunBackup();
+    RunLoggedBackup(watched.services(), request, file_log, backup_log);
     notification.Deliver();
   }
   claim.reset();

@@ -1,12 +1,27 @@
-// The scheduler's and the window's own lines go straight to the backup log writer.
+// The scheduler's and the window's own lines go straight to the backup log writer; a backup's
+// go through its two logs, behind the seams' observers.
 #include "schedule/run_seams.h"
 
+#include "engine/backup_run.h"
 #include "log/backup_log.h"
 
 namespace qs {
 
 void LogEntry(const RunSeams& seams, const std::string& message) {
   WriteBackupLogEntry(seams.backupLog, message, seams.services.log);
+}
+
+BackupResults RunLoggedBackup(const JobServices& services, const BackupOptions& request,
+                              FileLogObserver& file_log, BackupLogObserver& backup_log) {
+  BackupOptions tuned = request;
+  tuned.tuning = services.tuning;
+  std::vector<RunObserver*> observers = services.observers;
+  // The observers before the logs: the status area shows a run under way before its first
+  // line.
+  observers.push_back(&file_log);
+  observers.push_back(&backup_log);
+  RunFanOut fan_out(std::move(observers));
+  return RunBackup(*services.fs, *services.log.clock, tuned, fan_out);
 }
 
 SeamsNotification::SeamsNotification(const RunSeams& seams)

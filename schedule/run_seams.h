@@ -1,19 +1,38 @@
 // What a backup started by the scheduler or by "Start Backup Now" works through: the two
-// panes and the job's services (file system, clock, status area, observers). Passed in by the
-// program; nothing here reaches for a global.
+// panes and the runs' services (file system, clock, observers, the pass's tuning). Passed in
+// by the program; nothing here reaches for a global.
 #pragma once
 
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "engine/backup_job.h"
+#include "engine/backup_results.h"
 #include "engine/run_notification.h"
+#include "log/backup_log.h"
+#include "log/file_log.h"
 #include "log/log_pane.h"
+#include "log/log_services.h"
+#include "log/run_events.h"
+#include "os/file_system.h"
 #include "schedule/target_claims.h"
 
 namespace qs {
+
+/// The seams the operations started with some RunSeams work through. Nothing is taken from
+/// elsewhere: an operation without a file system or a clock cannot run.
+struct JobServices {
+  FileSystem* fs = nullptr;
+  /// The clock, and the console for a backup log without a pane.
+  LogServices log;
+  /// Told of every event of every run, before the run's own two logs.
+  std::vector<RunObserver*> observers;
+  /// How every backup run with these services goes about its pass; it replaces the tuning
+  /// of the request.
+  BackupTuning tuning;
+};
 
 struct RunSeams {
   LogPane* backupLog = nullptr;  ///< null: entries go to the console of services.log
@@ -73,5 +92,10 @@ class ThreadCount {
 
 /// Writes one entry to the backup log of `seams`, as a run's own entries are written.
 void LogEntry(const RunSeams& seams, const std::string& message);
+
+/// One backup of `request` with the tuning of `services`, telling the services' observers,
+/// then `file_log`, then `backup_log` of each event. Returns what the run found.
+BackupResults RunLoggedBackup(const JobServices& services, const BackupOptions& request,
+                              FileLogObserver& file_log, BackupLogObserver& backup_log);
 
 }  // namespace qs

@@ -13,8 +13,10 @@
 #include "app/app_state.h"
 #include "app/restore_dialog.h"
 #include "app/versions_dialog.h"
+#include "engine/backup_run.h"
 #include "log/log_time.h"
 #include "tests/support/app_fixture.h"
+#include "tests/support/backup_logs.h"
 
 namespace qs::test {
 namespace {
@@ -76,15 +78,11 @@ class RestoreDialogTest : public AppFixture {
     FakeClock clock;
     clock.SetWallTicks(LocalMoment(hour, 0).seconds * 10000000 + 2000000);
     std::ostringstream console;
-    JobServices services;
-    services.fs = &fs_;
-    services.log.clock = &clock;
-    services.log.console = &console;
-    services.fileThreads = 1;
+    BackupOptions request = BackupOptions::Of(dir_ / "src", dir_ / "tgt", true);
+    request.tuning.fileThreads = 1;
     MemoryLogPane backup_pane, file_pane;
-    BackupJob job(BackupOptions::Of(dir_ / "src", dir_ / "tgt", true), &backup_pane, &file_pane,
-                  services);
-    job.RunBackup();
+    test::BackupLogs logs(&backup_pane, &file_pane, clock, &console);
+    RunBackup(fs_, clock, request, logs);
     snapshots_.push_back(TreeOf(dir_ / "src"));
   }
 

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "app/app_state.h"
-#include "engine/backup_job.h"
 #include "tests/support/app_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -119,6 +118,45 @@ TEST_F(RefreshStatusTest, ARunUnderWayIsShownFromItsStartToItsEnd) {
   status_.OnRunEvent({.kind = RunEventKind::kEnded});
   EXPECT_FALSE(g_backupInProgress);
   EXPECT_EQ("Next backup: Any moment...", countdown_label_.text);
+}
+
+// The status area is refreshed once for each event, however many lines the event makes; the
+// events of a file found unchanged, and of a wait, refresh nothing, as they make no line.
+TEST_F(RefreshStatusTest, EachEventItIsToldOfRefreshesTheLabelsOnce) {
+  g_hClockLabel = &clock_label_;
+  g_hStatusLabel = &status_label_;
+  g_hCountdownLabel = &countdown_label_;
+  g_nextBackupTime = clock_.MonotonicNanos() + 60 * kSecond;
+  g_autoBackupRunning = true;  // the trigger raises it before it reports its start
+  const auto writes = [&] {
+    return std::vector<int>{clock_label_.writes, status_label_.writes, countdown_label_.writes};
+  };
+  const auto told = [&](const RunEvent& event) {
+    const std::vector<int> before = writes();
+    status_.OnRunEvent(event);
+    std::vector<int> added = writes();
+    for (size_t i = 0; i < added.size(); ++i) added[i] -= before[i];
+    return added;
+  };
+  const std::vector<int> once = {1, 1, 1}, none = {0, 0, 0};
+  EXPECT_EQ(once, told({.kind = RunEventKind::kAutoBackupStarted}));
+  EXPECT_EQ("Auto Backup: ACTIVE", status_label_.text);
+  EXPECT_EQ(once, told({.kind = RunEventKind::kNextBackupIn, .minutes = 1}));
+  EXPECT_EQ("Next backup in: 01:00", countdown_label_.text);
+  EXPECT_EQ(once, told({.kind = RunEventKind::kScheduledBackupStarted}));
+  EXPECT_EQ(once, told({.kind = RunEventKind::kStarted}));  // five lines in the backup log
+  EXPECT_EQ("Backup in progress...", countdown_label_.text);
+  EXPECT_EQ(once, told({.kind = RunEventKind::kScanned, .count = 2}));
+  EXPECT_EQ(once, told({.kind = RunEventKind::kCopied, .path = "a"}));
+  EXPECT_EQ(none, told({.kind = RunEventKind::kSkipped, .path = "b"}));
+  EXPECT_EQ(none, told({.kind = RunEventKind::kCopying, .count = 2}));
+  EXPECT_EQ(once, told({.kind = RunEventKind::kRecordNotKept, .path = "j", .code = 28}));
+  EXPECT_EQ(once, told({.kind = RunEventKind::kEnded}));
+  EXPECT_EQ("Next backup in: 01:00", countdown_label_.text);
+  g_autoBackupRunning = false;  // lowered by the stop before it reports it
+  EXPECT_EQ(once, told({.kind = RunEventKind::kAutoBackupStopped}));
+  EXPECT_EQ("Auto Backup: INACTIVE", status_label_.text);
+  EXPECT_EQ("Auto backup not running", countdown_label_.text);
 }
 
 }  // namespace

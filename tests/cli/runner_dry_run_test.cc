@@ -1,6 +1,6 @@
 // --dry-run of a backup and the progress line: a dry run decides and reports as the real run
 // does and leaves the disk exactly as it was; the progress line lives on standard error only.
-#include "engine/backup_job.h"
+#include "engine/backup_run.h"
 #include "engine/dry_run_file_system.h"
 #include "tests/cli/runner_fixture.h"
 
@@ -157,7 +157,7 @@ std::vector<std::string> Creations(const std::vector<std::string>& events) {
 }
 
 TEST(DryRunCompositionTest, AVolumeThatSaysNothingIsNotProbedByWriting) {
-  // The runner's dry run: the job over a DryRunFileSystem over the real one.
+  // The runner's dry run: the backup over a DryRunFileSystem over the real one.
   test::ScopedTempDir dir;
   // No letter in the target's names, so that case cannot be told from its listing; and a copy
   // whose time could be the source's cut down to whole seconds, so that the step matters.
@@ -170,17 +170,16 @@ TEST(DryRunCompositionTest, AVolumeThatSaysNothingIsNotProbedByWriting) {
   std::ostringstream console;
   BackupOptions request = BackupOptions::Of(dir / "src", dir / "dst", true);
   request.dryRun = true;
-  BackupJob job(request, nullptr, nullptr, test::TestServices(&dry_run, &clock, &console));
-  job.RunBackup();
-  EXPECT_FALSE(job.results.AnyFailed()) << console.str();
+  test::BackupLogs logs(nullptr, nullptr, clock, &console);
+  EXPECT_FALSE(RunBackup(dry_run, clock, request, logs).AnyFailed()) << console.str();
   EXPECT_EQ(std::vector<std::string>{}, Creations(silent.events));
   EXPECT_EQ(before, test::RunnerFixture::Snapshot(dir.path()));
   EXPECT_NE(std::string::npos, console.str().find("Dry run: nothing was written."))
       << console.str();
-  // The same job for real does probe that volume: the check above can fail.
+  // The same backup for real does probe that volume: the check above can fail.
   request.dryRun = false;
-  BackupJob real(request, nullptr, nullptr, test::TestServices(&silent, &clock, &console));
-  real.RunBackup();
+  test::BackupLogs real_logs(nullptr, nullptr, clock, &console);
+  RunBackup(silent, clock, request, real_logs);
   EXPECT_FALSE(Creations(silent.events).empty());
 }
 

@@ -5,9 +5,10 @@
 #include <cerrno>
 #include <sstream>
 
-#include "engine/backup_job.h"
+#include "engine/backup_run.h"
 #include "engine/paths.h"
 #include "log/run_events.h"
+#include "tests/support/backup_logs.h"
 
 namespace qs::test {
 
@@ -97,12 +98,11 @@ std::string TargetRoot() { return Native("/vol/backups/dst"); }
 RunOutcome RunBackupOn(FileSystem& fs, FakeClock& clock, bool time_versioning) {
   std::ostringstream console;
   NotSavedObserver observer;
-  JobServices services = TestServices(&fs, &clock, &console);
-  services.fileThreads = 1;
-  services.observers.push_back(&observer);
-  BackupJob job(SourceRoot(), TargetRoot(), nullptr, nullptr, time_versioning, services);
-  job.RunBackup();
-  return {job.results, observer.paths};
+  BackupOptions request = BackupOptions::Of(SourceRoot(), TargetRoot(), time_versioning);
+  request.tuning.fileThreads = 1;
+  BackupLogs logs(nullptr, nullptr, clock, &console);
+  logs.observers.push_back(&observer);
+  return {RunBackup(fs, clock, request, logs), observer.paths};
 }
 
 std::unique_ptr<CrashFileSystem> PrepareWorkload(const Workload& workload, FakeClock& clock) {

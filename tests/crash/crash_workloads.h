@@ -48,7 +48,7 @@ struct RunOutcome {
 std::string SourceRoot();  ///< "/src" in native form
 std::string TargetRoot();  ///< "/vol/backups/dst", of which the run may make the last two
 
-/// One backup of SourceRoot() to TargetRoot() through BackupJob, one file thread.
+/// One backup of SourceRoot() to TargetRoot() through RunBackup, one file thread.
 RunOutcome RunBackupOn(FileSystem& fs, FakeClock& clock, bool time_versioning);
 
 /// The file system right before the run explored: the earlier runs made and cleanly ended

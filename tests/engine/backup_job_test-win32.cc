@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -13,11 +14,12 @@ namespace {
 TEST(Win32BackupJobTest, OnlyABackslashEndsARoot) {
   test::FakeClock clock;
   std::ostringstream console;
-  const JobServices services = test::TestServices(&test::RealFs(), &clock, &console);
-  BackupJob forward("D:/backup/", "D:\\Backup\\", nullptr, nullptr, false, services);
+  test::BackupLogs logs(nullptr, nullptr, clock, &console);
+  BackupJob forward(test::RealFs(), clock, BackupOptions::Of("D:/backup/", "D:\\Backup\\", false),
+                    logs);
   EXPECT_EQ("D:/backup/\\", forward.options.sourceRoot);  // a forward slash is part of a name
   EXPECT_EQ("D:\\Backup\\", forward.options.targetRoot);
-  BackupJob bare("d:\\test", "D:", nullptr, nullptr, false, services);
+  BackupJob bare(test::RealFs(), clock, BackupOptions::Of("d:\\test", "D:", false), logs);
   EXPECT_EQ("d:\\test\\", bare.options.sourceRoot);
   EXPECT_EQ("D:\\", bare.options.targetRoot);
 }
@@ -27,8 +29,8 @@ TEST(Win32BackupJobTest, TheVersionReadmeHasCrLfLines) {
   test::FakeClock clock;
   std::ostringstream console;
   MemoryLogPane pane;
-  BackupJob job(dir / "src", dir / "dst", &pane, nullptr, true,
-                test::TestServices(&test::RealFs(), &clock, &console));
+  test::BackupLogs logs(&pane, nullptr, clock, &console);
+  BackupJob job(test::RealFs(), clock, BackupOptions::Of(dir / "src", dir / "dst", true), logs);
   const std::string version = dir / "dst/backup_20250131_080000";
   ASSERT_TRUE(job.CreateVersionDirectory(version));
   EXPECT_EQ(

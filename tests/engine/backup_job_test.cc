@@ -1,5 +1,5 @@
-// Job construction: root normalisation, a clean start, and the two logs built from panes or
-// lent by a front end.
+// A run's state: root normalisation and a clean start; the two logs a front end builds over
+// panes or the console, and the order in which a front end's observers hear a run.
 #include "engine/backup_job.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,9 @@
 #include <sstream>
 
 #include "engine/backup_request.h"
+#include "engine/backup_run.h"
+#include "schedule/run_seams.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -16,73 +19,82 @@ namespace {
 
 using test::Native;
 
+/// Hears nothing: the state of a run is looked at, not what it reports.
+struct Deaf : RunObserver {
+  void OnRunEvent(const RunEvent&) override {}
+};
+
 class BackupJobTest : public ::testing::Test {
  protected:
-  JobServices Services() { return test::TestServices(&fs_, &clock_, &console_); }
+  /// A run's state for `source` and `target` as given.
+  std::unique_ptr<BackupJob> Job(const std::string& source, const std::string& target,
+                                 bool versioning) {
+    return std::make_unique<BackupJob>(fs_, clock_, BackupOptions::Of(source, target, versioning),
+                                       deaf_);
+  }
 
   test::FaultyFileSystem fs_;
   test::FakeClock clock_;
   std::ostringstream console_;
   MemoryLogPane backup_pane_, file_pane_;
+  Deaf deaf_;
 };
 
 TEST_F(BackupJobTest, RootsGetExactlyOneTrailingSeparator) {
-  BackupJob a(Native("/data"), Native("/backup/"), nullptr, nullptr, false, Services());
-  EXPECT_EQ(Native("/data/"), a.options.sourceRoot);
-  EXPECT_EQ(Native("/backup/"), a.options.targetRoot);
-  BackupJob b("", "", nullptr, nullptr, false, Services());
-  EXPECT_EQ("", b.options.sourceRoot);
-  EXPECT_EQ("", b.options.targetRoot);
-  BackupJob c(BackupOptions::Of(Native("/data"), Native("/backup"), true), nullptr, nullptr,
-              Services());
+  const auto a = Job(Native("/data"), Native("/backup/"), false);
+  EXPECT_EQ(Native("/data/"), a->options.sourceRoot);
+  EXPECT_EQ(Native("/backup/"), a->options.targetRoot);
+  const auto b = Job("", "", false);
+  EXPECT_EQ("", b->options.sourceRoot);
+  EXPECT_EQ("", b->options.targetRoot);
+  const BackupOptions request = BackupOptions::Of(Native("/data"), Native("/backup"), true);
+  BackupJob c(fs_, clock_, request, deaf_);
   EXPECT_EQ(Native("/data/"), c.options.sourceRoot);
   EXPECT_EQ(Native("/backup/"), c.options.targetRoot);
+  EXPECT_EQ(Native("/data"), request.sourceRoot);  // the request itself stays as it was
 }
 
 TEST_F(BackupJobTest, OnlyTheNativeSeparatorCountsAtTheEnd) {
   const char other = kPathSeparator == '/' ? '\\' : '/';
-  BackupJob job(std::string("D:") + other + "backup" + other, "x", nullptr, nullptr, true,
-                Services());
-  EXPECT_EQ(std::string("D:") + other + "backup" + other + kPathSeparator, job.options.sourceRoot);
+  const auto job = Job(std::string("D:") + other + "backup" + other, "x", true);
+  EXPECT_EQ(std::string("D:") + other + "backup" + other + kPathSeparator, job->options.sourceRoot);
 }
 
 TEST_F(BackupJobTest, NewJobHasZeroCountersAndNoVersionDirectory) {
-  MemoryLogPane pane;
-  BackupJob job(Native("/a"), Native("/b"), &pane, nullptr, true, Services());
-  EXPECT_EQ(0, job.results.counters.copied + job.results.counters.updated +
-                   job.results.counters.skipped + job.results.counters.failed +
-                   job.results.counters.timeVersioned);
-  EXPECT_EQ("", job.results.versionDir);
-  EXPECT_TRUE(job.options.timeVersioningOn);
-  EXPECT_EQ(&pane, job.backupLogPane());
-  EXPECT_EQ(nullptr, job.fileLogPane());
+  const auto job = Job(Native("/a"), Native("/b"), true);
+  EXPECT_EQ(0, job->results.counters.copied + job->results.counters.updated +
+                   job->results.counters.skipped + job->results.counters.failed +
+                   job->results.counters.timeVersioned);
+  EXPECT_EQ("", job->results.versionDir);
+  EXPECT_TRUE(job->options.timeVersioningOn);
 }
 
-TEST_F(BackupJobTest, MessageOnlyJobWritesOnlyToItsBackupLogPane) {
+TEST_F(BackupJobTest, ABackupLogWithAPaneWritesOnlyToIt) {
   MemoryLogPane pane;
-  BackupJob job("", "", &pane, nullptr, false, Services());
-  job.LogMessage("=== Log cleared ===");
+  test::BackupLogs logs(&pane, nullptr, clock_, &console_);
+  logs.backupLog.Write("=== Log cleared ===");
   EXPECT_EQ(std::vector<std::string>{"=== Log cleared ==="},
             test::WithoutStamps(test::PaneLines(pane.Text())));
   EXPECT_EQ("", console_.str());
 }
 
 TEST_F(BackupJobTest, EachCategoryReachesItsLogs) {
-  BackupJob job(Native("/src"), Native("/dst"), &backup_pane_, &file_pane_, false, Services());
+  test::BackupLogs logs(&backup_pane_, &file_pane_, clock_, &console_);
+  const std::string root = Native("/src/");
   const std::string file = Native("/src/sub/a.txt");
   const std::string shown = Native("sub/a.txt");
-  job.LogFileOperation(FileOperation::kSkipped, file, "");
+  logs.LogFileOperation(FileOperation::kSkipped, file, "", root);
   EXPECT_EQ("", backup_pane_.Text());
   EXPECT_EQ("", file_pane_.Text());
 
-  job.LogFileOperation(FileOperation::kBackupStarted, "Session started", "");
-  job.LogFileOperation(FileOperation::kCopied, file, "");
-  job.LogFileOperation(FileOperation::kUpdated, file, "ignored detail");
-  job.LogFileOperation(FileOperation::kTimeVersion, Native("/dst/sub/a.txt"), "");
-  job.LogFileOperation(FileOperation::kFailed, file, "");
-  job.LogFileOperation(FileOperation::kCopyError, file, "x");
-  job.LogFileOperation(FileOperation::kDirectoryError, Native("/dst/sub"), "");
-  job.LogFileOperation(FileOperation::kTimeVersionFailed, Native("/dst/sub/a.txt"), "");
+  logs.LogFileOperation(FileOperation::kBackupStarted, "Session started", "", root);
+  logs.LogFileOperation(FileOperation::kCopied, file, "", root);
+  logs.LogFileOperation(FileOperation::kUpdated, file, "ignored detail", root);
+  logs.LogFileOperation(FileOperation::kTimeVersion, Native("/dst/sub/a.txt"), "", root);
+  logs.LogFileOperation(FileOperation::kFailed, file, "", root);
+  logs.LogFileOperation(FileOperation::kCopyError, file, "x", root);
+  logs.LogFileOperation(FileOperation::kDirectoryError, Native("/dst/sub"), "", root);
+  logs.LogFileOperation(FileOperation::kTimeVersionFailed, Native("/dst/sub/a.txt"), "", root);
 
   EXPECT_EQ((std::vector<std::string>{"[BACKUP STARTED] Session started", "[COPIED] " + shown,
                                       "[UPDATED] " + shown,
@@ -97,9 +109,9 @@ TEST_F(BackupJobTest, EachCategoryReachesItsLogs) {
 }
 
 TEST_F(BackupJobTest, WithoutFileLogPaneCopiedStillReachesTheBackupLog) {
-  BackupJob job(Native("/src"), "", &backup_pane_, nullptr, false, Services());
-  job.LogFileOperation(FileOperation::kCopied, Native("/src/a.txt"), "");
-  job.LogFileOperation(FileOperation::kFileScan, "3 files found", "");
+  test::BackupLogs logs(&backup_pane_, nullptr, clock_, &console_);
+  logs.LogFileOperation(FileOperation::kCopied, Native("/src/a.txt"), "", Native("/src/"));
+  logs.LogFileOperation(FileOperation::kFileScan, "3 files found", "", Native("/src/"));
   EXPECT_EQ(std::vector<std::string>{"[COPIED] a.txt"},
             test::WithoutStamps(test::PaneLines(backup_pane_.Text())));
 }
@@ -109,63 +121,57 @@ struct Written {
   std::string backupLog, fileLog, console;
 };
 
-/// Runs a backup with failures, and the job's own lines around it, on a fresh target; the
-/// logs built by the job from panes, or lent to it.
-class LentLogsTest : public BackupJobTest {
+/// Runs a backup with failures, and a front end's own lines around it, on a fresh target;
+/// the logs over panes, or without them.
+class RunLogsTest : public BackupJobTest {
  protected:
-  LentLogsTest() {
+  RunLogsTest() {
     test::WriteFile(dir_ / "src/a.txt", "alpha");
     test::WriteFile(dir_ / "src/sub/b.txt", "beta");
     fs_.failCopyTo = [](const std::string& to) { return to.ends_with("b.txt"); };
   }
 
-  Written Run(bool lent, bool panes) {
+  Written Run(bool panes) {
     std::filesystem::remove_all(dir_ / "dst");
     MemoryLogPane backup_pane, file_pane;
-    LogPane* backup = panes ? &backup_pane : nullptr;
-    LogPane* file = panes ? &file_pane : nullptr;
     std::ostringstream console;
-    const JobServices services = test::TestServices(&fs_, &clock_, &console);
     const BackupOptions request = BackupRequest(dir_ / "src", dir_ / "dst", true).Build();
-    BackupLogObserver backup_log(backup, services.log, request.sourceRoot);
-    FileLogObserver file_log(file, request.sourceRoot);
-    auto job = lent
-                   ? std::make_unique<BackupJob>(request, JobLogs{&backup_log, &file_log}, services)
-                   : std::make_unique<BackupJob>(request, backup, file, services);
-    EXPECT_EQ(backup, job->backupLogPane());
-    EXPECT_EQ(file, job->fileLogPane());
-    job->LogMessage("=== Scheduled backup started ===");
-    job->RunBackup();
-    job->LogFileOperation(FileOperation::kCopyError, dir_ / "src/sub/b.txt", "");
-    job->LogFileOperation(FileOperation::kCopied, dir_ / "src/a.txt", "");
+    test::BackupLogs logs(panes ? &backup_pane : nullptr, panes ? &file_pane : nullptr, clock_,
+                          &console, request.sourceRoot);
+    logs.backupLog.Write("=== Scheduled backup started ===");
+    RunBackup(fs_, clock_, request, logs);
+    logs.LogFileOperation(FileOperation::kCopyError, dir_ / "src/sub/b.txt", "",
+                          request.sourceRoot);
+    logs.LogFileOperation(FileOperation::kCopied, dir_ / "src/a.txt", "", request.sourceRoot);
     return {backup_pane.Text(), file_pane.Text(), console.str()};
   }
 
   test::ScopedTempDir dir_;
 };
 
-TEST_F(LentLogsTest, LentLogsWriteWhatLogsBuiltFromPanesWrite) {
-  for (const bool panes : {true, false}) {
-    SCOPED_TRACE(panes ? "with panes" : "without panes: the console");
-    const Written own = Run(false, panes);
-    const Written lent = Run(true, panes);
-    EXPECT_EQ(own.backupLog, lent.backupLog);
-    EXPECT_EQ(own.fileLog, lent.fileLog);
-    EXPECT_EQ(own.console, lent.console);
-    // A run with lines of every kind: not two empty logs alike.
-    const std::string& backup_log = panes ? lent.backupLog : lent.console;
+/// The text with each CR LF made a LF, as the console ends its lines.
+std::string ConsoleLines(std::string text) {
+  for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+  return text;
+}
+
+TEST_F(RunLogsTest, ThePaneAndTheConsoleGetTheSameLines) {
+  const Written panes = Run(true);
+  const Written console = Run(false);
+  EXPECT_EQ(ConsoleLines(panes.backupLog), console.console);
+  EXPECT_TRUE(panes.console.empty()) << panes.console;
+  EXPECT_TRUE(console.fileLog.empty()) << console.fileLog;
+  // A run with lines of every kind: not two empty logs alike.
+  for (const std::string& backup_log : {panes.backupLog, console.console}) {
     EXPECT_NE(std::string::npos, backup_log.find("=== Scheduled backup started ===")) << backup_log;
     EXPECT_NE(std::string::npos, backup_log.find("CopyFile failed: ")) << backup_log;
     EXPECT_NE(std::string::npos, backup_log.find("] [COPIED] a.txt")) << backup_log;
-    if (panes) {
-      EXPECT_NE(std::string::npos, lent.fileLog.find("| Failed: 1 |")) << lent.fileLog;
-      EXPECT_EQ("[COPIED] a.txt", test::PaneLines(lent.fileLog).back());
-    }
-    EXPECT_EQ(panes, lent.console.empty());
   }
+  EXPECT_NE(std::string::npos, panes.fileLog.find("| Failed: 1 |")) << panes.fileLog;
+  EXPECT_EQ("[COPIED] a.txt", test::PaneLines(panes.fileLog).back());
 }
 
-/// Notes, for each event, which of the job's listeners heard it.
+/// Notes, for each event, which of the run's listeners heard it.
 struct Hearing : RunObserver {
   explicit Hearing(std::vector<std::string>* heard) : heard(heard) {}
   void OnRunEvent(const RunEvent&) override { heard->push_back("observer"); }
@@ -190,16 +196,15 @@ struct HeardBackupLog : BackupLogObserver {
   std::vector<std::string>* heard;
 };
 
-TEST_F(LentLogsTest, TheServicesObserversHearFirstThenTheFileLogThenTheBackupLog) {
+TEST_F(RunLogsTest, TheServicesObserversHearFirstThenTheFileLogThenTheBackupLog) {
   std::vector<std::string> heard;
   Hearing first(&heard), second(&heard);
-  JobServices services = Services();
+  JobServices services = test::TestServices(&fs_, &clock_, &console_);
   services.observers = {&first, &second};
   HeardBackupLog backup_log(&backup_pane_, services.log, &heard);
   HeardFileLog file_log(&file_pane_, &heard);
-  BackupJob job(BackupRequest(dir_ / "src", dir_ / "dst", false).Build(),
-                JobLogs{&backup_log, &file_log}, services);
-  job.RunBackup();
+  RunLoggedBackup(services, BackupRequest(dir_ / "src", dir_ / "dst", false).Build(), file_log,
+                  backup_log);
   // Started, scanned, a copied, b failed twice over (why, then that it failed), ended.
   ASSERT_EQ(4u * 6u, heard.size());
   for (size_t at = 0; at < heard.size(); at += 4) {

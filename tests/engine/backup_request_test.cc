@@ -1,4 +1,4 @@
-// The builder of every front end's request: roots normalised as the job normalises them, and
+// The builder of every front end's request: roots normalised as a run normalises them, and
 // each switch carried to the options it builds.
 #include "engine/backup_request.h"
 
@@ -69,14 +69,18 @@ TEST(BackupRequestTest, ExclusionsAreCarriedAsGiven) {
   }
 }
 
-TEST(BackupRequestTest, AJobKeepsTheBuiltRootsAndNormalisesRawOnesTheSameWay) {
+/// Hears nothing: only the state of a run is looked at.
+struct Deaf : RunObserver {
+  void OnRunEvent(const RunEvent&) override {}
+};
+
+TEST(BackupRequestTest, ARunKeepsTheBuiltRootsAndNormalisesRawOnesTheSameWay) {
   test::FakeClock clock;
-  std::ostringstream console;
-  const JobServices services = test::TestServices(&test::RealFs(), &clock, &console);
+  Deaf deaf;
   const BackupOptions built = BackupRequest(Native("/data"), Native("/backup"), true).Build();
-  BackupJob from_built(built, nullptr, nullptr, services);
-  BackupJob from_raw(BackupOptions::Of(Native("/data"), Native("/backup"), true), nullptr, nullptr,
-                     services);
+  BackupJob from_built(test::RealFs(), clock, built, deaf);
+  BackupJob from_raw(test::RealFs(), clock,
+                     BackupOptions::Of(Native("/data"), Native("/backup"), true), deaf);
   for (const BackupJob* job : {&from_built, &from_raw}) {
     EXPECT_EQ(Native("/data/"), job->options.sourceRoot);
     EXPECT_EQ(Native("/backup/"), job->options.targetRoot);

@@ -8,8 +8,9 @@
 #include <filesystem>
 #include <sstream>
 
-#include "engine/backup_job.h"
+#include "engine/backup_run.h"
 #include "engine/file_copy.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -21,10 +22,12 @@ using Lines = std::vector<std::string>;
 
 class BackupRunGuardsTest : public ::testing::Test {
  protected:
-  std::unique_ptr<BackupJob> Job(bool versioning) {
-    return std::make_unique<BackupJob>(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_,
-                                       versioning, test::TestServices(&fs_, &clock_, &console_));
+  BackupOptions Request(bool versioning) {
+    return BackupOptions::Of(dir_ / "src", dir_ / "dst", versioning);
   }
+  /// One run through the unit, told to the fixture's two logs.
+  BackupResults Run(const BackupOptions& request) { return RunBackup(fs_, clock_, request, logs_); }
+  BackupResults Run(bool versioning) { return Run(Request(versioning)); }
   Lines BackupLog() { return test::WithoutStamps(test::PaneLines(backup_pane_.Text())); }
   bool Logged(const std::string& line) {
     const Lines log = BackupLog();
@@ -42,6 +45,7 @@ class BackupRunGuardsTest : public ::testing::Test {
   test::FakeClock clock_;
   std::ostringstream console_;
   MemoryLogPane backup_pane_, file_pane_;
+  test::BackupLogs logs_{&backup_pane_, &file_pane_, clock_, &console_};
 };
 
 TEST_F(BackupRunGuardsTest, AFileThatKeepsChangingIsFailedAndNeitherItNorItsOldCopyIsVersioned) {
@@ -50,18 +54,17 @@ TEST_F(BackupRunGuardsTest, AFileThatKeepsChangingIsFailedAndNeitherItNorItsOldC
   test::WriteFile(Src("notes.txt"), "new", Seconds(2000));
   test::WriteFile(Dst("notes.txt"), "old notes", Seconds(1000));
   fs_.changeWhileCopying = [this](const std::string& from) { return from == Src("live.db"); };
-  auto job = Job(true);
-  job->RunBackup();
+  BackupResults run = Run(true);
   EXPECT_EQ(kCopyAttempts, Count("prepare " + Dst("live.db")));
   const Lines log = BackupLog();
   const auto changed =
       std::find(log.begin(), log.end(), "Changed while it was copied: " + Src("live.db"));
   ASSERT_NE(log.end(), changed);
   EXPECT_EQ("[FAILED] " + Src("live.db"), changed[1]);
-  EXPECT_EQ(1, job->results.counters.updated);
-  EXPECT_EQ(1, job->results.counters.failed);
-  EXPECT_EQ(1, job->results.counters.timeVersioned);
-  EXPECT_TRUE(job->results.AnyFailed());
+  EXPECT_EQ(1, run.counters.updated);
+  EXPECT_EQ(1, run.counters.failed);
+  EXPECT_EQ(1, run.counters.timeVersioned);
+  EXPECT_TRUE(run.AnyFailed());
   EXPECT_EQ("old", test::ReadFile(Dst("live.db")));
   EXPECT_EQ(Seconds(1000), test::RealFs().LastWriteTime(Dst("live.db")));
   EXPECT_EQ((Lines{"README.txt", "notes.txt"}), test::ListTree(VersionDir()));
@@ -73,11 +76,10 @@ TEST_F(BackupRunGuardsTest, AFileSavedWhileItWasCopiedIsCopiedAgainWhole) {
   test::WriteFile(Dst("live.db"), "old", Seconds(1000));
   int tries = 0;
   fs_.changeWhileCopying = [&](const std::string&) { return ++tries == 1; };
-  auto job = Job(true);
-  job->RunBackup();
-  EXPECT_EQ(1, job->results.counters.updated);
-  EXPECT_EQ(1, job->results.counters.timeVersioned);
-  EXPECT_FALSE(job->results.AnyFailed());
+  BackupResults run = Run(true);
+  EXPECT_EQ(1, run.counters.updated);
+  EXPECT_EQ(1, run.counters.timeVersioned);
+  EXPECT_FALSE(run.AnyFailed());
   EXPECT_EQ("saved", test::ReadFile(Dst("live.db")));
   EXPECT_EQ("old", test::ReadFile(VersionDir() + kPathSeparator + "live.db"));
 }
@@ -92,16 +94,15 @@ TEST_F(BackupRunGuardsTest, AnEntryKeptUnderAnotherSpellingIsNeverReplacedNorVer
     test::WriteFile(Src("notes.txt"), "new", Seconds(2000));
     test::WriteFile(Dst("Notes.txt"), "old", Seconds(1000));
     fs_.foldsCase = true;
-    auto job = Job(versioning);
-    job->RunBackup();
+    BackupResults run = Run(versioning);
     EXPECT_TRUE(
         Logged("Name collides on the target: " + Dst("Notes.txt") + " and " + Src("notes.txt")))
         << versioning;
     EXPECT_TRUE(Logged("[FAILED] " + Src("notes.txt"))) << versioning;
-    EXPECT_EQ(1, job->results.counters.failed);
-    EXPECT_EQ(0, job->results.counters.updated);
-    EXPECT_EQ(0, job->results.counters.timeVersioned);
-    EXPECT_EQ(0, job->results.timeVersionFailures);  // no old copy was even tried
+    EXPECT_EQ(1, run.counters.failed);
+    EXPECT_EQ(0, run.counters.updated);
+    EXPECT_EQ(0, run.counters.timeVersioned);
+    EXPECT_EQ(0, run.timeVersionFailures);  // no old copy was even tried
     EXPECT_EQ(0, std::count_if(fs_.events.begin(), fs_.events.end(), [&](const std::string& e) {
                 return e.rfind("prepare " + Dst("backup_"), 0) == 0;
               }));
@@ -120,33 +121,32 @@ TEST_F(BackupRunGuardsTest, ATargetThatDropsTimesIsReportedOnceAndFailsTheRunUnl
   for (int i = 0; i < 3; ++i) test::WriteFile(Src("f" + std::to_string(i)), "x", Seconds(2000));
   const std::string line =
       "The target does not keep last-write times: every run copies every file again";
-  auto job = Job(false);
-  job->RunBackup();
+  BackupResults run = Run(false);
   Lines log = BackupLog();
   EXPECT_EQ(1, std::count(log.begin(), log.end(), line));
   ASSERT_GE(log.size(), 3u);
   EXPECT_EQ(line, log[log.size() - 3]);  // just before the summary
-  EXPECT_EQ(3, job->results.counters.copied);
-  EXPECT_TRUE(job->results.AnyFailed());
+  EXPECT_EQ(3, run.counters.copied);
+  EXPECT_TRUE(run.AnyFailed());
 
   // Copies the target dated later than their sources: an unchanged run still learns it.
   for (int i = 0; i < 3; ++i) test::WriteFile(Dst("f" + std::to_string(i)), "x", Seconds(9000));
   backup_pane_.SetText("");
-  job->options.acceptUnkeptTimes = true;
-  job->RunBackup();
+  BackupOptions accepting = Request(false);
+  accepting.acceptUnkeptTimes = true;
+  run = Run(accepting);
   log = BackupLog();
-  EXPECT_EQ(3, job->results.counters.skipped);
+  EXPECT_EQ(3, run.counters.skipped);
   EXPECT_EQ(1, std::count(log.begin(), log.end(), line));
-  EXPECT_FALSE(job->results.AnyFailed());
+  EXPECT_FALSE(run.AnyFailed());
 
   // A volume that keeps times says nothing, even where a copy is newer than its source.
   fs_.dropTimes = false;
   backup_pane_.SetText("");
-  job->options.acceptUnkeptTimes = false;
-  job->RunBackup();
+  run = Run(false);
   log = BackupLog();
   EXPECT_EQ(0, std::count(log.begin(), log.end(), line));
-  EXPECT_FALSE(job->results.AnyFailed());
+  EXPECT_FALSE(run.AnyFailed());
   EXPECT_EQ((Lines{"f0", "f1", "f2"}), test::ListTree(dir_ / "dst"));  // no probe left behind
 }
 

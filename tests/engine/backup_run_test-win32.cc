@@ -12,10 +12,11 @@
 #include <algorithm>
 #include <memory>
 
-#include "engine/backup_job.h"
+#include "engine/backup_run.h"
 #include "os/win32/win32_entry_kind.h"
 #include "os/win32/win32_file_system.h"
 #include "os/win32/win32_text.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/file_hold.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
@@ -51,10 +52,9 @@ class Win32ReadOnlyTargetTest : public ::testing::TestWithParam<bool> {
   BackupCounters Run() {
     clock_.Advance(60 * test::kSecondNanos);
     pane_.SetText("");
-    BackupJob job(dir_ / "src", dir_ / "dst", &pane_, nullptr, true,
-                  test::TestServices(fs_.get(), &clock_, &console_));
-    job.RunBackup();
-    return job.results.counters;
+    test::BackupLogs logs(&pane_, nullptr, clock_, &console_);
+    return RunBackup(*fs_, clock_, BackupOptions::Of(dir_ / "src", dir_ / "dst", true), logs)
+        .counters;
   }
   std::vector<std::string> Log() { return test::WithoutStamps(test::PaneLines(pane_.Text())); }
   bool Logged(const std::string& line) {
@@ -160,13 +160,11 @@ std::string FolderChain(const std::string& base, size_t characters, const std::s
 class Win32UnicodeBackupTest : public ::testing::Test {
  protected:
   /// A run with time versioning from `source` to `target`, a minute after the last.
-  BackupJob& Run(const std::string& source, const std::string& target) {
+  BackupResults Run(const std::string& source, const std::string& target, bool versioning = true) {
     clock_.Advance(60 * test::kSecondNanos);
     pane_.SetText("");
-    job_ = std::make_unique<BackupJob>(source, target, &pane_, nullptr, true,
-                                       test::TestServices(&test::RealFs(), &clock_, &console_));
-    job_->RunBackup();
-    return *job_;
+    test::BackupLogs logs(&pane_, nullptr, clock_, &console_);
+    return RunBackup(test::RealFs(), clock_, BackupOptions::Of(source, target, versioning), logs);
   }
   std::vector<std::string> Log() { return test::WithoutStamps(test::PaneLines(pane_.Text())); }
   void ExpectLogged(const std::string& line) {
@@ -179,17 +177,15 @@ class Win32UnicodeBackupTest : public ::testing::Test {
   test::FakeClock clock_;
   std::ostringstream console_;
   MemoryLogPane pane_;
-  std::unique_ptr<BackupJob> job_;
 };
 
 TEST_F(Win32UnicodeBackupTest, EveryNameIsBackedUpAsItselfAndNamedRightInTheLog) {
   for (const std::string& file : kFiles)
     test::WriteFile(dir_ / ("in/src/" + file), file, Seconds(1000));
   test::WriteFile(dir_ / "in/outside.txt", "beside the source");
-  BackupJob& job = Run(dir_ / "in/src", dir_ / "out/dst");
-  EXPECT_EQ(static_cast<int>(kFiles.size()), job.results.counters.copied);
-  EXPECT_EQ(0, job.results.counters.failed + job.results.unlistedDirectories +
-                   job.results.timeVersionFailures);
+  const BackupResults job = Run(dir_ / "in/src", dir_ / "out/dst");
+  EXPECT_EQ(static_cast<int>(kFiles.size()), job.counters.copied);
+  EXPECT_EQ(0, job.counters.failed + job.unlistedDirectories + job.timeVersionFailures);
   ExpectLogged("Found " + std::to_string(kFiles.size()) + " files.");
   for (const std::string& file : kFiles) {
     ExpectLogged("[COPIED] " + Native(file));
@@ -206,10 +202,10 @@ TEST_F(Win32UnicodeBackupTest, EveryNameIsBackedUpAsItselfAndNamedRightInTheLog)
 
   test::WriteFile(dir_ / "in/src/Привет.txt", "newer", Seconds(2000));
   test::WriteFile(dir_ / "in/src/ā.txt", "newer ā", Seconds(2000));
-  BackupJob& update = Run(dir_ / "in/src", dir_ / "out/dst");
-  EXPECT_EQ(2, update.results.counters.updated);
-  EXPECT_EQ(static_cast<int>(kFiles.size()) - 2, update.results.counters.skipped);
-  EXPECT_EQ(2, update.results.counters.timeVersioned);
+  const BackupResults update = Run(dir_ / "in/src", dir_ / "out/dst");
+  EXPECT_EQ(2, update.counters.updated);
+  EXPECT_EQ(static_cast<int>(kFiles.size()) - 2, update.counters.skipped);
+  EXPECT_EQ(2, update.counters.timeVersioned);
   EXPECT_EQ("newer ā", test::ReadFile(dir_ / "out/dst/ā.txt"));
   EXPECT_EQ("a.txt", test::ReadFile(dir_ / "out/dst/a.txt"));  // "ā" never became "a"
   EXPECT_EQ("Привет.txt", test::ReadFile(dir_ / "out/dst/backup_20250131_080200/Привет.txt"));
@@ -224,16 +220,12 @@ TEST_F(Win32UnicodeBackupTest, AnEntryWindowsKeepsUnderAnotherSpellingIsNeverRep
   for (const bool versioning : {true, false}) {
     test::WriteFile(dir_ / "out/dst/Notes.txt", "old", Seconds(1000));
     test::WriteFile(dir_ / "in/src/notes.txt", "new", Seconds(2000));
-    clock_.Advance(60 * test::kSecondNanos);
-    pane_.SetText("");
-    BackupJob job(dir_ / "in/src", dir_ / "out/dst", &pane_, nullptr, versioning,
-                  test::TestServices(&test::RealFs(), &clock_, &console_));
-    job.RunBackup();
+    const BackupResults job = Run(dir_ / "in/src", dir_ / "out/dst", versioning);
     ExpectLogged("Name collides on the target: " + dir_ / "out/dst/Notes.txt" + " and " +
                  dir_ / "in/src/notes.txt");
     ExpectLogged("[FAILED] " + dir_ / "in/src/notes.txt");
-    EXPECT_EQ(1, job.results.counters.failed) << versioning;
-    EXPECT_EQ(0, job.results.counters.timeVersioned) << versioning;
+    EXPECT_EQ(1, job.counters.failed) << versioning;
+    EXPECT_EQ(0, job.counters.timeVersioned) << versioning;
     EXPECT_EQ("old", test::ReadFile(dir_ / "out/dst/Notes.txt"));
     std::vector<std::string> kept = test::ListTree(dir_ / "out/dst");
     std::erase_if(kept, [](const std::string& p) { return p.ends_with("/README.txt"); });
@@ -254,9 +246,9 @@ TEST_F(Win32UnicodeBackupTest, LongFolderChainsLongFilePathsAndADeepTargetRootAr
   ASSERT_GE(Characters(source + "\\" + Native(files[1])), 1000u);
   ASSERT_GE(Characters(target), 245u);
 
-  BackupJob& job = Run(source, target);
-  EXPECT_EQ(3, job.results.counters.copied) << ::testing::PrintToString(Log());
-  EXPECT_EQ(0, job.results.counters.failed + job.results.unlistedDirectories);
+  const BackupResults job = Run(source, target);
+  EXPECT_EQ(3, job.counters.copied) << ::testing::PrintToString(Log());
+  EXPECT_EQ(0, job.counters.failed + job.unlistedDirectories);
   for (const std::string& file : files) {
     ExpectLogged("[COPIED] " + Native(file));
     EXPECT_EQ(file, test::ReadFile(target + "\\" + Native(file)));
@@ -265,9 +257,9 @@ TEST_F(Win32UnicodeBackupTest, LongFolderChainsLongFilePathsAndADeepTargetRootAr
   // Version folders hold the old copies at more than 1,000 characters too.
   for (const std::string& file : files)
     test::WriteFile(source + "\\" + Native(file), "v2", Seconds(20));
-  BackupJob& update = Run(source, target);
-  EXPECT_EQ(3, update.results.counters.updated) << ::testing::PrintToString(Log());
-  EXPECT_EQ(3, update.results.counters.timeVersioned);
+  const BackupResults update = Run(source, target);
+  EXPECT_EQ(3, update.counters.updated) << ::testing::PrintToString(Log());
+  EXPECT_EQ(3, update.counters.timeVersioned);
   const std::string version = target + "\\backup_20250131_080200\\" + Native(files[1]);
   EXPECT_GE(Characters(version), 1200u);
   EXPECT_EQ(files[1], test::ReadFile(version));
@@ -281,9 +273,9 @@ TEST_F(Win32UnicodeBackupTest, APathBeyondWhatTheSystemHoldsFailsLoudly) {
   test::WriteFile(dir_ / "src/f.txt", "x", Seconds(10));
   const std::string target =
       dir_ / FolderChain(dir_.path(), 5000, "a_folder_name_of_some_length_" + std::string(60, 'x'));
-  BackupJob& job = Run(dir_ / "src", target);
-  EXPECT_EQ(1, job.results.counters.failed);
-  EXPECT_EQ(0, job.results.counters.copied);
+  const BackupResults job = Run(dir_ / "src", target);
+  EXPECT_EQ(1, job.counters.failed);
+  EXPECT_EQ(0, job.counters.copied);
   ExpectLogged("[FAILED] " + dir_ / "src/f.txt");
 }
 

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "engine/backup_job.h"
 #include "os/error_text.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/file_time_setter.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
@@ -24,10 +24,9 @@ using Lines = std::vector<std::string>;
 
 class BackupRunTest : public ::testing::Test {
  protected:
-  std::unique_ptr<BackupJob> Job(bool versioning) {
-    return std::make_unique<BackupJob>(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_,
-                                       versioning,
-                                       test::TestServices(&fs_, &clock_, &console_, &status_));
+  /// One run of "src" into "dst" through the unit, told to the fixture's two logs.
+  BackupResults Run(bool versioning) {
+    return RunBackup(fs_, clock_, BackupOptions::Of(dir_ / "src", dir_ / "dst", versioning), logs_);
   }
 
   Lines BackupLog() { return WithoutStamps(PaneLines(backup_pane_.Text())); }
@@ -50,15 +49,14 @@ class BackupRunTest : public ::testing::Test {
   test::ScopedTempDir dir_;
   test::FaultyFileSystem fs_;
   test::FakeClock clock_;
-  test::CountingStatus status_;
   std::ostringstream console_;
   MemoryLogPane backup_pane_, file_pane_;
+  test::BackupLogs logs_{&backup_pane_, &file_pane_, clock_, &console_};
 };
 
 TEST_F(BackupRunTest, NewFileIsCopiedWithItsTimeAndReportedInBothLogs) {
   test::WriteFile(Src("sub/a.txt"), "alpha", Seconds(1000));
-  auto job = Job(false);
-  job->RunBackup();
+  BackupResults run = Run(false);
   EXPECT_EQ(Join({Header("DISABLED", 1),
                   {"[COPIED] " + Native("sub/a.txt"),
                    "Time-based incremental backup completed: 1 copied, 0 updated, 0 skipped, 0 "
@@ -71,14 +69,13 @@ TEST_F(BackupRunTest, NewFileIsCopiedWithItsTimeAndReportedInBothLogs) {
             FileLog());
   EXPECT_EQ("alpha", test::ReadFile(Dst("sub/a.txt")));
   EXPECT_EQ(Seconds(1000), test::RealFs().LastWriteTime(Dst("sub/a.txt")));
-  EXPECT_EQ(1, job->results.counters.copied);
+  EXPECT_EQ(1, run.counters.copied);
 }
 
 TEST_F(BackupRunTest, NewerSourceUpdatesOlderTarget) {
   test::WriteFile(Src("a.txt"), "new", Seconds(2000));
   test::WriteFile(Dst("a.txt"), "old", Seconds(1000));
-  auto job = Job(false);
-  job->RunBackup();
+  Run(false);
   EXPECT_EQ(Join({Header("DISABLED", 1),
                   {"[UPDATED] a.txt",
                    "Time-based incremental backup completed: 0 copied, 1 updated, 0 skipped, 0 "
@@ -94,8 +91,7 @@ TEST_F(BackupRunTest, EqualOrNewerTargetsAreSkippedSilentlyWhateverTheirSize) {
   test::WriteFile(Dst("same"), "different size", Seconds(1000));
   test::WriteFile(Src("edited"), "1", Seconds(1000));
   test::WriteFile(Dst("edited"), "edited in the target", Seconds(3000));
-  auto job = Job(true);
-  job->RunBackup();
+  Run(true);
   EXPECT_EQ(Join({Header("ENABLED", 2),
                   {"Time-based incremental backup completed: 0 copied, 0 updated, 2 skipped, 0 "
                    "failed, 0 time-versioned.",
@@ -109,8 +105,7 @@ TEST_F(BackupRunTest, FailedCopyShowsThreeEntriesAndCountsAsFailed) {
   test::WriteFile(Src("a.txt"), "x", Seconds(1000));
   fs_.failCopyTo = [](const std::string&) { return true; };
   fs_.code = 5;
-  auto job = Job(false);
-  job->RunBackup();
+  Run(false);
   EXPECT_EQ(
       Join({Header("DISABLED", 1),
             {"CopyFile failed: " + Src("a.txt") + " -> " + Dst("a.txt") + " " + ErrorCodeText(5),
@@ -132,9 +127,8 @@ TEST_F(BackupRunTest, ADirectoryWhereTheFilesCopyBelongsFailsWhateverTheTimes) {
     test::WriteFile(Src("a"), "x", source_time);
     test::WriteFile(Dst("a/kept"), "inside", Seconds(100));
     ASSERT_TRUE(SetLastWriteTime(Dst("a"), Seconds(1000)));
-    auto job = Job(true);
-    job->RunBackup();
-    EXPECT_EQ(1, job->results.counters.failed);
+    BackupResults run = Run(true);
+    EXPECT_EQ(1, run.counters.failed);
     const Lines log = BackupLog();
     ASSERT_EQ(10u, log.size());
     const std::string failed = "CopyFile failed: " + Src("a") + " -> " + Dst("a") + " Error: ";
@@ -149,8 +143,7 @@ TEST_F(BackupRunTest, ADirectoryWhereTheFilesCopyBelongsFailsWhateverTheTimes) {
 TEST_F(BackupRunTest, VersioningSavesTheOldCopyBeforeTheUpdate) {
   test::WriteFile(Src("sub/a.txt"), "new", Seconds(2000));
   test::WriteFile(Dst("sub/a.txt"), "old", Seconds(1000));
-  auto job = Job(true);
-  job->RunBackup();
+  Run(true);
   const std::string rel = Native("sub/a.txt");
   EXPECT_EQ(Join({Header("ENABLED", 1),
                   {"Time version directory created: " + VersionDir(),
@@ -176,9 +169,8 @@ TEST_F(BackupRunTest, TwoUpdatesShareOneVersionDirectory) {
     test::WriteFile(Src(name), "new", Seconds(2000));
     test::WriteFile(Dst(name), "old", Seconds(1000));
   }
-  auto job = Job(true);
-  job->RunBackup();
-  EXPECT_EQ(2, job->results.counters.timeVersioned);
+  BackupResults run = Run(true);
+  EXPECT_EQ(2, run.counters.timeVersioned);
   EXPECT_EQ((Lines{"a", "b", "backup_20250131_080000/README.txt", "backup_20250131_080000/a",
                    "backup_20250131_080000/b"}),
             test::ListTree(dir_ / "dst"));
@@ -187,8 +179,7 @@ TEST_F(BackupRunTest, TwoUpdatesShareOneVersionDirectory) {
 
 TEST_F(BackupRunTest, VersioningWithOnlyNewFilesStillMakesTheDirectory) {
   test::WriteFile(Src("a"), "x", Seconds(1000));
-  auto job = Job(true);
-  job->RunBackup();
+  Run(true);
   EXPECT_EQ(Join({Header("ENABLED", 1),
                   {"Time version directory created: " + VersionDir(), "[COPIED] a",
                    "Time-based incremental backup completed: 1 copied, 0 updated, 0 skipped, 0 "
@@ -206,8 +197,7 @@ TEST_F(BackupRunTest, AVersionDirectoryThatCannotBeMadeUpdatesNothingAndTheNextR
     return path.find("backup_") != std::string::npos;
   };
   fs_.code = 13;
-  auto job = Job(true);
-  job->RunBackup();
+  BackupResults run = Run(true);
   EXPECT_EQ(
       Join({Header("ENABLED", 1),
             {"Failed to create time version directory: " + VersionDir() + " " + ErrorCodeText(13),
@@ -217,15 +207,14 @@ TEST_F(BackupRunTest, AVersionDirectoryThatCannotBeMadeUpdatesNothingAndTheNextR
              "Backup operation completed."}}),
       BackupLog());
   EXPECT_EQ("old", test::ReadFile(Dst("a")));  // not overwritten: its old version is kept nowhere
-  EXPECT_TRUE(job->results.AnyFailed());
-  EXPECT_TRUE(job->options.timeVersioningOn);  // the request is the caller's
+  EXPECT_TRUE(run.AnyFailed());
 
   backup_pane_.SetText("");
   fs_.failMakeDirectory = nullptr;
-  job->RunBackup();
+  run = Run(true);
   EXPECT_EQ("Time Versioning: ENABLED", BackupLog()[3]);
-  EXPECT_EQ(1, job->results.counters.updated);
-  EXPECT_EQ(1, job->results.counters.timeVersioned);
+  EXPECT_EQ(1, run.counters.updated);
+  EXPECT_EQ(1, run.counters.timeVersioned);
   EXPECT_EQ("old", test::ReadFile(VersionDir() + kPathSeparator + "a"));
   EXPECT_EQ("new", test::ReadFile(Dst("a")));
 }
@@ -237,11 +226,10 @@ TEST_F(BackupRunTest, AVersionDirectoryThatCannotBeMadeStillLetsNewFilesBeCopied
   fs_.failMakeDirectory = [](const std::string& path) {
     return path.find("backup_") != std::string::npos;
   };
-  auto job = Job(true);
-  job->RunBackup();
-  EXPECT_EQ(1, job->results.counters.copied);
-  EXPECT_EQ(1, job->results.counters.failed);
-  EXPECT_EQ(0, job->results.counters.updated);
+  BackupResults run = Run(true);
+  EXPECT_EQ(1, run.counters.copied);
+  EXPECT_EQ(1, run.counters.failed);
+  EXPECT_EQ(0, run.counters.updated);
   EXPECT_EQ("b", test::ReadFile(Dst("sub/b")));
   EXPECT_EQ("old", test::ReadFile(Dst("a")));
   const Lines log = BackupLog();
@@ -259,8 +247,7 @@ TEST_F(BackupRunTest, AnOldVersionThatCannotBeSavedIsNotOverwritten) {
   test::WriteFile(Src("a"), "new", Seconds(2000));
   test::WriteFile(Dst("a"), "old", Seconds(1000));
   fs_.failCopyTo = [this](const std::string& to) { return to.rfind(VersionDir(), 0) == 0; };
-  auto job = Job(true);
-  job->RunBackup();
+  BackupResults run = Run(true);
   const Lines log = BackupLog();
   EXPECT_EQ((Lines{"Time version directory created: " + VersionDir(),
                    "[TIME VERSION FAILED] " + Dst("a"), "[FAILED] " + Src("a")}),
@@ -268,16 +255,15 @@ TEST_F(BackupRunTest, AnOldVersionThatCannotBeSavedIsNotOverwritten) {
   EXPECT_EQ("=== Time version directory created but no files versioned ===", log.end()[-2]);
   EXPECT_EQ("old", test::ReadFile(Dst("a")));
   EXPECT_EQ(Seconds(1000), test::RealFs().LastWriteTime(Dst("a")));
-  EXPECT_EQ(1, job->results.counters.failed);
-  EXPECT_EQ(0, job->results.counters.updated);
-  EXPECT_EQ(0, job->results.counters.timeVersioned);
+  EXPECT_EQ(1, run.counters.failed);
+  EXPECT_EQ(0, run.counters.updated);
+  EXPECT_EQ(0, run.counters.timeVersioned);
   EXPECT_EQ((Lines{"a", "backup_20250131_080000/README.txt"}), test::ListTree(dir_ / "dst"));
 }
 
 TEST_F(BackupRunTest, EmptySourceReportsZeroFiles) {
   test::MakeDirs(dir_ / "src");
-  auto job = Job(true);
-  job->RunBackup();
+  Run(true);
   EXPECT_EQ(Join({Header("ENABLED", 0),
                   {"Time-based incremental backup completed: 0 copied, 0 updated, 0 skipped, 0 "
                    "failed, 0 time-versioned.",
@@ -287,59 +273,60 @@ TEST_F(BackupRunTest, EmptySourceReportsZeroFiles) {
 }
 
 TEST_F(BackupRunTest, AMissingSourceIsReportedBeforeTheZeroCount) {
-  auto job = Job(false);
-  job->RunBackup();
+  BackupResults run = Run(false);
   const Lines log = BackupLog();
   ASSERT_EQ(8u, log.size());
   const std::string prefix = "Cannot list directory: " + dir_ / "src/" + " Error: ";
   EXPECT_EQ(prefix, log[4].substr(0, prefix.size()));
   EXPECT_EQ("Found 0 files.", log[5]);
-  EXPECT_EQ(1, job->results.unlistedDirectories);
+  EXPECT_EQ(1, run.unlistedDirectories);
 }
 
-TEST_F(BackupRunTest, AReusedJobStartsEachRunFromZeroWithItsOwnVersionDirectory) {
+TEST_F(BackupRunTest, EachRunStartsFromZeroWithItsOwnVersionDirectory) {
   test::WriteFile(Src("a"), "1", Seconds(2000));
   test::WriteFile(Dst("a"), "0", Seconds(1000));
-  auto job = Job(true);
-  job->RunBackup();
-  const std::string first = job->results.versionDir;
+  BackupResults run = Run(true);
+  const std::string first = run.versionDir;
   clock_.Advance(61 * test::kSecondNanos);
   test::WriteFile(Src("a"), "2", Seconds(3000));
-  job->RunBackup();
-  EXPECT_EQ(1, job->results.counters.updated);
-  EXPECT_EQ(1, job->results.counters.timeVersioned);
-  EXPECT_EQ(Dst("backup_20250131_080101"), job->results.versionDir);
-  EXPECT_NE(first, job->results.versionDir);
-  EXPECT_EQ("1", test::ReadFile(job->results.versionDir + kPathSeparator + "a"));
+  run = Run(true);
+  EXPECT_EQ(1, run.counters.updated);
+  EXPECT_EQ(1, run.counters.timeVersioned);
+  EXPECT_EQ(Dst("backup_20250131_080101"), run.versionDir);
+  EXPECT_NE(first, run.versionDir);
+  EXPECT_EQ("1", test::ReadFile(run.versionDir + kPathSeparator + "a"));
 }
 
 TEST_F(BackupRunTest, TwoRunsInOneSecondKeepBothOldVersionsInFoldersOfTheirOwn) {
   test::WriteFile(Src("a"), "1", Seconds(2000));
   test::WriteFile(Dst("a"), "0", Seconds(1000));
-  auto first = Job(true);
-  first->RunBackup();
+  BackupResults first = Run(true);
   test::WriteFile(Src("a"), "2", Seconds(3000));
-  auto second = Job(true);  // another job, as a manual run beside a scheduled one
-  second->RunBackup();      // within the same second: the clock has not moved
-  EXPECT_EQ(VersionDir(), first->results.versionDir);
-  EXPECT_EQ(Dst("backup_20250131_080001"), second->results.versionDir);
+  // Another run, as a manual run beside a scheduled one, within the same second: the clock
+  // has not moved.
+  const BackupResults second = Run(true);
+  EXPECT_EQ(VersionDir(), first.versionDir);
+  EXPECT_EQ(Dst("backup_20250131_080001"), second.versionDir);
   EXPECT_EQ("0", test::ReadFile(VersionDir() + kPathSeparator + "a"));
-  EXPECT_EQ("1", test::ReadFile(second->results.versionDir + kPathSeparator + "a"));
+  EXPECT_EQ("1", test::ReadFile(second.versionDir + kPathSeparator + "a"));
   EXPECT_EQ("2", test::ReadFile(Dst("a")));
-  EXPECT_EQ(1, second->results.counters.timeVersioned);
-  EXPECT_FALSE(second->results.AnyFailed());
+  EXPECT_EQ(1, second.counters.timeVersioned);
+  EXPECT_FALSE(second.AnyFailed());
 }
 
-/// Records the kind of every event, and how many backup log lines stood before it.
+/// Records the kind of every event, how many backup log lines stood before it, and the
+/// results the end told.
 class RecordingObserver : public RunObserver {
  public:
   explicit RecordingObserver(MemoryLogPane& pane) : pane_(pane) {}
   void OnRunEvent(const RunEvent& event) override {
     kinds.push_back(event.kind);
     lines_before.push_back(PaneLines(pane_.Text()).size());
+    if (event.kind == RunEventKind::kEnded) ended = event.summary->results;
   }
   std::vector<RunEventKind> kinds;
   std::vector<size_t> lines_before;
+  BackupResults ended;
 
  private:
   MemoryLogPane& pane_;
@@ -350,10 +337,8 @@ TEST_F(BackupRunTest, ObserversHearEveryEventInOrderBeforeTheLogsWriteIt) {
   test::WriteFile(Src("old"), "1", Seconds(1000));
   test::WriteFile(Dst("old"), "1", Seconds(1000));
   RecordingObserver observer(backup_pane_);
-  JobServices services = test::TestServices(&fs_, &clock_, &console_, &status_);
-  services.observers = {&observer};
-  BackupJob job(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_, false, services);
-  job.RunBackup();
+  logs_.observers = {&observer};
+  const BackupResults results = Run(false);
   ASSERT_EQ(5u, observer.kinds.size());
   EXPECT_EQ(RunEventKind::kStarted, observer.kinds.front());
   EXPECT_EQ(0u, observer.lines_before.front());  // the status hears of it before any line
@@ -362,15 +347,18 @@ TEST_F(BackupRunTest, ObserversHearEveryEventInOrderBeforeTheLogsWriteIt) {
   EXPECT_EQ(1, std::count(files.begin(), files.end(), RunEventKind::kCopied));
   EXPECT_EQ(1, std::count(files.begin(), files.end(), RunEventKind::kSkipped));
   EXPECT_EQ(RunEventKind::kEnded, observer.kinds.back());
-  // The status area is refreshed once per backup log entry.
-  EXPECT_EQ(static_cast<int>(BackupLog().size()), status_.refreshes);
+  // What the unit returns is what its last event told.
+  EXPECT_EQ(1, results.counters.copied);
+  EXPECT_EQ(1, results.counters.skipped);
+  EXPECT_EQ(observer.ended.counters.copied, results.counters.copied);
+  EXPECT_EQ(observer.ended.counters.skipped, results.counters.skipped);
+  EXPECT_EQ(observer.ended.AnyFailed(), results.AnyFailed());
 }
 
 TEST_F(BackupRunTest, NothingInTheTargetIsEverDeleted) {
   test::WriteFile(Src("a"), "1", Seconds(1000));
   test::WriteFile(Dst("only-in-target"), "keep", Seconds(1000));
-  auto job = Job(false);
-  job->RunBackup();
+  Run(false);
   EXPECT_EQ((Lines{"a", "only-in-target"}), test::ListTree(dir_ / "dst"));
 }
 
@@ -379,20 +367,19 @@ TEST_F(BackupRunTest, CoarseTargetTimesDoNotCauseEndlessCopies) {
   fs_.coarseRoot = dir_ / "dst";
   test::WriteFile(Src("a"), "1", test::At(1001, 500000000));
   test::WriteFile(Src("b"), "2", test::At(1000, 1));
-  auto job = Job(true);
-  job->RunBackup();
-  ASSERT_EQ(2, job->results.counters.copied);
+  BackupResults run = Run(true);
+  ASSERT_EQ(2, run.counters.copied);
   ASSERT_EQ(Seconds(1000), fs_.Stat(Dst("a")).lastWrite);  // stored in 2-second steps
   clock_.Advance(60 * test::kSecondNanos);
-  job->RunBackup();
-  EXPECT_EQ(2, job->results.counters.skipped);
-  EXPECT_EQ(0, job->results.counters.updated);
-  EXPECT_EQ(0, job->results.counters.timeVersioned);
-  EXPECT_EQ("", job->results.versionDir);
+  run = Run(true);
+  EXPECT_EQ(2, run.counters.skipped);
+  EXPECT_EQ(0, run.counters.updated);
+  EXPECT_EQ(0, run.counters.timeVersioned);
+  EXPECT_EQ("", run.versionDir);
   // A genuinely newer source is still copied.
   test::WriteFile(Src("a"), "changed", Seconds(1003));
-  job->RunBackup();
-  EXPECT_EQ(1, job->results.counters.updated);
+  run = Run(true);
+  EXPECT_EQ(1, run.counters.updated);
 }
 
 TEST_F(BackupRunTest, AWholeSecondSavedAgainWithinTwoSecondsIsUpdatedOnAnExactVolume) {
@@ -400,9 +387,8 @@ TEST_F(BackupRunTest, AWholeSecondSavedAgainWithinTwoSecondsIsUpdatedOnAnExactVo
   // rule tolerant of every coarse step would never see.
   test::WriteFile(Src("a"), "edited", test::At(1600000001, 500000000));
   test::WriteFile(Dst("a"), "unpacked", Seconds(1600000000));
-  auto job = Job(false);
-  job->RunBackup();
-  EXPECT_EQ(1, job->results.counters.updated);
+  BackupResults run = Run(false);
+  EXPECT_EQ(1, run.counters.updated);
   EXPECT_EQ("edited", test::ReadFile(Dst("a")));
   EXPECT_EQ(test::At(1600000001, 500000000), test::RealFs().LastWriteTime(Dst("a")));
 }
@@ -410,12 +396,11 @@ TEST_F(BackupRunTest, AWholeSecondSavedAgainWithinTwoSecondsIsUpdatedOnAnExactVo
 TEST_F(BackupRunTest, AnUnchangedRerunOnAnExactVolumeWritesNothingToTheTarget) {
   for (int i = 0; i < 100; ++i)
     test::WriteFile(Src("d/f" + std::to_string(i)), "x", test::At(1000 + i, 123456789));
-  auto job = Job(true);
-  job->RunBackup();
-  ASSERT_EQ(100, job->results.counters.copied);
+  BackupResults run = Run(true);
+  ASSERT_EQ(100, run.counters.copied);
   fs_.events.clear();
-  job->RunBackup();
-  EXPECT_EQ(100, job->results.counters.skipped);
+  run = Run(true);
+  EXPECT_EQ(100, run.counters.skipped);
   for (const std::string& event : fs_.events) {
     EXPECT_NE(0u, event.rfind("prepare ", 0)) << event;
     EXPECT_NE(0u, event.rfind("create ", 0)) << event;  // no probe of the time step
@@ -429,16 +414,15 @@ TEST_F(BackupRunTest, ACoarseVolumeIsComparedInItsOwnStep) {
     fs_.timeStep = step;
     fs_.coarseRoot = dir_ / "dst";
     test::WriteFile(Src("a"), "1", test::At(1001, 987654321));
-    auto job = Job(true);
-    job->RunBackup();
-    ASSERT_EQ(1, job->results.counters.copied);
+    BackupResults run = Run(true);
+    ASSERT_EQ(1, run.counters.copied);
     clock_.Advance(61 * test::kSecondNanos);
-    job->RunBackup();
-    EXPECT_EQ(1, job->results.counters.skipped) << step;
-    EXPECT_EQ(0, job->results.counters.timeVersioned) << step;
+    run = Run(true);
+    EXPECT_EQ(1, run.counters.skipped) << step;
+    EXPECT_EQ(0, run.counters.timeVersioned) << step;
     test::WriteFile(Src("a"), "2", test::At(1003, 0));
-    job->RunBackup();
-    EXPECT_EQ(1, job->results.counters.updated) << step;
+    run = Run(true);
+    EXPECT_EQ(1, run.counters.updated) << step;
   }
 }
 
@@ -454,10 +438,9 @@ TEST_F(BackupRunTest, NamesThatCollideOnACaseFoldingTargetFailAllButTheFirst) {
   for (const DirEntry& entry : listing.entries)
     if (entry.name != "other.txt") notes.push_back(Src(entry.name));
   fs_.foldsCase = true;
-  auto job = Job(false);
-  job->RunBackup();
-  EXPECT_EQ(2, job->results.counters.copied);
-  EXPECT_EQ(1, job->results.counters.failed);
+  BackupResults run = Run(false);
+  EXPECT_EQ(2, run.counters.copied);
+  EXPECT_EQ(1, run.counters.failed);
   const Lines log = BackupLog();
   const auto collision = std::find(log.begin(), log.end(),
                                    "Name collides on the target: " + notes[0] + " and " + notes[1]);
@@ -468,8 +451,8 @@ TEST_F(BackupRunTest, NamesThatCollideOnACaseFoldingTargetFailAllButTheFirst) {
   fs_.foldsCase = false;  // a target that tells the two apart takes both
   std::filesystem::remove_all(dir_ / "dst");
   test::MakeDirs(dir_ / "dst");
-  job->RunBackup();
-  EXPECT_EQ(3, job->results.counters.copied);
+  run = Run(false);
+  EXPECT_EQ(3, run.counters.copied);
 }
 
 /// The position of the first event equal to `event` at or after `from`; npos when none.
@@ -494,9 +477,8 @@ TEST_F(BackupRunTest, NoCopyIsPutInPlaceBeforeItsDataIsFlushed) {
                       Seconds(1000));
     fs_.events.clear();
     fs_.wholeVolumeFlush = whole_volume;
-    auto job = Job(false);
-    job->RunBackup();
-    ASSERT_EQ(200, job->results.counters.copied);
+    BackupResults run = Run(false);
+    ASSERT_EQ(200, run.counters.copied);
     const Lines events = fs_.events;
     size_t last_publish = 0;
     for (int i = 0; i < 200; ++i) {
@@ -529,10 +511,9 @@ TEST_F(BackupRunTest, ACopyWhoseFlushFailsFailsAndTheOldCopyStays) {
   fs_.wholeVolumeFlush = false;
   fs_.failFlushOf = [this](const std::string& to) { return to == Dst("b"); };
   fs_.code = 5;
-  auto job = Job(false);
-  job->RunBackup();
-  EXPECT_EQ(1, job->results.counters.copied);
-  EXPECT_EQ(1, job->results.counters.failed);
+  BackupResults run = Run(false);
+  EXPECT_EQ(1, run.counters.copied);
+  EXPECT_EQ(1, run.counters.failed);
   const Lines log = BackupLog();
   EXPECT_NE(log.end(),
             std::find(log.begin(), log.end(),
@@ -547,8 +528,7 @@ TEST_F(BackupRunTest, ANameThatCannotBeMadeDurableFailsItsFileByName) {
   test::MakeDirs(dir_ / "dst");
   fs_.failFlushOf = [this](const std::string& path) { return path == dir_ / "dst"; };
   fs_.code = 5;
-  auto job = Job(false);
-  job->RunBackup();
+  BackupResults run = Run(false);
   EXPECT_NE(std::string::npos, Find(fs_.events, "flush " + Dst("a")));  // its data went alone
   EXPECT_EQ(Join({Header("DISABLED", 1),
                   {"Failed to flush to disk: " + Dst("a") + " " + ErrorCodeText(5),
@@ -560,17 +540,16 @@ TEST_F(BackupRunTest, ANameThatCannotBeMadeDurableFailsItsFileByName) {
                    "failed, 0 time-versioned.",
                    "Backup operation completed."}}),
             BackupLog());
-  EXPECT_TRUE(job->results.AnyFailed());
+  EXPECT_TRUE(run.AnyFailed());
 }
 
 TEST_F(BackupRunTest, AVolumeFlushThatFailsFallsBackToEachFileAndDirectory) {
   test::WriteFile(Src("d/a"), "a", Seconds(2000));
   fs_.failVolumeFlushes = true;
   fs_.code = 5;
-  auto job = Job(false);
-  job->RunBackup();
-  EXPECT_EQ(1, job->results.counters.copied);  // each flush of its own worked
-  EXPECT_FALSE(job->results.AnyFailed());
+  BackupResults run = Run(false);
+  EXPECT_EQ(1, run.counters.copied);  // each flush of its own worked
+  EXPECT_FALSE(run.AnyFailed());
   const size_t published = Find(fs_.events, "publish " + Dst("d/a"));
   EXPECT_LT(Find(fs_.events, "flush " + Dst("d/a")), published);
   EXPECT_NE(std::string::npos, Find(fs_.events, "sync-directory " + Dst("d"), published));
@@ -580,10 +559,9 @@ TEST_F(BackupRunTest, AVolumeFlushThatFailsFallsBackToEachFileAndDirectory) {
 TEST_F(BackupRunTest, AttributesTheTargetCannotHoldAreReportedButTheCopyCounts) {
   test::WriteFile(Src("a"), "a", Seconds(2000));
   fs_.dropAttributesOf = [this](const std::string& to) { return to == Dst("a"); };
-  auto job = Job(false);
-  job->RunBackup();
-  EXPECT_EQ(1, job->results.counters.copied);
-  EXPECT_EQ(0, job->results.counters.failed);
+  BackupResults run = Run(false);
+  EXPECT_EQ(1, run.counters.copied);
+  EXPECT_EQ(0, run.counters.failed);
   const Lines log = BackupLog();
   EXPECT_EQ(
       (Lines{"[COPIED] a", "Extended attributes not kept: " + Dst("a") + " " + ErrorCodeText(95)}),

@@ -7,9 +7,10 @@
 #include <filesystem>
 #include <sstream>
 
-#include "engine/backup_job.h"
+#include "engine/backup_run.h"
 #include "log/run_events.h"
 #include "os/error_text.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -54,13 +55,12 @@ class FilePassBatchTest : public ::testing::Test {
 
   /// Runs a backup in batches of `batch` copies; the backup log's lines.
   Lines Run(int batch, RunObserver* observer = nullptr) {
-    JobServices services = test::TestServices(&fs_, &clock_, &console_);
-    services.flushBatch = batch;
-    services.fileThreads = file_threads_;
-    if (observer != nullptr) services.observers = {observer};
-    job_ = std::make_unique<BackupJob>(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_,
-                                       false, services);
-    job_->RunBackup();
+    BackupOptions request = BackupOptions::Of(dir_ / "src", dir_ / "dst", false);
+    request.tuning.flushBatch = batch;
+    request.tuning.fileThreads = file_threads_;
+    logs_.observers.clear();
+    if (observer != nullptr) logs_.observers = {observer};
+    results_ = RunBackup(fs_, clock_, request, logs_);
     return test::WithoutStamps(test::PaneLines(backup_pane_.Text()));
   }
 
@@ -70,7 +70,8 @@ class FilePassBatchTest : public ::testing::Test {
   test::FakeClock clock_;
   std::ostringstream console_;
   MemoryLogPane backup_pane_, file_pane_;
-  std::unique_ptr<BackupJob> job_;
+  test::BackupLogs logs_{&backup_pane_, &file_pane_, clock_, &console_};
+  BackupResults results_;  ///< of the last run
 };
 
 TEST_F(FilePassBatchTest, NoCopyIsReportedBeforeItsNameIsDurable) {
@@ -104,8 +105,8 @@ TEST_F(FilePassBatchTest, AFailedNameFlushFailsEveryFileOfItsBatchByNameAndNoOth
   fs_.failFlushOf = [this](const std::string& path) { return path == Dst("d3"); };
   fs_.code = 5;
   const Lines log = Run(4);
-  EXPECT_EQ(76, job_->results.counters.copied);
-  EXPECT_EQ(4, job_->results.counters.failed);
+  EXPECT_EQ(76, results_.counters.copied);
+  EXPECT_EQ(4, results_.counters.failed);
   for (int f = 0; f < 4; ++f) {
     const std::string name = Name(3, f);
     const auto line = std::find(log.begin(), log.end(),
@@ -115,7 +116,7 @@ TEST_F(FilePassBatchTest, AFailedNameFlushFailsEveryFileOfItsBatchByNameAndNoOth
     EXPECT_EQ(log.end(), std::find(log.begin(), log.end(), "[COPIED] " + test::Native(name)));
   }
   EXPECT_NE(log.end(), std::find(log.begin(), log.end(), "[COPIED] " + test::Native(Name(4, 0))));
-  EXPECT_TRUE(job_->results.AnyFailed());
+  EXPECT_TRUE(results_.AnyFailed());
   EXPECT_EQ("Backup operation completed.", log.back());
 }
 
@@ -125,8 +126,8 @@ TEST_F(FilePassBatchTest, WithoutAWholeVolumeFlushAFailedDirectoryFailsItsOwnFil
   fs_.failFlushOf = [this](const std::string& path) { return path == Dst("d2"); };
   fs_.code = 5;
   const Lines log = Run(1024);  // one batch for all
-  EXPECT_EQ(15, job_->results.counters.copied);
-  EXPECT_EQ(3, job_->results.counters.failed);
+  EXPECT_EQ(15, results_.counters.copied);
+  EXPECT_EQ(3, results_.counters.failed);
   for (int f = 0; f < 3; ++f)
     EXPECT_NE(log.end(),
               std::find(log.begin(), log.end(),
@@ -139,7 +140,7 @@ TEST_F(FilePassBatchTest, SkippedFilesNeedNoFlush) {
   fs_.events.clear();
   backup_pane_.SetText("");
   Run(4);
-  EXPECT_EQ(9, job_->results.counters.skipped);
+  EXPECT_EQ(9, results_.counters.skipped);
   for (const std::string& event : fs_.events) EXPECT_NE(0u, event.rfind("sync-", 0)) << event;
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "tests/support/backup_logs.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -70,10 +71,11 @@ TEST_P(CopyPipelineTest, OutcomesComeInListOrderOnceInPlace) {
   test::FakeClock clock;
   std::ostringstream console;
   MemoryLogPane backup_pane, file_pane;
-  JobServices services = test::TestServices(&fs, &clock, &console);
-  services.fileThreads = GetParam();
-  services.flushBatch = 8;  // many batches
-  BackupJob job(dir_ / "src", dir_ / "dst", &backup_pane, &file_pane, false, services);
+  BackupOptions request = BackupOptions::Of(dir_ / "src", dir_ / "dst", false);
+  request.tuning.fileThreads = GetParam();
+  request.tuning.flushBatch = 8;  // many batches
+  test::BackupLogs logs(&backup_pane, &file_pane, clock, &console);
+  BackupJob job(fs, clock, request, logs);
   FileList list;
   job.ScanSource(job.options.sourceRoot, list);
   ASSERT_EQ(list.size(), 200u);

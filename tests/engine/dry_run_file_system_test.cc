@@ -11,10 +11,11 @@
 #include <set>
 #include <sstream>
 
-#include "engine/backup_job.h"
+#include "engine/backup_run.h"
 #include "engine/paths.h"
 #include "engine/target_volume.h"
 #include "os/error_text.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -152,12 +153,11 @@ class DryRunTest : public ::testing::Test {
     std::ostringstream console;
     BackupOptions options = BackupOptions::Of(dir_ / "src", dir_ / target, versioning);
     options.dryRun = dry;
-    JobServices services =
-        test::TestServices(dry ? static_cast<FileSystem*>(&dry_) : &recorder_, &clock, &console);
-    BackupJob job(options, &backup_pane, &file_pane, services);
-    job.RunBackup();
+    test::BackupLogs logs(&backup_pane, &file_pane, clock, &console);
+    FileSystem& fs = dry ? static_cast<FileSystem&>(dry_) : recorder_;
+    const BackupResults results = RunBackup(fs, clock, options, logs);
     return {test::WithoutStamps(test::PaneLines(backup_pane.Text())),
-            test::PaneLines(file_pane.Text()), job.results};
+            test::PaneLines(file_pane.Text()), results};
   }
 
   std::string Src(const std::string& p) { return dir_ / ("src/" + p); }
@@ -401,12 +401,11 @@ class DryRunPermissionsTest : public ::testing::Test {
     std::ostringstream console;
     BackupOptions options = BackupOptions::Of(dir_ / "src", dir_ / "dst", true);
     options.dryRun = dry;
-    JobServices services =
-        test::TestServices(dry ? static_cast<FileSystem*>(&dry_) : &permissions_, &clock, &console);
-    services.fileThreads = 1;
-    BackupJob job(options, &backup_pane, &file_pane, services);
-    job.RunBackup();
-    return {test::WithoutStamps(test::PaneLines(backup_pane.Text())), job.results};
+    options.tuning.fileThreads = 1;
+    test::BackupLogs logs(&backup_pane, &file_pane, clock, &console);
+    FileSystem& fs = dry ? static_cast<FileSystem&>(dry_) : permissions_;
+    const BackupResults results = RunBackup(fs, clock, options, logs);
+    return {test::WithoutStamps(test::PaneLines(backup_pane.Text())), results};
   }
 
   /// A source with a file that cannot be read, files for a folder that cannot be written

@@ -10,7 +10,8 @@
 #include <map>
 #include <sstream>
 
-#include "engine/backup_job.h"
+#include "engine/backup_run.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/command_runner.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
@@ -54,10 +55,10 @@ class ChangingFileSystem : public test::ForwardingFileSystem {
 class ChangingSourceTest : public ::testing::Test {
  protected:
   void Run(bool versioning) {
-    BackupJob job(dir_ / "src", dir_ / "dst", &backup_pane_, nullptr, versioning,
-                  test::TestServices(&fs_, &clock_, &console_));
-    job.RunBackup();
-    counters_ = job.results.counters;
+    test::BackupLogs logs(&backup_pane_, nullptr, clock_, &console_);
+    counters_ =
+        RunBackup(fs_, clock_, BackupOptions::Of(dir_ / "src", dir_ / "dst", versioning), logs)
+            .counters;
   }
 
   std::string Src(const std::string& p) { return dir_ / ("src/" + p); }

@@ -11,6 +11,9 @@
 #include <sstream>
 #include <thread>
 
+#include "engine/backup_request.h"
+#include "engine/backup_run.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -64,12 +67,12 @@ class FilePassTest : public ::testing::Test {
     test::FakeClock& clock = slow_target ? slow_clock : fast_clock;
     std::ostringstream console;
     MemoryLogPane backup_pane, file_pane;
-    JobServices services = test::TestServices(&fs, &clock, &console);
-    services.fileThreads = threads;
-    BackupJob job(dir_ / "src", dir_ / "dst", &backup_pane, &file_pane, versioning, services);
-    job.RunBackup();
+    BackupOptions request = BackupOptions::Of(dir_ / "src", dir_ / "dst", versioning);
+    request.tuning.fileThreads = threads;
+    test::BackupLogs logs(&backup_pane, &file_pane, clock, &console);
+    const BackupResults results = RunBackup(fs, clock, request, logs);
     return {test::WithoutStamps(test::PaneLines(backup_pane.Text())),
-            test::PaneLines(file_pane.Text()), test::ListTree(dir_ / "dst"), job.results.counters};
+            test::PaneLines(file_pane.Text()), test::ListTree(dir_ / "dst"), results.counters};
   }
 
   test::ScopedTempDir dir_;
@@ -116,11 +119,11 @@ TEST_F(FilePassTest, NamesInADirectoryTheRunMadeAreNotLookedUpThoseInAnOlderOneA
   test::FakeClock clock;
   std::ostringstream console;
   MemoryLogPane backup_pane, file_pane;
-  JobServices services = test::TestServices(&fs, &clock, &console);
-  BackupJob job(dir_ / "src", dir_ / "dst", &backup_pane, &file_pane, false, services);
-  job.RunBackup();
-  EXPECT_EQ(3, job.results.counters.copied);
-  EXPECT_EQ(3, job.results.counters.updated);
+  test::BackupLogs logs(&backup_pane, &file_pane, clock, &console);
+  const BackupResults results =
+      RunBackup(fs, clock, BackupOptions::Of(dir_ / "src", dir_ / "dst", false), logs);
+  EXPECT_EQ(3, results.counters.copied);
+  EXPECT_EQ(3, results.counters.updated);
   EXPECT_EQ("source", test::ReadFile(dir_ / "dst/old/c"));
   const auto looked_up = [&fs](const std::string& path) {
     return std::count(fs.probes.begin(), fs.probes.end(), path);
@@ -177,15 +180,16 @@ TEST(FilePassThreadsTest, EachFileThreadRunsTheStartHookFirstAndOnce) {
     copied_unhooked = copied_unhooked || (!known && std::this_thread::get_id() != run_thread);
     return false;
   };
-  JobServices services = test::TestServices(&fs, &clock, &console);
-  services.fileThreads = 4;
-  services.onFileThreadStart = [&] {
-    std::lock_guard<std::mutex> lock(mutex);
-    hooked.push_back(std::this_thread::get_id());
-  };
-  BackupJob job(dir / "src", dir / "dst", nullptr, nullptr, false, services);
-  job.RunBackup();
-  EXPECT_EQ(200, job.results.counters.copied);
+  const BackupOptions request = BackupRequest(dir / "src", dir / "dst", false)
+                                    .Tuned({.fileThreads = 4,
+                                            .onFileThreadStart =
+                                                [&] {
+                                                  std::lock_guard<std::mutex> lock(mutex);
+                                                  hooked.push_back(std::this_thread::get_id());
+                                                }})
+                                    .Build();
+  test::BackupLogs logs(nullptr, nullptr, clock, &console);
+  EXPECT_EQ(200, RunBackup(fs, clock, request, logs).counters.copied);
   ASSERT_EQ(3u, hooked.size());
   std::sort(hooked.begin(), hooked.end());
   EXPECT_EQ(hooked.end(), std::unique(hooked.begin(), hooked.end()));

@@ -5,7 +5,8 @@
 
 #include <sstream>
 
-#include "engine/backup_job.h"
+#include "engine/backup_run.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/recording_notifier.h"
 #include "tests/support/test_support.h"
 
@@ -19,11 +20,10 @@ class RunNotificationTest : public ::testing::Test {
   /// Runs one backup of src into dst, watched by a notification, and delivers it.
   std::string RunAndDeliver(bool notify_success = false) {
     RunNotification notification(notifier_, notify_success);
-    JobServices services = test::TestServices(&fs_, &clock_, &console_);
-    services.observers.push_back(&notification);
-    BackupJob job(dir_ / "src", dir_ / "dst", nullptr, nullptr, false, services);
+    test::BackupLogs logs(nullptr, nullptr, clock_, &console_);
+    logs.observers.push_back(&notification);
     const size_t shown_before = notifier_.Shown().size();
-    job.RunBackup();
+    RunBackup(fs_, clock_, BackupOptions::Of(dir_ / "src", dir_ / "dst", false), logs);
     EXPECT_EQ(shown_before, notifier_.Shown().size()) << "nothing is shown before Deliver";
     const std::string line = notification.Deliver();
     EXPECT_EQ("", notification.Deliver()) << "a second Deliver adds nothing";

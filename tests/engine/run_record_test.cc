@@ -9,9 +9,11 @@
 #include <map>
 #include <sstream>
 
-#include "engine/backup_job.h"
+#include "engine/backup_run.h"
 #include "engine/dry_run_file_system.h"
+#include "log/operation_lines.h"
 #include "os/error_text.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -32,13 +34,12 @@ class RunRecordTest : public ::testing::Test {
     options.dryRun = dry;
     DryRunFileSystem dry_fs(fs_);
     MemoryLogPane pane;
-    BackupJob job(
-        options, &pane, nullptr,
-        test::TestServices(dry ? static_cast<FileSystem*>(&dry_fs) : &fs_, &clock_, &console_));
-    job.RunBackup();
+    test::BackupLogs logs(&pane, nullptr, clock_, &console_);
+    FileSystem& fs = dry ? static_cast<FileSystem&>(dry_fs) : fs_;
+    const BackupResults results = RunBackup(fs, clock_, options, logs);
     log_ = test::WithoutStamps(test::PaneLines(pane.Text()));
     clock_.Advance(3600 * test::kSecondNanos);  // the next run gets a version folder of its own
-    return job.results;
+    return results;
   }
   RecordStore Record() { return RecordStore::Open(fs_, dir_ / "dst/"); }
   Listing Latest() { return Record().history().Latest(); }

@@ -6,7 +6,9 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
+#include "engine/backup_run.h"
 #include "log/run_events.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -46,13 +48,14 @@ class ScanExclusionsTest : public ::testing::Test {
     console_.str("");
     listed_.clear();
     fs_.probes.clear();
-    BackupJob job(dir_ / "src", "", nullptr, nullptr, false,
-                  test::TestServices(&fs_, &clock_, &console_));
+    BackupOptions options = BackupOptions::Of(dir_ / "src", "", false);
     for (const std::string& pattern : patterns) {
       std::string why;
-      EXPECT_TRUE(job.options.exclusions.Add(pattern, &why)) << pattern << ": " << why;
+      EXPECT_TRUE(options.exclusions.Add(pattern, &why)) << pattern << ": " << why;
     }
-    job.options.measureSizes = measure_sizes;
+    options.measureSizes = measure_sizes;
+    test::BackupLogs logs(nullptr, nullptr, clock_, &console_);
+    BackupJob job(fs_, clock_, options, logs);
     FileList list;
     job.ScanSource(job.options.sourceRoot, list);
     unlisted_ = job.results.unlistedDirectories;
@@ -141,18 +144,17 @@ TEST_F(ScanExclusionsTest, ExcludedFilesAreNeitherListedNorMeasuredNorCounted) {
   // Through a whole run: the count and the bytes found leave them out as well.
   ScanCount scanned;
   MemoryLogPane backup_pane, file_pane;
-  JobServices services = test::TestServices(&fs_, &clock_, &console_);
-  services.observers.push_back(&scanned);
+  test::BackupLogs logs(&backup_pane, &file_pane, clock_, &console_);
+  logs.observers.push_back(&scanned);
   BackupOptions options = BackupOptions::Of(dir_ / "src", dir_ / "dst", false);
   std::string why;
   ASSERT_TRUE(options.exclusions.Add("*.tmp", &why));
   ASSERT_TRUE(options.exclusions.Add("/d/", &why));
   options.measureSizes = true;
-  BackupJob job(options, &backup_pane, &file_pane, services);
-  job.RunBackup();
+  const BackupResults results = RunBackup(fs_, clock_, options, logs);
   EXPECT_EQ(1u, scanned.count);
   EXPECT_EQ(5u, scanned.bytes);
-  EXPECT_EQ(1, job.results.counters.copied);
+  EXPECT_EQ(1, results.counters.copied);
   EXPECT_EQ((Lines{"a.txt"}), test::ListTree(dir_ / "dst"));
 }
 

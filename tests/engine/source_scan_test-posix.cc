@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "engine/backup_job.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -17,8 +18,8 @@ class SourceScanLinkTest : public ::testing::Test {
  protected:
   std::vector<std::string> SortedScan(const std::string& source) {
     console_.str("");
-    BackupJob job(source, "", nullptr, nullptr, false,
-                  test::TestServices(&fs_, &clock_, &console_));
+    test::BackupLogs logs(nullptr, nullptr, clock_, &console_);
+    BackupJob job(fs_, clock_, BackupOptions::Of(source, "", false), logs);
     FileList list;
     job.ScanSource(job.options.sourceRoot, list);
     std::vector<std::string> paths;

@@ -7,6 +7,7 @@
 
 #include "engine/backup_job.h"
 #include "os/error_text.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/test_support.h"
 
 namespace qs {
@@ -18,8 +19,8 @@ class SourceScanTest : public ::testing::Test {
  protected:
   std::vector<std::string> Scan(const std::string& source, const std::string& target = "") {
     console_.str("");
-    BackupJob job(source, target, nullptr, nullptr, false,
-                  test::TestServices(&fs_, &clock_, &console_));
+    test::BackupLogs logs(nullptr, nullptr, clock_, &console_);
+    BackupJob job(fs_, clock_, BackupOptions::Of(source, target, false), logs);
     FileList list;
     job.ScanSource(job.options.sourceRoot, list);
     unlisted_ = job.results.unlistedDirectories;

@@ -119,11 +119,11 @@ TEST_F(TimeVersioningTest, SaveOldVersionCopiesTheTargetCopyUnderItsRelativePath
 TEST_F(TimeVersioningTest, SaveOldVersionNeedsTheSwitchAndTheDirectory) {
   test::WriteFile(dir_ / "dst/a.txt", "old");
   EXPECT_FALSE(job_.SaveOldVersion(dir_ / "dst/a.txt", "a.txt"));  // no versionDir yet
-  job_.results.versionDir = dir_ / "dst/backup_x";
-  job_.options.timeVersioningOn = false;
-  EXPECT_FALSE(job_.SaveOldVersion(dir_ / "dst/a.txt", "a.txt"));
+  BackupJob unversioned(fs_, clock_, BackupOptions::Of(dir_ / "src", dir_ / "dst", false), logs_);
+  unversioned.results.versionDir = dir_ / "dst/backup_x";
+  EXPECT_FALSE(unversioned.SaveOldVersion(dir_ / "dst/a.txt", "a.txt"));
   EXPECT_EQ("", backup_pane_.Text());
-  EXPECT_EQ(0, job_.results.counters.timeVersioned);
+  EXPECT_EQ(0, job_.results.counters.timeVersioned + unversioned.results.counters.timeVersioned);
   EXPECT_TRUE(fs_.copies.empty());
 }
 

@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <sstream>
 
-#include "engine/backup_job.h"
+#include "engine/backup_run.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -28,7 +29,7 @@ class VersionNotKeptTest : public ::testing::Test {
 
   Lines Run() {
     backup_pane_.SetText("");
-    job_.RunBackup();
+    results_ = RunBackup(fs_, clock_, BackupOptions::Of(dir_ / "src", dir_ / "dst", true), logs_);
     return test::WithoutStamps(test::PaneLines(backup_pane_.Text()));
   }
 
@@ -39,9 +40,9 @@ class VersionNotKeptTest : public ::testing::Test {
     const auto failed = std::find(log.begin(), log.end(), "[TIME VERSION FAILED] " + Dst("a"));
     ASSERT_NE(log.end(), failed);
     EXPECT_EQ("[FAILED] " + Src("a"), failed[1]);
-    EXPECT_EQ(0, job_.results.counters.updated);
-    EXPECT_EQ(1, job_.results.counters.failed);
-    EXPECT_TRUE(job_.results.AnyFailed());
+    EXPECT_EQ(0, results_.counters.updated);
+    EXPECT_EQ(1, results_.counters.failed);
+    EXPECT_TRUE(results_.AnyFailed());
   }
 
   test::ScopedTempDir dir_;
@@ -49,8 +50,8 @@ class VersionNotKeptTest : public ::testing::Test {
   test::FakeClock clock_;
   std::ostringstream console_;
   MemoryLogPane backup_pane_, file_pane_;
-  BackupJob job_{dir_ / "src", dir_ / "dst", &backup_pane_,
-                 &file_pane_,  true,         test::TestServices(&fs_, &clock_, &console_)};
+  test::BackupLogs logs_{&backup_pane_, &file_pane_, clock_, &console_};
+  BackupResults results_;  ///< of the last run
 };
 
 TEST_F(VersionNotKeptTest, AnOldVersionInTheFolderIsNeverWrittenOver) {
@@ -85,11 +86,11 @@ TEST_F(VersionNotKeptTest, TheNextRunKeepsTheVersionAndUpdates) {
   fs_.failCopyTo = nullptr;
   clock_.Advance(60 * test::kSecondNanos);
   const Lines log = Run();
-  EXPECT_EQ(1, job_.results.counters.updated);
-  EXPECT_EQ(1, job_.results.counters.timeVersioned);
+  EXPECT_EQ(1, results_.counters.updated);
+  EXPECT_EQ(1, results_.counters.timeVersioned);
   EXPECT_EQ("new", test::ReadFile(Dst("a")));
   EXPECT_EQ("old", test::ReadFile(Dst("backup_20250131_080100/a")));
-  EXPECT_FALSE(job_.results.AnyFailed());
+  EXPECT_FALSE(results_.AnyFailed());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "os/error_text.h"
 #include "tests/support/memory_log_pane.h"
 #include "tests/support/test_support.h"
 
@@ -20,7 +21,6 @@ class BackupLogTest : public ::testing::Test {
  protected:
   BackupLogTest() {
     services_.clock = &clock_;
-    services_.status = &status_;
     services_.console = &console_;
   }
 
@@ -31,13 +31,12 @@ class BackupLogTest : public ::testing::Test {
   }
 
   test::FakeClock clock_;
-  test::CountingStatus status_;
   std::ostringstream console_;
   LogServices services_;
   MemoryLogPane pane_;
 };
 
-TEST_F(BackupLogTest, FirstEntryIsOneStampedLineAndRefreshesStatus) {
+TEST_F(BackupLogTest, FirstEntryIsOneStampedLine) {
   EXPECT_EQ(1, pane_.LineCount());
   WriteBackupLogEntry(&pane_, "hello", services_);
   const std::string text = pane_.Text();
@@ -45,7 +44,6 @@ TEST_F(BackupLogTest, FirstEntryIsOneStampedLineAndRefreshesStatus) {
   ASSERT_EQ(26u + 5 + 2, text.size());
   EXPECT_EQ('[', text[0]);
   EXPECT_EQ("] hello\r\n", text.substr(24));
-  EXPECT_EQ(1, status_.refreshes);
   EXPECT_EQ("", console_.str());
 }
 
@@ -96,7 +94,6 @@ TEST_F(BackupLogTest, TrimBackupLogCutsTwoHundredOneLinesAndScrolls) {
   EXPECT_EQ("e102", lines.front());
   EXPECT_EQ("=== Log cleaned (keeping latest 100 lines) ===", lines.back());
   EXPECT_EQ(100, pane_.FirstVisibleLine());  // scrolled to the end: the last (empty) line
-  EXPECT_EQ(200, status_.refreshes);         // the trim itself refreshes nothing
 }
 
 TEST_F(BackupLogTest, TrimBackupLogWithoutPaneDoesNothing) { TrimBackupLog(nullptr); }
@@ -106,7 +103,6 @@ TEST_F(BackupLogTest, WithoutPaneTheEntryGoesToTheConsole) {
   const std::string out = console_.str();
   ASSERT_EQ(26u + 10 + 1, out.size());
   EXPECT_EQ("] to console\n", out.substr(24));
-  EXPECT_EQ(1, status_.refreshes);
 }
 
 TEST_F(BackupLogTest, ClearingLeavesOneEntry) {
@@ -119,7 +115,7 @@ TEST_F(BackupLogTest, ClearingLeavesOneEntry) {
 }
 
 // The automatic backup's lines, as it wrote them when they were plain entries: the same
-// stamp, the same text, one status refresh each.
+// stamp, the same text.
 TEST_F(BackupLogTest, TheAutomaticBackupsEventsWriteItsLines) {
   const std::vector<std::pair<RunEvent, std::string>> cases = {
       {{.kind = RunEventKind::kAutoBackupStarted}, "=== Auto backup started ==="},
@@ -137,17 +133,42 @@ TEST_F(BackupLogTest, TheAutomaticBackupsEventsWriteItsLines) {
     SCOPED_TRACE(message);
     MemoryLogPane entry_pane, event_pane;
     WriteBackupLogEntry(&entry_pane, message, services_);
-    const int refreshes = status_.refreshes;
     BackupLogObserver(&event_pane, services_).OnRunEvent(event);
     EXPECT_EQ(entry_pane.Text(), event_pane.Text());
     EXPECT_EQ("] " + message + "\r\n", event_pane.Text().substr(24));
-    EXPECT_EQ(refreshes + 1, status_.refreshes);
 
     std::ostringstream console;
     LogServices to_console = services_;
     to_console.console = &console;
     BackupLogObserver(nullptr, to_console).OnRunEvent(event);
     EXPECT_EQ("] " + message + "\n", console.str().substr(24));
+  }
+}
+
+// What a backup learns of its target's record, and the record folder its source holds: one
+// line each, in the words these lines have always had.
+TEST_F(BackupLogTest, TheRecordsEventsOfABackupWriteOneLineEach) {
+  const std::string journal = "/dst/.quillstone/journal";
+  const std::vector<std::pair<RunEvent, std::string>> cases = {
+      {{.kind = RunEventKind::kRecordFolderLeftOut, .path = "/src/.quillstone"},
+       "Left out, as the target keeps its record of the runs under that name: /src/.quillstone"},
+      {{.kind = RunEventKind::kRecordNotKept, .path = journal, .code = 28},
+       "The record of the runs could not be written: " + journal + " " + ErrorCodeText(28)},
+      {{.kind = RunEventKind::kRecordDamagedEnd, .path = journal},
+       "The record of the runs has a damaged end, which is left out: " + journal},
+      {{.kind = RunEventKind::kRecordUnreadable, .path = journal, .code = 13},
+       "The record of the runs cannot be read, so this operation goes without it: " + journal +
+           ". " + ErrorCodeText(13)},
+      {{.kind = RunEventKind::kRecordForeign, .path = journal},
+       "The record's file was not written by Quillstone and is left alone, so this operation "
+       "goes without a record: " +
+           journal},
+  };
+  for (const auto& [event, message] : cases) {
+    SCOPED_TRACE(message);
+    MemoryLogPane pane;
+    BackupLogObserver(&pane, services_).OnRunEvent(event);
+    EXPECT_EQ(std::vector<std::string>{message}, WithoutStamps(PaneLines(pane.Text())));
   }
 }
 

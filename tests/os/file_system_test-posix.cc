@@ -6,8 +6,9 @@
 #include <chrono>
 #include <filesystem>
 
-#include "engine/backup_job.h"
+#include "engine/backup_run.h"
 #include "os/file_system.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/command_runner.h"
 #include "tests/support/test_support.h"
 
@@ -66,11 +67,11 @@ TEST_F(PosixFileSystemTest, ABackupReachesFilesBeyondPathMax) {
   test::WriteFile(dir_ / "short", "deep data", Seconds(5));
   ASSERT_TRUE(fs_.CopyReplacing(dir_ / "short", deep + "/f"));
   const std::string target = dir_ / "target";
-  BackupJob job(dir_.path(), target, nullptr, nullptr, false,
-                test::TestServices(&fs_, &RealClock(), nullptr));
-  job.RunBackup();
-  EXPECT_EQ(0, job.results.counters.failed);
-  EXPECT_EQ(2, job.results.counters.copied);  // "short" and the deep file
+  test::BackupLogs logs(nullptr, nullptr, RealClock(), nullptr);
+  const BackupResults results =
+      RunBackup(fs_, RealClock(), BackupOptions::Of(dir_.path(), target, false), logs);
+  EXPECT_EQ(0, results.counters.failed);
+  EXPECT_EQ(2, results.counters.copied);  // "short" and the deep file
   const std::string copied = target + deep.substr(dir_.path().size()) + "/f";
   EXPECT_EQ(Seconds(5), fs_.LastWriteTime(copied));
 }

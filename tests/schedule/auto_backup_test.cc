@@ -249,7 +249,7 @@ TEST_F(AutoBackupTest, ScheduledRunsAndTheirFileThreadsGiveWay) {
   for (int i = 0; i < 100; ++i) test::WriteFile(dir_ / ("src/many/f" + std::to_string(i)), "x");
   RunThreadObserver observer;
   seams_.run.services.observers.push_back(&observer);
-  seams_.run.services.fileThreads = 4;
+  seams_.run.services.tuning.fileThreads = 4;
   Start(1);
   clock_.RunFor(60000);
   clock_.WaitUntilHeld();  // one run is over

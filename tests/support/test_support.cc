@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "engine/backup_request.h"
 #include "engine/record_store.h"
 #include "tests/support/file_time_setter.h"
 #include "tests/support/file_tree.h"
@@ -441,18 +442,19 @@ void GatedFileSystem::Open() {
   changed_.notify_all();
 }
 
-JobServices TestServices(FileSystem* fs, Clock* clock, std::ostream* console, StatusSink* status) {
+JobServices TestServices(FileSystem* fs, Clock* clock, std::ostream* console) {
   JobServices services;
   services.fs = fs;
   services.log.clock = clock;
   services.log.console = console;
-  services.log.status = status;
   return services;
 }
 
 JobFixture::JobFixture(bool time_versioning)
-    : job_(dir_ / "src", dir_ / "dst", &backup_pane_, &file_pane_, time_versioning,
-           TestServices(&fs_, &clock_, &console_)) {}
+    // The file lines of a copy outside a run show paths below the source, as a run's do.
+    : logs_(&backup_pane_, &file_pane_, clock_, &console_,
+            WithRootSeparators(BackupOptions::Of(dir_ / "src", "", false)).sourceRoot),
+      job_(fs_, clock_, BackupOptions::Of(dir_ / "src", dir_ / "dst", time_versioning), logs_) {}
 
 std::vector<std::string> JobFixture::BackupLog() {
   return WithoutStamps(PaneLines(backup_pane_.Text()));

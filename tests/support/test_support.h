@@ -18,6 +18,8 @@
 #include "log/log_services.h"
 #include "os/clock.h"
 #include "os/file_system.h"
+#include "schedule/run_seams.h"
+#include "tests/support/backup_logs.h"
 #include "tests/support/memory_log_pane.h"
 
 namespace qs::test {
@@ -249,19 +251,11 @@ class GatedFileSystem : public ForwardingFileSystem {
   bool open_ = false;
 };
 
-/// Counts the refreshes asked for.
-class CountingStatus : public StatusSink {
- public:
-  void RefreshStatus() override { ++refreshes; }
-  int refreshes = 0;
-};
-
 /// Services over the given file system and clock, with output captured in `console`.
-JobServices TestServices(FileSystem* fs, Clock* clock, std::ostream* console,
-                         StatusSink* status = nullptr);
+JobServices TestServices(FileSystem* fs, Clock* clock, std::ostream* console);
 
-/// A job over "src" and "dst" in a fresh temporary directory, with a recording file system,
-/// a fake clock and two in-memory panes.
+/// The state of a run over "src" and "dst" in a fresh temporary directory, with a recording
+/// file system, a fake clock and its two logs over in-memory panes.
 class JobFixture : public ::testing::Test {
  protected:
   explicit JobFixture(bool time_versioning = false);
@@ -273,6 +267,7 @@ class JobFixture : public ::testing::Test {
   FakeClock clock_;
   std::ostringstream console_;
   MemoryLogPane backup_pane_, file_pane_;
+  BackupLogs logs_;
   BackupJob job_;
 };
 
