@@ -112,8 +112,8 @@ drop() {
 drop "$work/shelf1" 47 source  # the source field: 10, 35, 400 x 25
 drop "$work/shelf2" 107 target  # the target field: 10, 95, 400 x 25
 
-xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
-xdotool key --window "$window" --clearmodifiers alt+F4
+# Closed through the window manager, by its title: an id read at the start may be stale by now.
+wmctrl -c Quillstone || fail "the window manager found no window to close"
 wait_for 20 bash -c "! kill -0 $app" || fail "the program did not end after the close request"
 mapfile -t saved < <(tr -d '\r' <"$work/run/backup_config.dat")
 sep='/'
