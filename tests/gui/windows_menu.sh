@@ -74,6 +74,8 @@ stop_app() {
   for _ in $(seq 200); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the close request"
   app_pid=""
+  # The next program's window must not be taken for this one's, still being torn down.
+  for _ in $(seq 100); do xdotool search --name '^Quillstone$' >/dev/null 2>&1 || break; sleep 0.1; done
   [ -f "$1/run/backup_log.txt" ] || fail "the program wrote no backup log on exit"
 }
 
@@ -247,9 +249,19 @@ printf '%s\r\n%s\r\n60\r\n0\r\n1\r\n' "$(winpath "$five/elsewhere")" "$(winpath 
   >"$five/run/backup_config.dat"
 start_app_as_saved "$five"
 shot choose-before
-menu 18 s
+# On a busy machine the program may not take its first click yet: the menu is tried again.
+menu_chooser() {  # X KEY TITLE
+  local try
+  for try in 1 2 3; do
+    menu "$1" "$2"
+    for _ in $(seq 150); do xdotool search --name "^$3\$" >/dev/null 2>&1 && return 0; sleep 0.1; done
+    xdotool key --clearmodifiers Escape
+  done
+  return 0
+}
+menu_chooser 18 s 'Choose the Source Folder'
 choose_in 'Choose the Source Folder' "$five/src" source
-menu 18 t
+menu_chooser 18 t 'Choose the Target Folder'
 choose_in 'Choose the Target Folder' "$five/dst" target
 shot choose-after
 ctrl_b "$five/dst/a.txt" one
