@@ -6,7 +6,7 @@
     pane_checks.py final DIR LOG FROM TO     the whole pane: LOG's lines (FROM read as TO),
                                              then the line's last state, nothing else
     pane_checks.py time-left DIR             from 10 % of the bytes on, within 1.5 times the
-                                             real time left (2 s in the last 5 s)
+                                             real time left (3 s in the last 5 s)
     pane_checks.py never-erased RAW          no erasing in what the pane was sent
     pane_checks.py same-log FILE LOG FROM TO the file holds LOG's lines (FROM read as TO)
     pane_checks.py plain STAMPED FILES       a plain line every five seconds, one at the end
@@ -75,11 +75,15 @@ def in_sight(folder, share):
 
 
 def mid_write(row, screen, next_screen):
-    """A screen read while the terminal had only part of the line's one write shows its
-    start as the last row; the next screen shows the line whole there. A piece left behind
-    stays."""
-    return (bool(PARTIAL.match(row)) and row == last_row(screen) and next_screen is not None
-            and bool(LINE.match(last_row(next_screen))) and last_row(next_screen) != row)
+    """A screen read while the terminal had only part of one write shows the start of a line
+    as the last row: of the progress line, or of a log line's stamp. The next screen shows
+    that line whole. A piece left behind stays."""
+    if row != last_row(screen) or next_screen is None:
+        return False
+    if PARTIAL.match(row):
+        return bool(LINE.match(last_row(next_screen))) and last_row(next_screen) != row
+    return row.startswith("[") and any(
+        STAMP.match(later) and later.startswith(row) and later != row for later in next_screen)
 
 
 def fits(folder, columns):
