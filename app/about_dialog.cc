@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
+#include "app/kept_dialog.h"
 #include "quillstone_version.h"
+#include "schedule/run_seams.h"
 #include "settings/exclusions_file.h"
 
 namespace qs {
@@ -29,7 +31,8 @@ std::string FullPath(const std::string& path) {
 
 bool AboutDialog::Open() {
   dialog_ = app_.window->CreateDialog("About Quillstone", kDialogWidth, kDialogHeight, *this);
-  if (!dialog_) return false;
+  if (!dialog_)
+    return LogEntry(app_.Seams(), "The About Quillstone dialog could not be made."), false;
   texts_ = {"Quillstone", VersionLine(), "Settings: " + FullPath(app_.settingsPath),
             "Exclusions: " + FullPath(ExclusionsPathBeside(app_.settingsPath))};
   for (size_t i = 0; i < texts_.size(); ++i) {
@@ -55,14 +58,6 @@ void AboutDialog::OnCommand(int id) {
   if (id == static_cast<int>(AboutDialogId::kOk)) dialog_->Hide();
 }
 
-void OnAbout(AppContext& app) {
-  if (app.window == nullptr) return;
-  auto* open = static_cast<AboutDialog*>(app.aboutDialog.get());
-  if (open != nullptr && open->Window() != nullptr && open->Window()->Shown())
-    return open->Window()->Show();
-  // The old one is destroyed here, in the main window's event, never in its own.
-  auto dialog = std::make_unique<AboutDialog>(app);
-  if (dialog->Open()) app.aboutDialog = std::move(dialog);
-}
+void OnAbout(AppContext& app) { ShowOrRemake<AboutDialog>(app, app.aboutDialog); }
 
 }  // namespace qs

@@ -2,6 +2,7 @@
 // a backup is rewriting meanwhile would read as changed outside the backup.
 #include "app/check_dialog.h"
 
+#include "app/kept_dialog.h"
 #include "app/operation_dialogs.h"
 #include "engine/check_copies.h"
 #include "engine/check_lines.h"
@@ -34,12 +35,8 @@ std::string ShortSentence(const CheckResults& results) {
 }  // namespace
 
 bool CheckDialog::Open() {
-  if (dialog_ == nullptr) {
-    if (app_.window == nullptr) return false;
-    dialog_ = app_.window->CreateDialog("Check Copies", kWidth, kHeight, *this);
-    if (dialog_ == nullptr) return false;
-    MakeControls();
-  }
+  if (!MadeOnce(app_, dialog_, "Check Copies", kWidth, kHeight, *this, [this] { MakeControls(); }))
+    return false;
   dialog_->Show();
   return true;
 }
@@ -110,8 +107,7 @@ void CheckDialog::Done(const std::string& sentence) {
 }
 
 void OpenCheckDialog(AppContext& app) {
-  if (app.checkDialog == nullptr) app.checkDialog = std::make_shared<CheckDialog>(app);
-  if (!app.checkDialog->Open()) LogEntry(app.Seams(), "The Check Copies dialog could not be made.");
+  OpenKept<CheckDialog>(app, app.checkDialog, "Check Copies");
 }
 
 }  // namespace qs

@@ -2,6 +2,7 @@
 // run accepts, and says why it refuses in the engine's words.
 #include "app/exclusions_dialog.h"
 
+#include "app/kept_dialog.h"
 #include "engine/exclusions.h"
 #include "settings/exclusions_file.h"
 
@@ -135,14 +136,6 @@ void ExclusionsDialog::Save() {
   dialog_->Hide();
 }
 
-void OnExclusions(AppContext& app) {
-  if (app.window == nullptr) return;
-  auto* open = static_cast<ExclusionsDialog*>(app.exclusionsDialog.get());
-  if (open != nullptr && open->Window() != nullptr && open->Window()->Shown())
-    return open->Window()->Show();
-  // The old one is destroyed here, in the main window's event, never in its own.
-  auto dialog = std::make_unique<ExclusionsDialog>(app);
-  if (dialog->Open()) app.exclusionsDialog = std::move(dialog);
-}
+void OnExclusions(AppContext& app) { ShowOrRemake<ExclusionsDialog>(app, app.exclusionsDialog); }
 
 }  // namespace qs

@@ -3,6 +3,7 @@
 // target for its whole length.
 #include "app/prune_dialog.h"
 
+#include "app/kept_dialog.h"
 #include "app/operation_dialogs.h"
 #include "engine/prune_versions.h"
 #include "engine/typed_numbers.h"
@@ -67,12 +68,9 @@ bool PruneDialog::Key::operator==(const Key& other) const {
 }
 
 bool PruneDialog::Open() {
-  if (dialog_ == nullptr) {
-    if (app_.window == nullptr) return false;
-    dialog_ = app_.window->CreateDialog("Prune Versions", kWidth, kHeight, *this);
-    if (dialog_ == nullptr) return false;
-    MakeControls();
-  }
+  if (!MadeOnce(app_, dialog_, "Prune Versions", kWidth, kHeight, *this,
+                [this] { MakeControls(); }))
+    return false;
   UpdatePruneButton();
   dialog_->Show();
   return true;
@@ -198,9 +196,7 @@ void PruneDialog::Done(bool dry_run, const Key& key, const Outcome& outcome) {
 }
 
 void OpenPruneDialog(AppContext& app) {
-  if (app.pruneDialog == nullptr) app.pruneDialog = std::make_shared<PruneDialog>(app);
-  if (!app.pruneDialog->Open())
-    LogEntry(app.Seams(), "The Prune Versions dialog could not be made.");
+  OpenKept<PruneDialog>(app, app.pruneDialog, "Prune Versions");
 }
 
 }  // namespace qs

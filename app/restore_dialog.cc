@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/control_table.h"
 #include "app/dialog_worker.h"
+#include "app/kept_dialog.h"
 #include "engine/restore_dest.h"
 #include "engine/tree_restore.h"
 #include "log/window_lines.h"
@@ -59,12 +60,8 @@ std::string MomentLine(const RestoreMoment& moment) {
 }
 
 bool RestoreDialog::Open() {
-  if (dialog_ == nullptr) {
-    if (app_.window != nullptr)
-      dialog_ = app_.window->CreateDialog("Restore Files", kWidth, kHeight, *this);
-    if (dialog_ == nullptr) return false;
-    MakeControls();
-  }
+  if (!MadeOnce(app_, dialog_, "Restore Files", kWidth, kHeight, *this, [this] { MakeControls(); }))
+    return false;
   if (dialog_->Shown()) {
     dialog_->Show();
     return true;

@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/control_table.h"
 #include "app/dialog_worker.h"
+#include "app/kept_dialog.h"
 #include "engine/copy_restore.h"
 #include "engine/paths.h"
 #include "log/window_lines.h"
@@ -45,12 +46,9 @@ bool PathBelowSource(const std::string& source, const std::string& chosen, std::
 }
 
 bool VersionsDialog::Open() {
-  if (dialog_ == nullptr) {
-    if (app_.window != nullptr)
-      dialog_ = app_.window->CreateDialog("Versions of a File", kWidth, kHeight, *this);
-    if (dialog_ == nullptr) return false;
-    MakeControls();
-  }
+  if (!MadeOnce(app_, dialog_, "Versions of a File", kWidth, kHeight, *this,
+                [this] { MakeControls(); }))
+    return false;
   dialog_->Show();
   return true;
 }

@@ -174,6 +174,7 @@ std::optional<std::string> MemoryWindow::ChooseFile(const std::string& title,
 
 std::unique_ptr<DialogWindow> MemoryWindow::CreateDialog(const std::string& caption, int width,
                                                          int height, WindowEvents& events) {
+  if (refuseDialogs) return nullptr;
   auto dialog = std::make_unique<MemoryDialog>(caption, width, height, events);
   dialogs.push_back(dialog.get());
   return dialog;

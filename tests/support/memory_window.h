@@ -114,6 +114,8 @@ class MemoryWindow : public MainWindow {
   std::vector<std::string> chooserTitles, chooserStarts;
   /// Every dialog made, still owned by the program: the last is the newest.
   std::vector<MemoryDialog*> dialogs;
+  /// Makes CreateDialog fail, as a system out of window handles would.
+  bool refuseDialogs = false;
   bool shown = false;
   bool destroyed = false;
 };
