@@ -4,24 +4,17 @@
 #include <cstdio>
 #include <iterator>
 
-#include "os/clock.h"
+#include "log/log_time.h"
 
 namespace qs {
 
 namespace {
 
-constexpr int64_t kTicksPerSecond = 10000000;
 /// Past this an estimate says nothing (and would not fit the integer it is rounded into).
 constexpr double kLongestEstimate = 1e12;
 
 std::string MinuteText(int64_t ticks) {
-  int64_t seconds = ticks / kTicksPerSecond;
-  if (ticks % kTicksPerSecond < 0) --seconds;
-  const LocalTime t = ToLocalTime(seconds);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute);
-  return text;
+  return SecondsTimeText(SecondsOfTicks(ticks)).substr(0, 16);
 }
 
 /// 1234567 as "1,234,567".

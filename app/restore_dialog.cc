@@ -2,14 +2,13 @@
 // and the workers fill in the moments and the tree when they have read them.
 #include "app/restore_dialog.h"
 
-#include <cstdio>
-
 #include "app/app_state.h"
 #include "app/control_table.h"
 #include "app/dialog_worker.h"
 #include "app/kept_dialog.h"
 #include "engine/restore_dest.h"
 #include "engine/tree_restore.h"
+#include "log/log_time.h"
 #include "log/window_lines.h"
 
 namespace qs {
@@ -37,14 +36,6 @@ const ControlLayout kSayLabel{kStatic, "", kStyleNone, 10, 395, 500, 20, 0};
 const ControlLayout kRestore{kButton, "Restore", kStyleDefault, 320, 430, 90, 28, kRestoreStart};
 const ControlLayout kClose{kButton, "Close", kStyleNone, 420, 430, 90, 28, kRestoreClose};
 
-std::string LocalText(FileTime moment) {
-  const LocalTime t = ToLocalTime(moment.seconds);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  return text;
-}
-
 class Unheard : public RunObserver {
  public:
   void OnRunEvent(const RunEvent&) override {}
@@ -56,7 +47,7 @@ std::string MomentLine(const RestoreMoment& moment) {
   std::string outcome = "version folder " + moment.folder;
   if (moment.fromRun)
     outcome = moment.failed == 0 ? "no failures" : std::to_string(moment.failed) + " failed";
-  return LocalText(moment.moment) + " \u2014 " + outcome;
+  return SecondsTimeText(moment.moment.seconds) + " \u2014 " + outcome;
 }
 
 bool RestoreDialog::Open() {

@@ -21,11 +21,7 @@ std::string SecondsText(const VersionStamp& s) {
 }
 
 /// A moment of the record, to the second, in local time.
-std::string TicksText(int64_t ticks) {
-  const int64_t seconds = ticks >= 0 ? ticks / 10000000 : -((-ticks + 9999999) / 10000000);
-  const LocalTime t = ToLocalTime(seconds);
-  return SecondsText({t.year, t.month, t.day, t.hour, t.minute, t.second});
-}
+std::string TicksText(int64_t ticks) { return SecondsTimeText(SecondsOfTicks(ticks)); }
 
 /// "current", or the folder's name and the moment of its run: "backup_20261202_100000,
 /// replaced 2026-12-02 10:00:00".

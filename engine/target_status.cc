@@ -1,30 +1,18 @@
 // Times are local, to the second: the person compares them with the clock on the desk.
 #include "engine/target_status.h"
 
-#include <cstdio>
-
 #include "engine/check_rotation.h"
-#include "os/clock.h"
+#include "log/log_time.h"
 
 namespace qs {
 
 namespace {
 
-constexpr int64_t kTicksPerSecond = 10000000;
-
 std::string Counted(size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-std::string MomentText(int64_t ticks) {
-  int64_t seconds = ticks / kTicksPerSecond;
-  if (ticks % kTicksPerSecond < 0) --seconds;
-  const LocalTime t = ToLocalTime(seconds);
-  char text[48];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  return text;
-}
+std::string MomentText(int64_t ticks) { return SecondsTimeText(SecondsOfTicks(ticks)); }
 
 std::string RunLine(const char* label, const RunFact& run) {
   return std::string(label) + MomentText(run.endTicks) +

@@ -24,6 +24,18 @@ std::string CurrentTimeText(Clock& clock) {
   return text;
 }
 
+std::string SecondsTimeText(int64_t seconds) {
+  const LocalTime t = ToLocalTime(seconds);
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return text;
+}
+
+int64_t SecondsOfTicks(int64_t ticks) {
+  return ticks / kTicksPerSecond - (ticks % kTicksPerSecond < 0 ? 1 : 0);
+}
+
 std::string FileTimeText(FileTime time) {
   const LocalTime t = ToLocalTime(time.seconds);
   char text[64];

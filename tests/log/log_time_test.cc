@@ -40,6 +40,18 @@ TEST(LogTimeTest, KnownInstantInUtc) {
   clock.SetWallTicks(int64_t{1738310709} * 10000000 + 70000);
   EXPECT_EQ("2025-01-31 08:05:09.007", CurrentTimeText(clock));
   EXPECT_EQ("20250131_080509", CompactTimestamp(clock));
+  EXPECT_EQ("2025-01-31 08:05:09", SecondsTimeText(1738310709));
+}
+
+// A moment before 1970 belongs to the second it falls in, not the one after: the last tick
+// before the epoch is 1969-12-31 23:59:59.
+TEST(LogTimeTest, TicksRoundDownToTheirSecondOnBothSidesOfTheEpoch) {
+  EXPECT_EQ(0, SecondsOfTicks(0));
+  EXPECT_EQ(0, SecondsOfTicks(9999999));
+  EXPECT_EQ(-1, SecondsOfTicks(-1));
+  EXPECT_EQ(-1, SecondsOfTicks(-10000000));
+  EXPECT_EQ(-2, SecondsOfTicks(-10000001));
+  EXPECT_EQ("1969-12-31 23:59:59", SecondsTimeText(SecondsOfTicks(-1)));
 }
 
 }  // namespace
