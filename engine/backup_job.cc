@@ -10,9 +10,4 @@ BackupJob::BackupJob(FileSystem& fs, Clock& clock, const BackupOptions& request,
     // Options built without BackupRequest get their roots' separators here all the same.
     : options(WithRootSeparators(request)), fs_(fs), clock_(clock), observer_(observer) {}
 
-void BackupJob::Report(const RunEvent& event) {
-  counter_.OnRunEvent(event);
-  observer_.OnRunEvent(event);
-}
-
 }  // namespace qs

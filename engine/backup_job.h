@@ -33,7 +33,9 @@ class BackupJob {
   bool SaveOldVersion(const std::string& target_path, const std::string& relative_part);
 
   /// Counts what happened into `results`, then tells the observer.
-  void Report(const RunEvent& event);
+  void Report(const RunEvent& event) { events_.OnRunEvent(event); }
+  /// Where Report sends the run's events, for those who report many.
+  RunObserver& events() { return events_; }
   FileSystem& fs() const { return fs_; }
   Clock& clock() const { return clock_; }
   const BackupTuning& tuning() const { return options.tuning; }
@@ -47,6 +49,7 @@ class BackupJob {
   Clock& clock_;
   RunObserver& observer_;
   RunCounter counter_{options, results};
+  RunFanOut events_{{&counter_, &observer_}};
 };
 
 }  // namespace qs

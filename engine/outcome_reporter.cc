@@ -12,12 +12,12 @@ void OutcomeReporter::OnOutcome(size_t index, const FileOutcome& outcome) {
   switch (outcome.decision) {
     case CopyDecision::kSkip:
       // The record heard of it when it was decided.
-      return job_.Report(
+      return events_.OnRunEvent(
           {.kind = RunEventKind::kSkipped, .path = path, .bytes = pass_.list[index].size});
     case CopyDecision::kCollision:
-      job_.Report({.kind = RunEventKind::kNameCollision,
-                   .path = path,
-                   .other = pass_.list[pass_.CollisionAt(index)->first].path});
+      events_.OnRunEvent({.kind = RunEventKind::kNameCollision,
+                          .path = path,
+                          .other = pass_.list[pass_.CollisionAt(index)->first].path});
       return ReportFailed(index);
     case CopyDecision::kNotAFile:
       ReportCopyAttempt(job_, outcome.copy.attempt, path, pass_.TargetPath(index));
@@ -29,17 +29,17 @@ void OutcomeReporter::OnOutcome(size_t index, const FileOutcome& outcome) {
 }
 
 void OutcomeReporter::OnHandled(size_t files, uint64_t bytes) {
-  job_.Report({.kind = RunEventKind::kCopying, .count = files, .bytes = bytes});
+  events_.OnRunEvent({.kind = RunEventKind::kCopying, .count = files, .bytes = bytes});
 }
 
 void OutcomeReporter::ReportTimesNotKept(const std::string& folder) {
-  job_.Report({.kind = RunEventKind::kTimesNotKept, .path = folder});
+  events_.OnRunEvent({.kind = RunEventKind::kTimesNotKept, .path = folder});
 }
 
 void OutcomeReporter::ReportFailed(size_t index) {
   if (pass_.record != nullptr) pass_.record->Failed(pass_.RelativePart(index));
   const ListedFile& file = pass_.list[index];
-  job_.Report({.kind = RunEventKind::kFailed, .path = file.path, .bytes = file.size});
+  events_.OnRunEvent({.kind = RunEventKind::kFailed, .path = file.path, .bytes = file.size});
 }
 
 void OutcomeReporter::ReportCopy(size_t index, const FileOutcome& outcome) {
@@ -55,13 +55,14 @@ void OutcomeReporter::ReportCopy(size_t index, const FileOutcome& outcome) {
   RecordCopy(index, outcome, target_path);
   const bool is_new = outcome.decision == CopyDecision::kNew;
   const std::string relative(pass_.RelativePart(index));
-  job_.Report({.kind = is_new ? RunEventKind::kCopied : RunEventKind::kUpdated,
-               .path = path,
-               .relative = relative,
-               .bytes = pass_.list[index].size,
-               .versioned = outcome.saveVersion});
+  events_.OnRunEvent({.kind = is_new ? RunEventKind::kCopied : RunEventKind::kUpdated,
+                      .path = path,
+                      .relative = relative,
+                      .bytes = pass_.list[index].size,
+                      .versioned = outcome.saveVersion});
   if (const uint32_t code = prepared.attributesNotKept) {
-    job_.Report({.kind = RunEventKind::kAttributesNotKept, .path = target_path, .code = code});
+    events_.OnRunEvent(
+        {.kind = RunEventKind::kAttributesNotKept, .path = target_path, .code = code});
   }
 }
 
@@ -87,12 +88,12 @@ bool OutcomeReporter::ReportVersion(size_t index, const FileOutcome& outcome,
                                     const std::string& target_path) {
   const PreparedCopy& prepared = outcome.version;
   if (!prepared.published) {
-    job_.Report({.kind = RunEventKind::kVersionNotSaved, .path = target_path});
+    events_.OnRunEvent({.kind = RunEventKind::kVersionNotSaved, .path = target_path});
     return false;
   }
   if (!ReportDurable(prepared, pass_.VersionPath(index))) return false;
   const std::string name = pass_.VersionName(index);
-  job_.Report({.kind = RunEventKind::kVersionSaved, .path = target_path, .relative = name});
+  events_.OnRunEvent({.kind = RunEventKind::kVersionSaved, .path = target_path, .relative = name});
   return true;
 }
 
@@ -101,7 +102,7 @@ bool OutcomeReporter::ReportDurable(const PreparedCopy& prepared, const std::str
   const std::optional<uint32_t> failure =
       pass_.durableNames.FailureOf(path, prepared.volume, prepared.withVolume);
   if (!failure) return true;
-  job_.Report({.kind = RunEventKind::kFlushFailed, .path = path, .code = *failure});
+  events_.OnRunEvent({.kind = RunEventKind::kFlushFailed, .path = path, .code = *failure});
   return false;
 }
 
@@ -110,9 +111,10 @@ void OutcomeReporter::ReportVersionFolderOnce() {
   if (!pass_.versioning || version_folder_reported_ || !folder.Attempted()) return;
   version_folder_reported_ = true;
   const std::string dir = folder.Path();
-  if (folder.Ensure()) return job_.Report({.kind = RunEventKind::kVersionFolderMade, .path = dir});
+  if (folder.Ensure())
+    return events_.OnRunEvent({.kind = RunEventKind::kVersionFolderMade, .path = dir});
   // Versioning fails for this run only: the next run of the same job tries again.
-  job_.Report(
+  events_.OnRunEvent(
       {.kind = RunEventKind::kVersionFolderFailed, .path = dir, .code = folder.ErrorCode()});
 }
 

@@ -15,7 +15,8 @@ namespace qs {
 
 class OutcomeReporter final : public OutcomeSink {
  public:
-  explicit OutcomeReporter(FilePass& pass) : pass_(pass), job_(pass.job) {}
+  explicit OutcomeReporter(FilePass& pass)
+      : pass_(pass), job_(pass.job), events_(pass.job.events()) {}
 
   void OnOutcome(size_t index, const FileOutcome& outcome) override;
   void OnHandled(size_t files, uint64_t bytes) override;
@@ -35,6 +36,8 @@ class OutcomeReporter final : public OutcomeSink {
 
   FilePass& pass_;
   BackupJob& job_;
+  /// The job's events: counted, then told to the run's observer.
+  RunObserver& events_;
   bool version_folder_reported_ = false;
 };
 
