@@ -12,7 +12,6 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/control_table.h"
-#include "app/field_drop.h"
 #include "app/main_window.h"
 #include "app/overdue_line.h"
 #include "os/program_path.h"
@@ -21,20 +20,6 @@
 namespace qs {
 
 namespace {
-
-class AppEvents : public WindowEvents {
- public:
-  explicit AppEvents(AppContext& app) : app_(app) {}
-  void OnCommand(int id) override { qs::OnCommand(app_, id); }
-  void OnClose() override { qs::OnClose(app_, *window); }
-  void OnDrop(Control& control, const std::vector<std::string>& paths) override {
-    OnFieldDrop(app_, control, paths);
-  }
-  MainWindow* window = nullptr;
-
- private:
-  AppContext& app_;
-};
 
 void WriteText(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -77,7 +62,7 @@ int AppMain(WindowFactory make_window) {
   // As long as the window: to the end of the process, which threads may outlive AppMain into.
   static const std::unique_ptr<FileSystem> fs = MakeRealFileSystem();
   static AppContext app(*fs, RealClock());
-  static AppEvents events(app);
+  static WindowCommands events(app);
   static const std::unique_ptr<Notifier> notifier = MakeDesktopNotifier();
   app.notifier = notifier.get();
   app.systemSchedule = [](bool install, std::ostream& out) {

@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "app/auto_backup_switch.h"
 #include "app/control_table.h"
+#include "app/field_drop.h"
 #include "app/main_window.h"
 #include "app/menu_table.h"
 #include "app/settings_save.h"
@@ -71,6 +72,14 @@ void OnCommand(AppContext& app, int id) {
   for (const MenuRow& row : kMenuRows) {
     if (row.item.id == id && row.onCommand != nullptr) return row.onCommand(app);
   }
+}
+
+void WindowCommands::OnCommand(int id) { qs::OnCommand(app_, id); }
+
+void WindowCommands::OnClose() { qs::OnClose(app_, *window); }
+
+void WindowCommands::OnDrop(Control& control, const std::vector<std::string>& paths) {
+  OnFieldDrop(app_, control, paths);
 }
 
 AppSettings WithFieldsRead(AppSettings settings) {

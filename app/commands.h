@@ -1,7 +1,11 @@
 // The commands of the main window, each turned into one named handler. Window thread only.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "app/app_context.h"
+#include "app/window_controls.h"
 #include "engine/backup_results.h"
 #include "settings/settings.h"
 
@@ -9,6 +13,21 @@ namespace qs {
 
 /// Runs the handler of the control whose command id is `id`; other ids do nothing.
 void OnCommand(AppContext& app, int id);
+
+/// What the main window's user does, as the window hears it: clicks and menu entries go
+/// straight to their handlers, drops to the field they fell on.
+class WindowCommands : public WindowEvents {
+ public:
+  explicit WindowCommands(AppContext& app) : app_(app) {}
+  void OnCommand(int id) override;
+  void OnClose() override;
+  void OnDrop(Control& control, const std::vector<std::string>& paths) override;
+  /// The window the close request ends; set once it is made.
+  MainWindow* window = nullptr;
+
+ private:
+  AppContext& app_;
+};
 
 /// Reads the fields and the exclusions, trims both logs, greys the button and starts the
 /// worker. Exclusions that cannot be used start nothing: the reason goes to the backup log.
