@@ -14,38 +14,16 @@ repo="$(cd "$(dirname "$0")/../.." && pwd)"
 bash "$repo/cmake/install-deps.sh" xvfb xdotool imagemagick openbox wmctrl >/dev/null
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/qs-dialog-test.XXXXXX")"
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$repo/tests/gui/lib.sh"
+remove_work=1
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-wait_for() {
-  local deadline=$((SECONDS + $1)); shift
-  until "$@" >/dev/null 2>&1; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
-first_window() { local w; w="$(xdotool search --name "$1")"; echo "${w%%$'\n'*}"; }
-differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 || true)" != "0" ]; }
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(cat "$work/display")"
-openbox --sm-disable >"$work/wm.log" 2>&1 &
-pids+=($!)
-wait_for 10 wmctrl -m || fail "the window manager did not start"
+start_display 1280x1024
+start_window_manager
 
 "$program" >"$work/stand.log" 2>&1 &
 app=$!
 pids+=("$app")
-wait_for 10 xdotool search --name '^Quillstone$' || fail "no main window appeared"
+wait_for 10 shown '^Quillstone$' || fail "no main window appeared"
 main="$(first_window '^Quillstone$')"
 xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
 sleep 0.5
@@ -62,18 +40,18 @@ sleep 0.3
 
 # Ctrl+O opens the folder chooser (the desktop's GTK one where installed); Escape cancels it.
 xdotool key ctrl+o
-wait_for 10 xdotool search --name '^Choose the source folder$' || fail "Ctrl+O opened no chooser"
+wait_for 10 shown '^Choose the source folder$' || fail "Ctrl+O opened no chooser"
 sleep 1
 import -window root "$out/folder-chooser.png"
 xdotool key Escape
-wait_for 10 bash -c "! xdotool search --onlyvisible --name '^Choose the source folder\$'" ||
+wait_for 10 gone '^Choose the source folder$' ||
   fail "Escape left the chooser open"
 sleep 0.3
 xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
 
 # Ctrl+R opens the dialog; it is a window of its own, above the main one.
 xdotool key ctrl+r
-wait_for 10 xdotool search --name '^Every kind$' || fail "Ctrl+R opened no dialog"
+wait_for 10 shown '^Every kind$' || fail "Ctrl+R opened no dialog"
 dialog="$(first_window '^Every kind$')"
 sleep 0.5
 import -window "$dialog" "$work/dialog-before.png"
@@ -89,7 +67,7 @@ import -window root "$out/both.png"
 # Escape asks the dialog to close (the stand hides it); the main window stays.
 xdotool windowactivate --sync "$dialog" >/dev/null 2>&1 || true
 xdotool key Escape
-wait_for 5 bash -c "! xdotool search --onlyvisible --name '^Every kind\$'" ||
+wait_for 5 gone '^Every kind$' ||
   fail "Escape left the dialog open"
 kill -0 "$app" 2>/dev/null || fail "Escape ended the program"
 wmctrl -c Quillstone

@@ -18,43 +18,12 @@ bash "$repo/cmake/install-deps.sh" xvfb xdotool imagemagick openbox wmctrl >/dev
 rm -f "$out"/*.png
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/qs-menu-test.XXXXXX")"
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  [ -n "${QS_KEEP_GUI_TEST:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-# wait_for SECONDS COMMAND...: retries COMMAND every 0.1 s until it succeeds or time is up.
-wait_for() {
-  local deadline=$((SECONDS + $1)); shift
-  until "$@" >/dev/null 2>&1; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
-first_window() { local w; w="$(xdotool search --onlyvisible --name "$1")"; echo "${w%%$'\n'*}"; }
-shown() { [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null || true)" ]; }
-gone() { ! shown "$1"; }
-differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 || true)" != "0" ]; }
-step=0
-shot() {  # NAME: the whole screen as it is now
-  step=$((step + 1))
-  sleep 0.4
-  import -window root "$out/$(printf '%02d' "$step")-$1.png"
-}
+. "$repo/tests/gui/lib.sh"
+remove_work=1
 
 # --- Display and window manager ---------------------------------------------------------
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(cat "$work/display")"
-openbox --sm-disable >"$work/wm.log" 2>&1 &
-pids+=($!)
-wait_for 10 wmctrl -m || fail "the window manager did not start"
+start_display 1280x1024
+start_window_manager
 
 # --- A home whose FLTK preferences turn the GTK chooser off: FLTK's own one is the same
 # wherever the test runs. Settings start at the defaults, with time versioning on.

@@ -20,32 +20,13 @@ bash "$repo/cmake/install-deps.sh" xvfb xdotool imagemagick openbox wmctrl dunst
   >/dev/null
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/qs-gui-notify.XXXXXX")"
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  [ -n "${QS_KEEP_GUI_TEST:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
+. "$repo/tests/gui/lib.sh"
+remove_work=1
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-wait_for() {
-  local deadline=$((SECONDS + $1)); shift
-  until "$@" >/dev/null 2>&1; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
 
 # --- Display, window manager, session bus, notification server, monitor ------------------
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(cat "$work/display")"
-openbox --sm-disable >"$work/wm.log" 2>&1 &
-pids+=($!)
-wait_for 10 wmctrl -m || fail "the window manager did not start"
+start_display 1280x1024
+start_window_manager
 
 cat >"$work/bus.conf" <<CONF
 <busconfig>

@@ -17,7 +17,7 @@ work="$build/notify-smoke"
 rm -rf "$work"
 mkdir -p "$work/run" "$work/src/sub" "$work/dst"
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+. "$root/tests/gui/lib.sh"
 fail() {
   echo "windows notification test: FAILED: $*" >&2
   exit 1
@@ -30,18 +30,9 @@ echo "a file where the folder belongs" >"$work/dst/sub"
 printf '%s\r\n%s\r\n60\r\n0\r\n0\r\n' "$(winpath "$work/src")" "$(winpath "$work/dst")" \
   >"$work/run/backup_config.dat"
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
+start_display 1024x768
 export WINEPREFIX="$build/wineprefix"
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
+wine_server=1
 
 # Wine starts its notification area (explorer.exe) on the first icon, which takes longer than
 # the two seconds the runner waits for an answer: start it first, and keep the server up.

@@ -18,25 +18,14 @@ fail() {
 work="$build/gui-overdue"
 rm -rf "$work"
 mkdir -p "$work/run" "$work/src" "$work/dst"
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+. "$root/tests/gui/lib.sh"
 printf 'alpha\n' >"$work/src/a.txt"
 printf '%s\r\n%s\r\n60\r\n0\r\n0\r\n' "$(winpath "$work/src")" "$(winpath "$work/dst")" \
   >"$work/run/backup_config.dat"
 printf 'backup_when_closed=1\r\nnotify_on_success=1\r\n' >"$work/run/backup_preferences.txt"
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  wineserver -k 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
+wine_server=1
+start_display 1024x768
 
 "$root/cmake/wine-run.sh" "$record_run" "$(winpath "$work/dst")" 48 0 ||
   fail "the record could not be written"

@@ -16,25 +16,13 @@ mkdir -p "$work"
 commands="$work/commands.txt"
 : >"$commands"
 
+. "$root/tests/gui/lib.sh"
 fail() {
   echo "windows parts test: FAILED: $*" >&2
   exit 1
 }
 
-# A display of our own, whatever DISPLAY says, so nothing shows on a developer's screen.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
+start_display 1024x768
 
 # Z: is the Linux root under Wine.
 "$root/cmake/wine-run.sh" "$exe" "Z:${commands//\//\\}" >"$work/app.log" 2>&1 &

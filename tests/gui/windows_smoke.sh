@@ -19,8 +19,7 @@ work="$build/gui-smoke"
 rm -rf "$work"
 mkdir -p "$work/run" "$work/src/sub"
 
-# Z: is the Linux root under Wine.
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+. "$root/tests/gui/lib.sh"
 
 fail() {
   echo "windows GUI smoke test: FAILED: $*" >&2
@@ -36,20 +35,7 @@ source_dir="$(winpath "$work/src")"
 target_dir="$(winpath "$work/dst")"
 printf '%s\r\n%s\r\n60\r\n0\r\n0\r\n' "$source_dir" "$target_dir" >"$work/run/backup_config.dat"
 
-# A display of our own, whatever DISPLAY says, so nothing shows on a developer's screen.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
+start_display 1024x768
 
 (cd "$work/run" && exec "$root/cmake/wine-run.sh" "$exe") >"$work/app.log" 2>&1 &
 app_pid=$!
