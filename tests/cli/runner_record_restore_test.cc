@@ -284,10 +284,11 @@ TEST_F(RunnerRecordRestoreTest, APruneKeepsTheRecordTrueAndItsDryRunWritesNothin
   EXPECT_EQ(journal, test::ReadFile(Journal()));
 }
 
-TEST_F(RunnerRecordRestoreTest, AFolderTheRecordCannotHearOfStaysWhole) {
+TEST_F(RunnerRecordRestoreTest, AFolderTheRecordCannotHearOfStaysWholeAsRoot) {
   // An immutable journal (chattr +i holds out even against root) takes no more facts.
   const std::string flag = "chattr +i \"" + Journal() + "\" 2>/dev/null";
-  if (RunCommandLine(flag) != 0) GTEST_SKIP() << "chattr +i does not work here";
+  if (RunCommandLine(flag) != 0)
+    GTEST_SKIP() << "chattr +i does not work here (not root, or the file system has no flag)";
   const auto before = Snapshot(dir_ / "tgt");
   const int status = Run("--prune-versions --keep-last 1 " + Quoted("tgt"));
   ASSERT_EQ(0, RunCommandLine("chattr -i \"" + Journal() + "\""));
