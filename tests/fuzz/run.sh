@@ -21,11 +21,11 @@ build() {
   echo "=== building ${target}_fuzzer"
   clang++-14 "${flags[@]}" "tests/fuzz/${target}_fuzzer.cc" "$@" -o "$out/${target}_fuzzer"
 }
-build settings settings/settings_file.cc settings/settings.cc settings/utf8_text.cc \
+build settings settings/settings_file.cc settings/settings.cc settings/utf8_text.cc settings/file_replace.cc \
   os/posix/ansi_text.cc os/posix/default_dirs.cc
 build run_args cli/run_args.cc cli/run_modes.cc cli/run_options.cc cli/run_usage.cc \
   cli/run_values.cc engine/exclusions.cc engine/name_glob.cc engine/case_folding.cc \
-  engine/version_retention.cc
+  engine/version_retention.cc engine/typed_numbers.cc
 
 status=0
 for target in settings run_args; do
