@@ -10,18 +10,22 @@ namespace {
 constexpr int64_t kTicksPerSecond = 10000000;
 constexpr int64_t kTicksPerMilli = 10000;
 
-LocalTime LocalFromTicks(int64_t ticks) { return ToLocalTime(ticks / kTicksPerSecond); }
+LocalTime LocalFromTicks(int64_t ticks) { return ToLocalTime(SecondsOfTicks(ticks)); }
+
+/// ".007": milliseconds, 0 to 999.
+std::string MillisText(int millis) {
+  char text[8];
+  std::snprintf(text, sizeof text, ".%03d", millis);
+  return text;
+}
 
 }  // namespace
 
 std::string CurrentTimeText(Clock& clock) {
   const int64_t ticks = clock.WallTicks();
-  const LocalTime t = LocalFromTicks(ticks);
-  const int millis = static_cast<int>((ticks / kTicksPerMilli) % 1000);
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day,
-                t.hour, t.minute, t.second, millis);
-  return text;
+  const int64_t seconds = SecondsOfTicks(ticks);
+  const int millis = static_cast<int>((ticks - seconds * kTicksPerSecond) / kTicksPerMilli);
+  return SecondsTimeText(seconds) + MillisText(millis);
 }
 
 std::string SecondsTimeText(int64_t seconds) {
@@ -37,11 +41,7 @@ int64_t SecondsOfTicks(int64_t ticks) {
 }
 
 std::string FileTimeText(FileTime time) {
-  const LocalTime t = ToLocalTime(time.seconds);
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day,
-                t.hour, t.minute, t.second, time.nanos / 1000000);
-  return text;
+  return SecondsTimeText(time.seconds) + MillisText(static_cast<int>(time.nanos / 1000000));
 }
 
 std::string CompactTimestamp(Clock& clock) {
