@@ -18,7 +18,7 @@ class MainWindowTest : public test::AppFixture {};
 
 TEST_F(MainWindowTest, TheTableMakesTwentyControlsInOrder) {
   Create();
-  ASSERT_EQ(24u, window_.controls.size());
+  ASSERT_EQ(kControlCount + kAddedControls.size(), window_.controls.size());
   std::vector<std::string> texts;
   std::vector<int> ids;
   for (size_t i = 0; i < 20; ++i) {
@@ -74,9 +74,11 @@ TEST_F(MainWindowTest, TheAddedControlsMoveNoneOfTheTwenty) {
   EXPECT_EQ(&Kept(&AddedControls::notifyOnSuccessCheck), app_->added.notifyOnSuccessCheck);
   EXPECT_EQ(&Kept(&AddedControls::overdueLabel), app_->added.overdueLabel);
   EXPECT_EQ(&Kept(&AddedControls::lastBackupLabel), app_->added.lastBackupLabel);
-  EXPECT_EQ((std::vector<int>{6, 7, 0, 0}),
-            (std::vector<int>{window_.controls[20]->layout.id, window_.controls[21]->layout.id,
-                              window_.controls[22]->layout.id, window_.controls[23]->layout.id}));
+  EXPECT_EQ(6, Kept(&AddedControls::backupWhenClosedCheck).layout.id);
+  EXPECT_EQ(7, Kept(&AddedControls::notifyOnSuccessCheck).layout.id);
+  for (size_t i = 0; i < kAddedControls.size(); ++i)
+    EXPECT_EQ(kAddedControls[i].layout.id, window_.controls[kControlCount + i]->layout.id)
+        << kAddedControls[i].layout.text;
   const auto overlap = [](const ControlLayout& a, const ControlLayout& b) {
     return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
            b.y < a.y + a.height;
