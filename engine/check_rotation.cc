@@ -58,6 +58,24 @@ std::vector<bool> OwedReads(const RecordHistory& history, const std::vector<Reco
   return owed;
 }
 
+/// The copies' indices in rotation order.
+std::vector<size_t> RotationOrder(const std::vector<RecordedCopy>& copies) {
+  std::vector<size_t> ring(copies.size());
+  std::iota(ring.begin(), ring.end(), size_t{0});
+  std::sort(ring.begin(), ring.end(),
+            [&](size_t a, size_t b) { return ComesBefore(KeyOf(copies[a]), KeyOf(copies[b])); });
+  return ring;
+}
+
+/// Where in the ring the copy at or after `resume` stands; the ring's size when none does.
+size_t PositionOf(const std::vector<size_t>& ring, const std::vector<RecordedCopy>& copies,
+                  const CheckedCopy& resume) {
+  return static_cast<size_t>(
+      std::partition_point(ring.begin(), ring.end(),
+                           [&](size_t i) { return ComesBefore(KeyOf(copies[i]), resume); }) -
+      ring.begin());
+}
+
 /// ceil(bytes * percent / 100) without overflow.
 uint64_t ShareOf(uint64_t bytes, int percent) {
   const uint64_t p = static_cast<uint64_t>(percent);
@@ -77,17 +95,10 @@ CheckPlan PlanCheck(const RecordHistory& history, const std::vector<RecordedCopy
   CheckPlan plan;
   const std::vector<CheckFact>& checks = history.checks();
   if (!checks.empty()) plan.cycle = checks.back().cycle + (checks.back().wrapped ? 1 : 0);
-  std::vector<size_t> ring(copies.size());
-  std::iota(ring.begin(), ring.end(), size_t{0});
-  std::sort(ring.begin(), ring.end(),
-            [&](size_t a, size_t b) { return ComesBefore(KeyOf(copies[a]), KeyOf(copies[b])); });
+  const std::vector<size_t> ring = RotationOrder(copies);
   for (const RecordedCopy& copy : copies) plan.bytesInAll += copy.file.size;
   if (ring.empty()) return plan;
-  const CheckedCopy resume = checks.empty() ? CheckedCopy{} : checks.back().resumeAt;
-  size_t start = static_cast<size_t>(
-      std::partition_point(ring.begin(), ring.end(),
-                           [&](size_t i) { return ComesBefore(KeyOf(copies[i]), resume); }) -
-      ring.begin());
+  size_t start = PositionOf(ring, copies, checks.empty() ? CheckedCopy{} : checks.back().resumeAt);
   // Nothing is left after the resume point: the rotation under way ends here.
   if (start == ring.size()) {
     start = 0;
