@@ -23,6 +23,7 @@ void StartWithExclusions(AppContext& app) {
   app.autoBackup->Start(
       BackupRequest(g_settings.sourceDir, g_settings.targetDir, g_settings.timeVersioning)
           .Excluding(std::move(exclusions))
+          .MeasuringSizes(true)
           .Build(),
       app.ForScheduler());
 }

@@ -100,6 +100,7 @@ bool RunRequestFromFields(AppContext& app, bool dry_run, BackupOptions* request)
                            g_hTargetEdit->GetText(kPathFieldMaxCount), g_settings.timeVersioning)
                  .Excluding(std::move(exclusions))
                  .DryRun(dry_run)
+                 .MeasuringSizes(true)  // the last-backup line shows the bytes done
                  .Build();
   return true;
 }
